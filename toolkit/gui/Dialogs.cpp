@@ -1,0 +1,180 @@
+#include "toolkit/gui/Dialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+TCommonDialog::Answerer& answerer()
+{
+    static TCommonDialog::Answerer instance;
+    return instance;
+}
+} // namespace
+
+bool TCommonDialog::Execute()
+{
+    return answerer() ? answerer()(*this) : run();
+}
+
+void TCommonDialog::SetAnswerer(Answerer a)
+{
+    answerer() = std::move(a);
+}
+
+QWidget* TCommonDialog::parentWindow() const
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return qobject_cast<QWidget*>(parent());
+}
+
+QStringList QtNameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        QString masks = i + 1 < parts.size() ? parts[i + 1] : QStringLiteral("*");
+        masks.replace(QLatin1Char(';'), QLatin1Char(' '));
+        masks.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], masks);
+    }
+    return filters;
+}
+
+bool TOpenDialog::run()
+{
+    QFileDialog dialog(parentWindow(), Title, InitialDir);
+    const QStringList filters = QtNameFilters(Filter);
+    dialog.setNameFilters(filters);
+    if (FilterIndex >= 1 && FilterIndex <= filters.size())
+        dialog.selectNameFilter(filters[FilterIndex - 1]);
+    dialog.setAcceptMode(saving() ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (saving())
+        dialog.setFileMode(QFileDialog::AnyFile);
+    else
+        dialog.setFileMode(Options & ofAllowMultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(Options & ofOverwritePrompt));
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (!FileName.isEmpty())
+        dialog.selectFile(FileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    Files = dialog.selectedFiles();
+    FileName = Files.first();
+    FilterIndex = filters.indexOf(dialog.selectedNameFilter()) + 1;
+    return true;
+}
+
+bool TFontDialog::run()
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, Font, parentWindow());
+    if (ok)
+        Font = chosen;
+    return ok;
+}
+
+bool TPrintDialog::run()
+{
+    QPrintDialog dialog(Printer, parentWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool TPageSetupDialog::run()
+{
+    QPageSetupDialog dialog(Printer, parentWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+// The window behind the find and replace components: it writes the user's
+// entries back into the component before firing its events.
+class FindReplaceWindow : public QDialog {
+public:
+    FindReplaceWindow(TFindDialog* find, TReplaceDialog* replace, QWidget* parent)
+        : QDialog(parent), find(find), replace(replace)
+    {
+        setWindowTitle(replace ? QStringLiteral("Replace") : QStringLiteral("Find"));
+        auto* grid = new QGridLayout(this);
+        grid->addWidget(new QLabel(QStringLiteral("Fi&nd what:")), 0, 0);
+        findEdit = new QLineEdit(find->FindText);
+        grid->addWidget(findEdit, 0, 1);
+        if (replace) {
+            grid->addWidget(new QLabel(QStringLiteral("Re&place with:")), 1, 0);
+            replaceEdit = new QLineEdit(replace->ReplaceText);
+            grid->addWidget(replaceEdit, 1, 1);
+        }
+        matchCase = new QCheckBox(QStringLiteral("Match &case"));
+        matchCase->setChecked(find->Options & TFindDialog::frMatchCase);
+        wholeWord = new QCheckBox(QStringLiteral("Match &whole word only"));
+        wholeWord->setChecked(find->Options & TFindDialog::frWholeWord);
+        grid->addWidget(wholeWord, 2, 0, 1, 2);
+        grid->addWidget(matchCase, 3, 0, 1, 2);
+        addButton(grid, 0, QStringLiteral("&Find Next"), [this] { fire(0); });
+        if (replace) {
+            addButton(grid, 1, QStringLiteral("&Replace"), [this] { fire(TFindDialog::frReplace); });
+            addButton(grid, 2, QStringLiteral("Replace &All"), [this] { fire(TFindDialog::frReplaceAll); });
+        }
+        addButton(grid, 3, QStringLiteral("Cancel"), [this] { close(); });
+    }
+
+private:
+    template <class F>
+    void addButton(QGridLayout* grid, int row, const QString& caption, F onClick)
+    {
+        auto* button = new QPushButton(caption);
+        connect(button, &QPushButton::clicked, this, onClick);
+        grid->addWidget(button, row, 2);
+    }
+
+    void fire(int action)
+    {
+        find->FindText = findEdit->text();
+        find->Options = TFindDialog::frDown | action
+            | (matchCase->isChecked() ? TFindDialog::frMatchCase : 0)
+            | (wholeWord->isChecked() ? TFindDialog::frWholeWord : 0);
+        if (replace)
+            replace->ReplaceText = replaceEdit->text();
+        const auto& handler = action ? replace->OnReplace : find->OnFind;
+        if (handler)
+            handler();
+    }
+
+    TFindDialog* find;
+    TReplaceDialog* replace;
+    QLineEdit* findEdit;
+    QLineEdit* replaceEdit = nullptr;
+    QCheckBox* matchCase;
+    QCheckBox* wholeWord;
+};
+
+TFindDialog::~TFindDialog()
+{
+    delete window;
+}
+
+bool TFindDialog::run()
+{
+    if (!window)
+        window = new FindReplaceWindow(this, qobject_cast<TReplaceDialog*>(this), parentWindow());
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return true;
+}
+
+void TFindDialog::CloseDialog()
+{
+    if (window)
+        window->close();
+}
