@@ -1,0 +1,25 @@
+# Penvale: make run | make check | make bench
+BUILD_DIR ?= build
+BUILD_TYPE ?= Release
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: deps build run check bench clean
+
+deps:
+	@scripts/deps.sh
+
+build:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+run: deps build
+	@scripts/run.sh $(BUILD_DIR)/app/penvale
+
+check: deps build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	cmake --build $(BUILD_DIR) --target bench
+
+clean:
+	rm -rf $(BUILD_DIR)

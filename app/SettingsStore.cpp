@@ -1,0 +1,136 @@
+#include "app/SettingsStore.h"
+
+#include "toolkit/Registry.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+
+const QString settingsKey = QStringLiteral("\\Software\\Penvale");
+
+constexpr quint16 startKey = 436;
+constexpr quint16 multiplier = 24917;
+constexpr quint16 increment = 19543;
+
+// Both directions feed the scrambled character back into the key, which
+// makes them inverse to each other.
+QString scramble(const QString& text, bool forwards)
+{
+    QString result(text.size(), Qt::Uninitialized);
+    quint16 key = startKey;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const quint16 in = text[i].unicode();
+        const quint16 out = in ^ (key >> 8);
+        result[i] = QChar(out);
+        const quint16 scrambled = forwards ? out : in;
+        key = quint16((key + scrambled) * multiplier + increment);
+    }
+    return result;
+}
+
+QString readString(const TRegistry& reg, const QString& name, const QString& defaultValue)
+{
+    return reg.ValueExists(name) ? reg.ReadString(name) : defaultValue;
+}
+
+// A stored value that is not a number counts as absent.
+bool readBool(const TRegistry& reg, const QString& name)
+{
+    bool ok = false;
+    const int value = readString(reg, name, QString()).toInt(&ok);
+    return ok && value != 0;
+}
+
+QString xdgDataDir(const QString& leaf)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Penvale/") + leaf;
+}
+
+} // namespace
+
+TSettingsStore& AppSettings()
+{
+    static TSettingsStore store;
+    return store;
+}
+
+QString DefaultDocumentDir()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents).exists() ? documents : QDir::homePath();
+}
+
+QString DefaultSavedEmailDir()
+{
+    return xdgDataDir(QStringLiteral("mail"));
+}
+
+QString DefaultCopySelfDir()
+{
+    return xdgDataDir(QStringLiteral("sent"));
+}
+
+QString scramblePassword(const QString& text)
+{
+    return scramble(text, true);
+}
+
+QString unscramblePassword(const QString& text)
+{
+    return scramble(text, false);
+}
+
+void readRegistryKeys(TSettingsStore& s)
+{
+    TRegistry reg(HKEY_CURRENT_USER);
+    reg.OpenKey(settingsKey, false); // absent: read at the root, where defaults apply
+    s.DocMax = readString(reg, QStringLiteral("DocMax"), QString());
+    s.OpenDir = readString(reg, QStringLiteral("OpenDir"), DefaultDocumentDir());
+    s.SaveDir = readString(reg, QStringLiteral("SaveDir"), DefaultDocumentDir());
+    s.CopySelfDir = readString(reg, QStringLiteral("CopySelfDir"), DefaultCopySelfDir());
+    s.SMTPServer = readString(reg, QStringLiteral("SMTPServer"), QString());
+    s.EmailAddress = readString(reg, QStringLiteral("EmailAddress"), QString());
+    s.UserName = readString(reg, QStringLiteral("UserName"), QString());
+    s.POP3Server = readString(reg, QStringLiteral("POP3Server"), QString());
+    s.POP3Login = readString(reg, QStringLiteral("POP3Login"), QString());
+    s.Password = unscramblePassword(readString(reg, QStringLiteral("Password"), QString()));
+    s.DeleteFromServer = readBool(reg, QStringLiteral("DeleteFromServer"));
+    s.SavedEmail = readString(reg, QStringLiteral("SavedEmail"), DefaultSavedEmailDir());
+    s.ConfirmEmailReceipt = readBool(reg, QStringLiteral("ConfirmEmailReceipt"));
+    s.CopySelf = readBool(reg, QStringLiteral("CopySelf"));
+}
+
+void writeRegistryKeys(const TSettingsStore& s)
+{
+    if (!s.dirPermanent && !s.commPermanent)
+        return;
+    TRegistry reg(HKEY_CURRENT_USER);
+    reg.OpenKey(settingsKey, true);
+    if (s.dirPermanent) {
+        reg.WriteString(QStringLiteral("OpenDir"), s.OpenDir);
+        reg.WriteString(QStringLiteral("SaveDir"), s.SaveDir);
+        reg.WriteString(QStringLiteral("SavedEmail"), s.SavedEmail);
+        reg.WriteString(QStringLiteral("CopySelfDir"), s.CopySelfDir);
+    }
+    if (s.commPermanent) {
+        reg.WriteString(QStringLiteral("SMTPServer"), s.SMTPServer);
+        reg.WriteString(QStringLiteral("EmailAddress"), s.EmailAddress);
+        reg.WriteString(QStringLiteral("UserName"), s.UserName);
+        reg.WriteString(QStringLiteral("POP3Server"), s.POP3Server);
+        reg.WriteString(QStringLiteral("POP3Login"), s.POP3Login);
+        reg.WriteString(QStringLiteral("Password"), scramblePassword(s.Password));
+        reg.WriteBool(QStringLiteral("DeleteFromServer"), s.DeleteFromServer);
+        reg.WriteBool(QStringLiteral("ConfirmEmailReceipt"), s.ConfirmEmailReceipt);
+        reg.WriteBool(QStringLiteral("CopySelf"), s.CopySelf);
+    }
+    reg.CloseKey();
+}
+
+void writeDocMax(const QString& value)
+{
+    TRegistry reg(HKEY_CURRENT_USER);
+    reg.OpenKey(settingsKey, false);
+    reg.WriteString(QStringLiteral("DocMax"), value);
+    reg.CloseKey();
+}

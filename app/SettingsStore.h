@@ -1,0 +1,44 @@
+#pragma once
+// The user's settings, held in memory for the whole run and read by every
+// part of the program by their stored names.
+#include <QString>
+
+struct TSettingsStore {
+    QString DocMax;            // "100MB", "1MB", or empty when never chosen
+    QString OpenDir;
+    QString SaveDir;
+    QString CopySelfDir;
+    QString SMTPServer;
+    QString EmailAddress;
+    QString UserName;
+    QString POP3Server;
+    QString POP3Login;
+    QString Password;          // plain in memory, scrambled when stored
+    bool DeleteFromServer = false;  // true: downloaded mail stays on the server
+    QString SavedEmail;
+    bool ConfirmEmailReceipt = false;
+    bool CopySelf = false;
+
+    // Which groups the last confirmed settings dialog asked to keep.
+    bool commPermanent = false;
+    bool dirPermanent = false;
+};
+
+// The one store of the running program.
+TSettingsStore& AppSettings();
+
+// Fills the store from the registry key "\Software\Penvale" (or, when that
+// key does not exist, from the root of the hive), defaults for what is absent.
+void readRegistryKeys(TSettingsStore& store);
+// Writes the groups chosen by dirPermanent and commPermanent.
+void writeRegistryKeys(const TSettingsStore& store);
+// Writes DocMax on its own: into the key if it exists, else at the root.
+void writeDocMax(const QString& value);
+
+QString scramblePassword(const QString& text);
+QString unscramblePassword(const QString& text);
+
+// Defaults that stand for "the program directory" on this desktop.
+QString DefaultDocumentDir();
+QString DefaultSavedEmailDir();
+QString DefaultCopySelfDir();

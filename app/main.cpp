@@ -1,0 +1,25 @@
+// Penvale: a rich-text and plain-text editor that sends and fetches mail.
+#include "app/MainU.h"
+#include "toolkit/gui/ErrorHandler.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+static bool displayAvailable()
+{
+    const auto set = [](const char* name) { const char* v = std::getenv(name); return v && *v; };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+int main(int argc, char** argv)
+{
+    if (!displayAvailable()) {
+        std::fprintf(stderr, "penvale: no display found; run it on a desktop, or under Xvfb: xvfb-run -a %s\n", argv[0]);
+        return 2;
+    }
+    TApplication app(argc, argv);
+    TApplication::setApplicationName(QStringLiteral("Penvale"));
+    TForm1 window(TApplication::arguments().mid(1));
+    window.show();
+    return TApplication::exec();
+}
