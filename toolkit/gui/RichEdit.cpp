@@ -1,0 +1,444 @@
+#include "RichEdit.h"
+
+#include "RichEditAttributes.h"
+#include "RichEditFiles.h"
+#include "RichEditViews.h"
+#include "toolkit/Exception.h"
+#include "toolkit/rtf/RtfReader.h"
+#include "toolkit/rtf/RtfWriter.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <QStackedLayout>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <memory>
+
+struct TRichEdit::Impl {
+    TRichEdit* q;
+    RichEditPlainView* plainView;
+    RichEditRichView* richView;
+    QStackedLayout* stack;
+    QTextDocument* doc;
+    QTextDocument* plainSpare;   // held by the idle view, which never shows it
+    QTextDocument* richSpare;
+    bool plain = false;
+    bool wordWrap = true;
+    int maxLength = 0;
+    int lastAnchor = 0;
+    int lastPosition = 0;
+
+    explicit Impl(TRichEdit* owner);
+
+    template <class F>
+    decltype(auto) withView(F f) const { return plain ? f(plainView) : f(richView); }
+
+    QTextCursor cursor() const { return withView([](auto v) { return v->textCursor(); }); }
+    void setCursor(const QTextCursor& c) { withView([&](auto v) { v->setTextCursor(c); }); }
+    QAbstractScrollArea* view() const { return withView([](auto v) -> QAbstractScrollArea* { return v; }); }
+    int length() const { return doc->characterCount() - 1; }
+
+    void styleView(QAbstractScrollArea* v);
+    void moveDocument(bool toPlain);
+    void load(QByteArray content);
+    void loadText(QString text);
+    void mergeFormat(const QTextCharFormat& format);
+    RichEditAttributes selectionAttributes() const;
+    void selectionMoved();
+};
+
+namespace {
+
+QFont defaultFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    return font;
+}
+
+// Wrap, tab and colour settings mean the same in both views.
+template <class View>
+void setWrap(View* view, bool wrap)
+{
+    view->setLineWrapMode(wrap ? View::WidgetWidth : View::NoWrap);
+}
+
+} // namespace
+
+TRichEdit::Impl::Impl(TRichEdit* owner)
+    : q(owner),
+      plainView(new RichEditPlainView(owner)),
+      richView(new RichEditRichView(owner)),
+      stack(new QStackedLayout(owner)),
+      doc(new QTextDocument(owner)),
+      plainSpare(new QTextDocument(owner)),
+      richSpare(new QTextDocument(owner))
+{
+    plainSpare->setDocumentLayout(new QPlainTextDocumentLayout(plainSpare));
+    doc->setDefaultFont(defaultFont());
+    styleView(plainView);
+    styleView(richView);
+    plainView->setDocument(plainSpare);
+    richView->setDocument(doc);
+    stack->addWidget(richView);
+    stack->addWidget(plainView);
+}
+
+void TRichEdit::Impl::styleView(QAbstractScrollArea* v)
+{
+    v->setFrameShape(QFrame::NoFrame);
+    v->setFont(defaultFont());
+    QPalette palette = v->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    // The selection stays visible when the focus leaves.
+    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    v->setPalette(palette);
+    v->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    v->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+// The document changes views without copying: the view it leaves gets its
+// spare, and the document gets the layout kind of the view it joins.
+void TRichEdit::Impl::moveDocument(bool toPlain)
+{
+    const int anchor = cursor().anchor();
+    const int position = cursor().position();
+    const bool hadFocus = view()->hasFocus();
+    if (toPlain) {
+        richView->setDocument(richSpare);
+        doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
+        plainView->setDocument(doc);
+    } else {
+        plainView->setDocument(plainSpare);
+        doc->setDocumentLayout(nullptr);   // the rich view's layout is made on demand
+        richView->setDocument(doc);
+    }
+    plain = toPlain;
+    stack->setCurrentWidget(view());
+    q->setFocusProxy(view());
+    QTextCursor c(doc);
+    c.setPosition(anchor);
+    c.setPosition(position, QTextCursor::KeepAnchor);
+    setCursor(c);
+    if (hadFocus)
+        view()->setFocus();
+}
+
+void TRichEdit::Impl::load(QByteArray content)
+{
+    if (!plain && Rtf::read(content, *doc)) {
+        setCursor(QTextCursor(doc));
+    } else {
+        std::optional<QString> text = RichEditFiles::decodeText(content);
+        if (!text)
+            throw Exception(QStringLiteral("Failed to Load Stream"));
+        content = QByteArray();   // the bytes are not needed beside the text
+        loadText(std::move(*text));
+    }
+    doc->setModified(false);
+}
+
+void TRichEdit::Impl::loadText(QString text)
+{
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
+    doc->setLayoutEnabled(false);
+    doc->clear();
+    QTextCursor(doc).insertText(text);
+    text = QString();
+    doc->setLayoutEnabled(true);
+    doc->setUndoRedoEnabled(undo);
+    setCursor(QTextCursor(doc));
+}
+
+void TRichEdit::Impl::mergeFormat(const QTextCharFormat& format)
+{
+    withView([&](auto v) { v->mergeCurrentCharFormat(format); });
+}
+
+RichEditAttributes TRichEdit::Impl::selectionAttributes() const
+{
+    const QTextCursor c = cursor();
+    QTextCharFormat format;
+    if (c.hasSelection()) {
+        QTextCursor first(doc);
+        first.setPosition(c.selectionStart() + 1);
+        format = first.charFormat();
+    } else {
+        format = withView([](auto v) { return v->currentCharFormat(); });
+    }
+    return RichEditAttributes::of(format, doc->defaultFont());
+}
+
+void TRichEdit::Impl::selectionMoved()
+{
+    const QTextCursor c = cursor();
+    if (c.anchor() == lastAnchor && c.position() == lastPosition)
+        return;
+    lastAnchor = c.anchor();
+    lastPosition = c.position();
+    if (q->OnSelectionChange)
+        q->OnSelectionChange();
+}
+
+TRichEdit::TRichEdit(QWidget* owner)
+    : QFrame(owner), d(new Impl(this))
+{
+    setFrameShape(QFrame::NoFrame);
+    d->stack->setContentsMargins(0, 0, 0, 0);
+    setFocusProxy(d->richView);
+    connect(d->doc, &QTextDocument::contentsChanged, this, [this] {
+        if (OnChange)
+            OnChange();
+    });
+    const auto moved = [this] { d->selectionMoved(); };
+    connect(d->plainView, &QPlainTextEdit::cursorPositionChanged, this, moved);
+    connect(d->plainView, &QPlainTextEdit::selectionChanged, this, moved);
+    connect(d->richView, &QTextEdit::cursorPositionChanged, this, moved);
+    connect(d->richView, &QTextEdit::selectionChanged, this, moved);
+}
+
+TRichEdit::~TRichEdit()
+{
+    delete d;
+}
+
+bool TRichEdit::PlainText() const { return d->plain; }
+
+void TRichEdit::SetPlainText(bool plain)
+{
+    if (plain != d->plain)
+        d->moveDocument(plain);
+}
+
+void TRichEdit::LoadFromFile(const QString& fileName)
+{
+    d->load(RichEditFiles::read(fileName));
+}
+
+void TRichEdit::SaveToFile(const QString& fileName) const
+{
+    RichEditFiles::write(fileName, SaveToBytes());
+}
+
+void TRichEdit::LoadFromBytes(const QByteArray& content) { d->load(content); }
+
+QByteArray TRichEdit::SaveToBytes() const
+{
+    return d->plain ? RichEditFiles::encodeText(*d->doc) : Rtf::write(*d->doc);
+}
+
+QStringList TRichEdit::Lines() const
+{
+    if (d->doc->isEmpty())
+        return {};
+    return RichEditFiles::plainText(*d->doc).split(u'\n');
+}
+
+int TRichEdit::LineCount() const
+{
+    if (d->doc->isEmpty())
+        return 0;
+    return int(RichEditFiles::plainText(*d->doc).count(u'\n')) + 1;
+}
+
+void TRichEdit::ClearLines() { Clear(); }
+
+void TRichEdit::AppendLine(const QString& line)
+{
+    QTextCursor c(d->doc);
+    c.movePosition(QTextCursor::End);
+    c.beginEditBlock();
+    if (!d->doc->isEmpty())
+        c.insertBlock();
+    c.insertText(line);
+    c.endEditBlock();
+}
+
+void TRichEdit::SetLines(const QStringList& lines) { SetText(lines.join(u'\n')); }
+
+QString TRichEdit::Text() const { return RichEditFiles::plainText(*d->doc); }
+
+void TRichEdit::SetText(const QString& text)
+{
+    QTextCursor c(d->doc);
+    c.select(QTextCursor::Document);
+    c.insertText(text);
+}
+
+void TRichEdit::Clear() { SetText(QString()); }
+
+bool TRichEdit::Modified() const { return d->doc->isModified(); }
+void TRichEdit::SetModified(bool modified) { d->doc->setModified(modified); }
+
+int TRichEdit::MaxLength() const { return d->maxLength; }
+
+void TRichEdit::SetMaxLength(int chars)
+{
+    d->maxLength = std::max(chars, 0);
+    d->plainView->setMaxLength(d->maxLength);
+    d->richView->setMaxLength(d->maxLength);
+}
+
+bool TRichEdit::WordWrap() const { return d->wordWrap; }
+
+void TRichEdit::SetWordWrap(bool wrap)
+{
+    d->wordWrap = wrap;
+    setWrap(d->plainView, wrap);
+    setWrap(d->richView, wrap);
+}
+
+int TRichEdit::SelStart() const { return d->cursor().selectionStart(); }
+
+int TRichEdit::SelLength() const
+{
+    const QTextCursor c = d->cursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+void TRichEdit::SetSelStart(int pos) { SetSelection(pos, 0); }
+
+void TRichEdit::SetSelection(int start, int length)
+{
+    start = std::clamp(start, 0, d->length());
+    const int end = length < 0 ? d->length() : std::min(start + length, d->length());
+    QTextCursor c(d->doc);
+    c.setPosition(start);
+    c.setPosition(end, QTextCursor::KeepAnchor);
+    d->setCursor(c);
+}
+
+void TRichEdit::SelectAll() { SetSelection(0, -1); }
+
+QString TRichEdit::SelText() const
+{
+    QString text = d->cursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+
+void TRichEdit::SetSelText(const QString& text)
+{
+    QTextCursor c = d->cursor();
+    c.insertText(text);
+    d->setCursor(c);
+}
+
+QString TRichEdit::SelFontName() const { return d->selectionAttributes().name; }
+
+void TRichEdit::SetSelFontName(const QString& name)
+{
+    QTextCharFormat format;
+    format.setFontFamilies({name});
+    d->mergeFormat(format);
+}
+
+int TRichEdit::SelFontSize() const { return d->selectionAttributes().points; }
+
+void TRichEdit::SetSelFontSize(int points)
+{
+    if (points <= 0)
+        return;
+    QTextCharFormat format;
+    format.setFontPointSize(points);
+    d->mergeFormat(format);
+}
+
+QColor TRichEdit::SelColor() const { return d->selectionAttributes().color; }
+
+void TRichEdit::SetSelColor(const QColor& color)
+{
+    QTextCharFormat format;
+    format.setForeground(color);
+    d->mergeFormat(format);
+}
+
+TFontStyles TRichEdit::SelStyle() const { return d->selectionAttributes().style; }
+
+void TRichEdit::SetSelStyle(TFontStyles style)
+{
+    QTextCharFormat format;
+    format.setFontWeight(style & int(TFontStyle::Bold) ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(style & int(TFontStyle::Italic));
+    format.setFontUnderline(style & int(TFontStyle::Underline));
+    format.setFontStrikeOut(style & int(TFontStyle::StrikeOut));
+    d->mergeFormat(format);
+}
+
+TConsistentAttributes TRichEdit::SelConsistency() const { return richEditConsistency(d->cursor()); }
+
+int TRichEdit::FindText(const QString& text, int from, int to, TSearchOptions options) const
+{
+    if (text.isEmpty())
+        return -1;
+    const int limit = to < 0 ? d->length() : std::min(to, d->length());
+    QTextDocument::FindFlags flags;
+    if (options.MatchCase)
+        flags |= QTextDocument::FindCaseSensitively;
+    if (options.WholeWord)
+        flags |= QTextDocument::FindWholeWords;
+    const QTextCursor match = d->doc->find(text, std::max(from, 0), flags);
+    if (match.isNull() || match.selectionEnd() > limit)
+        return -1;
+    return match.selectionStart();
+}
+
+bool TRichEdit::CanUndo() const { return d->doc->isUndoAvailable(); }
+void TRichEdit::Undo() { d->withView([](auto v) { v->undo(); }); }
+void TRichEdit::CutToClipboard() { d->withView([](auto v) { v->cut(); }); }
+void TRichEdit::CopyToClipboard() { d->withView([](auto v) { v->copy(); }); }
+void TRichEdit::PasteFromClipboard() { d->withView([](auto v) { v->paste(); }); }
+
+QRect TRichEdit::FormattingRect() const
+{
+    const QWidget* viewport = d->view()->viewport();
+    return QRect(viewport->mapTo(this, QPoint(0, 0)), viewport->size());
+}
+
+// The rectangle becomes margins around the text, so it follows resizes.
+void TRichEdit::SetFormattingRect(const QRect& rect)
+{
+    QMargins margins;
+    if (!rect.isEmpty()) {
+        const QRect all = d->view()->geometry();
+        margins = QMargins(std::max(rect.left() - all.left(), 0), std::max(rect.top() - all.top(), 0),
+                           std::max(all.right() - rect.right(), 0), std::max(all.bottom() - rect.bottom(), 0));
+    }
+    d->plainView->setViewportMargins(margins);
+    d->richView->setViewportMargins(margins);
+}
+
+void TRichEdit::Print(const QString& title, QPrinter& printer, const QRect& pageRect) const
+{
+    printer.setDocName(title);
+    const QRect area = pageRect.isEmpty() ? QRect(0, 0, printer.width(), printer.height()) : pageRect;
+    // Lay out in screen pixels, as the editor shows the text, and scale to the printer.
+    const qreal scale = printer.logicalDpiY() / 96.0;
+    const QSizeF page(area.width() / scale, area.height() / scale);
+    std::unique_ptr<QTextDocument> copy(d->doc->clone());
+    copy->setDocumentMargin(0);
+    QTextOption option = copy->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    copy->setDefaultTextOption(option);
+    copy->setPageSize(page);
+    QPainter painter(&printer);
+    if (!painter.isActive())
+        return;
+    for (int i = 0; i < copy->pageCount(); ++i) {
+        if (i > 0)
+            printer.newPage();
+        painter.save();
+        painter.translate(area.topLeft());
+        painter.scale(scale, scale);
+        painter.translate(0, -i * page.height());
+        copy->drawContents(&painter, QRectF(QPointF(0, i * page.height()), page));
+        painter.restore();
+    }
+}
+
+QTextDocument* TRichEdit::document() const { return d->doc; }
+QWidget* TRichEdit::view() const { return d->view(); }

@@ -1,0 +1,76 @@
+#pragma once
+// The two views TRichEdit shows its document in: a QPlainTextEdit in plain
+// mode (cheap layout for very large files) and a QTextEdit in rich mode.
+// Both bound what the user types or pastes by the control's maximum length.
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+namespace RichEditLimit {
+
+// Characters that may still be inserted in place of cursor's selection.
+qsizetype room(const QTextCursor& cursor, int maxLength);
+// Text as inserted into a document: one character per line end.
+QString normalized(QString text);
+// The longest start of text that fits in room, never splitting a surrogate pair.
+QString fitting(const QString& text, qsizetype room);
+bool insertsText(const QKeyEvent* event);
+
+}
+
+template <class Base>
+class RichEditView : public Base {
+public:
+    using Base::Base;
+    using Base::setViewportMargins;
+
+    void setMaxLength(int chars) { maxLength = chars; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (maxLength > 0 && RichEditLimit::insertsText(event)
+            && RichEditLimit::room(this->textCursor(), maxLength) < event->text().size()) {
+            QApplication::beep();
+            event->accept();
+            return;
+        }
+        Base::keyPressEvent(event);
+    }
+
+    void insertFromMimeData(const QMimeData* source) override
+    {
+        const qsizetype room = RichEditLimit::room(this->textCursor(), maxLength);
+        const QString text = RichEditLimit::normalized(source->text());
+        if (maxLength <= 0 || text.size() <= room) {
+            Base::insertFromMimeData(source);
+            return;
+        }
+        if (room <= 0) {
+            QApplication::beep();
+            return;
+        }
+        QTextCursor cursor = this->textCursor();
+        cursor.insertText(RichEditLimit::fitting(text, room));
+        this->setTextCursor(cursor);
+    }
+
+    void inputMethodEvent(QInputMethodEvent* event) override
+    {
+        if (maxLength > 0) {
+            const qsizetype room = RichEditLimit::room(this->textCursor(), maxLength);
+            if (event->commitString().size() > room)
+                event->setCommitString(RichEditLimit::fitting(event->commitString(), std::max<qsizetype>(room, 0)));
+        }
+        Base::inputMethodEvent(event);
+    }
+
+private:
+    int maxLength = 0;
+};
+
+using RichEditPlainView = RichEditView<QPlainTextEdit>;
+using RichEditRichView = RichEditView<QTextEdit>;

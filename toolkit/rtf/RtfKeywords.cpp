@@ -1,0 +1,60 @@
+#include "RtfKeywords.h"
+
+#include <string_view>
+#include <unordered_map>
+
+namespace Rtf {
+
+namespace {
+
+using Table = std::unordered_map<std::string_view, Keyword>;
+
+Table makeTable()
+{
+    Table t = {
+        {"par", Keyword::Par}, {"sect", Keyword::Par}, {"page", Keyword::Par},
+        {"row", Keyword::Row}, {"nestrow", Keyword::Row},
+        {"cell", Keyword::Cell}, {"nestcell", Keyword::Cell},
+        {"line", Keyword::Line}, {"tab", Keyword::Tab},
+        {"emdash", Keyword::EmDash}, {"endash", Keyword::EnDash}, {"bullet", Keyword::Bullet},
+        {"lquote", Keyword::LeftQuote}, {"rquote", Keyword::RightQuote},
+        {"ldblquote", Keyword::LeftDoubleQuote}, {"rdblquote", Keyword::RightDoubleQuote},
+        {"emspace", Keyword::EmSpace}, {"enspace", Keyword::EnSpace},
+        {"u", Keyword::Unicode}, {"uc", Keyword::UnicodeSkip}, {"bin", Keyword::Binary},
+        {"plain", Keyword::Plain}, {"b", Keyword::Bold}, {"i", Keyword::Italic},
+        {"ulnone", Keyword::UnderlineNone}, {"strike", Keyword::StrikeOut},
+        {"striked", Keyword::StrikeOut}, {"fs", Keyword::FontSize}, {"cf", Keyword::Color},
+        {"f", Keyword::Font},
+        {"ansi", Keyword::Ansi}, {"mac", Keyword::Mac}, {"pc", Keyword::Pc}, {"pca", Keyword::Pca},
+        {"ansicpg", Keyword::AnsiCodePage}, {"deff", Keyword::DefaultFont},
+        {"fonttbl", Keyword::FontTable}, {"fcharset", Keyword::FontCharset},
+        {"cpg", Keyword::FontCodePage}, {"colortbl", Keyword::ColorTable},
+        {"red", Keyword::Red}, {"green", Keyword::Green}, {"blue", Keyword::Blue},
+    };
+    // Every underline kind reads as underline.
+    for (std::string_view w : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave",
+                               "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd",
+                               "ulthldash", "ululdbwave", "ulw", "ulwave"})
+        t.emplace(w, Keyword::Underline);
+    for (std::string_view w : {"info", "stylesheet", "header", "headerl", "headerr", "headerf",
+                               "footer", "footerl", "footerr", "footerf", "footnote", "pict",
+                               "themedata", "colorschememapping", "latentstyles", "datastore",
+                               "fldinst", "objdata", "nonshppict", "pntxta", "pntxtb", "xe", "tc",
+                               "txe", "rxe", "annotation", "atnid", "atnauthor", "listtable",
+                               "listoverridetable", "revtbl", "rsidtbl", "filetbl", "template",
+                               "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn",
+                               "private", "userprops", "docvar", "xmlnstbl", "generator"})
+        t.emplace(w, Keyword::SkippedDestination);
+    return t;
+}
+
+} // namespace
+
+Keyword keywordOf(QByteArrayView word)
+{
+    static const Table table = makeTable();
+    const auto it = table.find(std::string_view(word.data(), size_t(word.size())));
+    return it == table.end() ? Keyword::Unknown : it->second;
+}
+
+}

@@ -1,0 +1,495 @@
+#include "RtfReader.h"
+
+#include "RtfCodePage.h"
+#include "RtfKeywords.h"
+
+#include <QColor>
+#include <QHash>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <vector>
+
+namespace Rtf {
+
+namespace {
+
+// Deeper groups than this share their parent's state, so hostile nesting
+// costs neither stack nor memory.
+constexpr int MaxGroupDepth = 512;
+constexpr int MaxUnicodeSkip = 16;
+
+struct CharState {
+    int font = -1;          // -1: the document's default font
+    int halfPoints = 24;
+    int color = -1;         // index into the colour table; -1 is automatic
+    bool bold = false, italic = false, underline = false, strikeOut = false;
+    bool operator==(const CharState&) const = default;
+};
+
+size_t qHash(const CharState& s, size_t seed = 0)
+{
+    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.bold, s.italic, s.underline, s.strikeOut);
+}
+
+enum class Destination { Text, FontTable, ColorTable, Skipped };
+
+struct GroupState {
+    CharState chars;
+    int unicodeSkip = 1;
+    Destination destination = Destination::Text;
+};
+
+struct FontEntry {
+    QString name;
+    int codePage = 0;       // 0: the document's code page
+};
+
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+int hexValue(char c)
+{
+    if (isDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Bytes that go into the text as they are.
+bool isPlainText(char c)
+{
+    return uchar(c) >= 0x20 && uchar(c) < 0x80 && c != '\\' && c != '{' && c != '}';
+}
+
+class Reader {
+public:
+    Reader(const QByteArray& data, QTextDocument& document)
+        : p(data.constData()), end(data.constData() + data.size()), doc(document), cursor(&document)
+    {
+    }
+
+    void run()
+    {
+        cursor.beginEditBlock();
+        ++p;   // the opening brace of "{\rtf"
+        groups.push_back(state);
+        while (p < end && parseToken()) {
+        }
+        decodePendingBytes();
+        flushRun();
+        dropFinalParagraphMark();
+        cursor.endEditBlock();
+    }
+
+private:
+    // One token; false once the outermost group has closed.
+    bool parseToken()
+    {
+        const char c = *p++;
+        if (c == '{' || c == '}') {
+            skipCount = 0;
+            decodePendingBytes();
+            if (c == '{') {
+                pushGroup();
+                return true;
+            }
+            return popGroup();
+        }
+        if (c == '\\') {
+            parseControl();
+        } else if (skipCount > 0) {
+            --skipCount;
+        } else if (uchar(c) >= 0x80) {
+            addByte(c);
+        } else if (c == '\t') {
+            addText(u"\t");
+        } else if (isPlainText(c)) {
+            const char* start = p - 1;
+            while (p < end && isPlainText(*p))
+                ++p;
+            addText(QLatin1StringView(start, p - start));
+        }
+        return true;
+    }
+
+    void pushGroup()
+    {
+        if (groups.size() >= MaxGroupDepth) {
+            ++overflowDepth;
+            return;
+        }
+        groups.push_back(state);
+    }
+
+    bool popGroup()
+    {
+        if (overflowDepth > 0) {
+            --overflowDepth;
+            return true;
+        }
+        if (state.destination == Destination::FontTable)
+            commitFont();
+        if (groups.empty())
+            return false;
+        state = groups.back();
+        groups.pop_back();
+        return !groups.empty();
+    }
+
+    void parseControl()
+    {
+        if (p >= end)
+            return;
+        if (!isLetter(*p)) {
+            parseSymbol(*p++);
+            return;
+        }
+        const char* start = p;
+        while (p < end && isLetter(*p))
+            ++p;
+        const QByteArrayView word(start, p - start);
+        bool hasParam = false;
+        bool negative = false;
+        qint64 value = 0;
+        if (p + 1 < end && *p == '-' && isDigit(p[1])) {
+            negative = true;
+            ++p;
+        }
+        for (; p < end && isDigit(*p); ++p) {
+            hasParam = true;
+            value = std::min<qint64>(value * 10 + (*p - '0'), 1'000'000'000);
+        }
+        if (p < end && *p == ' ')
+            ++p;
+        if (skipCount > 0) {
+            --skipCount;
+            return;
+        }
+        const int param = int(negative ? -value : value);
+        decodePendingBytes();
+        applyKeyword(keywordOf(word), hasParam, param);
+    }
+
+    void parseSymbol(char c)
+    {
+        if (c == '\'') {
+            int byte = 0;
+            for (int i = 0; i < 2 && p < end && hexValue(*p) >= 0; ++i)
+                byte = byte * 16 + hexValue(*p++);
+            if (skipCount > 0)
+                --skipCount;
+            else
+                addByte(char(byte));
+            return;
+        }
+        if (skipCount > 0) {
+            --skipCount;
+            return;
+        }
+        decodePendingBytes();
+        switch (c) {
+        case '\\': case '{': case '}': addText(QString(QLatin1Char(c))); break;
+        case '~': addText(u"\u00A0"); break;
+        case '_': addText(u"\u2011"); break;
+        case '\r': case '\n': addText(u"\n"); break;
+        case '*': if (groups.size() > 1) skipGroup(); break;
+        default: break;   // optional hyphen, formula and index marks
+        }
+    }
+
+    void applyKeyword(Keyword keyword, bool hasParam, int param)
+    {
+        CharState& chars = state.chars;
+        const bool on = !hasParam || param != 0;
+        switch (keyword) {
+        case Keyword::Par: case Keyword::Row: addText(u"\n"); break;
+        case Keyword::Line: addText(u"\u2028"); break;
+        case Keyword::Tab: case Keyword::Cell: addText(u"\t"); break;
+        case Keyword::EmDash: addText(u"\u2014"); break;
+        case Keyword::EnDash: addText(u"\u2013"); break;
+        case Keyword::Bullet: addText(u"\u2022"); break;
+        case Keyword::LeftQuote: addText(u"\u2018"); break;
+        case Keyword::RightQuote: addText(u"\u2019"); break;
+        case Keyword::LeftDoubleQuote: addText(u"\u201C"); break;
+        case Keyword::RightDoubleQuote: addText(u"\u201D"); break;
+        case Keyword::EmSpace: addText(u"\u2003"); break;
+        case Keyword::EnSpace: addText(u"\u2002"); break;
+        case Keyword::Unicode: addUnicode(param); break;
+        case Keyword::UnicodeSkip: state.unicodeSkip = std::clamp(param, 0, MaxUnicodeSkip); break;
+        case Keyword::Binary: p += std::min<qint64>(std::max(param, 0), end - p); break;
+        case Keyword::Plain: chars = CharState(); break;
+        case Keyword::Bold: chars.bold = on; break;
+        case Keyword::Italic: chars.italic = on; break;
+        case Keyword::Underline: chars.underline = on; break;
+        case Keyword::UnderlineNone: chars.underline = false; break;
+        case Keyword::StrikeOut: chars.strikeOut = on; break;
+        case Keyword::FontSize: chars.halfPoints = param > 0 ? std::min(param, 3276) : 24; break;
+        case Keyword::Color: chars.color = param; break;
+        case Keyword::Font: selectFont(param); break;
+        case Keyword::Ansi: codePage = 1252; break;
+        case Keyword::Mac: codePage = 10000; break;
+        case Keyword::Pc: codePage = 437; break;
+        case Keyword::Pca: codePage = 850; break;
+        case Keyword::AnsiCodePage: if (param > 0) codePage = param; break;
+        case Keyword::DefaultFont: defaultFont = param; break;
+        case Keyword::FontTable: enterTable(Destination::FontTable); break;
+        case Keyword::FontCharset: pendingFont.codePage = codePageOfCharset(param); break;
+        case Keyword::FontCodePage: if (param > 0) pendingFont.codePage = param; break;
+        case Keyword::ColorTable: enterTable(Destination::ColorTable); break;
+        case Keyword::Red: red = std::clamp(param, 0, 255); colorGiven = true; break;
+        case Keyword::Green: green = std::clamp(param, 0, 255); colorGiven = true; break;
+        case Keyword::Blue: blue = std::clamp(param, 0, 255); colorGiven = true; break;
+        case Keyword::SkippedDestination: if (groups.size() > 1) skipGroup(); break;
+        case Keyword::Unknown: break;
+        }
+    }
+
+    void enterTable(Destination table)
+    {
+        // A table word outside a group of its own would swallow the document.
+        if (groups.size() > 1)
+            state.destination = table;
+    }
+
+    void selectFont(int index)
+    {
+        if (state.destination == Destination::FontTable) {
+            commitFont();
+            pendingFontIndex = index;
+        } else {
+            state.chars.font = index;
+        }
+    }
+
+    void commitFont()
+    {
+        if (pendingFontIndex >= 0 && !fonts.contains(pendingFontIndex)) {
+            pendingFont.name = pendingFont.name.trimmed();
+            fonts.insert(pendingFontIndex, pendingFont);
+        }
+        pendingFontIndex = -1;
+        pendingFont = FontEntry();
+    }
+
+    // Consumes the rest of the current group, its closing brace included.
+    void skipGroup()
+    {
+        int depth = 1;
+        while (p < end && depth > 0) {
+            const char c = *p++;
+            if (c == '{') {
+                ++depth;
+            } else if (c == '}') {
+                --depth;
+            } else if (c == '\\' && p < end) {
+                skipControlInSkippedGroup();
+            }
+        }
+        if (depth > 0)
+            return;
+        if (overflowDepth > 0) {
+            --overflowDepth;
+            return;
+        }
+        state = groups.back();
+        groups.pop_back();
+    }
+
+    // Steps over one control word or symbol; \binN carries N raw bytes.
+    void skipControlInSkippedGroup()
+    {
+        if (!isLetter(*p)) {
+            ++p;
+            return;
+        }
+        const char* start = p;
+        while (p < end && isLetter(*p))
+            ++p;
+        const bool binary = QByteArrayView(start, p - start) == "bin";
+        qint64 value = 0;
+        for (; p < end && isDigit(*p); ++p)
+            value = std::min<qint64>(value * 10 + (*p - '0'), end - p);
+        if (binary)
+            p += std::min<qint64>(value + (p < end && *p == ' ' ? 1 : 0), end - p);
+    }
+
+    void addUnicode(int value)
+    {
+        if (value < 0)
+            value += 65536;
+        const char16_t unit = (value >= 0 && value <= 0xFFFF) ? char16_t(value) : char16_t(0xFFFD);
+        if (unit >= 0x20 || unit == '\t')
+            addText(QStringView(&unit, 1));
+        skipCount = state.unicodeSkip;
+    }
+
+    void addByte(char byte)
+    {
+        const int page = currentCodePage();
+        if (!pendingBytes.isEmpty() && page != pendingPage)
+            decodePendingBytes();
+        pendingPage = page;
+        pendingBytes += byte;
+    }
+
+    int currentCodePage() const
+    {
+        if (state.destination == Destination::FontTable)
+            return pendingFont.codePage ? pendingFont.codePage : codePage;
+        const auto font = fonts.constFind(state.chars.font >= 0 ? state.chars.font : defaultFont);
+        return (font != fonts.cend() && font->codePage) ? font->codePage : codePage;
+    }
+
+    void decodePendingBytes()
+    {
+        if (pendingBytes.isEmpty())
+            return;
+        if (decoder.codePage() != pendingPage)
+            decoder = CodePageDecoder(pendingPage);
+        QString text;
+        decoder.decode(pendingBytes, text);
+        pendingBytes.clear();
+        addText(text);
+    }
+
+    // Plain ASCII goes straight into the run, without a temporary string.
+    void addText(QLatin1StringView text)
+    {
+        if (state.destination == Destination::Text && state.chars == runChars)
+            runText += text;
+        else
+            addText(QString(text));
+    }
+
+    void addText(QStringView text)
+    {
+        switch (state.destination) {
+        case Destination::Text:
+            if (!(state.chars == runChars)) {
+                flushRun();
+                runChars = state.chars;
+            }
+            runText += text;
+            break;
+        case Destination::FontTable:
+            addFontNameText(text);
+            break;
+        case Destination::ColorTable:
+            for (qsizetype n = text.count(u';'); n > 0; --n)
+                commitColor();
+            break;
+        case Destination::Skipped:
+            break;
+        }
+    }
+
+    void addFontNameText(QStringView text)
+    {
+        for (QChar c : text) {
+            if (c == u';')
+                commitFont();
+            else if (c >= u' ' && pendingFontIndex >= 0)
+                pendingFont.name += c;
+        }
+    }
+
+    void commitColor()
+    {
+        colors.append(colorGiven ? QColor(red, green, blue) : QColor());
+        red = green = blue = 0;
+        colorGiven = false;
+    }
+
+    void flushRun()
+    {
+        if (runText.isEmpty())
+            return;
+        cursor.insertText(runText, formatOf(runChars));
+        runText.resize(0);
+    }
+
+    QTextCharFormat formatOf(const CharState& chars)
+    {
+        auto cached = formats.constFind(chars);
+        if (cached != formats.cend())
+            return *cached;
+        QTextCharFormat format;
+        const auto font = fonts.constFind(chars.font >= 0 ? chars.font : defaultFont);
+        if (font != fonts.cend() && !font->name.isEmpty())
+            format.setFontFamilies({font->name});
+        format.setFontPointSize(chars.halfPoints / 2.0);
+        if (chars.color >= 0 && chars.color < colors.size() && colors[chars.color].isValid())
+            format.setForeground(colors[chars.color]);
+        format.setFontWeight(chars.bold ? QFont::Bold : QFont::Normal);
+        format.setFontItalic(chars.italic);
+        format.setFontUnderline(chars.underline);
+        format.setFontStrikeOut(chars.strikeOut);
+        formats.insert(chars, format);
+        return format;
+    }
+
+    // Word processors end every paragraph with \par, the last one included.
+    void dropFinalParagraphMark()
+    {
+        if (doc.blockCount() > 1 && doc.lastBlock().length() == 1) {
+            cursor.movePosition(QTextCursor::End);
+            cursor.deletePreviousChar();
+        }
+    }
+
+    const char* p;
+    const char* end;
+    QTextDocument& doc;
+    QTextCursor cursor;
+
+    GroupState state;
+    std::vector<GroupState> groups;
+    int overflowDepth = 0;
+    int skipCount = 0;      // fallback characters still to skip after \uN
+
+    QString runText;
+    CharState runChars;
+    QHash<CharState, QTextCharFormat> formats;
+
+    int codePage = 1252;
+    int defaultFont = 0;
+    QByteArray pendingBytes;
+    int pendingPage = 1252;
+    CodePageDecoder decoder;
+
+    QHash<int, FontEntry> fonts;
+    FontEntry pendingFont;
+    int pendingFontIndex = -1;
+    QList<QColor> colors;
+    int red = 0, green = 0, blue = 0;
+    bool colorGiven = false;
+};
+
+} // namespace
+
+bool isRtf(const QByteArray& data)
+{
+    return data.startsWith("{\\rtf");
+}
+
+bool read(const QByteArray& data, QTextDocument& document)
+{
+    if (!isRtf(data))
+        return false;
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    document.setLayoutEnabled(false);
+    document.clear();
+    Reader(data, document).run();
+    document.setLayoutEnabled(true);
+    document.setUndoRedoEnabled(undo);
+    return true;
+}
+
+}

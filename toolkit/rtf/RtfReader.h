@@ -1,0 +1,20 @@
+#pragma once
+// Reads RTF as word processors write it into a QTextDocument: text, paragraphs,
+// tabs, line breaks and the character formats the editor has (font name,
+// size, colour, bold, italic, underline, strike-out). Everything else
+// (pictures, style sheets, headers, {\*\...} destinations) is skipped.
+// Malformed input loads as far as it can be read.
+#include <QByteArray>
+
+class QTextDocument;
+
+namespace Rtf {
+
+// Whether data is RTF at all: it must start with "{\rtf".
+bool isRtf(const QByteArray& data);
+
+// Replaces the content of document with the text of data. Returns false,
+// leaving the document untouched, when data is not RTF.
+bool read(const QByteArray& data, QTextDocument& document);
+
+}

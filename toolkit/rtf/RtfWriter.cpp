@@ -1,0 +1,149 @@
+#include "RtfWriter.h"
+
+#include <QColor>
+#include <QHash>
+#include <QList>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+
+#include <cmath>
+
+namespace Rtf {
+
+namespace {
+
+void appendEscaped(QByteArray& out, QStringView text)
+{
+    for (QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c == '\\' || c == '{' || c == '}') {
+            out += '\\';
+            out += char(c);
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += char(c);
+        } else if (c == '\t') {
+            out += "\\tab ";
+        } else if (c == QChar::LineSeparator) {
+            out += "\\line ";
+        } else if (c == QChar::Nbsp) {
+            out += "\\~";
+        } else if (c >= 0x80 && c != QChar::ObjectReplacementCharacter) {
+            // \uN takes a signed 16-bit N; surrogate pairs go out unit by unit.
+            out += "\\u";
+            out += QByteArray::number(int(qint16(c)));
+            out += '?';
+        }
+        // Other control characters have no RTF form and are dropped.
+    }
+}
+
+class Writer {
+public:
+    explicit Writer(const QTextDocument& document) : doc(document)
+    {
+        fontIndex(doc.defaultFont().family());   // \deff0
+    }
+
+    QByteArray run()
+    {
+        QByteArray body;
+        body.reserve(doc.characterCount() + doc.characterCount() / 4);
+        for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                body += '{';
+                body += formatWords(fragment.charFormatIndex(), fragment.charFormat());
+                body += ' ';
+                appendEscaped(body, fragment.text());
+                body += '}';
+            }
+            body += "\\par\n";
+        }
+        return header() + body + "}\n";
+    }
+
+private:
+    QByteArray header() const
+    {
+        QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
+        for (qsizetype i = 0; i < fonts.size(); ++i) {
+            out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset0 ";
+            appendEscaped(out, fonts[i]);
+            out += ";}";
+        }
+        out += "}\n{\\colortbl;";
+        for (const QColor& c : colors)
+            out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green())
+                 + "\\blue" + QByteArray::number(c.blue()) + ';';
+        out += "}\n";
+        return out;
+    }
+
+    // Control words of one character format, cached by the document's index.
+    QByteArray formatWords(int index, const QTextCharFormat& format)
+    {
+        auto cached = wordsByFormat.constFind(index);
+        if (cached != wordsByFormat.cend())
+            return *cached;
+        const QFont font = format.font().resolve(doc.defaultFont());
+        QByteArray words = "\\f" + QByteArray::number(fontIndex(font.family()))
+                         + "\\fs" + QByteArray::number(qRound(pointSizeOf(font) * 2));
+        const QBrush brush = format.foreground();
+        words += "\\cf" + QByteArray::number(brush.style() == Qt::NoBrush ? 0 : colorIndex(brush.color()));
+        if (font.bold())
+            words += "\\b";
+        if (font.italic())
+            words += "\\i";
+        if (font.underline())
+            words += "\\ul";
+        if (font.strikeOut())
+            words += "\\strike";
+        wordsByFormat.insert(index, words);
+        return words;
+    }
+
+    int fontIndex(const QString& family)
+    {
+        qsizetype i = fonts.indexOf(family);
+        if (i < 0) {
+            fonts.append(family);
+            i = fonts.size() - 1;
+        }
+        return int(i);
+    }
+
+    int colorIndex(const QColor& color)
+    {
+        const QColor rgb = color.toRgb();
+        qsizetype i = colors.indexOf(rgb);
+        if (i < 0) {
+            colors.append(rgb);
+            i = colors.size() - 1;
+        }
+        return int(i) + 1;   // entry 0 is the automatic colour
+    }
+
+    const QTextDocument& doc;
+    QStringList fonts;
+    QList<QColor> colors;
+    QHash<int, QByteArray> wordsByFormat;
+};
+
+} // namespace
+
+qreal pointSizeOf(const QFont& font)
+{
+    if (font.pointSizeF() > 0)
+        return font.pointSizeF();
+    if (font.pixelSize() > 0)
+        return font.pixelSize() * 72.0 / 96.0;
+    return 12.0;
+}
+
+QByteArray write(const QTextDocument& document)
+{
+    return Writer(document).run();
+}
+
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Writes a QTextDocument as RTF: text, paragraphs, tabs and line breaks, and
+// per run the font name, size, colour, bold, italic, underline, strike-out.
+#include <QByteArray>
+
+class QFont;
+class QTextDocument;
+
+namespace Rtf {
+
+QByteArray write(const QTextDocument& document);
+
+// The size in points recorded for a resolved font; pixel sizes count at 96
+// per inch, as on the screen.
+qreal pointSizeOf(const QFont& font);
+
+}
