@@ -1,6 +1,8 @@
 // The main window's controls: menus, toolbar, format bar, status bar, layout.
 #include "app/MainU.h"
 
+#include "app/ToolIcons.h"
+
 #include "toolkit/gui/ColorGrid.h"
 #include "toolkit/gui/ErrorHandler.h"
 #include "toolkit/gui/RichEdit.h"
@@ -167,13 +169,13 @@ void TForm1::buildToolbar()
     bind(toolButton(Panel1, "Begin a new document", s->standardIcon(QStyle::SP_FileIcon)), New1);
     bind(toolButton(Panel1, "Open an existing document file", s->standardIcon(QStyle::SP_DialogOpenButton)), Open1);
     bind(toolButton(Panel1, "Save the current document to disk", s->standardIcon(QStyle::SP_DialogSaveButton)), Save1);
-    bind(toolButton(Panel1, "Send Email", {}, QStringLiteral("Send")), SendEmail1);
-    bind(toolButton(Panel1, "Retrieve Email ", {}, QStringLiteral("Get")), RetreiveEmail1);
-    bind(toolButton(Panel1, "Print the current document", {}, QStringLiteral("Print")), Print1);
+    bind(toolButton(Panel1, "Send Email", toolIcon(ToolIcon::SendMail)), SendEmail1);
+    bind(toolButton(Panel1, "Retrieve Email ", toolIcon(ToolIcon::RetrieveMail)), RetreiveEmail1);
+    bind(toolButton(Panel1, "Print the current document", toolIcon(ToolIcon::Print)), Print1);
     bind(toolButton(Panel1, "Page Setup", s->standardIcon(QStyle::SP_FileDialogDetailedView)), PageSetup1);
-    bind(toolButton(Panel1, "Cut selected text to the clipboard", {}, QStringLiteral("Cut")), Cut1);
-    bind(toolButton(Panel1, "Copy selected text to the clipboard", {}, QStringLiteral("Copy")), Copy1);
-    bind(toolButton(Panel1, "Paste from the clipboard into the current document", {}, QStringLiteral("Paste")), Paste1);
+    bind(toolButton(Panel1, "Cut selected text to the clipboard", toolIcon(ToolIcon::Cut)), Cut1);
+    bind(toolButton(Panel1, "Copy selected text to the clipboard", toolIcon(ToolIcon::Copy)), Copy1);
+    bind(toolButton(Panel1, "Paste from the clipboard into the current document", toolIcon(ToolIcon::Paste)), Paste1);
     bind(toolButton(Panel1, "Undo", s->standardIcon(QStyle::SP_ArrowBack)), Undo1);
     bind(toolButton(Panel1, "Search for text", s->standardIcon(QStyle::SP_FileDialogContentsView)), Find1);
     bind(toolButton(Panel1, "Search and replace text", s->standardIcon(QStyle::SP_BrowserReload)), Replace1);
@@ -182,6 +184,7 @@ void TForm1::buildToolbar()
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
     DateTimePicker1->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
     DateTimePicker1->setCalendarPopup(true);
+    DateTimePicker1->setFixedWidth(230);
     DateTimePicker1->setToolTip(QStringLiteral("Double click to insert date into document"));
     row->addSpacing(4);
     row->addWidget(DateTimePicker1);
@@ -205,6 +208,7 @@ void TForm1::buildFormatBar()
     families.sort(Qt::CaseInsensitive);
     FontName->addItems(families);
     FontName->setMaxVisibleItems(24);
+    FontName->setFixedWidth(150);
     FontName->setToolTip(QStringLiteral("Choose font typeface form list"));
     row->addWidget(FontName);
     SpinEdit1 = new QSpinBox(Panel2);

@@ -8,6 +8,7 @@
 #include "toolkit/gui/Shell.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -159,7 +160,8 @@ private slots:
         form->New1Click();
 
         QCOMPARE(answers->asked, QStringList{"Document has changed. Save changes?"});
-        QCOMPARE(form->docName == "New Document", goesOn);
+        if (named)
+            QCOMPARE(form->docName == "New Document", goesOn);
         QCOMPARE(form->RichEdit1->Text().isEmpty(), goesOn);
         if (written)
             QVERIFY(fileBytes(target).contains("new words"));
@@ -199,6 +201,7 @@ private slots:
         form->Save1Click();
         QVERIFY(!QFile::exists(path("never.txt")));
         QCOMPARE(answers->dialogsRun, 0);
+        answers->files.clear();
 
         type("first");
         answers->files << path("doc.txt");
@@ -250,7 +253,9 @@ private slots:
         QCOMPARE(form->RichEdit1->SelFontName(), QString("Arial"));
         QCOMPARE(form->RichEdit1->SelStyle(), 0);
 
+        answers->boxAnswers << mrNo; // drop the changes
         openNamed(path("n.txt"), "named");
+        answers->asked.clear();
         form->PlainText1Click();
         answers->boxAnswers << mrNo;
         form->PlainText1Click();
