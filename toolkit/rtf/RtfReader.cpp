@@ -331,6 +331,11 @@ private:
 
     void addByte(char byte)
     {
+        if (uchar(byte) < 0x20) {   // control codes are not text, bar the tab
+            if (byte == '\t')
+                addText(u"\t");
+            return;
+        }
         const int page = currentCodePage();
         if (!pendingBytes.isEmpty() && page != pendingPage)
             decodePendingBytes();
@@ -361,6 +366,7 @@ private:
     // Plain ASCII goes straight into the run, without a temporary string.
     void addText(QLatin1StringView text)
     {
+        decodePendingBytes();
         if (state.destination == Destination::Text && state.chars == runChars)
             runText += text;
         else
@@ -369,6 +375,7 @@ private:
 
     void addText(QStringView text)
     {
+        decodePendingBytes();
         switch (state.destination) {
         case Destination::Text:
             if (!(state.chars == runChars)) {

@@ -1,0 +1,166 @@
+// The RTF reader on the shapes word processors write, and on malformed input.
+#include "RichEditTestSupport.h"
+#include "toolkit/rtf/RtfReader.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+class TestRtfReader : public QObject {
+    Q_OBJECT
+
+    static QString textOf(const QByteArray& rtf)
+    {
+        QTextDocument doc;
+        if (!Rtf::read(rtf, doc))
+            return QStringLiteral("<not RTF>");
+        return doc.toPlainText();
+    }
+
+private slots:
+    void codePages_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("cp1252") << "cp1252.rtf" << QStringLiteral("café € 5 naïve “quoted”");
+        QTest::newRow("charset 204") << "cyrillic.rtf" << QStringLiteral("A Привет B");
+        QTest::newRow("unicode") << "unicode.rtf"
+                                 << QStringLiteral("aéb\ncéd\neéf\ng\uF0B7h\ni\U0001F600j\nkЖl");
+    }
+
+    void codePages()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, text);
+        QCOMPARE(textOf(sample(file)), text);
+    }
+
+    void skipsWhatIsNotText()
+    {
+        const QString text = textOf(sample("destinations.rtf"));
+        QVERIFY2(!text.contains(QLatin1String("idden")), qPrintable(text));
+        QVERIFY2(text.startsWith(QLatin1String("Before  after")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("visible result")), qPrintable(text));
+        QVERIFY2(text.endsWith(QLatin1String(" mid end")), qPrintable(text));
+    }
+
+    void keepsFieldResults()
+    {
+        QTextDocument doc;
+        QVERIFY(Rtf::read(sample("field.rtf"), doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("See the site now\n7"));
+        QCOMPARE(attributesOf(doc, "the site").style, Underline);
+        QCOMPARE(attributesOf(doc, " now").style, 0);
+    }
+
+    void groupsRestoreFormatting()
+    {
+        QTextDocument doc;
+        QVERIFY(Rtf::read(sample("groups.rtf"), doc));
+        const QColor blue(0, 0, 255), green(0, 128, 0), black(Qt::black);
+        struct Expected { const char* text; int style; QColor color; int points; const char* font; };
+        const Expected runs[] = {
+            {"normal", 0, black, 12, "Arial"},
+            {"bold ", Bold, black, 12, "Arial"},
+            {"bolditalic", Bold | Italic, black, 12, "Arial"},
+            {"all", Bold | Italic | Underline, blue, 12, "Arial"},
+            {"noul", Bold | Italic, blue, 12, "Arial"},
+            {" bi", Bold | Italic, black, 12, "Arial"},
+            {" b ", Bold, black, 12, "Arial"},
+            {"n2", 0, black, 12, "Arial"},
+            {"big", StrikeOut, black, 20, "Courier New"},
+            {"x", Bold | Italic | Underline | StrikeOut, green, 12, "Arial"},
+            {"plain", 0, black, 12, "Arial"},
+            {"on", Bold, black, 12, "Arial"},
+            {"off", 0, black, 12, "Arial"},
+            {"z", 0, black, 12, "Arial"},
+        };
+        for (const Expected& e : runs) {
+            const RichEditAttributes a = attributesOf(doc, e.text);
+            QVERIFY2(a.style == e.style, e.text);
+            QVERIFY2(a.color == e.color, e.text);
+            QVERIFY2(a.points == e.points, e.text);
+            QVERIFY2(a.name == QLatin1String(e.font), e.text);
+        }
+        const QStringList lines = doc.toRawText().split(QChar::ParagraphSeparator);
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[1], QStringLiteral("tab\tafter\u2028next"));
+        QCOMPARE(lines[2], QStringLiteral("esc \\ { } \u00A0nbsp–—•‘’“”"));
+    }
+
+    void recognisesRtf()
+    {
+        QTextDocument doc;
+        doc.setPlainText("kept");
+        QVERIFY(!Rtf::read("plain {\\rtf1 text}", doc));
+        QVERIFY(!Rtf::read("", doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("kept"));
+        QCOMPARE(textOf("{\\rtf1 x}"), QStringLiteral("x"));
+    }
+
+    void finalParagraphMarkEndsTheLastLine()
+    {
+        QCOMPARE(textOf("{\\rtf1 a\\par}"), QStringLiteral("a"));
+        QCOMPARE(textOf("{\\rtf1 a\\par\\par}"), QStringLiteral("a\n"));
+        QCOMPARE(textOf("{\\rtf1 a\\par b}"), QStringLiteral("a\nb"));
+    }
+
+    void malformedInputLoadsWhatCanBeRead_data()
+    {
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("unclosed group") << QByteArray("{\\rtf1 abc {\\b def") << "abc def";
+        QTest::newRow("extra close") << QByteArray("{\\rtf1 abc}} def") << "abc";
+        QTest::newRow("cut in hex") << QByteArray("{\\rtf1 abc\\'e") << "abc";
+        QTest::newRow("cut after backslash") << QByteArray("{\\rtf1 abc\\") << "abc";
+        QTest::newRow("cut in unicode") << QByteArray("{\\rtf1 x\\u") << "x";
+        QTest::newRow("binary past the end") << QByteArray("{\\rtf1 x\\bin999999999 abc") << "x";
+        QTest::newRow("huge size") << QByteArray("{\\rtf1 \\fs99999999999999999999999 big}") << "big";
+        QTest::newRow("huge unicode") << QByteArray("{\\rtf1 a\\u99999999999999?b}") << "a\uFFFDb";
+        QTest::newRow("huge skip") << QByteArray("{\\rtf1 \\uc99999999 a\\u66 bcdefghijklmnopqrstuvwxyz}")
+                                   << "aBrstuvwxyz";
+        QTest::newRow("huge indexes") << QByteArray("{\\rtf1 \\cf2147483648\\f-99999999999 a}") << "a";
+        QTest::newRow("star at top") << QByteArray("{\\rtf1\\*\\x a}") << "a";
+        QTest::newRow("font table at top") << QByteArray("{\\rtf1\\fonttbl a}") << "a";
+        QTest::newRow("long word") << QByteArray("{\\rtf1 \\") + QByteArray(100000, 'w') + " a}" << "a";
+    }
+
+    void malformedInputLoadsWhatCanBeRead()
+    {
+        QFETCH(QByteArray, rtf);
+        QFETCH(QString, text);
+        QCOMPARE(textOf(rtf), text);
+    }
+
+    void deepNesting()
+    {
+        const int depth = 100000;
+        const QByteArray balanced = "{\\rtf1 " + QByteArray(depth, '{') + "\\b deep" + QByteArray(depth, '}') + " flat}";
+        QTextDocument doc;
+        QVERIFY(Rtf::read(balanced, doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("deep flat"));
+        QCOMPARE(attributesOf(doc, "flat").style, 0);
+
+        QCOMPARE(textOf("{\\rtf1 " + QByteArray(depth, '{') + "open"), QStringLiteral("open"));
+        QByteArray styled = "{\\rtf1 ";
+        for (int i = 0; i < depth; ++i)
+            styled += "{\\*\\x {\\b ";
+        QCOMPARE(textOf(styled + "gone"), QString());
+    }
+
+    void damagedSamplesNeverBreakTheReader()
+    {
+        const QByteArray original = sample("groups.rtf") + sample("unicode.rtf") + sample("destinations.rtf");
+        QRandomGenerator random(1234);
+        for (int round = 0; round < 300; ++round) {
+            QByteArray damaged = original;
+            for (int i = 0; i < 20; ++i)
+                damaged[random.bounded(int(damaged.size()))] = "{}\\'0u-9 a\xff"[random.bounded(12)];
+            damaged.truncate(random.bounded(int(damaged.size())) + 1);
+            QTextDocument doc;
+            Rtf::read(damaged, doc);
+        }
+    }
+};
+
+QTEST_MAIN(TestRtfReader)
+#include "tst_rtfreader.moc"

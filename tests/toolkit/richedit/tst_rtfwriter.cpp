@@ -1,0 +1,141 @@
+// RTF written by us reads back with the same text and character formats.
+#include "RichEditTestSupport.h"
+#include "toolkit/rtf/RtfReader.h"
+#include "toolkit/rtf/RtfWriter.h"
+
+#include <QTextBlock>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    QString text;
+    QTextCharFormat format;
+};
+
+QTextCharFormat formatWith(const QString& font, int points, const QColor& color, int style)
+{
+    QTextCharFormat f;
+    if (!font.isEmpty())
+        f.setFontFamilies({font});
+    if (points)
+        f.setFontPointSize(points);
+    if (color.isValid())
+        f.setForeground(color);
+    f.setFontWeight(style & Bold ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(style & Italic);
+    f.setFontUnderline(style & Underline);
+    f.setFontStrikeOut(style & StrikeOut);
+    return f;
+}
+
+void fill(QTextDocument& doc, const QList<Run>& runs)
+{
+    QFont font("Arial");
+    font.setPixelSize(13);
+    doc.setDefaultFont(font);
+    QTextCursor c(&doc);
+    for (const Run& r : runs)
+        c.insertText(r.text, r.format);
+}
+
+// Text and resolved attributes of every fragment, neighbours of equal
+// attributes joined, so documents compare whatever their fragmentation.
+QList<QPair<QString, RichEditAttributes>> runsOf(const QTextDocument& doc)
+{
+    QList<QPair<QString, RichEditAttributes>> runs;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const auto a = RichEditAttributes::of(it.fragment().charFormat(), doc.defaultFont());
+            const auto same = [&](const RichEditAttributes& o) {
+                return o.name == a.name && o.points == a.points && o.color == a.color && o.style == a.style;
+            };
+            if (!runs.isEmpty() && same(runs.last().second))
+                runs.last().first += it.fragment().text();
+            else
+                runs.append({it.fragment().text(), a});
+        }
+        if (b.next().isValid())
+            runs.last().first += u'\n';
+    }
+    return runs;
+}
+
+QString describe(const QList<QPair<QString, RichEditAttributes>>& runs)
+{
+    QStringList parts;
+    for (const auto& [text, a] : runs)
+        parts << QStringLiteral("[%1|%2 %3 %4 %5]").arg(text, a.name).arg(a.points).arg(a.color.name()).arg(a.style);
+    return parts.join(u' ');
+}
+
+} // namespace
+
+class TestRtfWriter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyFormatSurvivesTheRoundTrip()
+    {
+        QList<Run> runs;
+        const QString fonts[] = {QString(), "Courier New", "Times New Roman"};
+        const int sizes[] = {0, 8, 11, 36};
+        const QColor colors[] = {QColor(), QColor(Qt::black), QColor(200, 30, 40), QColor(0, 128, 255)};
+        int n = 0;
+        for (int style = 0; style < 16; ++style)
+            runs.append({QStringLiteral("style%1 ").arg(style), formatWith({}, 0, {}, style)});
+        for (const QString& font : fonts)
+            for (int size : sizes)
+                for (const QColor& color : colors)
+                    runs.append({QStringLiteral("run%1%2").arg(n++).arg(n % 5 ? " " : "\n"),
+                                 formatWith(font, size, color, n % 16)});
+        QTextDocument doc;
+        fill(doc, runs);
+        QTextDocument back;
+        QVERIFY(Rtf::read(Rtf::write(doc), back));
+        QCOMPARE(describe(runsOf(back)), describe(runsOf(doc)));
+    }
+
+    void textSurvivesTheRoundTrip_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("specials") << QStringLiteral("back\\slash {braces} semi;colon");
+        QTest::newRow("breaks") << QStringLiteral("tab\there\u2028soft\u2029\u2029after empty\u2029");
+        QTest::newRow("non-ascii") << QStringLiteral("café € Привет 日本 \U0001F600 \u00A0nbsp \uFFFF");
+        QTest::newRow("trailing empty lines") << QStringLiteral("a\u2029\u2029\u2029");
+    }
+
+    void textSurvivesTheRoundTrip()
+    {
+        QFETCH(QString, text);
+        QTextDocument doc;
+        doc.setPlainText(QString(text).replace(QChar::ParagraphSeparator, u'\n'));
+        QTextDocument back;
+        QVERIFY(Rtf::read(Rtf::write(doc), back));
+        QCOMPARE(back.toRawText(), doc.toRawText());
+    }
+
+    void writesPlainRtf()
+    {
+        QTextDocument doc;
+        fill(doc, {{QStringLiteral("é\U0001F600{x}"), formatWith("Courier New", 10, Qt::red, Bold | Underline)}});
+        const QByteArray rtf = Rtf::write(doc);
+        QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0"));
+        QVERIFY(rtf.contains("{\\f0\\fnil\\fcharset0 Arial;}{\\f1\\fnil\\fcharset0 Courier New;}"));
+        QVERIFY(rtf.contains("{\\colortbl;\\red255\\green0\\blue0;}"));
+        QVERIFY(rtf.contains("\\f1\\fs20\\cf1\\b\\ul \\u233?\\u-10179?\\u-8704?\\{x\\}"));
+        for (char c : rtf)
+            QVERIFY(uchar(c) < 0x80);
+    }
+
+    void pixelSizesCountAtScreenResolution()
+    {
+        QTextDocument doc;
+        fill(doc, {{"x", QTextCharFormat()}});   // the 13-pixel default font
+        QVERIFY(Rtf::write(doc).contains("\\fs20"));
+    }
+};
+
+QTEST_MAIN(TestRtfWriter)
+#include "tst_rtfwriter.moc"
