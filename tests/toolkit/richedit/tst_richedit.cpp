@@ -1,0 +1,419 @@
+// TRichEdit as the program uses it, in both views: loading and saving,
+// lines, the length limit, selection attributes, find, undo, notifications.
+#include "RichEditTestSupport.h"
+#include "toolkit/Exception.h"
+#include "toolkit/gui/RichEdit.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+#include <cerrno>
+
+class TestRichEdit : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    static void addModes()
+    {
+        QTest::addColumn<bool>("plain");
+        QTest::newRow("rich view") << false;
+        QTest::newRow("plain view") << true;
+    }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    static void typeInto(TRichEdit& edit, const QString& text) { QTest::keyClicks(edit.view(), text); }
+
+private slots:
+    void looksLikeTheEditor()
+    {
+        TRichEdit edit;
+        for (bool plain : {false, true}) {
+            edit.SetPlainText(plain);
+            auto* area = qobject_cast<QAbstractScrollArea*>(edit.view());
+            QVERIFY(area);
+            QVERIFY(plain ? bool(qobject_cast<QPlainTextEdit*>(area)) : bool(qobject_cast<QTextEdit*>(area)));
+            QCOMPARE(area->frameShape(), QFrame::NoFrame);
+            QCOMPARE(area->palette().color(QPalette::Base), QColor(Qt::white));
+            QCOMPARE(area->palette().color(QPalette::Inactive, QPalette::Highlight),
+                     area->palette().color(QPalette::Active, QPalette::Highlight));
+            QCOMPARE(edit.document()->defaultFont().family(), QStringLiteral("Arial"));
+            QCOMPARE(edit.document()->defaultFont().pixelSize(), 13);
+            QCOMPARE(edit.SelColor(), QColor(Qt::black));
+            QCOMPARE(edit.SelFontName(), QStringLiteral("Arial"));
+        }
+    }
+
+    void loadAndSaveKeepTheContent_data() { addModes(); }
+    void loadAndSaveKeepTheContent()
+    {
+        QFETCH(bool, plain);
+        TRichEdit edit;
+        edit.SetPlainText(plain);
+        edit.SetLines({"first", "sécond\twith tab", "", "last"});
+        edit.SetSelection(0, 5);
+        edit.SetSelStyle(Bold);
+        const QString file = path("content");
+        edit.SaveToFile(file);
+        edit.SetModified(true);
+
+        TRichEdit other;
+        other.SetPlainText(plain);
+        other.LoadFromFile(file);
+        QCOMPARE(other.Lines(), edit.Lines());
+        QVERIFY(!other.Modified());
+        QVERIFY(!other.CanUndo());
+        QCOMPARE(other.SelStart(), 0);
+        QCOMPARE(attributesOf(*other.document(), "first").style, plain ? 0 : Bold);
+        if (plain) {
+            QFile saved(file);
+            QVERIFY(saved.open(QIODevice::ReadOnly));
+            QCOMPARE(saved.readAll(), QByteArray("first\nsécond\twith tab\n\nlast\n"));
+        }
+    }
+
+    void plainTextReadsEveryCommonEncoding()
+    {
+        TRichEdit edit;
+        edit.LoadFromBytes("\xEF\xBB\xBFutf-8 caf\xC3\xA9\r\nline 2\r\n");
+        QCOMPARE(edit.Lines(), QStringList({"utf-8 café", "line 2"}));
+        edit.LoadFromBytes("latin caf\xE9 \x80");
+        QCOMPARE(edit.Text(), QStringLiteral("latin café €"));
+        edit.LoadFromBytes(QByteArray("\xFF\xFEh\0i\0", 6));
+        QCOMPARE(edit.Text(), QStringLiteral("hi"));
+    }
+
+    void formatDecidesHowContentReads()
+    {
+        const QByteArray rtf = "{\\rtf1 {\\b x}}";
+        TRichEdit edit;
+        edit.LoadFromBytes(rtf);
+        QCOMPARE(edit.Text(), QStringLiteral("x"));
+        QCOMPARE(attributesOf(*edit.document(), "x").style, Bold);
+        edit.SetPlainText(true);
+        edit.LoadFromBytes(rtf);
+        QCOMPARE(edit.Text(), QString::fromLatin1(rtf));
+        QCOMPARE(edit.SaveToBytes(), rtf + '\n');
+        edit.SetPlainText(false);
+        edit.LoadFromBytes("{rtf is not RTF");
+        QCOMPARE(edit.Text(), QStringLiteral("{rtf is not RTF"));
+    }
+
+    // Content that is neither RTF nor text (NUL bytes outside UTF-16) fails
+    // to load, and the editor keeps what it had.
+    void unreadableContentFailsAndKeepsTheText_data() { addModes(); }
+    void unreadableContentFailsAndKeepsTheText()
+    {
+        QFETCH(bool, plain);
+        TRichEdit edit;
+        edit.SetPlainText(plain);
+        edit.SetText("kept");
+        edit.SetModified(true);
+        try {
+            edit.LoadFromBytes(QByteArray("bin\0ary", 7));
+            QFAIL("binary content loaded");
+        } catch (const Exception& e) {
+            QCOMPARE(e.Message, QStringLiteral("Failed to Load Stream"));
+        }
+        QCOMPARE(edit.Text(), QStringLiteral("kept"));
+        QVERIFY(edit.Modified());
+    }
+
+    void fileErrors()
+    {
+        TRichEdit edit;
+        const QString missing = path("missing.txt");
+        QVERIFY_THROWS_EXCEPTION(EFOpenError, edit.LoadFromFile(missing));
+        try {
+            edit.LoadFromFile(missing);
+        } catch (const EFOpenError& e) {
+            QCOMPARE(e.Message, Errors::FileOpen(missing, Errors::SystemReason(ENOENT)));
+        }
+        QVERIFY_THROWS_EXCEPTION(EFCreateError, edit.SaveToFile(path("no/such/dir.rtf")));
+        QVERIFY_THROWS_EXCEPTION(Exception, edit.LoadFromFile(dir.path()));
+    }
+
+    void lines_data() { addModes(); }
+    void lines()
+    {
+        QFETCH(bool, plain);
+        TRichEdit edit;
+        edit.SetPlainText(plain);
+        QCOMPARE(edit.LineCount(), 0);
+        QCOMPARE(edit.Lines(), QStringList());
+        edit.AppendLine("one");
+        edit.AppendLine("");
+        edit.AppendLine("three");
+        QCOMPARE(edit.Lines(), QStringList({"one", "", "three"}));
+        QCOMPARE(edit.LineCount(), 3);
+        QCOMPARE(edit.Text(), QStringLiteral("one\n\nthree"));
+        edit.SetLines({"a", "b"});
+        QCOMPARE(edit.LineCount(), 2);
+        edit.ClearLines();
+        QCOMPARE(edit.LineCount(), 0);
+        edit.SetText("x\ny\n");
+        QCOMPARE(edit.Lines(), QStringList({"x", "y", ""}));
+    }
+
+    void modifiedFollowsEdits_data() { addModes(); }
+    void modifiedFollowsEdits()
+    {
+        QFETCH(bool, plain);
+        TRichEdit edit;
+        edit.SetPlainText(plain);
+        edit.LoadFromBytes("loaded");
+        QVERIFY(!edit.Modified());
+        typeInto(edit, "a");
+        QVERIFY(edit.Modified());
+        edit.SetModified(false);
+        edit.SetText("by code");
+        QVERIFY(edit.Modified());
+        edit.SetModified(false);
+        edit.AppendLine("more");
+        QVERIFY(edit.Modified());
+    }
+
+    // A file longer than the limit loads whole (a later save must not cut
+    // it); the limit bounds only typing and pasting.
+    void lengthLimitBoundsTypingNotLoading_data() { addModes(); }
+    void lengthLimitBoundsTypingNotLoading()
+    {
+        QFETCH(bool, plain);
+        TRichEdit edit;
+        edit.SetPlainText(plain);
+        edit.SetMaxLength(10);
+        const QByteArray big(100, 'x');
+        edit.LoadFromBytes(big);
+        QCOMPARE(edit.Text().size(), 100);
+        edit.SetSelStart(100);
+        typeInto(edit, "abc");
+        QCOMPARE(edit.Text().size(), 100);
+
+        edit.Clear();
+        typeInto(edit, "1234567");
+        QApplication::clipboard()->setText("pasted text");
+        edit.PasteFromClipboard();
+        QCOMPARE(edit.Text(), QStringLiteral("1234567pas"));
+        typeInto(edit, "abc\t");
+        QTest::keyClick(edit.view(), Qt::Key_Return);
+        QCOMPARE(edit.Text(), QStringLiteral("1234567pas"));
+        edit.SetSelection(0, 4);
+        typeInto(edit, "Z");
+        QCOMPARE(edit.Text(), QStringLiteral("Z567pas"));
+        typeInto(edit, "abcd");
+        QCOMPARE(edit.Text(), QStringLiteral("Zabc567pas"));
+        edit.SetMaxLength(0);
+        typeInto(edit, "unbounded");
+        QCOMPARE(edit.Text(), QStringLiteral("Zabcunbounded567pas"));
+    }
+
+    void wordWrap()
+    {
+        TRichEdit edit;
+        QVERIFY(edit.WordWrap());
+        edit.SetWordWrap(false);
+        QVERIFY(!edit.WordWrap());
+        QCOMPARE(qobject_cast<QTextEdit*>(edit.view())->lineWrapMode(), QTextEdit::NoWrap);
+        edit.SetPlainText(true);
+        QCOMPARE(qobject_cast<QPlainTextEdit*>(edit.view())->lineWrapMode(), QPlainTextEdit::NoWrap);
+        edit.SetWordWrap(true);
+        QCOMPARE(qobject_cast<QPlainTextEdit*>(edit.view())->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    }
+
+    void selection_data() { addModes(); }
+    void selection()
+    {
+        QFETCH(bool, plain);
+        TRichEdit edit;
+        edit.SetPlainText(plain);
+        edit.SetText("hello\nworld");
+        edit.SetSelection(3, 5);
+        QCOMPARE(edit.SelStart(), 3);
+        QCOMPARE(edit.SelLength(), 5);
+        QCOMPARE(edit.SelText(), QStringLiteral("lo\nwo"));
+        edit.SetSelText("P");
+        QCOMPARE(edit.Text(), QStringLiteral("helPrld"));
+        QCOMPARE(edit.SelStart(), 4);
+        QCOMPARE(edit.SelLength(), 0);
+        edit.SelectAll();
+        QCOMPARE(edit.SelLength(), 7);
+        edit.SetSelStart(99);
+        QCOMPARE(edit.SelStart(), 7);
+        QCOMPARE(edit.SelLength(), 0);
+        edit.SetSelection(-5, 2);
+        QCOMPARE(edit.SelText(), QStringLiteral("he"));
+    }
+
+    void selectionAttributes_data() { addModes(); }
+    void selectionAttributes()
+    {
+        QFETCH(bool, plain);
+        TRichEdit edit;
+        edit.SetPlainText(plain);
+        edit.SetText("plain styled");
+        edit.SetSelection(6, 6);
+        edit.SetSelFontName("Courier New");
+        edit.SetSelFontSize(18);
+        edit.SetSelColor(QColor(10, 20, 30));
+        edit.SetSelStyle(Bold | StrikeOut);
+        QCOMPARE(edit.SelFontName(), QStringLiteral("Courier New"));
+        QCOMPARE(edit.SelFontSize(), 18);
+        QCOMPARE(edit.SelColor(), QColor(10, 20, 30));
+        QCOMPARE(edit.SelStyle(), Bold | StrikeOut);
+        const TConsistentAttributes uniform = edit.SelConsistency();
+        QVERIFY(uniform.Name && uniform.Size && uniform.Color && uniform.Bold && uniform.StrikeOut);
+
+        edit.SetSelection(3, 6);   // "in sty": across both runs
+        const TConsistentAttributes mixed = edit.SelConsistency();
+        QVERIFY(!mixed.Name && !mixed.Size && !mixed.Color && !mixed.Bold && !mixed.StrikeOut);
+        QVERIFY(mixed.Italic && mixed.Underline);
+        QCOMPARE(edit.SelFontName(), QStringLiteral("Arial"));   // of the first character
+        QCOMPARE(edit.SelFontSize(), 10);
+
+        // With no selection the attributes are those of the next typing.
+        edit.SetSelStart(0);
+        edit.SetSelStyle(Italic | Underline);
+        QCOMPARE(edit.SelStyle(), Italic | Underline);
+        typeInto(edit, "new");
+        QCOMPARE(attributesAt(*edit.document(), 0).style, Italic | Underline);
+        QCOMPARE(attributesOf(*edit.document(), "plain").style, 0);
+    }
+
+    void find_data() { addModes(); }
+    void find()
+    {
+        QFETCH(bool, plain);
+        TRichEdit edit;
+        edit.SetPlainText(plain);
+        edit.SetText("Cat catalog\ncat CAT");
+        const TSearchOptions any, matchCase{true, false}, wholeWord{false, true};
+        QCOMPARE(edit.FindText("cat", 0, -1, any), 0);
+        QCOMPARE(edit.FindText("cat", 0, -1, matchCase), 4);
+        QCOMPARE(edit.FindText("cat", 1, -1, wholeWord), 12);
+        QCOMPARE(edit.FindText("CAT", 0, 19, {true, true}), 16);
+        QCOMPARE(edit.FindText("CAT", 0, 18, {true, true}), -1);   // runs past the end of the range
+        QCOMPARE(edit.FindText("dog", 0, -1, any), -1);
+        QCOMPARE(edit.FindText("", 0, -1, any), -1);
+        QCOMPARE(edit.FindText("cat", 17, 5, any), -1);
+    }
+
+    void undoAndClipboard_data() { addModes(); }
+    void undoAndClipboard()
+    {
+        QFETCH(bool, plain);
+        TRichEdit edit;
+        edit.SetPlainText(plain);
+        edit.LoadFromBytes("start");
+        QVERIFY(!edit.CanUndo());
+        edit.SetSelStart(5);
+        typeInto(edit, "!");
+        QVERIFY(edit.CanUndo());
+        edit.Undo();
+        QCOMPARE(edit.Text(), QStringLiteral("start"));
+
+        edit.SetSelection(0, 2);
+        edit.CutToClipboard();
+        QCOMPARE(edit.Text(), QStringLiteral("art"));
+        edit.SetSelStart(3);
+        edit.PasteFromClipboard();
+        edit.SetSelection(0, 1);
+        edit.CopyToClipboard();
+        edit.SetSelStart(5);
+        edit.PasteFromClipboard();
+        QCOMPARE(edit.Text(), QStringLiteral("artsta"));
+    }
+
+    void notifications_data() { addModes(); }
+    void notifications()
+    {
+        QFETCH(bool, plain);
+        TRichEdit edit;
+        edit.SetPlainText(plain);
+        int changes = 0, moves = 0;
+        edit.OnChange = [&] { ++changes; };
+        edit.OnSelectionChange = [&] { ++moves; };
+        edit.SetText("abc");
+        QVERIFY(changes > 0);
+        changes = moves = 0;
+        edit.SetSelection(1, 1);
+        QCOMPARE(changes, 0);
+        QCOMPARE(moves, 1);
+        edit.SetSelection(1, 1);
+        QCOMPARE(moves, 1);
+        typeInto(edit, "x");
+        QCOMPARE(changes, 1);
+        QCOMPARE(moves, 2);
+        edit.LoadFromBytes("new content");
+        QVERIFY(changes > 1);
+    }
+
+    // Changing the mode moves the content between views untouched.
+    void modeChangeKeepsEverything()
+    {
+        TRichEdit edit;
+        edit.SetText("one two");
+        edit.SetSelection(4, 3);
+        edit.SetSelStyle(Italic);
+        edit.SetSelection(1, 2);
+        QTextDocument* doc = edit.document();
+        for (bool plain : {true, false, true}) {
+            edit.SetPlainText(plain);
+            QCOMPARE(edit.document(), doc);
+            QCOMPARE(edit.Text(), QStringLiteral("one two"));
+            QCOMPARE(edit.SelStart(), 1);
+            QCOMPARE(edit.SelLength(), 2);
+            QVERIFY(edit.Modified());
+            QVERIFY(edit.CanUndo());
+            QCOMPARE(attributesOf(*doc, "two").style, Italic);
+        }
+        QCOMPARE(edit.SaveToBytes(), QByteArray("one two\n"));
+    }
+
+    void formattingRect()
+    {
+        TRichEdit edit;
+        edit.resize(400, 300);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        const QRect all = edit.FormattingRect();
+        QVERIFY(!all.isEmpty());
+        QVERIFY(edit.rect().contains(all));
+        edit.SetFormattingRect(all.adjusted(10, 5, -50, 0));
+        QCOMPARE(edit.FormattingRect(), all.adjusted(10, 5, -50, 0));
+        edit.SetPlainText(true);
+        QCOMPARE(edit.FormattingRect(), all.adjusted(10, 5, -50, 0));
+        edit.SetFormattingRect(QRect());
+        QCOMPARE(edit.FormattingRect(), all);
+    }
+
+    void printsPageByPage()
+    {
+        TRichEdit edit;
+        QStringList lines;
+        for (int i = 0; i < 300; ++i)
+            lines << QStringLiteral("Line %1 of the printed text").arg(i);
+        edit.SetLines(lines);
+        const auto pagesOf = [&](const QRect& rect) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path("print.pdf"));
+            edit.Print("job", printer, rect);
+            QFile pdf(path("print.pdf"));
+            pdf.open(QIODevice::ReadOnly);
+            const QByteArray content = pdf.readAll();
+            return content.count("/Type /Page\n") + content.count("/Type /Page>") + content.count("/Type /Page ");
+        };
+        const qsizetype whole = pagesOf(QRect());
+        QVERIFY2(whole >= 4, qPrintable(QString::number(whole)));
+        QVERIFY(pagesOf(QRect(0, 0, 4000, 1200)) > whole);
+    }
+};
+
+QTEST_MAIN(TestRichEdit)
+#include "tst_richedit.moc"
