@@ -1,0 +1,211 @@
+#include "mail/msmsgcls.h"
+
+#include "mail/mstext.h"
+#include "toolkit/Registry.h"
+
+const char* const AttEncodingNames[3] = {"7 bit", "Base64", "Quoted-Printable"};
+
+namespace {
+
+TmsMailAddress::Editor& addressEditor()
+{
+    static TmsMailAddress::Editor editor;
+    return editor;
+}
+
+TAttEncoding encodingForContentType(const QByteArray& contentType)
+{
+    const QByteArray type = contentType.toLower();
+    if (type == "text/plain" || type == "text/rtf" || type == "text/html")
+        return aeQuotedPrintable;
+    if (type == "message/rfc822")
+        return ae7Bit;
+    return aeBase64;
+}
+
+} // namespace
+
+void TmsMailAddress::SetEditor(Editor editor)
+{
+    addressEditor() = std::move(editor);
+}
+
+void TmsMailAddress::Assign(const TPersistent& source)
+{
+    const auto* other = dynamic_cast<const TmsMailAddress*>(&source);
+    if (!other)
+        return TPersistent::Assign(source);
+    name = other->name;
+    address = other->address;
+}
+
+void TmsMailAddress::DefineProperties(TFiler& filer)
+{
+    filer.DefineProperty(
+        QStringLiteral("Name"), [this](TReader& r) { SetName(r.ReadString()); },
+        [this](TWriter& w) { w.WriteString(name); }, !name.isEmpty());
+    filer.DefineProperty(
+        QStringLiteral("Address"), [this](TReader& r) { SetAddress(r.ReadString()); },
+        [this](TWriter& w) { w.WriteString(address); }, !address.isEmpty());
+}
+
+void TmsMailAddress::Edit()
+{
+    if (addressEditor())
+        addressEditor()(*this);
+}
+
+void TmsMailAddress::SetName(const QByteArray& value)
+{
+    name = CutText(value);
+}
+
+void TmsMailAddress::SetAddress(const QByteArray& value)
+{
+    address = CutText(value);
+}
+
+void TmsMailAddress::Clear()
+{
+    name.clear();
+    address.clear();
+}
+
+void TmsAddressList::Assign(const TPersistent& source)
+{
+    const auto* other = dynamic_cast<const TmsAddressList*>(&source);
+    if (!other)
+        return TPersistent::Assign(source);
+    if (other == this)
+        return;
+    Clear();
+    for (const auto& item : other->items) {
+        auto copy = std::make_unique<TmsMailAddress>();
+        copy->Assign(*item);
+        Add(std::move(copy));
+    }
+}
+
+void TmsAddressList::DefineProperties(TFiler& filer)
+{
+    const auto read = [this](TReader& r) {
+        Clear();
+        r.ReadListBegin();
+        while (!r.EndOfList()) {
+            auto item = std::make_unique<TmsMailAddress>();
+            item->SetName(r.ReadString());
+            item->SetAddress(r.ReadString());
+            Add(std::move(item));
+        }
+        r.ReadListEnd();
+    };
+    const auto write = [this](TWriter& w) {
+        w.WriteListBegin();
+        for (const auto& item : items) {
+            w.WriteString(item->Name());
+            w.WriteString(item->Address());
+        }
+        w.WriteListEnd();
+    };
+    filer.DefineProperty(QStringLiteral("Items"), read, write, Count() > 0);
+}
+
+qsizetype TmsAddressList::AddAddress(const QByteArray& address, const QByteArray& name)
+{
+    auto item = std::make_unique<TmsMailAddress>();
+    item->SetAddress(address);
+    item->SetName(name);
+    return Add(std::move(item));
+}
+
+void TmsAttItem::Assign(const TPersistent& source)
+{
+    const auto* other = dynamic_cast<const TmsAttItem*>(&source);
+    if (!other)
+        return TPersistent::Assign(source);
+    if (other == this)
+        return;
+    data.Clear();
+    data.Write(other->data.Bytes());
+    data.SetPosition(0);
+    contentType = other->contentType;
+    encoding = other->encoding;
+    fileName = other->fileName;
+}
+
+void TmsAttItem::SetFileName(const QByteArray& name)
+{
+    fileName = CutText(name);
+    if (fileName.isEmpty())
+        return;
+    SetContentType(ContentTypeFromFileName(fileName));
+    encoding = encodingForContentType(contentType);
+}
+
+void TmsAttItem::SetContentType(const QByteArray& value)
+{
+    contentType = CutText(value);
+}
+
+void TmsAttList::Assign(const TPersistent& source)
+{
+    const auto* other = dynamic_cast<const TmsAttList*>(&source);
+    if (!other)
+        return TPersistent::Assign(source);
+    if (other == this)
+        return;
+    Clear();
+    for (const auto& item : other->items) {
+        auto copy = std::make_unique<TmsAttItem>();
+        copy->Assign(*item);
+        Add(std::move(copy));
+    }
+}
+
+void TmsAttList::DefineProperties(TFiler& filer)
+{
+    const auto read = [this](TReader& r) {
+        Clear();
+        r.ReadListBegin();
+        while (!r.EndOfList()) {
+            auto item = std::make_unique<TmsAttItem>();
+            item->SetFileName(r.ReadString());
+            item->SetContentType(r.ReadString());
+            const qint64 encoding = r.ReadInteger();
+            item->SetEncoding(encoding >= ae7Bit && encoding <= aeQuotedPrintable ? TAttEncoding(encoding)
+                                                                                   : ae7Bit);
+            Add(std::move(item));
+        }
+        r.ReadListEnd();
+    };
+    const auto write = [this](TWriter& w) {
+        w.WriteListBegin();
+        for (const auto& item : items) {
+            w.WriteString(item->FileName());
+            w.WriteString(item->ContentType());
+            w.WriteInteger(item->Encoding());
+        }
+        w.WriteListEnd();
+    };
+    filer.DefineProperty(QStringLiteral("Items"), read, write, Count() > 0);
+}
+
+qsizetype TmsAttList::AddFile(const QString& fileName)
+{
+    auto item = std::make_unique<TmsAttItem>();
+    item->SetFileName(fileName.toUtf8());
+    item->Data().LoadFromFile(fileName);
+    return Add(std::move(item));
+}
+
+QByteArray ContentTypeFromFileName(const QByteArray& fileName)
+{
+    const QByteArray bare = BareFileName(fileName);
+    const qsizetype dot = bare.lastIndexOf('.');
+    const QByteArray extension = dot < 0 ? QByteArray() : bare.mid(dot);
+    QString result;
+    TRegistry registry(HKEY_CLASSES_ROOT);
+    if (!extension.isEmpty() && registry.OpenKey(QString::fromUtf8(extension), false))
+        result = registry.ReadString(QStringLiteral("Content Type"));
+    return result.isEmpty() ? QByteArrayLiteral("application/octet-stream") : result.toUtf8();
+}

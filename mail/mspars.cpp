@@ -1,0 +1,183 @@
+#include "mail/mspars.h"
+
+#include "mail/mstext.h"
+
+namespace {
+
+bool isContinuation(const QByteArray& line)
+{
+    return line.startsWith(' ') || line.startsWith('\t');
+}
+
+QByteArray fieldKey(const QByteArray& fieldName)
+{
+    return fieldName.endsWith(':') ? fieldName : fieldName + ':';
+}
+
+bool beginsWith(QByteArrayView text, QByteArrayView prefix)
+{
+    return text.size() >= prefix.size() && qstrnicmp(text.data(), prefix.size(), prefix.data(), prefix.size()) == 0;
+}
+
+qsizetype findField(const TmsHeaders& headers, const QByteArray& key, qsizetype from)
+{
+    for (qsizetype i = from; i < headers.size(); ++i)
+        if (beginsWith(headers.at(i), key))
+            return i;
+    return -1;
+}
+
+// The field at index with its continuation lines, unfolded (line breaks
+// removed, the leading blanks of the continuations kept); next is set to the
+// line after the field.
+QByteArray unfoldedValue(const TmsHeaders& headers, qsizetype index, qsizetype keyLength, qsizetype& next)
+{
+    QByteArray value = headers.at(index).mid(keyLength);
+    for (next = index + 1; next < headers.size() && isContinuation(headers.at(next)); ++next)
+        value += headers.at(next);
+    return value;
+}
+
+// Splits at commas outside double-quoted stretches (with backslash escapes).
+// A remainder of blanks after the last comma is an item of its own.
+void splitItems(const QByteArray& value, TStringList& items)
+{
+    bool quoted = false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (quoted && c == '\\')
+            ++i;
+        else if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted) {
+            items.append(DecodeEncodedWords(Trim(QByteArrayView(value).sliced(start, i - start))));
+            start = i + 1;
+        }
+    }
+    if (start < value.size())
+        items.append(Trim(DecodeEncodedWords(Trim(QByteArrayView(value).sliced(start)))));
+}
+
+// The quoted string that opens text, without its quotes and escapes.
+QByteArray quotedValue(QByteArrayView text)
+{
+    QByteArray value;
+    for (qsizetype i = 1; i < text.size() && text[i] != '"'; ++i) {
+        if (text[i] == '\\' && i + 1 < text.size())
+            ++i;
+        value += text[i];
+    }
+    return value;
+}
+
+// Where the value of the named parameter begins, or -1. The name must stand
+// as a whole parameter name: "name" is not found inside "filename".
+qsizetype parameterValueStart(const QByteArray& value, const QByteArray& name)
+{
+    for (qsizetype at = 0; (at = value.indexOf(name, at)) >= 0; at += name.size()) {
+        if (at > 0 && value[at - 1] != ';' && uchar(value[at - 1]) > 32)
+            continue;
+        qsizetype i = at + name.size();
+        while (i < value.size() && uchar(value[i]) <= 32)
+            ++i;
+        if (i < value.size() && value[i] == '=')
+            return i + 1;
+    }
+    return -1;
+}
+
+} // namespace
+
+QByteArray GetHeaderField(const TmsHeaders& headers, const QByteArray& fieldName)
+{
+    const QByteArray key = fieldKey(fieldName);
+    const qsizetype index = findField(headers, key, 0);
+    if (index < 0)
+        return {};
+    QByteArray value = Trim(QByteArrayView(headers.at(index)).sliced(key.size()));
+    for (qsizetype i = index + 1; i < headers.size() && isContinuation(headers.at(i)); ++i)
+        value += ' ' + Trim(headers.at(i));
+    const QByteArray name = key.chopped(1).toUpper();
+    if (name == "CONTENT-TYPE" || name == "X-UIDL")
+        return value;
+    return DecodeEncodedWords(value);
+}
+
+void GetHeaderFieldList(const TmsHeaders& headers, const QByteArray& fieldName, TStringList& items)
+{
+    items.clear();
+    const QByteArray key = fieldKey(fieldName);
+    qsizetype next = 0;
+    for (qsizetype index; (index = findField(headers, key, next)) >= 0;)
+        splitItems(unfoldedValue(headers, index, key.size(), next), items);
+}
+
+void RemoveHeaderField(TmsHeaders& headers, const QByteArray& fieldName)
+{
+    const qsizetype index = findField(headers, fieldKey(fieldName), 0);
+    if (index < 0)
+        return;
+    headers.removeAt(index);
+    while (index < headers.size() && isContinuation(headers.at(index)))
+        headers.removeAt(index);
+}
+
+void ParseMailAddress(const QByteArray& text, TmsMailAddress& address)
+{
+    const qsizetype open = text.indexOf('<');
+    if (open >= 0) {
+        const qsizetype close = text.indexOf('>');
+        if (close > open) {
+            address.SetAddress(StripQuotes(text.mid(open + 1, close - open - 1)));
+            address.SetName(StripQuotes(text.left(open) + text.mid(close + 1)));
+        } else {
+            address.SetAddress({});
+            address.SetName(StripQuotes(text));
+        }
+        return;
+    }
+    const qsizetype paren = text.indexOf('(');
+    if (paren >= 0) {
+        address.SetAddress(StripQuotes(text.left(paren)));
+        address.SetName(StripQuotes(text.mid(paren + 1, text.size() - paren - 2)));
+        return;
+    }
+    address.SetAddress(text);
+    address.SetName({});
+}
+
+QByteArray StripQuotes(const QByteArray& text)
+{
+    QByteArray result = Trim(text);
+    qsizetype begin = 0;
+    qsizetype end = result.size();
+    while (begin < end && result[begin] == '"')
+        ++begin;
+    while (end > begin && result[end - 1] == '"')
+        --end;
+    return result.mid(begin, end - begin);
+}
+
+QByteArray GetHeaderParameter(const QByteArray& parameterName, const QByteArray& headerValue)
+{
+    const QByteArray value = headerValue.toUpper();
+    const qsizetype start = parameterValueStart(value, parameterName.toUpper());
+    if (start < 0)
+        return {};
+    const QByteArray rest = Trim(QByteArrayView(headerValue).sliced(start));
+    if (rest.startsWith('"'))
+        return Trim(quotedValue(rest));
+    qsizetype end = 0;
+    while (end < rest.size() && uchar(rest[end]) > 32 && rest[end] != ';')
+        ++end;
+    return rest.left(end);
+}
+
+QByteArray ExtractMimeType(const QByteArray& headerValue)
+{
+    qsizetype end = 0;
+    while (end < headerValue.size() && headerValue[end] != ' ' && headerValue[end] != ';')
+        ++end;
+    return Trim(QByteArrayView(headerValue).first(end));
+}

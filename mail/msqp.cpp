@@ -1,0 +1,185 @@
+#include "mail/msqp.h"
+
+#include "mail/mscodecpump.h"
+#include "toolkit/Streams.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+constexpr qsizetype lineWidth = 65;
+constexpr qsizetype blockSize = 64 * 1024;
+constexpr char hexDigits[] = "0123456789ABCDEF";
+
+constexpr std::array<bool, 256> makeEscaped()
+{
+    std::array<bool, 256> escaped{};
+    for (int c = 0; c < 256; ++c)
+        escaped[c] = c < 32 || c == '=' || c >= 128;
+    return escaped;
+}
+
+constexpr std::array<bool, 256> escaped = makeEscaped();
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Cuts the paragraphs of a source into escaped lines. Lines are written as
+// soon as the bytes that decide them are known, so memory stays bounded by
+// the block being read whatever the paragraph's length.
+class ParagraphEncoder {
+public:
+    explicit ParagraphEncoder(TStringList& lines) : lines(lines) { paragraph.reserve(blockSize + lineWidth + 1); }
+
+    void append(const char* bytes, qsizetype count)
+    {
+        paragraph.append(bytes, count);
+        while (paragraph.size() - start > lineWidth)
+            emitBrokenLine();
+        paragraph.remove(0, start);
+        start = 0;
+    }
+
+    void endParagraph()
+    {
+        while (paragraph.size() - start >= lineWidth)
+            emitBrokenLine();
+        emitLine(paragraph.constData() + start, paragraph.size() - start, false);
+        paragraph.resize(0);
+        start = 0;
+    }
+
+private:
+    // The next line ends before the rightmost blank in reach, or after
+    // lineWidth bytes when there is none; that blank begins the next line.
+    void emitBrokenLine()
+    {
+        const char* s = paragraph.constData() + start;
+        qsizetype end = std::min(lineWidth, paragraph.size() - start - 1);
+        while (end > 0 && s[end] != ' ')
+            --end;
+        const qsizetype length = end > 0 ? end : lineWidth;
+        emitLine(s, length, true);
+        start += length;
+    }
+
+    // A blank ending a line is escaped too: transports may strip it.
+    void emitLine(const char* s, qsizetype n, bool soft)
+    {
+        char buffer[lineWidth * 3 + 1];
+        char* d = buffer;
+        for (qsizetype i = 0; i < n; ++i) {
+            const uchar c = uchar(s[i]);
+            if (escaped[c] || (c == ' ' && i == n - 1 && !soft)) {
+                *d++ = '=';
+                *d++ = hexDigits[c >> 4];
+                *d++ = hexDigits[c & 15];
+            } else {
+                *d++ = char(c);
+            }
+        }
+        if (soft)
+            *d++ = '=';
+        lines.append(QByteArray(buffer, d - buffer));
+    }
+
+    TStringList& lines;
+    QByteArray paragraph;
+    qsizetype start = 0;
+};
+
+void decodeLine(QByteArrayView line, QByteArray& out)
+{
+    const char* s = line.data();
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const void* found = std::memchr(s + i, '=', n - i);
+        const qsizetype eq = found ? static_cast<const char*>(found) - s : n;
+        out.append(s + i, eq - i);
+        if (eq == n)
+            break;
+        const int high = eq + 2 < n ? hexValue(s[eq + 1]) : -1;
+        const int low = high >= 0 ? hexValue(s[eq + 2]) : -1;
+        if (low >= 0) {
+            out.append(char(high << 4 | low));
+            i = eq + 3;
+        } else {
+            out.append('=');
+            i = eq + 1;
+        }
+    }
+}
+
+} // namespace
+
+void TQuotedPrintable::EncodeStream()
+{
+    stream.SetPosition(0);
+    ParagraphEncoder encoder(lines);
+    QByteArray block(blockSize, Qt::Uninitialized);
+    bool afterCR = false; // a CR ended the last block: an LF starting this one is its pair
+    for (qint64 got; (got = stream.Read(block.data(), blockSize)) > 0;) {
+        const char* s = block.constData();
+        qsizetype i = afterCR && s[0] == '\n' ? 1 : 0;
+        afterCR = false;
+        while (i < got) {
+            qsizetype j = i;
+            while (j < got && s[j] != '\r' && s[j] != '\n')
+                ++j;
+            encoder.append(s + i, j - i);
+            if (j == got)
+                break;
+            encoder.endParagraph();
+            if (s[j] == '\r' && j + 1 < got && s[j + 1] == '\n')
+                ++j;
+            else if (s[j] == '\r' && j + 1 == got)
+                afterCR = true;
+            i = j + 1;
+        }
+        CodecWorkDone(got);
+    }
+    encoder.endParagraph();
+}
+
+void TQuotedPrintable::DecodeLines()
+{
+    QByteArray out;
+    out.reserve(blockSize + 256);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArrayView line = lines.at(i);
+        const bool soft = line.endsWith('=');
+        if (soft)
+            line.chop(1);
+        decodeLine(line, out);
+        if (!soft && i + 1 < lines.size())
+            out.append("\r\n", 2);
+        if (out.size() >= blockSize) {
+            stream.WriteBuffer(out.constData(), out.size());
+            CodecWorkDone(out.size());
+            out.resize(0);
+        }
+    }
+    stream.WriteBuffer(out.constData(), out.size());
+}
+
+QByteArray QPDecodeText(const QByteArray& text)
+{
+    TMemoryStream decoded;
+    TStringList lines{text};
+    TQuotedPrintable(decoded, lines).DecodeLines();
+    const QByteArray& bytes = decoded.Bytes();
+    qsizetype end = 0;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+        ++end;
+    return bytes.left(end);
+}

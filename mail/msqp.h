@@ -1,0 +1,32 @@
+#pragma once
+// Quoted-printable (RFC 2045) between a byte stream and a list of lines.
+//
+// The list stands for its lines joined by CR LF: the line end after the last
+// line belongs to whatever follows (in a message, the boundary), so a stream
+// that ends in a line break encodes to a list whose last line is empty, and
+// decoding gives back exactly the bytes that were encoded, save that CR LF,
+// a lone CR and a lone LF in the source all come back as CR LF.
+#include "toolkit/StringList.h"
+
+class TStream;
+
+class TQuotedPrintable {
+public:
+    // Neither is owned: the stream is the source when encoding and the
+    // target when decoding, the list the other way round.
+    TQuotedPrintable(TStream& stream, TStringList& lines) : stream(stream), lines(lines) {}
+
+    // Encodes the whole stream, from its start, appending lines of at most 65
+    // source bytes; longer paragraphs break before their last blank within
+    // reach, with "=" at the end of each broken line.
+    void EncodeStream();
+    // Decodes every line and writes the bytes at the stream's position.
+    void DecodeLines();
+
+private:
+    TStream& stream;
+    TStringList& lines;
+};
+
+// Decodes one short text; the result ends before any decoded CR or LF.
+QByteArray QPDecodeText(const QByteArray& text);
