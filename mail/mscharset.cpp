@@ -1,6 +1,6 @@
 #include "mail/mscharset.h"
 
-#include <QStringDecoder>
+#include <QString>
 
 #include <iconv.h>
 #include <optional>
@@ -37,9 +37,8 @@ std::optional<QByteArray> convertWithIconv(const QByteArray& text, const QByteAr
 
 bool IsValidUtf8(const QByteArray& text)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(text);
-    return !decoder.hasError();
+    // Invalid or incomplete sequences come back as U+FFFD, so the bytes differ.
+    return QString::fromUtf8(text).toUtf8() == text;
 }
 
 QByteArray Windows1252ToUtf8(const QByteArray& text)
