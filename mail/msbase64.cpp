@@ -69,23 +69,20 @@ void Base64DecodeLine(QByteArrayView line, QByteArray& appendTo)
     const uchar* s = reinterpret_cast<const uchar*>(line.data());
     const uchar* end = s + line.size();
     char* out = appendTo.data() + start;
+    for (; end - s >= 4; s += 4, out += 3) { // groups without padding
+        const quint32 a = values[s[0]], b = values[s[1]], c = values[s[2]], d = values[s[3]];
+        if ((a | b | c | d) >= 64)
+            break;
+        const quint32 bits = a << 18 | b << 12 | c << 6 | d;
+        out[0] = char(bits >> 16);
+        out[1] = char(bits >> 8);
+        out[2] = char(bits);
+    }
     for (; s < end; s += 4) {
         const qsizetype n = std::min<qsizetype>(4, end - s);
         quint8 v[4];
-        bool plain = n == 4;
         for (qsizetype i = 0; i < n; ++i) {
             v[i] = values[s[i]];
-            plain = plain && v[i] < 64;
-        }
-        if (plain) {
-            const quint32 bits = quint32(v[0]) << 18 | quint32(v[1]) << 12 | quint32(v[2]) << 6 | v[3];
-            out[0] = char(bits >> 16);
-            out[1] = char(bits >> 8);
-            out[2] = char(bits);
-            out += 3;
-            continue;
-        }
-        for (qsizetype i = 0; i < n; ++i) {
             if (v[i] == invalid) {
                 appendTo.truncate(start);
                 invalidCharacter();

@@ -90,8 +90,10 @@ void UUEncodeLine(QByteArrayView bytes, QByteArray& appendTo)
         throw EInvalidOperation(QStringLiteral("A uuencoded line holds at most 45 bytes"));
     CodecWorkDone(n);
     const uchar* s = reinterpret_cast<const uchar*>(bytes.data());
-    appendTo.reserve(appendTo.size() + 1 + (n + 2) / 3 * 4);
-    appendTo.append(uuChar(quint32(n)));
+    const qsizetype start = appendTo.size();
+    appendTo.resize(start + 1 + (n + 2) / 3 * 4);
+    char* out = appendTo.data() + start;
+    *out++ = uuChar(quint32(n));
     for (qsizetype i = 0; i < n; i += 3) {
         const qsizetype k = std::min<qsizetype>(3, n - i);
         quint32 bits = quint32(s[i]) << 16;
@@ -100,8 +102,9 @@ void UUEncodeLine(QByteArrayView bytes, QByteArray& appendTo)
         if (k > 2)
             bits |= s[i + 2];
         for (qsizetype c = 0; c <= k; ++c)
-            appendTo.append(uuChar((bits >> (18 - 6 * c)) & 63));
+            *out++ = uuChar((bits >> (18 - 6 * c)) & 63);
     }
+    appendTo.truncate(out - appendTo.constData());
 }
 
 bool IsUUBeginLine(QByteArrayView line)
