@@ -1,0 +1,137 @@
+#pragma once
+// The socket session: one TCP connection to a mail server, every step a call
+// that returns when the step is complete while the application's events keep
+// running (so a Cancel button works during it). TmsMailBase adds the
+// Connect/Disconnect pair the protocol clients build on.
+#include "net/msutils.h"
+#include "net/rkwinsock.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class TStream;
+
+class TrkSocket : public QObject {
+public:
+    explicit TrkSocket(QObject* owner = nullptr);
+    ~TrkSocket() override;
+
+    bool WinsockLoaded() const;
+    void SetWinsockLoaded(bool loaded);
+    int TimeOut() const { return counter->TimeOut(); }
+    void SetTimeOut(int seconds) { counter->SetTimeOut(seconds); }
+
+    QString Server;
+    quint16 DefaultPort = 0;
+    QByteArray ServiceName;
+
+    TNotifyEvent OnOpen;
+    TNotifyEvent OnConnect;
+    TNotifyEvent OnClosing;
+    TNotifyEvent OnClosed;
+    TNotifyEvent OnCancel;
+    TmsProgressEvent OnProgress;
+    TmsErrorEvent OnError;
+    TmsLineEvent OnCommand;
+    TmsLineEvent OnReply;
+
+    // What the connection resolved to.
+    QString RemoteAddress;
+    QString LocalHost;
+    quint16 Port = 0;
+    int StartupCount = 0;
+    QByteArray LastReply;
+
+    virtual void Reset();
+    virtual int ReplyCode(const QByteArray& line);
+    virtual void Open();
+    virtual void Close();
+    virtual void Cancel();
+
+    bool Connected() const { return socket != NoSocket; }
+    bool Canceled() const { return canceled; }
+    bool Expired() const { return counter->Expired(); }
+    void CheckServer();
+    void ConnectSocket();
+    void SendLine(const QByteArray& line);
+    int ReadLine(QByteArray& line);
+    int ReadReply();
+    // Message data: dots are stuffed on the way out, and on the way in taken
+    // off with the end line, which is read but not stored.
+    void SendStream(TStream& stream);
+    void ReceiveStream(TStream& stream, qint64 expectedSize);
+
+    static constexpr uint WM_HOSTRESOLVED = 1172;
+    static constexpr uint WM_SERVRESOLVED = 1173;
+    static constexpr uint WM_SOCKETEVENT = 1174;
+    static constexpr qsizetype MaxLineLength = 65536;   // with its CR LF
+    static constexpr int MaxHostName = 127;
+    static constexpr int MaxServiceName = 63;
+    static constexpr int ReceiveChunk = 16384;
+    static constexpr int SendChunk = 2047;
+
+protected:
+    void RaiseSocketError(quint16 code);   // code 0 raises nothing
+    [[noreturn]] void RaiseTimedOut();
+    [[noreturn]] void RaiseCanceled();
+    void RaiseLastError();
+
+private:
+    class TNotifyWindow;
+    friend class TNotifyWindow;
+    void WndProc(uint msg, quint32 lParam);
+
+    QString HostPart() const;
+    quint16 PortPart() const;
+    void ResolveLocalHost();
+    void ResolveHost();
+    void ResolvePort();
+    void CreateSocket();
+    void CancelLookup();
+
+    void HostLookupWait();
+    bool ServiceLookupWait();
+    void ConnectWait();
+    void DataReadyWait();
+    void WaitForData();
+    void WaitWritable();
+    void StopAndCheck();
+
+    void SendAll(const char* data, qsizetype size, bool restartOnProgress);
+    int ReceiveSome(char* buffer, int size, int flags);
+    int TakeLinePart(QByteArray& line, bool& found);
+    void FireProgress(qint64 done, qint64 total);
+    void CloseQuietly();
+
+    TrkWinsock& winsock;
+    QObject* window;
+    TTimeCounter* counter;
+    TWSAData startupData{};
+    TSocket socket = NoSocket;
+    TAsyncHandle asyncHandle = 0;
+    quint32 remoteAddr = 0;
+    char lookupBuffer[1024] = {};
+
+    bool canceled = false;
+    bool hostResolved = false;
+    bool serviceResolved = false;
+    bool connectDone = false;
+    bool readable = false;
+    bool writable = false;
+    bool closed = false;
+    bool asyncError = false;
+    quint16 asyncErrorCode = 0;
+};
+
+class TmsMailBase : public TrkSocket {
+public:
+    explicit TmsMailBase(QObject* owner = nullptr);
+
+    void Connect();
+    void Disconnect();
+
+protected:
+    virtual void Login() = 0;
+    virtual void Logout() = 0;
+};

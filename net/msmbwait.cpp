@@ -1,0 +1,99 @@
+// The session's waits. Each blocks on the event loop until one of its flags is
+// set: notifications, the counter's one-second ticks and the user's commands
+// (Cancel above all) all arrive as events, so a silent server costs nothing.
+#include "net/msmb.h"
+
+#include "toolkit/Pump.h"
+
+void TrkSocket::HostLookupWait()
+{
+    counter->Start();
+    WaitUntil([this] { return hostResolved || counter->Expired() || canceled; });
+    counter->Stop();
+    if (hostResolved)
+        asyncHandle = 0;   // still pending otherwise: the time-out or cancel drops it
+    if (asyncError)
+        RaiseSocketError(asyncErrorCode);
+    if (counter->Expired())
+        RaiseTimedOut();
+    if (canceled)
+        RaiseCanceled();
+    ProcessMessages();
+}
+
+// True when the service database gave the port. A look-up that failed or ran
+// out of time falls back to the default port and leaves no trace for the
+// connect: neither its error nor an expired counter.
+bool TrkSocket::ServiceLookupWait()
+{
+    counter->Start();
+    WaitUntil([this] { return serviceResolved || canceled || counter->Expired(); });
+    counter->Stop();
+    if (serviceResolved) {
+        asyncHandle = 0;
+    } else if (counter->Expired()) {
+        CancelLookup();
+        counter->ClearExpired();
+    }
+    if (canceled)
+        RaiseCanceled();
+    const bool found = serviceResolved && !asyncError;
+    asyncError = false;   // answered by the fall-back: no later wait may raise it
+    return found;
+}
+
+// A refused or failed connection ends the wait at once with its error.
+void TrkSocket::ConnectWait()
+{
+    WaitUntil([this] { return connectDone || canceled || counter->Expired() || asyncError; });
+    counter->Stop();
+    if (canceled)
+        RaiseCanceled();
+    if (counter->Expired())
+        RaiseTimedOut();
+    if (asyncError)
+        RaiseSocketError(asyncErrorCode);
+}
+
+// A connection the server closed ends it too: nothing more can come, and the
+// read that follows sees the end at once instead of waiting for the time-out.
+void TrkSocket::DataReadyWait()
+{
+    counter->Start();
+    WaitUntil([this] { return readable || closed || canceled || counter->Expired() || asyncError; });
+    counter->Stop();
+    if (canceled)
+        RaiseCanceled();
+    if (counter->Expired())
+        RaiseTimedOut();
+    if (asyncError)
+        RaiseSocketError(asyncErrorCode);
+    readable = false;
+}
+
+// Inside a read that found nothing waiting: blocks until more may be there.
+// The caller's loop checks Canceled and Expired.
+void TrkSocket::WaitForData()
+{
+    WaitUntil([this] { return readable || closed || canceled || counter->Expired() || asyncError; });
+    readable = false;
+    if (asyncError && !canceled)
+        RaiseSocketError(asyncErrorCode);
+}
+
+void TrkSocket::WaitWritable()
+{
+    WaitUntil([this] { return writable || canceled || counter->Expired() || asyncError; });
+    writable = false;
+    if (asyncError && !canceled)
+        RaiseSocketError(asyncErrorCode);
+}
+
+void TrkSocket::StopAndCheck()
+{
+    counter->Stop();
+    if (counter->Expired())
+        RaiseTimedOut();
+    if (canceled)
+        RaiseCanceled();
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Socket error codes with their registered texts.
+#include <QString>
+
+namespace SocketError {
+enum : quint16 {
+    ServerRequired = 57002,
+    InvalidVersion = 57003,
+    ResolveFailed = 57004,
+    ServiceRequired = 57005,
+    HostNameTooLong = 57006,
+    ServiceNameTooLong = 57007,
+    NotConnected = 57008,
+    ReplyLineTooLong = 57009,
+    LineBreakInCommand = 57010,
+    ClosedInData = 57011,
+    MessageRequired = 57102,
+    UserNameRequired = 57103,
+    PasswordRequired = 57104,
+    ConnectionReset = 10054,
+};
+
+// The registered text, or "Error #" and the code for one without a text.
+QString Text(quint16 code);
+}

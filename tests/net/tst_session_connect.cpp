@@ -1,0 +1,210 @@
+// The session's connection steps against scripted servers: resolution, the
+// errors and their texts, time-outs and cancels in each wait, closing.
+#include "FakeLibrary.h"
+#include "ScriptedServer.h"
+#include "SessionProbe.h"
+
+#include <QtTest>
+
+class TestSessionConnect : public QObject {
+    Q_OBJECT
+
+private slots:
+    void connectsToAnAddressWithoutLookup()
+    {
+        TScriptedServer server;
+        server.Reply("220 ready");
+        TSessionProbe probe(server.Address());
+        probe.OpenAndConnect();
+        QCOMPARE(probe.log, QStringList({"Open", "Connect"}));
+        QVERIFY(probe.session.RemoteAddress.isEmpty());
+        QCOMPARE(probe.session.Port, server.Port());
+        QByteArray line;
+        QCOMPARE(probe.session.ReadLine(line), 220);
+        QCOMPARE(line, QByteArray("220 ready"));
+    }
+
+    void connectsToANameThroughLookup()
+    {
+        TScriptedServer server;
+        server.Reply("220 ready");
+        TSessionProbe probe(QStringLiteral("localhost:%1").arg(server.Port()));
+        probe.OpenAndConnect();
+        QCOMPARE(probe.session.RemoteAddress, QStringLiteral("127.0.0.1"));
+        QCOMPARE(probe.session.ReadReply(), 220);
+    }
+
+    void portFallsBackToServiceAndDefault_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QByteArray>("service");
+        QTest::newRow("no port, unknown service") << "" << QByteArray("pv-no-such-service");
+        QTest::newRow("port 0") << ":0" << QByteArray("pv-no-such-service");
+        QTest::newRow("port not a number") << ":abc" << QByteArray("pv-no-such-service");
+        QTest::newRow("port beyond 16 bits") << ":70000" << QByteArray("pv-no-such-service");
+    }
+    void portFallsBackToServiceAndDefault()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(QByteArray, service);
+        TScriptedServer server;
+        server.Reply("220 ready");
+        TSessionProbe probe(QStringLiteral("127.0.0.1") + suffix);
+        probe.session.ServiceName = service;
+        probe.session.DefaultPort = server.Port();
+        probe.OpenAndConnect();
+        QCOMPARE(probe.session.ReadReply(), 220);
+    }
+
+    void serviceDatabaseGivesThePort()
+    {
+        TSessionProbe probe(QStringLiteral("127.0.0.1"));
+        probe.session.ServiceName = "pop3";
+        probe.session.DefaultPort = 1;
+        probe.session.Open();
+        QCOMPARE(probe.session.Port, quint16(110));
+        probe.session.Close();
+    }
+
+    void namesAndServerAreChecked_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QByteArray>("service");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty server") << "" << QByteArray("smtp") << "Server property is required";
+        QTest::newRow("host too long") << QString(128, QLatin1Char('a')) << QByteArray("smtp")
+                                       << "Host name is longer than 127 characters";
+        QTest::newRow("no service") << "127.0.0.1" << QByteArray() << "Service name is required";
+        QTest::newRow("service too long") << "127.0.0.1" << QByteArray(64, 's')
+                                          << "Service name is longer than 63 characters";
+        // a malformed name fails in the resolver itself: no query leaves the machine
+        QTest::newRow("unknown host") << "bad..name:25" << QByteArray("smtp") << "[11001] Host not found";
+    }
+    void namesAndServerAreChecked()
+    {
+        QFETCH(QString, server);
+        QFETCH(QByteArray, service);
+        QFETCH(QString, message);
+        TSessionProbe probe(server);
+        probe.session.ServiceName = service;
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.session.Open(); }), message);
+        QCOMPARE(probe.log.last(), QStringLiteral("Error: ") + message);
+    }
+
+    void refusedConnectionFailsAtOnce()
+    {
+        TSessionProbe probe(QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort()));
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.OpenAndConnect(); }), "[10061] Connection refused");
+        QVERIFY(!probe.session.Expired());
+    }
+
+    void silentServerTimesOut()
+    {
+        TBlackHole server;
+        TSessionProbe probe(server.Address(), 1);
+        probe.OpenAndConnect();
+        QByteArray line;
+        QCOMPARE(FailureOf<ETimedOutError>([&] { probe.session.ReadLine(line); }), "Operation timed out");
+        QCOMPARE(probe.log, QStringList({"Open", "Connect", "Error: Operation timed out", "Closing", "Closed"}));
+        QVERIFY(!probe.session.Connected());
+    }
+
+    void cancelWhileWaitingForData()
+    {
+        TBlackHole server;
+        TSessionProbe probe(server.Address());
+        probe.OpenAndConnect();
+        probe.CancelSoon();
+        QCOMPARE(FailureOf<ECanceledError>([&] { probe.session.ReadReply(); }), "Operation has been canceled");
+        QCOMPARE(probe.log, QStringList({"Open", "Connect", "Cancel", "Closing", "Closed",
+                                         "Error: Operation has been canceled"}));
+    }
+
+    void cancelWhileConnecting()
+    {
+        TFakeLibrary library({{"connect", AsSocketProc(&TFakeLibrary::NeverConnect)}});
+        TSessionProbe probe(QStringLiteral("127.0.0.1:25"));
+        probe.CancelSoon();
+        QCOMPARE(FailureOf<ECanceledError>([&] { probe.OpenAndConnect(); }), "Operation has been canceled");
+        QCOMPARE(probe.log, QStringList({"Open", "Cancel", "Closing", "Closed", "Error: Operation has been canceled"}));
+    }
+
+    void hostLookupCancelsAndTimesOut()
+    {
+        TFakeLibrary library({{"WSAAsyncGetHostByName", AsSocketProc(&TFakeLibrary::NeverHost)},
+                              {"WSACancelAsyncRequest", AsSocketProc(&TFakeLibrary::CancelAny)}});
+        TSessionProbe canceled(QStringLiteral("mail.example:25"));
+        canceled.CancelSoon();
+        QCOMPARE(FailureOf<ECanceledError>([&] { canceled.session.Open(); }), "Operation has been canceled");
+        TSessionProbe expired(QStringLiteral("mail.example:25"), 1);
+        QCOMPARE(FailureOf<ETimedOutError>([&] { expired.session.Open(); }), "Operation timed out");
+    }
+
+    void serviceLookupTimeOutLeavesTheConnectItsTime()
+    {
+        TFakeLibrary library({{"WSAAsyncGetServByName", AsSocketProc(&TFakeLibrary::NeverService)},
+                              {"WSACancelAsyncRequest", AsSocketProc(&TFakeLibrary::CancelAny)}});
+        TScriptedServer server;
+        server.Reply("220 ready");
+        TSessionProbe probe(QStringLiteral("127.0.0.1"), 1);
+        probe.session.ServiceName = "smtp";
+        probe.session.DefaultPort = server.Port();
+        probe.OpenAndConnect();
+        QCOMPARE(probe.session.Port, server.Port());
+        QCOMPARE(probe.session.ReadReply(), 220);
+    }
+
+    void connectionResetRaisesAndCloses()
+    {
+        TScriptedServer server;
+        server.Pause(50).ResetConnection();
+        TSessionProbe probe(server.Address());
+        probe.OpenAndConnect();
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.session.ReadReply(); }), "[10054] Connection reset by peer");
+        QCOMPARE(probe.log.mid(2), QStringList({"Error: [10054] Connection reset by peer", "Closing", "Closed"}));
+        QVERIFY(!probe.session.Connected());
+    }
+
+    void errorHandlerRewordsSocketErrors()
+    {
+        TSessionProbe probe(QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort()));
+        probe.session.OnError = [](QObject*, QString& msg) { msg = QStringLiteral("no server: ") + msg; };
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.OpenAndConnect(); }),
+                 "no server: [10061] Connection refused");
+    }
+
+    void callsNeedAConnection()
+    {
+        TSessionProbe probe;
+        QByteArray line;
+        const QString message = "You have to connect to the server first";
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.session.ReadLine(line); }), message);
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.session.SendLine("QUIT"); }), message);
+    }
+
+    void destroyingTheSessionClosesItsSocket()
+    {
+        TScriptedServer server;
+        auto* session = new TrkSocket;
+        session->SetWinsockLoaded(true);
+        session->Server = server.Address();
+        session->Open();
+        session->ConnectSocket();
+        delete session;
+        QTRY_VERIFY_WITH_TIMEOUT(server.PeerGone(), 5000);
+    }
+
+    void reconnectsAfterCancel()
+    {
+        TScriptedServer server;
+        server.Reply("220 again");
+        TSessionProbe probe(server.Address());
+        probe.session.Cancel();
+        probe.session.Reset();
+        probe.OpenAndConnect();
+        QCOMPARE(probe.session.ReadReply(), 220);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSessionConnect)
+#include "tst_session_connect.moc"
