@@ -3,11 +3,13 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -56,6 +58,10 @@ TBrowseFolderDialog::TBrowseFolderDialog(const QString& rootPath, QWidget* paren
     tree->setRootIndex(filter->mapFromSource(model->index(root).parent()));
     connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { currentItemChanged(current); });
+    connect(filter, &QAbstractItemModel::layoutChanged, this, &TBrowseFolderDialog::keepCurrentInView);
+    connect(filter, &QAbstractItemModel::rowsInserted, this, &TBrowseFolderDialog::keepCurrentInView);
+    for (QWidget* part : std::initializer_list<QWidget*>{tree, tree->viewport(), tree->verticalScrollBar()})
+        part->installEventFilter(this);
 
     instruction->setWordWrap(true);
     statusLine->setObjectName(QStringLiteral("statusLine"));
@@ -128,6 +134,22 @@ QAbstractButton* TBrowseFolderDialog::addCustomButton(bool checkBox)
     setTabOrder(tree, button);
     setTabOrder(button, ok);
     return button;
+}
+
+// Listings arrive after the dialog opens and push the chosen folder out of
+// sight; it is brought back until the user starts browsing.
+void TBrowseFolderDialog::keepCurrentInView()
+{
+    if (following && tree->currentIndex().isValid())
+        tree->scrollTo(tree->currentIndex());
+}
+
+bool TBrowseFolderDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::Wheel || type == QEvent::KeyPress)
+        following = false;
+    return QDialog::eventFilter(watched, event);
 }
 
 void TBrowseFolderDialog::currentItemChanged(const QModelIndex& current)

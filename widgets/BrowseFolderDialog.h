@@ -38,6 +38,8 @@ signals:
 
 private:
     void currentItemChanged(const QModelIndex& current);
+    void keepCurrentInView();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     QString root;
     QFileSystemModel* model;
@@ -47,4 +49,5 @@ private:
     QTreeView* tree;
     QHBoxLayout* buttonRow;
     QPushButton* ok;
+    bool following = true;
 };
