@@ -40,9 +40,10 @@ struct TRichEdit::Impl {
     int length() const { return doc->characterCount() - 1; }
 
     void styleView(QAbstractScrollArea* v);
+    void detachDocument();
+    void attachDocument();
     void moveDocument(bool toPlain);
     void load(QByteArray content);
-    void loadText(QString text);
     void mergeFormat(const QTextCharFormat& format);
     RichEditAttributes selectionAttributes() const;
     void selectionMoved();
@@ -100,23 +101,36 @@ void TRichEdit::Impl::styleView(QAbstractScrollArea* v)
     v->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
-// The document changes views without copying: the view it leaves gets its
-// spare, and the document gets the layout kind of the view it joins.
+// Without a view and a layout, big changes of the document cost no layout
+// work; when it joins a view again, the view lays it out lazily.
+void TRichEdit::Impl::detachDocument()
+{
+    if (plain)
+        plainView->setDocument(plainSpare);
+    else
+        richView->setDocument(richSpare);
+    doc->setDocumentLayout(nullptr);
+}
+
+void TRichEdit::Impl::attachDocument()
+{
+    if (plain) {
+        doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
+        plainView->setDocument(doc);
+    } else {
+        richView->setDocument(doc);   // which makes the rich layout
+    }
+}
+
+// The document changes views without copying.
 void TRichEdit::Impl::moveDocument(bool toPlain)
 {
     const int anchor = cursor().anchor();
     const int position = cursor().position();
     const bool hadFocus = view()->hasFocus();
-    if (toPlain) {
-        richView->setDocument(richSpare);
-        doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
-        plainView->setDocument(doc);
-    } else {
-        plainView->setDocument(plainSpare);
-        doc->setDocumentLayout(nullptr);   // the rich view's layout is made on demand
-        richView->setDocument(doc);
-    }
+    detachDocument();
     plain = toPlain;
+    attachDocument();
     stack->setCurrentWidget(view());
     q->setFocusProxy(view());
     QTextCursor c(doc);
@@ -127,31 +141,31 @@ void TRichEdit::Impl::moveDocument(bool toPlain)
         view()->setFocus();
 }
 
+// Nothing changes until the content is known to be readable.
 void TRichEdit::Impl::load(QByteArray content)
 {
-    if (!plain && Rtf::read(content, *doc)) {
-        setCursor(QTextCursor(doc));
-    } else {
-        std::optional<QString> text = RichEditFiles::decodeText(content);
+    const bool rtf = !plain && Rtf::isRtf(content);
+    std::optional<QString> text;
+    if (!rtf) {
+        text = RichEditFiles::decodeText(content);
         if (!text)
             throw Exception(QStringLiteral("Failed to Load Stream"));
         content = QByteArray();   // the bytes are not needed beside the text
-        loadText(std::move(*text));
     }
-    doc->setModified(false);
-}
-
-void TRichEdit::Impl::loadText(QString text)
-{
+    detachDocument();
     const bool undo = doc->isUndoRedoEnabled();
-    doc->setUndoRedoEnabled(false);
-    doc->setLayoutEnabled(false);
-    doc->clear();
-    QTextCursor(doc).insertText(text);
-    text = QString();
-    doc->setLayoutEnabled(true);
+    doc->setUndoRedoEnabled(false);   // a load is not undone, and keeps no undo copy
+    if (rtf) {
+        Rtf::read(content, *doc);
+    } else {
+        doc->clear();
+        QTextCursor(doc).insertText(*text);
+        text.reset();
+    }
     doc->setUndoRedoEnabled(undo);
+    attachDocument();
     setCursor(QTextCursor(doc));
+    doc->setModified(false);
 }
 
 void TRichEdit::Impl::mergeFormat(const QTextCharFormat& format)

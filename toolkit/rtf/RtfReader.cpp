@@ -491,10 +491,8 @@ bool read(const QByteArray& data, QTextDocument& document)
         return false;
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
-    document.setLayoutEnabled(false);
     document.clear();
     Reader(data, document).run();
-    document.setLayoutEnabled(true);
     document.setUndoRedoEnabled(undo);
     return true;
 }

@@ -63,6 +63,7 @@ QList<QList<Span>> paragraphsOf(const QByteArray& fodt)
     QHash<QString, Properties> styles;
     QList<QList<Span>> paragraphs;
     QString styleName;
+    bool inParagraph = false;
     QXmlStreamReader xml(fodt);
     while (!xml.atEnd()) {
         xml.readNext();
@@ -75,15 +76,18 @@ QList<QList<Span>> paragraphsOf(const QByteArray& fodt)
                 for (const auto& a : attributes)
                     styles[styleName].insert(a.qualifiedName().toString(), a.value().toString());
             } else if (name == u"text:p") {
+                inParagraph = true;
                 paragraphs.append({Span{{}, styles.value(attributes.value("text:style-name").toString())}});
-            } else if (name == u"text:span" && !paragraphs.isEmpty()) {
+            } else if (name == u"text:span" && inParagraph) {
                 paragraphs.last().append({{}, styles.value(attributes.value("text:style-name").toString())});
-            } else if (name == u"text:tab" && !paragraphs.isEmpty()) {
+            } else if (name == u"text:tab" && inParagraph) {
                 paragraphs.last().last().text += u'\t';
             }
-        } else if (xml.isEndElement() && xml.qualifiedName() == u"text:span" && !paragraphs.isEmpty()) {
+        } else if (xml.isEndElement() && xml.qualifiedName() == u"text:p") {
+            inParagraph = false;
+        } else if (xml.isEndElement() && xml.qualifiedName() == u"text:span" && inParagraph) {
             paragraphs.last().append({{}, paragraphs.last().first().properties});
-        } else if (xml.isCharacters() && !paragraphs.isEmpty()) {
+        } else if (xml.isCharacters() && inParagraph) {
             paragraphs.last().last().text += xml.text();
         }
     }
