@@ -73,6 +73,7 @@ bool TBrowseFolder::run()
     window.setInstruction(Title);
     window.setStatusLineVisible(Flags.testFlag(bfStatusText));
     openDialog = &window;
+    selection.clear();
     connect(&window, &TBrowseFolderDialog::currentChanged, this, &TBrowseFolder::selectionChanged);
     opened(window);
 
@@ -82,8 +83,6 @@ bool TBrowseFolder::run()
             CustomButtonChecked = button->isChecked();
         Directory = selection;
     }
-    // Tearing down the tree must not reach the handlers.
-    disconnect(&window, nullptr, this, nullptr);
     openDialog = nullptr;
     return confirmed;
 }

@@ -46,22 +46,7 @@ TBrowseFolderDialog::TBrowseFolderDialog(const QString& rootPath, QWidget* paren
       tree(new QTreeView), buttonRow(new QHBoxLayout)
 {
     setWindowTitle(tr("Select Folder"));
-
-    model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    model->setRootPath(root);
-    filter->setSourceModel(model);
-
-    tree->setModel(filter);
-    tree->setHeaderHidden(true);
-    for (int column = 1; column < model->columnCount(); ++column)
-        tree->hideColumn(column);
-    tree->setRootIndex(filter->mapFromSource(model->index(root).parent()));
-    connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { currentItemChanged(current); });
-    connect(filter, &QAbstractItemModel::layoutChanged, this, &TBrowseFolderDialog::keepCurrentInView);
-    connect(filter, &QAbstractItemModel::rowsInserted, this, &TBrowseFolderDialog::keepCurrentInView);
-    for (QWidget* part : std::initializer_list<QWidget*>{tree, tree->viewport(), tree->verticalScrollBar()})
-        part->installEventFilter(this);
+    setUpTree();
 
     instruction->setWordWrap(true);
     statusLine->setObjectName(QStringLiteral("statusLine"));
@@ -80,6 +65,32 @@ TBrowseFolderDialog::TBrowseFolderDialog(const QString& rootPath, QWidget* paren
     layout->addWidget(tree, 1);
     layout->addLayout(buttonRow);
     resize(340, 400);
+}
+
+// Tearing down the models must not reach a half-destroyed dialog.
+TBrowseFolderDialog::~TBrowseFolderDialog()
+{
+    filter->disconnect(this);
+    tree->selectionModel()->disconnect(this);
+}
+
+void TBrowseFolderDialog::setUpTree()
+{
+    model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    model->setRootPath(root);
+    filter->setSourceModel(model);
+
+    tree->setModel(filter);
+    tree->setHeaderHidden(true);
+    for (int column = 1; column < model->columnCount(); ++column)
+        tree->hideColumn(column);
+    tree->setRootIndex(filter->mapFromSource(model->index(root).parent()));
+    connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { currentItemChanged(current); });
+    connect(filter, &QAbstractItemModel::layoutChanged, this, &TBrowseFolderDialog::keepCurrentInView);
+    connect(filter, &QAbstractItemModel::rowsInserted, this, &TBrowseFolderDialog::keepCurrentInView);
+    for (QWidget* part : std::initializer_list<QWidget*>{tree, tree->viewport(), tree->verticalScrollBar()})
+        part->installEventFilter(this);
 }
 
 void TBrowseFolderDialog::setInstruction(const QString& text)

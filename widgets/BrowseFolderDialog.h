@@ -17,6 +17,7 @@ class TBrowseFolderDialog : public QDialog {
     Q_OBJECT
 public:
     TBrowseFolderDialog(const QString& rootPath, QWidget* parent = nullptr);
+    ~TBrowseFolderDialog() override;
 
     void setInstruction(const QString& text);
     void setStatusLineVisible(bool visible);
@@ -37,6 +38,7 @@ signals:
     void currentChanged(const QModelIndex& item, const QString& path);
 
 private:
+    void setUpTree();
     void currentItemChanged(const QModelIndex& current);
     void keepCurrentInView();
     bool eventFilter(QObject* watched, QEvent* event) override;
