@@ -128,7 +128,7 @@ void TForm1::buildMenus()
     StartClock1 = addPending(Options1, "StartClock1", "Start &Clock");
     StartTimer1 = addPending(Options1, "StartTimer1", "Start Ti&mer");
     Options1->addSeparator();
-    Settings1 = addPending(Options1, "Settings1", "&Settings");
+    Settings1 = addItem(Options1, "Settings1", "&Settings", {}, this, [this] { Settings1Click(); });
 
     Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
     Contents1 = addItem(Help1, "Contents1", "&Contents", {}, this, [this] { Contents1Click(); });

@@ -1,6 +1,7 @@
 #include "app/MainU.h"
 
 #include "app/About.h"
+#include "app/Settings.h"
 #include "app/SettingsStore.h"
 #include "toolkit/Exception.h"
 #include "toolkit/gui/ColorGrid.h"
@@ -24,6 +25,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -442,6 +444,23 @@ void TForm1::About1Click()
 {
     TAboutBox box(this);
     box.exec();
+}
+
+void TForm1::Settings1Click()
+{
+    TSettingsStore& store = AppSettings();
+    bool confirmed = false;
+    {
+        TForm2 dialog(this);
+        dialog.resize(scaled(567), scaled(243));
+        dialog.LoadFrom(store);
+        dialog.PageControl1->setCurrentWidget(dialog.DirectoryTab);
+        confirmed = dialog.Execute() == QDialog::Accepted;
+        if (confirmed)
+            dialog.StoreInto(store);
+    }
+    if (confirmed)
+        writeRegistryKeys(store);
 }
 
 void TForm1::RichEdit1Change()

@@ -56,6 +56,7 @@ public:
     void StatusBar1DblClick();
     void Contents1Click();
     void About1Click();
+    void Settings1Click();
     void N2Click();
     void SpeedButton15Click();
     void RichEdit1Change();

@@ -1,0 +1,234 @@
+#include "app/Settings.h"
+
+#include "app/SettingsStore.h"
+#include "widgets/BrowseFolder.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+TForm2::Answerer& answerer()
+{
+    static TForm2::Answerer instance;
+    return instance;
+}
+
+QLineEdit* field(const QString& name, const QString& hint = {})
+{
+    auto* edit = new QLineEdit;
+    edit->setObjectName(name);
+    edit->setToolTip(hint);
+    return edit;
+}
+
+QCheckBox* checkBox(const QString& name, const QString& caption)
+{
+    auto* box = new QCheckBox(caption);
+    box->setObjectName(name);
+    return box;
+}
+
+// The "OK"/"Cancel" buttons and the permanence choice that each tab carries.
+QHBoxLayout* tabFooter(QDialog* dialog, QRadioButton*& keep, QRadioButton*& runOnly)
+{
+    auto* group = new QGroupBox;
+    auto* choices = new QVBoxLayout(group);
+    keep = new QRadioButton(QStringLiteral("Make these settings permanent."));
+    runOnly = new QRadioButton(QStringLiteral("Use them only for this session."));
+    runOnly->setChecked(true);
+    choices->addWidget(keep);
+    choices->addWidget(runOnly);
+    auto* ok = new QPushButton(QStringLiteral("OK"));
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch();
+    auto* footer = new QHBoxLayout;
+    footer->addWidget(group, 1);
+    footer->addLayout(buttons);
+    return footer;
+}
+
+} // namespace
+
+TForm2::TForm2(QWidget* owner) : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Settings"));
+    BrowseFolder1 = new TBrowseFolder(this);
+    BrowseFolder1->Flags = bfFileSysDirsOnly | bfStatusText;
+    BrowseFolder1->ShowPathInStatusArea = false;
+    PageControl1 = new QTabWidget;
+    DirectoryTab = buildDirectoryTab();
+    CommunicationsTab = buildCommunicationsTab();
+    PageControl1->addTab(DirectoryTab, QStringLiteral("Directory Settings"));
+    PageControl1->addTab(CommunicationsTab, QStringLiteral("Communications Settings"));
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(4, 4, 4, 4);
+    column->addWidget(PageControl1);
+}
+
+QWidget* TForm2::buildDirectoryTab()
+{
+    auto* tab = new QWidget;
+    auto* form = new QFormLayout;
+    SaveDirEdit = field("SaveDirEdit", "Double click her to choose default 'Save' directory");
+    OpenDirEdit = field("OpenDirEdit", "Double click here to choose default 'Open' directory");
+    EmailDirEdit = field("EmailDirEdit", "Double click here to choose default saved email directory");
+    CopyToSelfEdit = field("CopyToSelfEdit",
+                           "Double click here to choose directory for saving copies to self of outgoing email");
+    form->addRow(QStringLiteral("Default Open Directory:"), OpenDirEdit);
+    form->addRow(QStringLiteral("Default Save Directory:"), SaveDirEdit);
+    form->addRow(QStringLiteral("Saved Email Directory:"), EmailDirEdit);
+    form->addRow(QStringLiteral("Copy To Self Directory"), CopyToSelfEdit);
+    for (QLineEdit* edit : {SaveDirEdit, OpenDirEdit, EmailDirEdit, CopyToSelfEdit})
+        edit->installEventFilter(this);
+    auto* column = new QVBoxLayout(tab);
+    column->addLayout(form);
+    column->addLayout(tabFooter(this, WriteDirSettings, NoWriteDir));
+    WriteDirSettings->setObjectName(QStringLiteral("WriteDirSettings"));
+    NoWriteDir->setObjectName(QStringLiteral("NoWriteDir"));
+    return tab;
+}
+
+QWidget* TForm2::buildCommunicationsTab()
+{
+    auto* tab = new QWidget;
+    SMTPServer = field("SMTPServer");
+    ReturnEmail = field("ReturnEmail");
+    RealName = field("RealName");
+    POP3ServerEdit = field("POP3ServerEdit");
+    UserLoginEdit = field("UserLoginEdit");
+    PasswordEdit = field("PasswordEdit");
+    PasswordEdit->setEchoMode(QLineEdit::Password);
+    auto* left = new QFormLayout;
+    left->addRow(QStringLiteral("SMTP Server Name:"), SMTPServer);
+    left->addRow(QStringLiteral("Return Email Address:"), ReturnEmail);
+    left->addRow(QStringLiteral("Name:"), RealName);
+    auto* right = new QFormLayout;
+    right->addRow(QStringLiteral("POP3 Server:"), POP3ServerEdit);
+    right->addRow(QStringLiteral("User Login:"), UserLoginEdit);
+    right->addRow(QStringLiteral("Password:"), PasswordEdit);
+    auto* fields = new QHBoxLayout;
+    fields->addLayout(left);
+    fields->addLayout(right);
+    CopyToSelfCheck = checkBox("CopyToSelfCheck", "Save Copy to Self of Sent Email");
+    DelFromServ = checkBox("DelFromServ", "Delete Mail From Server After Downloading");
+    RequestConfirm = checkBox("RequestConfirm", "Request Receipt Confirmation of Sent Email");
+    auto* checks = new QHBoxLayout;
+    checks->addWidget(CopyToSelfCheck);
+    checks->addWidget(DelFromServ);
+    checks->addWidget(RequestConfirm);
+    auto* column = new QVBoxLayout(tab);
+    column->addLayout(fields);
+    column->addLayout(checks);
+    column->addLayout(tabFooter(this, WriteCommSettings, NoWriteComm));
+    WriteCommSettings->setObjectName(QStringLiteral("WriteCommSettings"));
+    NoWriteComm->setObjectName(QStringLiteral("NoWriteComm"));
+    return tab;
+}
+
+void TForm2::LoadFrom(const TSettingsStore& s)
+{
+    shownStore = &s;
+    SMTPServer->setText(s.SMTPServer);
+    ReturnEmail->setText(s.EmailAddress);
+    RealName->setText(s.UserName);
+    POP3ServerEdit->setText(s.POP3Server);
+    UserLoginEdit->setText(s.POP3Login);
+    PasswordEdit->setText(s.Password);
+    DelFromServ->setChecked(!s.DeleteFromServer);
+    RequestConfirm->setChecked(s.ConfirmEmailReceipt);
+    CopyToSelfCheck->setChecked(s.CopySelf);
+    EmailDirEdit->setText(s.SavedEmail);
+    OpenDirEdit->setText(s.OpenDir);
+    SaveDirEdit->setText(s.SaveDir);
+    CopyToSelfEdit->setText(s.CopySelfDir);
+}
+
+void TForm2::StoreInto(TSettingsStore& s) const
+{
+    s.SMTPServer = SMTPServer->text();
+    s.EmailAddress = ReturnEmail->text();
+    s.UserName = RealName->text();
+    s.POP3Server = POP3ServerEdit->text();
+    s.POP3Login = UserLoginEdit->text();
+    s.Password = PasswordEdit->text();
+    s.DeleteFromServer = !DelFromServ->isChecked();
+    s.ConfirmEmailReceipt = RequestConfirm->isChecked();
+    s.CopySelf = CopyToSelfCheck->isChecked();
+    s.SavedEmail = EmailDirEdit->text();
+    s.OpenDir = OpenDirEdit->text();
+    s.SaveDir = SaveDirEdit->text();
+    s.CopySelfDir = CopyToSelfEdit->text();
+    s.commPermanent = WriteCommSettings->isChecked();
+    s.dirPermanent = WriteDirSettings->isChecked();
+}
+
+int TForm2::Execute()
+{
+    return answerer() ? answerer()(*this) : exec();
+}
+
+void TForm2::SetAnswerer(Answerer a)
+{
+    answerer() = std::move(a);
+}
+
+// The browser starts at the stored setting, not at the text in the field.
+void TForm2::browseInto(QLineEdit* edit, const QString& storedDirectory)
+{
+    BrowseFolder1->Directory = storedDirectory;
+    if (BrowseFolder1->Execute())
+        edit->setText(BrowseFolder1->Directory);
+}
+
+void TForm2::SaveDirEditDblClick()
+{
+    browseInto(SaveDirEdit, shownStore ? shownStore->SaveDir : QString());
+}
+
+void TForm2::OpenDirEditDblClick()
+{
+    browseInto(OpenDirEdit, shownStore ? shownStore->OpenDir : QString());
+}
+
+void TForm2::EmailDirEditDblClick()
+{
+    browseInto(EmailDirEdit, shownStore ? shownStore->SavedEmail : QString());
+}
+
+void TForm2::CopyToSelfEditDblClick()
+{
+    browseInto(CopyToSelfEdit, shownStore ? shownStore->CopySelfDir : QString());
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == SaveDirEdit)
+            SaveDirEditDblClick();
+        else if (watched == OpenDirEdit)
+            OpenDirEditDblClick();
+        else if (watched == EmailDirEdit)
+            EmailDirEditDblClick();
+        else if (watched == CopyToSelfEdit)
+            CopyToSelfEditDblClick();
+        else
+            return QDialog::eventFilter(watched, event);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
