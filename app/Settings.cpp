@@ -38,10 +38,12 @@ QCheckBox* checkBox(const QString& name, const QString& caption)
 }
 
 // The "OK"/"Cancel" buttons and the permanence choice that each tab carries.
-QHBoxLayout* tabFooter(QDialog* dialog, QRadioButton*& keep, QRadioButton*& runOnly)
+QVBoxLayout* tabFooter(QDialog* dialog, QRadioButton*& keep, QRadioButton*& runOnly)
 {
     auto* group = new QGroupBox;
     auto* choices = new QVBoxLayout(group);
+    choices->setContentsMargins(8, 4, 8, 4);
+    choices->setSpacing(2);
     keep = new QRadioButton(QStringLiteral("Make these settings permanent."));
     runOnly = new QRadioButton(QStringLiteral("Use them only for this session."));
     runOnly->setChecked(true);
@@ -51,12 +53,12 @@ QHBoxLayout* tabFooter(QDialog* dialog, QRadioButton*& keep, QRadioButton*& runO
     auto* cancel = new QPushButton(QStringLiteral("Cancel"));
     QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-    auto* buttons = new QVBoxLayout;
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
-    buttons->addStretch();
-    auto* footer = new QHBoxLayout;
-    footer->addWidget(group, 1);
+    auto* footer = new QVBoxLayout;
+    footer->addWidget(group);
     footer->addLayout(buttons);
     return footer;
 }
@@ -96,6 +98,7 @@ QWidget* TForm2::buildDirectoryTab()
     for (QLineEdit* edit : {SaveDirEdit, OpenDirEdit, EmailDirEdit, CopyToSelfEdit})
         edit->installEventFilter(this);
     auto* column = new QVBoxLayout(tab);
+    column->setContentsMargins(8, 6, 8, 6);
     column->addLayout(form);
     column->addLayout(tabFooter(this, WriteDirSettings, NoWriteDir));
     WriteDirSettings->setObjectName(QStringLiteral("WriteDirSettings"));
@@ -114,10 +117,12 @@ QWidget* TForm2::buildCommunicationsTab()
     PasswordEdit = field("PasswordEdit");
     PasswordEdit->setEchoMode(QLineEdit::Password);
     auto* left = new QFormLayout;
+    left->setVerticalSpacing(3);
     left->addRow(QStringLiteral("SMTP Server Name:"), SMTPServer);
     left->addRow(QStringLiteral("Return Email Address:"), ReturnEmail);
     left->addRow(QStringLiteral("Name:"), RealName);
     auto* right = new QFormLayout;
+    right->setVerticalSpacing(3);
     right->addRow(QStringLiteral("POP3 Server:"), POP3ServerEdit);
     right->addRow(QStringLiteral("User Login:"), UserLoginEdit);
     right->addRow(QStringLiteral("Password:"), PasswordEdit);
@@ -127,14 +132,20 @@ QWidget* TForm2::buildCommunicationsTab()
     CopyToSelfCheck = checkBox("CopyToSelfCheck", "Save Copy to Self of Sent Email");
     DelFromServ = checkBox("DelFromServ", "Delete Mail From Server After Downloading");
     RequestConfirm = checkBox("RequestConfirm", "Request Receipt Confirmation of Sent Email");
-    auto* checks = new QHBoxLayout;
+    auto* checks = new QVBoxLayout;
+    checks->setSpacing(2);
     checks->addWidget(CopyToSelfCheck);
     checks->addWidget(DelFromServ);
     checks->addWidget(RequestConfirm);
+    checks->addStretch();
+    auto* lower = new QHBoxLayout;
+    lower->addLayout(checks);
+    lower->addLayout(tabFooter(this, WriteCommSettings, NoWriteComm), 1);
     auto* column = new QVBoxLayout(tab);
+    column->setContentsMargins(8, 6, 8, 6);
+    column->setSpacing(4);
     column->addLayout(fields);
-    column->addLayout(checks);
-    column->addLayout(tabFooter(this, WriteCommSettings, NoWriteComm));
+    column->addLayout(lower);
     WriteCommSettings->setObjectName(QStringLiteral("WriteCommSettings"));
     NoWriteComm->setObjectName(QStringLiteral("NoWriteComm"));
     return tab;

@@ -206,19 +206,19 @@ private slots:
         type("first");
         answers->files << path("doc.txt");
         form->Save1Click();
-        QCOMPARE(fileBytes(path("doc.txt")), QByteArray("first"));
+        QCOMPARE(fileBytes(path("doc.txt")), QByteArray("first\n"));
         QCOMPARE(form->docName, path("doc.txt"));
         QVERIFY(!form->newDocument);
         QCOMPARE(panel(4), QString("Unmodified"));
 
         type(" second");
         form->Save1Click();
-        QCOMPARE(fileBytes(path("doc.txt")), QByteArray("first second"));
+        QCOMPARE(fileBytes(path("doc.txt")), QByteArray("first second\n"));
         QCOMPARE(answers->dialogsRun, 1);
 
         answers->files << path("copy.txt");
         form->SaveAs1Click();
-        QCOMPARE(fileBytes(path("copy.txt")), QByteArray("first second"));
+        QCOMPARE(fileBytes(path("copy.txt")), QByteArray("first second\n"));
         QCOMPARE(form->docName, path("copy.txt"));
     }
 
