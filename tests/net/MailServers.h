@@ -1,0 +1,65 @@
+#pragma once
+// The local Postfix and Dovecot that the mailservers fixture started: their
+// addresses, the test account, and the Maildir behind it. Tests that need
+// them are registered with pv_add_mail_test.
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QTest>
+#include <QThread>
+
+struct TMailServers {
+    QString Smtp, Pop3;          // host:port
+    QByteArray User, Password, Address;
+    QString Maildir;
+
+    // False when the fixture did not run (a test binary started by hand).
+    bool Load()
+    {
+        QFile env(qEnvironmentVariable("PV_MAILSERVERS") + QStringLiteral("/servers.env"));
+        if (!env.open(QIODevice::ReadOnly))
+            return false;
+        QHash<QByteArray, QByteArray> values;
+        for (const QByteArray& line : env.readAll().split('\n'))
+            if (const qsizetype eq = line.indexOf('='); eq > 0)
+                values.insert(line.left(eq), line.mid(eq + 1));
+        Smtp = QStringLiteral("127.0.0.1:") + QString::fromLatin1(values.value("SMTP_PORT"));
+        Pop3 = QStringLiteral("127.0.0.1:") + QString::fromLatin1(values.value("POP3_PORT"));
+        User = values.value("MAIL_USER");
+        Password = values.value("MAIL_PASSWORD");
+        Address = values.value("MAIL_ADDRESS");
+        Maildir = QString::fromLocal8Bit(values.value("MAILDIR"));
+        return true;
+    }
+
+    QStringList Messages() const
+    {
+        QStringList files;
+        for (const char* sub : {"new", "cur"})
+            for (const QString& name : QDir(Maildir + '/' + sub).entryList(QDir::Files))
+                files << Maildir + '/' + sub + '/' + name;
+        return files;
+    }
+
+    // Empties the mailbox between test cases: cheaper than restarting Dovecot.
+    void ClearMailbox() const
+    {
+        for (const QString& file : Messages())
+            QFile::remove(file);
+    }
+
+    // Delivery is asynchronous (milliseconds, rarely a tenth of a second).
+    bool WaitForMessages(int count) const
+    {
+        for (int tries = 0; tries < 200; ++tries) {
+            if (Messages().size() >= count)
+                return true;
+            QThread::msleep(10);
+        }
+        return false;
+    }
+};
+
+#define PV_REQUIRE_MAILSERVERS(servers) \
+    if (!(servers).Load()) \
+        QSKIP("no local mail servers: run through ctest, or scripts/mailservers start and set PV_MAILSERVERS")
