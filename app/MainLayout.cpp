@@ -23,14 +23,21 @@
 
 namespace {
 
+// An item whose command arrives with a later piece of the program.
+QAction* addPending(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut = {})
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    return action;
+}
+
 // A menu item whose command runs through the error box.
 template <class Handler>
 QAction* addItem(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut,
                  QObject* context, Handler handler)
 {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    action->setShortcut(shortcut);
+    QAction* action = addPending(menu, name, caption, shortcut);
     QObject::connect(action, &QAction::triggered, context, Guard([handler](bool) { handler(); }));
     return action;
 }
@@ -41,23 +48,12 @@ template <class Handler>
 QAction* addCheckItem(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut,
                       QObject* context, Handler handler)
 {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    action->setShortcut(shortcut);
+    QAction* action = addPending(menu, name, caption, shortcut);
     action->setCheckable(true);
     QObject::connect(action, &QAction::triggered, context, Guard([action, handler](bool checked) {
         action->setChecked(!checked);
         handler();
     }));
-    return action;
-}
-
-// An item whose command arrives with a later piece of the program.
-QAction* addPending(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut = {})
-{
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    action->setShortcut(shortcut);
     return action;
 }
 
