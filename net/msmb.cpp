@@ -116,6 +116,8 @@ void TrkSocket::CheckServer()
 
 void TrkSocket::Open()
 {
+    if (RAS)
+        RAS->Dial();
     if (OnOpen)
         OnOpen(this);
     CheckServer();
@@ -225,14 +227,16 @@ void TrkSocket::ConnectSocket()
 
 void TrkSocket::Close()
 {
-    if (socket == NoSocket)
-        return;
-    if (OnClosing)
-        OnClosing(this);
-    winsock.CloseSocket(socket);
-    socket = NoSocket;
-    if (OnClosed)
-        OnClosed(this);
+    if (socket != NoSocket) {
+        if (OnClosing)
+            OnClosing(this);
+        winsock.CloseSocket(socket);
+        socket = NoSocket;
+        if (OnClosed)
+            OnClosed(this);
+    }
+    if (RAS)
+        RAS->HangUp();
 }
 
 void TrkSocket::Cancel()

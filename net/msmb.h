@@ -4,6 +4,7 @@
 // running (so a Cancel button works during it). TmsMailBase adds the
 // Connect/Disconnect pair the protocol clients build on.
 #include "net/msutils.h"
+#include "net/rkdial.h"
 #include "net/rkwinsock.h"
 
 #include <QByteArray>
@@ -25,6 +26,7 @@ public:
     QString Server;
     quint16 DefaultPort = 0;
     QByteArray ServiceName;
+    TrkDialLink* RAS = nullptr;   // not owned; its owner clears it before freeing it
 
     TNotifyEvent OnOpen;
     TNotifyEvent OnConnect;
