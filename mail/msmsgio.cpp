@@ -1,17 +1,30 @@
-// Message text in Internet form. The MIME encoder and decoder units take
-// these over; until they are linked in, the conversion is refused plainly.
-#include "mail/msmsg.h"
+// Message text in Internet form, through the MIME encoder and decoder.
+#include "mail/msmime.h"
 
-namespace {
-
-[[noreturn]] void unavailable()
+void TmsMessage::SaveToStream(TStream& stream)
 {
-    throw EInvalidOperation(QStringLiteral("Message text conversion is not available"));
+    TmsMessageEncoder encoder(*this);
+    encoder.OutputStream = &stream;
+    encoder.Encode();
 }
 
-} // namespace
+void TmsMessage::LoadFromStream(TStream& stream)
+{
+    TmsMessageDecoder decoder(stream);
+    decoder.Message = this;
+    decoder.Decode();
+}
 
-void TmsMessage::SaveToStream(TStream&) { unavailable(); }
-void TmsMessage::LoadFromStream(TStream&) { unavailable(); }
-void TmsArticle::SaveToStream(TStream&) { unavailable(); }
-void TmsArticle::LoadFromStream(TStream&) { unavailable(); }
+void TmsArticle::SaveToStream(TStream& stream)
+{
+    TmsArticleEncoder encoder(*this);
+    encoder.OutputStream = &stream;
+    encoder.Encode();
+}
+
+void TmsArticle::LoadFromStream(TStream& stream)
+{
+    TmsArticleDecoder decoder(stream);
+    decoder.Message = this;
+    decoder.Decode();
+}

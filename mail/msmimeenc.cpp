@@ -1,0 +1,242 @@
+// The encoder's frame: the choice of layout, the text part and the
+// multipart structure. Part data is written by msmimepart.cpp.
+#include "mail/msmime.h"
+
+#include "mail/mscoding.h"
+#include "mail/msmimetext.h"
+#include "mail/mspars.h"
+#include "mail/mstext.h"
+
+#include <QRandomGenerator>
+
+namespace {
+
+constexpr qsizetype longLine = 256;
+constexpr qsizetype flushSize = 1 << 20;
+constexpr int boundaryDraws = 100;
+
+bool isBodyFile(const TmsAttItem& item, const char* name)
+{
+    return BareFileName(item.FileName()).toLower() == name;
+}
+
+bool isAnyBodyFile(const TmsAttItem& item)
+{
+    return isBodyFile(item, "_htmbody.htm") || isBodyFile(item, "_rtfbody.rtf");
+}
+
+bool isAlternative(const TmsAttItem& item)
+{
+    return BareFileName(item.FileName()).toLower().startsWith("_alt.");
+}
+
+TStringList quotedPrintableLines(const QByteArray& text)
+{
+    TMemoryStream source(text);
+    TStringList lines;
+    TQuotedPrintable(source, lines).EncodeStream();
+    return lines;
+}
+
+} // namespace
+
+TmsCustomEncoder::TmsCustomEncoder(TmsCustomMessage& message) : message(message)
+{
+    for (const QByteArray& line : std::as_const(message.Body())) {
+        longLines = longLines || line.size() >= longLine;
+        eightBit = eightBit || HasEightBit(line);
+    }
+}
+
+TmsCustomEncoder::~TmsCustomEncoder() = default;
+
+void TmsCustomEncoder::Encode()
+{
+    buffer.clear();
+    OutputStream->SetSize(0);
+    OutputStream->SetPosition(0);
+    try {
+        WriteHeaders();
+        if (message.Encoding() == meUU)
+            writeUUMessage();
+        else
+            writeLayout();
+        flush();
+    } catch (...) {
+        try {
+            flush();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+void TmsCustomEncoder::WriteLine(QByteArrayView line)
+{
+    buffer.append(line);
+    buffer.append("\r\n", 2);
+    if (buffer.size() >= flushSize)
+        flush();
+}
+
+void TmsCustomEncoder::flush()
+{
+    const QByteArray pending = std::exchange(buffer, {});
+    OutputStream->WriteBuffer(pending.constData(), pending.size());
+    buffer.reserve(flushSize + 1024);
+}
+
+void TmsCustomEncoder::writeLayout()
+{
+    const QByteArray type = message.ContentType();
+    const TmsAttList& attachments = message.Attachments();
+    const bool bodyFileOnly = message.Body().isEmpty() && attachments.Count() == 1
+        && isAnyBodyFile(attachments.Items(0));
+    if (type == "multipart/mixed" || type == "multipart/alternative")
+        writeMultipartMessage(type == "multipart/alternative");
+    else if (type == "text/plain")
+        attachments.Count() == 0 ? writePlainMessage() : writeSinglePartMessage();
+    else if (type == "text/html" || type == "text/rtf")
+        bodyFileOnly ? writeSinglePartMessage() : writeFormattedMessage();
+    else if (attachments.Count() > 0)
+        writeSinglePartMessage();
+    else if (const QByteArray main = ExtractMimeType(type); main == "text/html" || main == "text/rtf")
+        writeFormattedMessage();
+    else // a stored type with parameters and only a body: the body stays readable
+        writePlainMessage();
+}
+
+bool TmsCustomEncoder::needsQuotedPrintable() const
+{
+    return message.CharSet() == csISO8859 || longLines || eightBit;
+}
+
+void TmsCustomEncoder::writeTextPartHeaders()
+{
+    const char* charset = eightBit || message.CharSet() == csUTF8 ? "utf-8"
+        : message.CharSet() == csISO8859                          ? "iso-8859-1"
+                                                                  : "us-ascii";
+    WriteLine(QByteArray("Content-Type: text/plain; charset=\"") + charset + '"');
+    WriteLine(needsQuotedPrintable() ? "Content-Transfer-Encoding: quoted-printable" : "Content-Transfer-Encoding: 7bit");
+    WriteLine("");
+}
+
+void TmsCustomEncoder::writePlainMessage()
+{
+    writeTextPartHeaders();
+    const TStringList lines = needsQuotedPrintable() ? quotedPrintableLines(message.Body().Text()) : message.Body();
+    for (const QByteArray& line : lines)
+        WriteLine(line);
+}
+
+void TmsCustomEncoder::writeFormattedMessage()
+{
+    QByteArray type = ExtractMimeType(message.ContentType()) == "text/html" ? "Content-Type: text/html"
+                                                                             : "Content-Type: text/rtf";
+    if (eightBit || message.CharSet() == csUTF8)
+        type += "; charset=\"utf-8\"";
+    else if (message.CharSet() == csISO8859)
+        type += "; charset=\"iso-8859-1\"";
+    WriteLine(type);
+    WriteLine("Content-Transfer-Encoding: quoted-printable");
+    WriteLine("");
+    for (const QByteArray& line : quotedPrintableLines(message.Body().Text()))
+        WriteLine(line);
+}
+
+void TmsCustomEncoder::writeSinglePartMessage()
+{
+    if (message.Attachments().Count() == 0)
+        return writePlainMessage();
+    const TmsAttItem& item = message.Attachments().Items(0);
+    if (message.Attachments().Count() > 1 || !isAnyBodyFile(item)) {
+        writeAttachmentHeaders(item, false);
+    } else {
+        WriteLine(isBodyFile(item, "_htmbody.htm") ? "Content-Type: text/html" : "Content-Type: text/rtf");
+        WriteLine(QByteArray("Content-Transfer-Encoding: ") + AttEncodingNames[item.Encoding()]);
+        WriteLine("");
+    }
+    writeAttachmentData(item);
+}
+
+// The text part inside a multipart. A 7-bit part ends with a line break of
+// its own before the delimiter; quoted-printable lines already carry the
+// text's last line end, so nothing is added to them.
+void TmsCustomEncoder::writeTextPart()
+{
+    writeTextPartHeaders();
+    if (needsQuotedPrintable()) {
+        for (const QByteArray& line : quotedPrintableLines(message.Body().Text()))
+            WriteLine(line);
+        return;
+    }
+    for (const QByteArray& line : std::as_const(message.Body()))
+        WriteLine(line);
+    WriteLine("");
+}
+
+void TmsCustomEncoder::writeMultipartMessage(bool alternative)
+{
+    const TmsAttList& attachments = message.Attachments();
+    const bool bodyEmpty = message.Body().isEmpty();
+    bool plainFirst = attachments.Count() > 0 && bodyEmpty
+        && isAnyBodyFile(attachments.Items(0));
+    QByteArray boundary = makeBoundary();
+    WriteLine("Content-Type: " + message.ContentType() + "; boundary=\"" + boundary + '"');
+    WriteLine("");
+    WriteLine("This is a multipart message in MIME format");
+    WriteLine("");
+    WriteLine("--" + boundary);
+    QByteArray outer;
+    if (!alternative && attachments.Count() > 0 && isAlternative(attachments.Items(0))) {
+        outer = std::exchange(boundary, makeBoundary(boundary));
+        WriteLine("Content-Type:  multipart/alternative; boundary=\"" + boundary + '"');
+        WriteLine("Content-Transfer-Encoding: 7bit");
+        WriteLine("");
+        WriteLine("--" + boundary);
+    }
+    if (!bodyEmpty) {
+        writeTextPart();
+        WriteLine("--" + boundary);
+    }
+    for (qsizetype i = 0; i < attachments.Count(); ++i) {
+        if (i > 0)
+            plainFirst = false;
+        const bool last = i + 1 == attachments.Count();
+        const bool closesNested = !last && !outer.isEmpty() && !isAlternative(attachments.Items(i + 1));
+        writeAttachmentPart(attachments.Items(i), alternative || !outer.isEmpty() || plainFirst, last || closesNested);
+        if (last) {
+            WriteLine("--" + boundary + "--");
+        } else if (closesNested) {
+            WriteLine("--" + boundary + "--");
+            boundary = std::exchange(outer, {});
+            WriteLine("");
+            WriteLine("--" + boundary);
+        } else {
+            WriteLine("--" + boundary);
+        }
+    }
+}
+
+// Eight digits from 0 to 8. A boundary whose delimiter occurs in any text the
+// message carries unencoded is drawn again, as is one equal to the other.
+QByteArray TmsCustomEncoder::makeBoundary(const QByteArray& other) const
+{
+    QRandomGenerator* random = QRandomGenerator::system();
+    for (int draw = 0; draw < boundaryDraws; ++draw) {
+        QByteArray boundary(8, '0');
+        for (char& digit : boundary)
+            digit = char('0' + random->bounded(9));
+        const QByteArray delimiter = "--" + boundary;
+        bool clash = boundary == other;
+        for (qsizetype i = 0; !clash && i < message.Body().size(); ++i)
+            clash = message.Body().at(i).contains(delimiter);
+        for (qsizetype i = 0; !clash && i < message.Attachments().Count(); ++i) {
+            const TmsAttItem& item = message.Attachments().Items(i);
+            clash = item.Encoding() != aeBase64 && item.Data().Bytes().contains(delimiter);
+        }
+        if (!clash)
+            return boundary;
+    }
+    throw EInvalidOperation(QStringLiteral("Cannot find a boundary that the message does not contain"));
+}

@@ -1,0 +1,105 @@
+// The header blocks of mail and news. Every value goes out on 7-bit lines:
+// texts that cannot are encoded words, and CR or LF never ends a field early.
+#include "mail/msmime.h"
+
+#include "mail/msmimetext.h"
+#include "mail/mspars.h"
+
+namespace {
+
+const char* const reservedHeaders[] = {"From", "To", "CC", "BCC", "Return-Receipt-To", "X-Priority", "Subject",
+                                       "Mime-Version", "Content-Type", "X-Encoding", "Content-Transfer-Encoding"};
+
+constexpr qsizetype labelWidth = 10;
+
+// Specials that would split or misread an address if the name were bare.
+bool needsQuotes(const QByteArray& name)
+{
+    if (name.contains('"'))
+        return false;
+    for (char c : name)
+        if (QByteArrayView(".,;:<>@()[]\\").contains(c))
+            return true;
+    return false;
+}
+
+} // namespace
+
+void TmsCustomEncoder::WriteHeader(QByteArrayView label, const QByteArray& value)
+{
+    const QByteArray line = SingleLine(value);
+    WriteLine(label.toByteArray() + (NeedsEncodedWords(line) ? EncodeWords(line) : line));
+}
+
+QByteArray TmsCustomEncoder::PhraseAddress(const TmsMailAddress& address, bool quoteDotted) const
+{
+    QByteArray name = SingleLine(address.Name());
+    if (NeedsEncodedWords(name))
+        name = EncodeWords(name);
+    else if (quoteDotted && needsQuotes(name))
+        name = '"' + name + '"';
+    return name + " <" + SingleLine(address.Address()) + '>';
+}
+
+void TmsCustomEncoder::WriteCustomHeaders()
+{
+    TmsHeaders headers = message.Headers();
+    for (const char* name : reservedHeaders)
+        RemoveHeaderField(headers, name);
+    for (const QByteArray& stored : std::as_const(headers)) {
+        const QByteArray line = SingleLine(stored);
+        if (line.trimmed().isEmpty())
+            continue; // an empty line would end the header block here
+        if (!HasEightBit(line)) {
+            WriteLine(line);
+            continue;
+        }
+        // Raw 8-bit text from elsewhere: its value becomes encoded words.
+        const bool continuation = line.startsWith(' ') || line.startsWith('\t');
+        const qsizetype colon = continuation ? 0 : line.indexOf(':') + 1;
+        WriteLine((continuation ? QByteArray(" ") : line.left(colon) + ' ') + EncodeWords(line.mid(colon).trimmed()));
+    }
+}
+
+void TmsCustomEncoder::WriteClosingHeaders()
+{
+    if (!message.Subject().isEmpty())
+        WriteHeader("Subject:  ", message.Subject());
+    if (message.Encoding() == meMIME)
+        WriteLine("Mime-Version: 1.0");
+}
+
+void TmsMessageEncoder::WriteHeaders()
+{
+    WriteLine("From:     " + PhraseAddress(mail.Sender(), true));
+    writeAddressLines("To", mail.Recipients());
+    writeAddressLines("CC", mail.CC());
+    if (mail.ReturnReceipt())
+        WriteLine("Return-Receipt-To: <" + SingleLine(mail.Sender().Address()) + '>');
+    if (mail.Priority() == ptLow)
+        WriteLine("X-Priority: 5");
+    else if (mail.Priority() == ptHigh)
+        WriteLine("X-Priority: 1");
+    WriteCustomHeaders();
+    WriteClosingHeaders();
+}
+
+// One address a line, the list folded under its label.
+void TmsMessageEncoder::writeAddressLines(QByteArray label, const TmsAddressList& list)
+{
+    if (!label.endsWith(':'))
+        label += ':';
+    label = label.leftJustified(labelWidth, ' ');
+    for (qsizetype i = 0; i < list.Count(); ++i) {
+        const QByteArray line = (i == 0 ? label : QByteArray(labelWidth, ' ')) + PhraseAddress(list.Items(i), true);
+        WriteLine(i + 1 < list.Count() ? line + ',' : line);
+    }
+}
+
+void TmsArticleEncoder::WriteHeaders()
+{
+    WriteLine("From:     " + PhraseAddress(article.Sender(), false));
+    WriteLine("Newsgroups: " + SingleLine(article.NewsGroups()));
+    WriteCustomHeaders();
+    WriteClosingHeaders();
+}
