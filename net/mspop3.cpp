@@ -1,0 +1,126 @@
+// The POP3 protocol: login, mailbox status, one message's retrieval and
+// deletion, logout. Every reply is one line; only "+" accepts.
+#include "net/mspop3.h"
+
+#include "net/mssockerr.h"
+#include "toolkit/Streams.h"
+
+namespace {
+
+int DecimalOf(const QByteArray& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok)
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(QString::fromUtf8(text)));
+    return value;
+}
+
+QByteArray Number(int index)
+{
+    return QByteArray::number(index + 1);
+}
+
+} // namespace
+
+TmsCustomPOP::TmsCustomPOP(QObject* owner) : TmsMailBase(owner)
+{
+    ServiceName = "pop3";
+    DefaultPort = 110;
+}
+
+int TmsCustomPOP::ReplyCode(const QByteArray& line)
+{
+    if (line.startsWith('+'))
+        return 1;
+    return line.startsWith('-') ? -1 : 0;
+}
+
+void TmsCustomPOP::CheckReply()
+{
+    if (ReadLine(LastReply) != 1)
+        throw EServerError(QString::fromUtf8(LastReply));
+}
+
+void TmsCustomPOP::Command(const QByteArray& line)
+{
+    SendLine(line);
+    CheckReply();
+}
+
+void TmsCustomPOP::CheckProperties()
+{
+    if (UserName.isEmpty())
+        RaiseSocketError(SocketError::UserNameRequired);
+    if (Password.isEmpty())
+        RaiseSocketError(SocketError::PasswordRequired);
+}
+
+void TmsCustomPOP::Open()
+{
+    CheckProperties();
+    Reset();
+    TmsMailBase::Open();
+}
+
+void TmsCustomPOP::Login()
+{
+    Reset();
+    try {
+        ConnectSocket();
+    } catch (const Exception&) {
+        Close();   // never connected: there is no session to say QUIT to
+        throw;
+    }
+    CheckReply();
+    Command("USER " + UserName.toUtf8());
+    Command("PASS " + Password.toUtf8());
+    GetStatus();
+}
+
+void TmsCustomPOP::Logout()
+{
+    Command("QUIT");
+}
+
+// "+OK count size": a reply without a space after the status word keeps the
+// values of the last one.
+void TmsCustomPOP::GetStatus()
+{
+    Command("STAT");
+    QByteArray rest = LastReply.mid(4);
+    const qsizetype space = rest.indexOf(' ');
+    if (space < 0)
+        return;
+    MessageCount = DecimalOf(rest.left(space));
+    rest.remove(0, space + 1);
+    const qsizetype end = rest.indexOf(' ');
+    MailboxSize = DecimalOf(end < 0 ? rest : rest.left(end));
+}
+
+void TmsCustomPOP::RetrieveMessage(int index)
+{
+    Command("LIST " + Number(index));
+    const QByteArray rest = LastReply.mid(4);
+    const qsizetype space = rest.indexOf(' ');
+    const int expected = rest.mid(space + 1).toInt();   // 0 when it is no number
+    if (OnRetrieving)
+        OnRetrieving(this, index);
+    Command("RETR " + Number(index));
+    {
+        TMemoryStream stream;
+        ReceiveStream(stream, expected);
+        stream.SetPosition(0);
+        StoreMessage(index, stream);
+    }
+    if (OnRetrieved)
+        OnRetrieved(this, index);
+}
+
+void TmsCustomPOP::DeleteMessage(int index)
+{
+    if (OnDeleting)
+        OnDeleting(this, index);
+    SendLine("DELE " + Number(index));
+    ReadLine(LastReply);
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The POP3 clients: TmsCustomPOP speaks the protocol (USER/PASS, STAT, LIST
+// and RETR, DELE, QUIT) and leaves a retrieved message to StoreMessage;
+// TmsPOP decodes each one into its message list.
+#include "net/msmb.h"
+
+class TmsMessageList;
+class TStream;
+
+class TmsCustomPOP : public TmsMailBase {
+public:
+    explicit TmsCustomPOP(QObject* owner = nullptr);
+
+    QString UserName;   // sent as UTF-8
+    QString Password;
+    // From the last STAT; -1 before any.
+    int MessageCount = -1;
+    int MailboxSize = -1;
+    // Num is the message's zero-based index; the wire carries it plus 1.
+    TmsNumNotifyEvent OnRetrieving;
+    TmsNumNotifyEvent OnRetrieved;
+    TmsNumNotifyEvent OnDeleting;
+
+    void RetrieveMessage(int index);
+    // The server's answer is not examined.
+    void DeleteMessage(int index);
+    void GetStatus();
+    int ReplyCode(const QByteArray& line) override;
+    virtual void CheckProperties();
+    void Open() override;
+
+protected:
+    // The received text, from position 0; the caller frees the stream.
+    virtual void StoreMessage(int index, TStream& stream) = 0;
+    void Login() override;
+    void Logout() override;
+
+private:
+    void CheckReply();
+    void Command(const QByteArray& line);
+};
+
+class TmsPOP : public TmsCustomPOP {
+public:
+    explicit TmsPOP(QObject* owner = nullptr);
+
+    // Owned; RetrieveAll appends to it and never empties it.
+    TmsMessageList* const MessageList;
+
+    // Connect, retrieve every message (deleting each once it is stored,
+    // unless LeaveOnServer), and always disconnect.
+    void RetrieveAll(bool LeaveOnServer);
+
+protected:
+    void StoreMessage(int index, TStream& stream) override;
+};

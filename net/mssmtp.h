@@ -1,0 +1,44 @@
+#pragma once
+// The SMTP client: delivers one message per Send, from connect and HELO
+// through the envelope and the data to QUIT, on the session's waits.
+#include "net/msmb.h"
+
+#include <QPointer>
+#include <memory>
+
+class TmsMessage;
+class TTempFileStream;
+
+class TmsSMTP : public TmsMailBase {
+public:
+    explicit TmsSMTP(QObject* owner = nullptr);
+    ~TmsSMTP() override;
+
+    TNotifyEvent OnPrepare;
+    TNotifyEvent OnSending;
+    TNotifyEvent OnMailSent;
+    TmsAddressRejectedEvent OnAddressRejected;
+
+    // Not owned; cleared when the message is destroyed.
+    QPointer<TmsMessage> MailMessage;
+    // The encoded text being sent; exists only while SendMail runs.
+    TTempFileStream* MessageStream() const { return stream.get(); }
+
+    // Connect, SendMail and, whatever happens, Disconnect.
+    void Send();
+    // Sends MailMessage over a connection already open and greeted.
+    void SendMail();
+    void Open() override;
+
+protected:
+    void Login() override;
+    void Logout() override;
+
+private:
+    void Check2xx(int code);
+    void SendEnvelope();
+    void SendRecipient(const QByteArray& address);
+    void SendData();
+
+    std::unique_ptr<TTempFileStream> stream;
+};

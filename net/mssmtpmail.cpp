@@ -1,0 +1,71 @@
+// One message over an open SMTP session: the envelope, then the encoded text
+// staged in a temporary file, then the end of the data.
+#include "net/mssmtp.h"
+
+#include "mail/msmsg.h"
+#include "mail/msstreams.h"
+#include "net/mssockerr.h"
+
+#include <QScopeGuard>
+
+void TmsSMTP::SendMail()
+{
+    if (!MailMessage)
+        RaiseSocketError(SocketError::MessageRequired);
+    MailMessage->CheckRequired();
+    stream = std::make_unique<TTempFileStream>();
+    const auto dropStream = qScopeGuard([this] { stream.reset(); });   // deletes the file
+    if (OnPrepare)
+        OnPrepare(this);
+    MailMessage->SaveToStream(*stream);
+    SendEnvelope();
+    SendData();
+    if (OnMailSent)
+        OnMailSent(this);
+}
+
+void TmsSMTP::SendEnvelope()
+{
+    if (OnSending)
+        OnSending(this);
+    const QByteArray& from = MailMessage->Sender().Address();
+    if (!from.isEmpty()) {
+        SendLine("MAIL FROM:<" + from + '>');
+        Check2xx(ReadReply());
+    }
+    for (const TmsAddressList* list : {&MailMessage->Recipients(), &MailMessage->CC(), &MailMessage->BCC()})
+        for (qsizetype i = 0; i < list->Count(); ++i)
+            SendRecipient(list->Items(i).Address());
+    SendLine("DATA");
+    if (ReadReply() / 100 != 3)
+        throw EServerError(QString::fromUtf8(LastReply));
+}
+
+void TmsSMTP::SendRecipient(const QByteArray& address)
+{
+    SendLine("RCPT TO:<" + address + '>');
+    if (ReadReply() / 100 == 2)
+        return;
+    bool proceed = false;
+    if (OnAddressRejected)
+        OnAddressRejected(this, address, LastReply, proceed);
+    if (!proceed)
+        throw EServerError(QString::fromUtf8(LastReply));
+}
+
+// The end-of-data line must start a line of its own; an empty line before it
+// when the text already ends with one would add a line to the message.
+void TmsSMTP::SendData()
+{
+    SendStream(*stream);
+    const qint64 size = stream->Size();
+    char tail[2] = {};
+    if (size >= 2) {
+        stream->SetPosition(size - 2);
+        stream->ReadBuffer(tail, 2);
+    }
+    if (size > 0 && !(tail[0] == '\r' && tail[1] == '\n'))
+        SendLine("");
+    SendLine(".");
+    Check2xx(ReadReply());
+}
