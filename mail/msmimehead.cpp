@@ -28,14 +28,14 @@ bool needsQuotes(const QByteArray& name)
 void TmsCustomEncoder::WriteHeader(QByteArrayView label, const QByteArray& value)
 {
     const QByteArray line = SingleLine(value);
-    WriteLine(label.toByteArray() + (NeedsEncodedWords(line) ? EncodeWords(line) : line));
+    WriteLine(label.toByteArray() + (NeedsEncodedWords(line) ? EncodeWords(line, label.size()) : line));
 }
 
 QByteArray TmsCustomEncoder::PhraseAddress(const TmsMailAddress& address, bool quoteDotted) const
 {
     QByteArray name = SingleLine(address.Name());
     if (NeedsEncodedWords(name))
-        name = EncodeWords(name);
+        name = EncodeWords(name, labelWidth);
     else if (quoteDotted && needsQuotes(name))
         name = '"' + name + '"';
     return name + " <" + SingleLine(address.Address()) + '>';
@@ -57,7 +57,8 @@ void TmsCustomEncoder::WriteCustomHeaders()
         // Raw 8-bit text from elsewhere: its value becomes encoded words.
         const bool continuation = line.startsWith(' ') || line.startsWith('\t');
         const qsizetype colon = continuation ? 0 : line.indexOf(':') + 1;
-        WriteLine((continuation ? QByteArray(" ") : line.left(colon) + ' ') + EncodeWords(line.mid(colon).trimmed()));
+        const QByteArray label = continuation ? QByteArray(" ") : line.left(colon) + ' ';
+        WriteLine(label + EncodeWords(line.mid(colon).trimmed(), label.size()));
     }
 }
 

@@ -9,7 +9,9 @@
 namespace {
 
 constexpr char hexDigits[] = "0123456789ABCDEF";
-constexpr qsizetype maxWordText = 75 - 12; // less "=?utf-8?Q?" and "?="
+constexpr qsizetype maxLine = 76;
+constexpr qsizetype wordFrame = 12; // "=?utf-8?Q?" and "?="
+constexpr qsizetype minWordText = 12;
 constexpr qsizetype maxSection = 60;
 
 // Length of the UTF-8 sequence at i, or 1 for a byte that starts none.
@@ -182,21 +184,23 @@ bool NeedsEncodedWords(QByteArrayView text)
     return text.contains("=?");
 }
 
-QByteArray EncodeWords(QByteArrayView text)
+QByteArray EncodeWords(QByteArrayView text, qsizetype used)
 {
     QByteArray out;
     QByteArray word;
+    qsizetype room = std::max(minWordText, maxLine - used - wordFrame);
     const auto closeWord = [&] {
         if (!out.isEmpty())
             out += "\r\n ";
         out += "=?utf-8?Q?" + word + "?=";
         word.clear();
+        room = maxLine - 1 - wordFrame;
     };
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype n = sequenceLength(text, i);
         QByteArray encoded;
         appendQ(encoded, text.sliced(i, n));
-        if (word.size() + encoded.size() > maxWordText)
+        if (!word.isEmpty() && word.size() + encoded.size() > room)
             closeWord();
         word += encoded;
         i += n;

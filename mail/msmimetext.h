@@ -11,9 +11,10 @@ QByteArray SingleLine(QByteArrayView value);
 // bytes, or "=?" (which a reader would take for an encoded word).
 bool NeedsEncodedWords(QByteArrayView text);
 
-// UTF-8 text as "=?utf-8?Q?...?=" words of at most 75 characters, each
-// holding whole characters, joined by a fold (CR LF and a blank).
-QByteArray EncodeWords(QByteArrayView text);
+// UTF-8 text as "=?utf-8?Q?...?=" words, each holding whole characters,
+// joined by a fold (CR LF and a blank) so no line passes 76 characters;
+// used is the width of the line before the first word.
+QByteArray EncodeWords(QByteArrayView text, qsizetype used = 0);
 
 // "; name=" and the quoted value, or for a value that cannot be quoted as it
 // is, the extended form of RFC 2231 in UTF-8 (split into folded sections
