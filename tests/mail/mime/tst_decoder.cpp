@@ -257,7 +257,7 @@ private slots:
                                        "--R--"});
         const auto m = decoded(head + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", "", "body", "--B",
                                             "Content-Type: message/rfc822", ""})
-                               + crlf({"Subject: inner", "", "inner body", "--B"}) + inner + "--B\r\nlast part");
+                               + crlf({"Subject: inner", "", "inner body", "--B"}) + inner + "--B\r\n\r\nlast part");
         QCOMPARE(m->Body(), TStringList({"body"}));
         QCOMPARE(data(*m, 0), QByteArray("Subject: inner\r\n\r\ninner body"));
         QCOMPARE(data(*m, 1), inner.mid(inner.indexOf("\r\n\r\n") + 4).chopped(2));
