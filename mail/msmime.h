@@ -52,7 +52,7 @@ private:
     void writeTextPartHeaders();
     void writeAttachmentPart(const TmsAttItem& item, bool plain, bool closing);
     void writeAttachmentHeaders(const TmsAttItem& item, bool plain);
-    void writeAttachmentData(const TmsAttItem& item);
+    void writeAttachmentData(const TmsAttItem& item, bool endsText);
     void writeUUMessage();
     QByteArray makeBoundary(const QByteArray& other = {}) const;
     bool needsQuotedPrintable() const;
@@ -119,6 +119,8 @@ private:
     void addAttachment(std::unique_ptr<TmsAttItem> item);
     bool isDelimiter(QByteArrayView line) const;
     bool isCloseDelimiter(QByteArrayView line) const;
+    // The text's last line break, which the line reader does not show.
+    bool endsWithLineBreak() const;
     void skipToDelimiter(const char* failure);
 
     TLineStream reader;

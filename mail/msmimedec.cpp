@@ -43,6 +43,11 @@ void TmsCustomDecoder::Decode()
     }
 }
 
+bool TmsCustomDecoder::endsWithLineBreak() const
+{
+    return reader.Bytes().endsWith('\n') || reader.Bytes().endsWith('\r');
+}
+
 void TmsCustomDecoder::readHeaderBlock(TmsHeaders& list)
 {
     list.clear();
@@ -111,6 +116,8 @@ void TmsCustomDecoder::decodeTextMessage()
         lines.append(line.toByteArray());
     }
     const bool quotedPrintable = encoding == "quoted-printable";
+    if (quotedPrintable && endsWithLineBreak())
+        lines.append(QByteArray());
     setBodyText(quotedPrintable ? QuotedPrintableBytes(lines) : lines.Text(), type, quotedPrintable);
 }
 

@@ -30,14 +30,6 @@ bool isAlternative(const TmsAttItem& item)
     return BareFileName(item.FileName()).toLower().startsWith("_alt.");
 }
 
-TStringList quotedPrintableLines(const QByteArray& text)
-{
-    TMemoryStream source(text);
-    TStringList lines;
-    TQuotedPrintable(source, lines).EncodeStream();
-    return lines;
-}
-
 } // namespace
 
 TmsCustomEncoder::TmsCustomEncoder(TmsCustomMessage& message) : message(message)
@@ -124,7 +116,7 @@ void TmsCustomEncoder::writeTextPartHeaders()
 void TmsCustomEncoder::writePlainMessage()
 {
     writeTextPartHeaders();
-    const TStringList lines = needsQuotedPrintable() ? quotedPrintableLines(message.Body().Text()) : message.Body();
+    const TStringList lines = needsQuotedPrintable() ? QuotedPrintableLines(message.Body().Text(), true) : message.Body();
     for (const QByteArray& line : lines)
         WriteLine(line);
 }
@@ -140,7 +132,7 @@ void TmsCustomEncoder::writeFormattedMessage()
     WriteLine(type);
     WriteLine("Content-Transfer-Encoding: quoted-printable");
     WriteLine("");
-    for (const QByteArray& line : quotedPrintableLines(message.Body().Text()))
+    for (const QByteArray& line : QuotedPrintableLines(message.Body().Text(), true))
         WriteLine(line);
 }
 
@@ -156,7 +148,7 @@ void TmsCustomEncoder::writeSinglePartMessage()
         WriteLine(QByteArray("Content-Transfer-Encoding: ") + AttEncodingNames[item.Encoding()]);
         WriteLine("");
     }
-    writeAttachmentData(item);
+    writeAttachmentData(item, true);
 }
 
 // The text part inside a multipart. A 7-bit part ends with a line break of
@@ -166,7 +158,7 @@ void TmsCustomEncoder::writeTextPart()
 {
     writeTextPartHeaders();
     if (needsQuotedPrintable()) {
-        for (const QByteArray& line : quotedPrintableLines(message.Body().Text()))
+        for (const QByteArray& line : QuotedPrintableLines(message.Body().Text(), false))
             WriteLine(line);
         return;
     }

@@ -19,7 +19,7 @@ constexpr qsizetype base64Block = 57;
 void TmsCustomEncoder::writeAttachmentPart(const TmsAttItem& item, bool plain, bool closing)
 {
     writeAttachmentHeaders(item, plain);
-    writeAttachmentData(item);
+    writeAttachmentData(item, false);
     if (item.Encoding() != aeBase64)
         return;
     WriteLine("");
@@ -39,7 +39,7 @@ void TmsCustomEncoder::writeAttachmentHeaders(const TmsAttItem& item, bool plain
     WriteLine("");
 }
 
-void TmsCustomEncoder::writeAttachmentData(const TmsAttItem& item)
+void TmsCustomEncoder::writeAttachmentData(const TmsAttItem& item, bool endsText)
 {
     const QByteArray& data = item.Data().Bytes();
     if (item.Encoding() == aeBase64) {
@@ -52,10 +52,7 @@ void TmsCustomEncoder::writeAttachmentData(const TmsAttItem& item)
                 break;
         }
     } else if (item.Encoding() == aeQuotedPrintable) {
-        TMemoryStream source(data);
-        TStringList lines;
-        TQuotedPrintable(source, lines).EncodeStream();
-        for (const QByteArray& line : std::as_const(lines))
+        for (const QByteArray& line : QuotedPrintableLines(data, endsText))
             WriteLine(line);
     } else {
         // Text lines; a final line break shows as a last empty line.

@@ -102,6 +102,8 @@ bool TmsCustomDecoder::readPartData(TmsAttItem& item, bool uuencoded)
             bytes.append(line);
         }
     }
+    if (item.Encoding() == aeQuotedPrintable && reader.Eof() && endsWithLineBreak())
+        lines.append(QByteArray()); // the text's last line break is the data's
     SetAttachmentData(item, item.Encoding() == aeQuotedPrintable ? QuotedPrintableBytes(lines) : bytes);
     return !reader.Eof() && !isCloseDelimiter(line);
 }

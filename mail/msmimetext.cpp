@@ -1,6 +1,8 @@
 #include "mail/msmimetext.h"
 
 #include "mail/mscharset.h"
+#include "mail/msqp.h"
+#include "toolkit/Streams.h"
 #include "mail/mspars.h"
 #include "mail/mstext.h"
 
@@ -267,4 +269,18 @@ bool HasEightBit(QByteArrayView text)
         if (uchar(c) >= 128)
             return true;
     return false;
+}
+
+TStringList QuotedPrintableLines(const QByteArray& bytes, bool endsText)
+{
+    TMemoryStream source(bytes);
+    TStringList lines;
+    TQuotedPrintable(source, lines).EncodeStream();
+    if (endsText && !lines.isEmpty()) {
+        if (lines.last().isEmpty())
+            lines.removeLast();
+        else
+            lines.last() += '=';
+    }
+    return lines;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Text rules the MIME encoder and decoder share: header values kept on one
 // 7-bit line, encoded words and extended parameters, the MIME version.
-#include <QByteArray>
+#include "toolkit/StringList.h"
+
 #include <QByteArrayView>
 
 // The value with every CR and LF made a blank, so it cannot end its field.
@@ -31,3 +32,8 @@ bool IsMimeVersion10(QByteArrayView value);
 
 // The value's bytes of 128 or more, if any.
 bool HasEightBit(QByteArrayView text);
+
+// Quoted-printable lines of the bytes. Where they end the message text, the
+// text's own last line break stands for the data's: a final empty line goes,
+// and data without a final line break ends in a soft break.
+TStringList QuotedPrintableLines(const QByteArray& bytes, bool endsText);

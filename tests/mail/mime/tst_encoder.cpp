@@ -103,7 +103,7 @@ private slots:
                        "Subject:  =?utf-8?Q?Caf=C3=A9__Bcc=3A_evil=40example=2Eorg?=", "Mime-Version: 1.0",
                        "Content-Type: text/plain; charset=\"utf-8\"",
                        "Content-Transfer-Encoding: quoted-printable"}));
-        QVERIFY(text.endsWith("\r\n\r\nna=C3=AFve\r\n\r\n"));
+        QVERIFY(text.endsWith("\r\n\r\nna=C3=AFve\r\n"));
         for (char c : text)
             QVERIFY(uchar(c) < 128);
     }
@@ -159,7 +159,7 @@ private slots:
         fill(m);
         attach(m, "_htmbody.htm", "<p>Hi</p>", aeQuotedPrintable, "text/html");
         QVERIFY(encoded(m).endsWith(crlf({"Mime-Version: 1.0", "Content-Type: text/html",
-                                          "Content-Transfer-Encoding: Quoted-Printable", "", "<p>Hi</p>"})));
+                                          "Content-Transfer-Encoding: Quoted-Printable", "", "<p>Hi</p>="})));
     }
 
     void nonAsciiFileNamesUseExtendedParameters()
