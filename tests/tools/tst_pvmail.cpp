@@ -1,0 +1,112 @@
+// The pvmail tool as a script uses it: encode, decode, errors and help.
+#include "toolkit/Streams.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int code;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run pvmail(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(PVMAIL_PROGRAM), arguments);
+    if (!process.waitForFinished(60000))
+        qFatal("pvmail did not finish");
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+} // namespace
+
+class TestPvmail : public QObject {
+    Q_OBJECT
+private slots:
+    void encodeThenDecode()
+    {
+        QTemporaryDir dir;
+        const QByteArray binary = QByteArray::fromHex("00ff0d0a") + QByteArray(5000, 'z');
+        WriteWholeFile(dir.filePath(QStringLiteral("data.bin")), binary);
+        const QByteArray json = R"({"from": {"name": "Zoë", "address": "z@example.org"},
+            "to": [{"name": "Bob", "address": "bob@example.org"}], "cc": [{"name": "", "address": "c@example.org"}],
+            "subject": "Grüße", "priority": "low", "returnReceipt": true, "body": ["Hello", ".", "naïve"],
+            "attachments": [{"fileName": "résumé.bin", "path": "data.bin"}]})";
+        WriteWholeFile(dir.filePath(QStringLiteral("m.json")), json);
+        const Run encode = pvmail({QStringLiteral("encode"), dir.filePath(QStringLiteral("m.json"))});
+        QCOMPARE(encode.code, 0);
+        WriteWholeFile(dir.filePath(QStringLiteral("m.eml")), encode.out);
+        const QString saved = dir.filePath(QStringLiteral("saved"));
+        const Run decode = pvmail({QStringLiteral("decode"), dir.filePath(QStringLiteral("m.eml")),
+                                   QStringLiteral("--save-attachments"), saved});
+        QCOMPARE(decode.code, 0);
+        const QJsonObject m = QJsonDocument::fromJson(decode.out).object();
+        QCOMPARE(m[QStringLiteral("from")][QStringLiteral("name")].toString(), QStringLiteral("Zoë"));
+        QCOMPARE(m[QStringLiteral("sender")][QStringLiteral("address")].toString(), QStringLiteral("z@example.org"));
+        QCOMPARE(m[QStringLiteral("cc")].toArray().size(), 1);
+        QCOMPARE(m[QStringLiteral("subject")].toString(), QStringLiteral("Grüße"));
+        QCOMPARE(m[QStringLiteral("priority")].toString(), QStringLiteral("low"));
+        QCOMPARE(m[QStringLiteral("returnReceipt")].toBool(), true);
+        QCOMPARE(m[QStringLiteral("encoding")].toString(), QStringLiteral("mime"));
+        QCOMPARE(m[QStringLiteral("charset")].toString(), QStringLiteral("utf-8"));
+        QCOMPARE(m[QStringLiteral("contentType")].toString(), QStringLiteral("multipart/mixed"));
+        QCOMPARE(m[QStringLiteral("body")].toArray(), QJsonArray({"Hello", ".", "naïve"}));
+        const QJsonObject att = m[QStringLiteral("attachments")].toArray().at(0).toObject();
+        QCOMPARE(att[QStringLiteral("fileName")].toString(), QStringLiteral("résumé.bin"));
+        QCOMPARE(att[QStringLiteral("encoding")].toString(), QStringLiteral("Base64"));
+        QCOMPARE(att[QStringLiteral("size")].toInt(), binary.size());
+        QCOMPARE(att[QStringLiteral("sha256")].toString().toLatin1(),
+                 QCryptographicHash::hash(binary, QCryptographicHash::Sha256).toHex());
+        QCOMPARE(ReadWholeFile(saved + QStringLiteral("/résumé.bin")), binary);
+        QVERIFY(!m[QStringLiteral("headers")].toArray().isEmpty());
+    }
+
+    void errorsAreClearAndFail()
+    {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("missing.eml"));
+        for (const char* command : {"decode", "encode"}) {
+            const Run run = pvmail({QString::fromLatin1(command), missing});
+            QCOMPARE(run.code, 1);
+            QVERIFY2(run.err.startsWith("pvmail " + QByteArray(command) + ": ") && run.err.contains("missing.eml"),
+                     run.err);
+        }
+        const std::pair<const char*, const char*> bad[] = {
+            {"{\"to\": [", "invalid JSON"}, {"[1]", "expected a JSON object"}, {"{\"to\": \"bob\"}", "\"to\" must be"},
+            {"{\"priority\": \"urgent\"}", "\"priority\" must be"},
+            {"{\"attachments\": [{\"path\": \"nothing.bin\"}]}", "nothing.bin"}};
+        for (const auto& [json, message] : bad) {
+            WriteWholeFile(dir.filePath(QStringLiteral("bad.json")), json);
+            const Run run = pvmail({QStringLiteral("encode"), dir.filePath(QStringLiteral("bad.json"))});
+            QCOMPARE(run.code, 1);
+            QVERIFY2(run.err.contains(message), run.err);
+            QVERIFY(run.out.isEmpty());
+        }
+        QCOMPARE(pvmail({QStringLiteral("frobnicate")}).code, 2);
+        QCOMPARE(pvmail({QStringLiteral("decode")}).code, 2);
+        QCOMPARE(pvmail({}).code, 2);
+    }
+
+    void helpOnEveryCommand()
+    {
+        const Run overview = pvmail({QStringLiteral("--help")});
+        QCOMPARE(overview.code, 0);
+        for (const char* command : {"decode", "encode"}) {
+            QVERIFY(overview.out.contains(command));
+            const Run help = pvmail({QString::fromLatin1(command), QStringLiteral("--help")});
+            QCOMPARE(help.code, 0);
+            QVERIFY(help.out.startsWith("Usage: pvmail " + QByteArray(command)));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPvmail)
+#include "tst_pvmail.moc"
