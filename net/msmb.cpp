@@ -310,10 +310,17 @@ void TmsMailBase::Connect()
     Login();
 }
 
+// The socket goes even when the logout fails: a session in an unknown state
+// must not be taken up again by the next Connect.
 void TmsMailBase::Disconnect()
 {
     if (!Connected())
         return;
-    Logout();
+    try {
+        Logout();
+    } catch (const Exception&) {
+        Close();
+        throw;
+    }
     Close();
 }
