@@ -6,7 +6,7 @@
 
 namespace {
 
-const PvCommand* const commands[] = {&DecodeCommand, &EncodeCommand};
+const PvCommand* const commands[] = {&DecodeCommand, &EncodeCommand, &SendCommand, &RetrieveCommand};
 
 void printOverview(FILE* to)
 {

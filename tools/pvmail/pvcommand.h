@@ -23,3 +23,5 @@ bool PvWantsHelp(const PvCommand& command, const QStringList& arguments);
 
 extern const PvCommand DecodeCommand;
 extern const PvCommand EncodeCommand;
+extern const PvCommand SendCommand;
+extern const PvCommand RetrieveCommand;

@@ -1,0 +1,114 @@
+// pvmail send: one message through the SMTP client.
+#include "mail/msmsg.h"
+#include "net/mssmtp.h"
+#include "tools/pvmail/pvcommand.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+
+namespace {
+
+const char help[] =
+    "Usage: pvmail send --server HOST[:PORT] --from ADDR [--name NAME] --to ADDR\n"
+    "                   [--cc ADDR] [--bcc ADDR] [--subject TEXT] [--attach FILE]\n"
+    "                   [--receipt] [--timeout SECONDS] [--verbose] [BODYFILE or -]\n"
+    "\n"
+    "Sends one message over SMTP. The body is the text of BODYFILE, or of standard\n"
+    "input with -, or empty; UTF-8 text is labelled as such. --to, --cc and --bcc\n"
+    "may be given more than once. --receipt asks for a return receipt; --timeout is\n"
+    "the seconds of silence allowed (default 60). --verbose prints each event of the\n"
+    "client, with the commands and replies, on standard error. Exits with 0 once the\n"
+    "server has accepted the message, 1 with the error otherwise.\n";
+
+const QList<QCommandLineOption> options = {
+    {"server", {}, "HOST[:PORT]"}, {"from", {}, "ADDR"}, {"name", {}, "NAME"},      {"to", {}, "ADDR"},
+    {"cc", {}, "ADDR"},            {"bcc", {}, "ADDR"},  {"subject", {}, "TEXT"},   {"attach", {}, "FILE"},
+    {"timeout", {}, "SECONDS"},    QCommandLineOption("receipt"), QCommandLineOption("verbose"),
+};
+
+void say(const QString& line)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+}
+
+void reportEvents(TmsSMTP& smtp)
+{
+    auto note = [](const char* name) { return [name](QObject*) { say(QString::fromLatin1(name)); }; };
+    smtp.OnOpen = note("Open");
+    smtp.OnConnect = note("Connect");
+    smtp.OnPrepare = note("Prepare");
+    smtp.OnSending = note("Sending");
+    smtp.OnMailSent = note("MailSent");
+    smtp.OnClosing = note("Closing");
+    smtp.OnClosed = note("Closed");
+    smtp.OnCancel = note("Cancel");
+    smtp.OnError = [](QObject*, QString& msg) { say(QStringLiteral("Error: ") + msg); };
+    smtp.OnProgress = [](QObject*, int perc, qint64 n) { say(QStringLiteral("Progress %1% %2").arg(perc).arg(n)); };
+    smtp.OnCommand = [](QObject*, const QByteArray& line) { say(QStringLiteral("> ") + QString::fromUtf8(line)); };
+    smtp.OnReply = [](QObject*, const QByteArray& line) { say(QStringLiteral("< ") + QString::fromUtf8(line)); };
+    smtp.OnAddressRejected = [](QObject*, const QByteArray& address, const QByteArray&, bool&) {
+        say(QStringLiteral("AddressRejected ") + QString::fromUtf8(address));
+    };
+}
+
+QByteArray readBody(const QString& source)
+{
+    if (source.isEmpty())
+        return {};
+    QFile file;
+    if (source == QStringLiteral("-") ? !file.open(stdin, QIODevice::ReadOnly)
+                                      : (file.setFileName(source), !file.open(QIODevice::ReadOnly)))
+        throw EFOpenError(Errors::FileOpen(source, file.errorString()));
+    return file.readAll();
+}
+
+void fillMessage(const QCommandLineParser& parser, const QString& bodySource, TmsMessage& message)
+{
+    message.Sender().SetAddress(parser.value("from").toUtf8());
+    message.Sender().SetName(parser.value("name").toUtf8());
+    for (const QString& to : parser.values("to"))
+        message.Recipients().AddAddress(to.toUtf8(), {});
+    for (const QString& cc : parser.values("cc"))
+        message.CC().AddAddress(cc.toUtf8(), {});
+    for (const QString& bcc : parser.values("bcc"))
+        message.BCC().AddAddress(bcc.toUtf8(), {});
+    message.SetSubject(parser.value("subject").toUtf8());
+    message.SetReturnReceipt(parser.isSet("receipt"));
+    message.Body().SetText(readBody(bodySource));
+    if (parser.isSet("attach"))
+        message.Attachments().AddFile(parser.value("attach"));
+}
+
+int run(const QStringList& arguments)
+{
+    if (PvWantsHelp(SendCommand, arguments))
+        return PvOk;
+    QCommandLineParser parser;
+    parser.addOptions(options);
+    if (!parser.parse(QStringList(QStringLiteral("pvmail")) + arguments))
+        return PvError("send", parser.errorText()), PvUsage;
+    const QStringList body = parser.positionalArguments();
+    bool timeOutOk = true;
+    const int timeOut = parser.isSet("timeout") ? parser.value("timeout").toInt(&timeOutOk) : 60;
+    if (!parser.isSet("server") || !parser.isSet("from") || !parser.isSet("to") || body.size() > 1 || !timeOutOk)
+        return PvError("send", QStringLiteral("expected --server, --from, --to and at most one BODYFILE (see --help)")),
+               PvUsage;
+    try {
+        TmsMessage message;
+        fillMessage(parser, body.value(0), message);
+        TmsSMTP smtp;
+        smtp.Server = parser.value("server");
+        smtp.SetTimeOut(timeOut);
+        smtp.MailMessage = &message;
+        if (parser.isSet("verbose"))
+            reportEvents(smtp);
+        smtp.Send();
+        return PvOk;
+    } catch (const Exception& e) {
+        return PvError("send", e.Message);
+    }
+}
+
+} // namespace
+
+const PvCommand SendCommand{"send", "send one message over SMTP", help, run};
