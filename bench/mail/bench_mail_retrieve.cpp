@@ -1,0 +1,119 @@
+// Retrieving 200 messages of about 50 KB from the local Dovecot: TmsPOP
+// (decoding included) beside curl and Python's poplib fetching the same.
+// Target: at least as fast as poplib.
+#include "benchservers.h"
+#include "mail/msmsg.h"
+#include "net/mspop3.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Runs = 3;
+constexpr int Messages = 200;
+constexpr int MessageSize = 50 * 1024;
+
+const char poplibScript[] = R"(
+import poplib, sys, time
+host, port, user, password = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+start = time.perf_counter()
+p = poplib.POP3(host, port)
+p.user(user)
+p.pass_(password)
+count = p.stat()[0]
+for i in range(1, count + 1):
+    p.retr(i)
+p.quit()
+print(time.perf_counter() - start)
+)";
+
+// Delivered straight into the Maildir, as the delivery agent would, with LF ends.
+qint64 deliver(const TBenchServers& servers)
+{
+    const QByteArray line = QByteArray("Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod").leftJustified(75, '-');
+    qint64 total = 0;
+    for (int n = 0; n < Messages; ++n) {
+        QByteArray text = "From: Bench <" + servers.Address + ">\nTo: <" + servers.Address + ">\nSubject: Message "
+            + QByteArray::number(n) + "\nMime-Version: 1.0\nContent-Type: text/plain; charset=\"us-ascii\"\n\n";
+        for (int i = 0; text.size() < MessageSize; ++i)
+            text += (i % 40 ? line : "." + line) + '\n';
+        const QString path = servers.Maildir + QStringLiteral("/new/%1.bench.P%2").arg(n).arg(getpid());
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(text);
+        file.close();
+        if (::chown(QFile::encodeName(path).constData(), 5000, 5000) != 0)
+            std::perror("chown");
+        total += text.size() + text.count('\n');   // as sent, with CR LF
+    }
+    return total;
+}
+
+double penvaleSeconds(const TBenchServers& servers)
+{
+    TmsPOP pop;
+    pop.Server = servers.Pop3();
+    pop.UserName = QString::fromUtf8(servers.User);
+    pop.Password = QString::fromUtf8(servers.Password);
+    QElapsedTimer clock;
+    clock.start();
+    pop.RetrieveAll(true);
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    return pop.MessageList->Count() == Messages ? seconds : -1;
+}
+
+template <class Run>
+double best(Run run)
+{
+    double fastest = -1;
+    for (int i = 0; i < Runs; ++i)
+        if (const double seconds = run(); seconds > 0 && (fastest < 0 || seconds < fastest))
+            fastest = seconds;
+    return fastest;
+}
+
+void report(const char* who, double seconds, qint64 size)
+{
+    if (seconds > 0)
+        std::printf("  %-16s %7.3f s  %7.1f MB/s  %6.0f messages/s\n", who, seconds, double(size) / 1e6 / seconds,
+                    Messages / seconds);
+    else
+        std::printf("  %-16s failed\n", who);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    TBenchServers servers;
+    if (!servers.Start(QStringLiteral("bench_mail_retrieve")))
+        return 0;
+    const qint64 size = deliver(servers);
+    penvaleSeconds(servers);   // Dovecot builds its index on the first visit
+
+    const double penvale = best([&] { return penvaleSeconds(servers); });
+    const QString user = QString::fromUtf8(servers.User + ':' + servers.Password);
+    const double curl = best([&] {
+        return TimedRun(QStringLiteral("curl"), {"-s", "-S", "-u", user,
+                                                 QStringLiteral("pop3://%1/[1-%2]").arg(servers.Pop3()).arg(Messages)});
+    });
+    const double python = best([&] {
+        return PythonSeconds(QString::fromLatin1(poplibScript), {servers.Host, QString::number(servers.Pop3Port),
+                                                                 QString::fromUtf8(servers.User),
+                                                                 QString::fromUtf8(servers.Password)});
+    });
+    std::printf("bench_mail_retrieve: %d messages, %.1f MB in all, from local Dovecot, best of %d\n", Messages,
+                double(size) / 1e6, Runs);
+    report("TmsPOP+decode", penvale, size);
+    report("curl", curl, size);
+    report("python poplib", python, size);
+    if (penvale > 0 && python > 0)
+        std::printf("  TmsPOP takes %.2fx poplib's time (target <= 1)\n", penvale / python);
+    return 0;
+}

@@ -1,0 +1,91 @@
+#include "benchservers.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+#include <cstdio>
+
+namespace {
+
+const QString script = QStringLiteral(PV_SOURCE_DIR "/scripts/mailservers");
+
+bool runScript(const QString& command, const QString& dir, QByteArray* output = nullptr)
+{
+    QProcess process;
+    process.start(script, {command, dir});
+    const bool ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+    if (output)
+        *output = process.readAllStandardError().trimmed();
+    return ok;
+}
+
+} // namespace
+
+bool TBenchServers::Start(const QString& name)
+{
+    Dir = QStringLiteral("/tmp/penvale-bench-") + name;
+    QByteArray why;
+    if (!runScript(QStringLiteral("start"), Dir, &why)) {
+        std::printf("%s: skipped, the local mail servers cannot start here (%s)\n", qPrintable(name), why.constData());
+        Dir.clear();
+        return false;
+    }
+    QFile env(Dir + QStringLiteral("/servers.env"));
+    env.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : env.readAll().split('\n')) {
+        const qsizetype eq = line.indexOf('=');
+        const QByteArray key = line.left(eq), value = line.mid(eq + 1);
+        if (key == "SMTP_PORT") SmtpPort = value.toInt();
+        if (key == "POP3_PORT") Pop3Port = value.toInt();
+        if (key == "MAIL_USER") User = value;
+        if (key == "MAIL_PASSWORD") Password = value;
+        if (key == "MAIL_ADDRESS") Address = value;
+        if (key == "MAILDIR") Maildir = QString::fromLocal8Bit(value);
+    }
+    return true;
+}
+
+TBenchServers::~TBenchServers()
+{
+    if (!Dir.isEmpty())
+        runScript(QStringLiteral("stop"), Dir);
+}
+
+void TBenchServers::ClearMailbox() const
+{
+    for (const char* sub : {"new", "cur"}) {
+        QDir dir(Maildir + QLatin1Char('/') + QLatin1String(sub));
+        for (const QString& file : dir.entryList(QDir::Files))
+            dir.remove(file);
+    }
+}
+
+double TimedRun(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, arguments);
+    if (!process.waitForFinished(300000) || process.exitCode() != 0) {
+        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), process.readAllStandardError().constData());
+        return -1;
+    }
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+double PythonSeconds(const QString& code, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), code} + arguments);
+    if (!process.waitForFinished(300000) || process.exitCode() != 0) {
+        std::fprintf(stderr, "python failed: %s\n", process.readAllStandardError().constData());
+        return -1;
+    }
+    bool ok = false;
+    const double seconds = process.readAllStandardOutput().trimmed().toDouble(&ok);
+    return ok ? seconds : -1;
+}

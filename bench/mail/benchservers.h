@@ -1,0 +1,25 @@
+#pragma once
+// The local mail servers of a benchmark run, and the peers it is timed against.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+struct TBenchServers {
+    QString Dir, Host = QStringLiteral("127.0.0.1");
+    int SmtpPort = 0, Pop3Port = 0;
+    QByteArray User, Password, Address;
+    QString Maildir;
+
+    // Starts Postfix and Dovecot in a directory of their own; false (with the
+    // reason on standard output) when they cannot run here.
+    bool Start(const QString& name);
+    ~TBenchServers();
+    void ClearMailbox() const;
+    QString Smtp() const { return Host + QLatin1Char(':') + QString::number(SmtpPort); }
+    QString Pop3() const { return Host + QLatin1Char(':') + QString::number(Pop3Port); }
+};
+
+// Seconds of wall time a program took, or -1 when it failed (said on stderr).
+double TimedRun(const QString& program, const QStringList& arguments);
+// Seconds a Python snippet reports on its standard output, -1 on failure.
+double PythonSeconds(const QString& script, const QStringList& arguments);
