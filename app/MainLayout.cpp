@@ -82,7 +82,7 @@ void TForm1::buildMenus()
     Save1 = addItem(File1, "Save1", "&Save", ctrl('S'), this, [this] { Save1Click(); });
     SaveAs1 = addItem(File1, "SaveAs1", "Save&As", ctrl('A'), this, [this] { SaveAs1Click(); });
     File1->addSeparator();
-    SendEmail1 = addPending(File1, "SendEmail1", "Send &Email", ctrl('E'));
+    SendEmail1 = addItem(File1, "SendEmail1", "Send &Email", ctrl('E'), this, [this] { SendEmail1Click(); });
     RetreiveEmail1 = addPending(File1, "RetreiveEmail1", "&Retrieve Email", ctrl('R'));
     File1->addSeparator();
     PageSetup1 = addPending(File1, "PageSetup1", "Pa&ge Setup", ctrl('G'));
@@ -91,9 +91,9 @@ void TForm1::buildMenus()
     N2 = addItem(File1, "N2", "E&xit", ctrl('Z'), this, [this] { N2Click(); });
 
     Edit1 = menuBar()->addMenu(QStringLiteral("&Edit"));
-    Cut1 = addPending(Edit1, "Cut1", "&Cut", ctrl('X'));
-    Copy1 = addPending(Edit1, "Copy1", "Cop&y", ctrl('C'));
-    Paste1 = addPending(Edit1, "Paste1", "&Paste", ctrl('V'));
+    Cut1 = addItem(Edit1, "Cut1", "&Cut", ctrl('X'), this, [this] { Cut1Click(); });
+    Copy1 = addItem(Edit1, "Copy1", "Cop&y", ctrl('C'), this, [this] { Copy1Click(); });
+    Paste1 = addItem(Edit1, "Paste1", "&Paste", ctrl('V'), this, [this] { Paste1Click(); });
     Undo1 = addPending(Edit1, "Undo1", "&Undo", ctrl('U'));
     Edit1->addSeparator();
     Find1 = addPending(Edit1, "Find1", "&Find");
@@ -254,9 +254,7 @@ void TForm1::buildStatusBar()
 
 void TForm1::buildLayout()
 {
-    Panel3 = new QWidget(this);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->hide();
+    buildComposePanel();
 
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->OnChange = Guard([this] { RichEdit1Change(); });

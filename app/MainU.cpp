@@ -2,6 +2,7 @@
 
 #include "app/About.h"
 #include "app/Settings.h"
+#include "net/mssmtp.h"
 #include "app/SettingsStore.h"
 #include "toolkit/Exception.h"
 #include "toolkit/gui/ColorGrid.h"
@@ -21,6 +22,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSpinBox>
@@ -58,6 +60,7 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent) : QMainWindow(pare
     SaveDialog1 = new TSaveDialog(this);
     SaveDialog1->Options = TOpenDialog::ofOverwritePrompt | TOpenDialog::ofHideReadOnly;
     RichEdit1 = new TRichEdit(this);
+    createMailComponents();
     buildMenus();
     buildToolbar();
     buildFormatBar();
@@ -92,6 +95,7 @@ void TForm1::FormCreate()
     docName = NewDocumentName;
     readRegistryKeys(AppSettings());
     applyDocMax();
+    applyMailSettings();
     setPlainText();
     FontName->setCurrentText(QStringLiteral("Arial"));
     SpinEdit1->setValue(10);
@@ -456,8 +460,10 @@ void TForm1::Settings1Click()
         dialog.LoadFrom(store);
         dialog.PageControl1->setCurrentWidget(dialog.DirectoryTab);
         confirmed = dialog.Execute() == QDialog::Accepted;
-        if (confirmed)
+        if (confirmed) {
             dialog.StoreInto(store);
+            msSMTP1->Server = store.SMTPServer;
+        }
     }
     if (confirmed)
         writeRegistryKeys(store);
@@ -475,6 +481,10 @@ void TForm1::RichEdit1SelectionChange()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseButtonDblClick && watched == AttEdit) {
+        Guard([this] { AttEditDblClick(); })();
+        return true;
+    }
     if (event->type() == QEvent::MouseButtonDblClick
         && (watched == statusBar() || StatusPanels.contains(watched))) {
         Guard([this] { StatusBar1DblClick(); })();

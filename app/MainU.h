@@ -9,12 +9,16 @@
 class QAction;
 class QComboBox;
 class QDateEdit;
+class QLineEdit;
+class QPushButton;
 class QLabel;
 class QMenu;
 class QSpinBox;
 class QTimeEdit;
 class QToolButton;
 class TColorGrid;
+class TmsMessage;
+class TmsSMTP;
 class TOpenDialog;
 class TRichEdit;
 class TSaveDialog;
@@ -60,6 +64,17 @@ public:
     void N2Click();
     void SpeedButton15Click();
     void RichEdit1Change();
+
+    // Compose panel and the clipboard.
+    void SendEmail1Click();
+    void Button1Click();
+    void AttEditDblClick();
+    void SendBtnClick();
+    void CancelBtnClick();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    QString getCopyFileName(const QString& directory);
     void RichEdit1SelectionChange();
 
     // Window state other windows read.
@@ -78,6 +93,10 @@ public:
     QWidget* Panel1 = nullptr;   // toolbar
     QWidget* Panel2 = nullptr;   // format bar
     QWidget* Panel3 = nullptr;   // compose panel
+    QLineEdit *toEdit, *subjectEdit, *eCC, *AttEdit;
+    QPushButton *SendBtn, *CancelBtn, *Button1;
+    TmsMessage* msMessage1 = nullptr;
+    TmsSMTP* msSMTP1 = nullptr;
     QComboBox* FontName = nullptr;
     QSpinBox* SpinEdit1 = nullptr;
     TColorGrid* ColorGrid1 = nullptr;
@@ -111,6 +130,13 @@ private:
     void buildFormatBar();
     void buildStatusBar();
     void buildLayout();
+    void buildComposePanel();
+    QLineEdit* focusedComposeField() const;
+    void createMailComponents();
+    void applyMailSettings();
+    void fillMessage();
+    bool sending = false;
+    bool editorHasFocus() const;
     void applyDocMax();
     void setFormatControlsEnabled(bool enabled);
     void resetSelectionAttributes(int size);

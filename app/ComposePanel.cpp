@@ -1,0 +1,140 @@
+// The compose panel of the main window: recipient, copy recipient, subject
+// and attachment fields with their buttons, and the clipboard commands that
+// act on whichever editing field has the focus.
+#include "app/MainU.h"
+
+#include "app/SettingsStore.h"
+#include "toolkit/gui/Dialogs.h"
+#include "toolkit/gui/ErrorHandler.h"
+#include "toolkit/gui/Prompter.h"
+#include "toolkit/gui/RichEdit.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+QLineEdit* composeField(const QString& name, int width)
+{
+    auto* edit = new QLineEdit;
+    edit->setObjectName(name);
+    edit->setFixedWidth(width);
+    return edit;
+}
+
+QPushButton* composeButton(const QString& caption, const QString& hint)
+{
+    auto* button = new QPushButton(caption);
+    button->setToolTip(hint);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+} // namespace
+
+void TForm1::buildComposePanel()
+{
+    Panel3 = new QWidget(this);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    toEdit = composeField(QStringLiteral("toEdit"), 163);
+    subjectEdit = composeField(QStringLiteral("subjectEdit"), 138);
+    eCC = composeField(QStringLiteral("eCC"), 163);
+    AttEdit = composeField(QStringLiteral("AttEdit"), 306);
+    AttEdit->setToolTip(QStringLiteral("Double click here to choose file to attach to your email message"));
+    AttEdit->installEventFilter(this);
+    SendBtn = composeButton(QStringLiteral("Send"), QStringLiteral("Send the currnent document as email"));
+    CancelBtn = composeButton(QStringLiteral("Cancel"), QStringLiteral("Cancel the current email operation"));
+    Button1 = composeButton(QStringLiteral("Done"), QStringLiteral("Click here when you're done sending email"));
+    connect(SendBtn, &QPushButton::clicked, this, Guard([this](bool) { SendBtnClick(); }));
+    connect(CancelBtn, &QPushButton::clicked, this, Guard([this](bool) { CancelBtnClick(); }));
+    connect(Button1, &QPushButton::clicked, this, Guard([this](bool) { Button1Click(); }));
+
+    auto* grid = new QGridLayout(Panel3);
+    grid->setContentsMargins(4, 2, 4, 2);
+    grid->setVerticalSpacing(2);
+    grid->addWidget(new QLabel(QStringLiteral("To:")), 0, 0);
+    grid->addWidget(toEdit, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Subject:")), 0, 2);
+    grid->addWidget(subjectEdit, 0, 3);
+    grid->addWidget(SendBtn, 0, 4);
+    grid->addWidget(CancelBtn, 0, 5);
+    grid->addWidget(new QLabel(QStringLiteral("cc:")), 1, 0);
+    grid->addWidget(eCC, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Attachments:")), 1, 2);
+    grid->addWidget(AttEdit, 1, 3, 1, 2);
+    grid->addWidget(Button1, 1, 5);
+    grid->setColumnStretch(6, 1);
+    Panel3->hide();
+}
+
+void TForm1::SendEmail1Click()
+{
+    const TSettingsStore& store = AppSettings();
+    if (store.SMTPServer.isEmpty() || store.EmailAddress.isEmpty()) {
+        MessageDlg(QStringLiteral("Please setup your email address and SMTP server in Options/Preferences."),
+                   mtWarning, mbOK);
+        return;
+    }
+    for (QLineEdit* field : {eCC, toEdit, AttEdit, subjectEdit})
+        field->clear();
+    Panel3->show();
+}
+
+void TForm1::Button1Click()
+{
+    Panel3->hide();
+    upDateStatusBar();
+}
+
+void TForm1::AttEditDblClick()
+{
+    resetOpenDialog(QStringLiteral("Attachments"));
+    if (OpenDialog1->Execute())
+        AttEdit->setText(OpenDialog1->FileName);
+    resetOpenDialog(QStringLiteral("Open"));
+}
+
+// The clipboard commands go to the editor or the compose field that has the
+// focus; with the focus elsewhere they do nothing.
+QLineEdit* TForm1::focusedComposeField() const
+{
+    QWidget* focus = QApplication::focusWidget();
+    for (QLineEdit* field : {toEdit, eCC, subjectEdit, AttEdit})
+        if (focus == field)
+            return field;
+    return nullptr;
+}
+
+bool TForm1::editorHasFocus() const
+{
+    QWidget* focus = QApplication::focusWidget();
+    return focus && (focus == RichEdit1->view() || RichEdit1->view()->isAncestorOf(focus));
+}
+
+void TForm1::Cut1Click()
+{
+    if (QLineEdit* field = focusedComposeField())
+        field->cut();
+    else if (editorHasFocus())
+        RichEdit1->CutToClipboard();
+}
+
+void TForm1::Copy1Click()
+{
+    if (QLineEdit* field = focusedComposeField())
+        field->copy();
+    else if (editorHasFocus())
+        RichEdit1->CopyToClipboard();
+}
+
+void TForm1::Paste1Click()
+{
+    if (QLineEdit* field = focusedComposeField())
+        field->paste();
+    else if (editorHasFocus())
+        RichEdit1->PasteFromClipboard();
+}
