@@ -1,0 +1,67 @@
+// From the window to a real mailbox and back: a rich-text document with
+// accented letters and an attachment is sent through the local Postfix and
+// retrieved from the local Dovecot.
+#include "ComposeFixture.h"
+
+#include "MailServers.h"
+#include "mail/msmsg.h"
+#include "net/mspop3.h"
+
+#include <QTest>
+
+class ComposeEndToEndTest : public QObject {
+    Q_OBJECT
+    TMailServers servers;
+    ComposeFixture fx;
+
+private slots:
+    void initTestCase() { PV_REQUIRE_MAILSERVERS(servers); }
+    void cleanup() { fx.stop(); }
+
+    void aRichDocumentArrivesAsItsTextWithTheAttachment()
+    {
+        servers.ClearMailbox();
+        fx.start(servers.Smtp);
+        fx.form->PlainText1Click(); // rich text
+        const QString text = QString::fromUtf8("Grüße aus Köln,\nçà et là: naïve café.\n.\n..dots stay");
+        fx.fill(QString::fromUtf8(servers.Address), QString::fromUtf8("Café für Zoë"), text);
+        fx.form->RichEdit1->SetSelection(0, 5);
+        fx.form->RichEdit1->SetSelStyle(int(TFontStyle::Bold));
+        fx.form->RichEdit1->SetSelColor(Qt::red);
+
+        QByteArray attachment(70000, Qt::Uninitialized);
+        for (int i = 0; i < attachment.size(); ++i)
+            attachment[i] = char((i * 7919) % 256);
+        const QString attachmentFile = fx.dir.filePath("data.bin");
+        QFile f(attachmentFile);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(attachment);
+        f.close();
+        fx.form->AttEdit->setText(attachmentFile);
+
+        fx.pressSend();
+        QCOMPARE(fx.answers->asked, QStringList());
+        QCOMPARE(fx.form->StatusPanels[0]->text(), QString("Connection closed"));
+        QVERIFY(servers.WaitForMessages(1));
+
+        TmsPOP pop;
+        pop.Server = servers.Pop3;
+        pop.UserName = QString::fromUtf8(servers.User);
+        pop.Password = QString::fromUtf8(servers.Password);
+        pop.RetrieveAll(false);
+        QCOMPARE(pop.MessageList->Count(), 1);
+        const TmsMessage& got = pop.MessageList->Items(0);
+        QCOMPARE(QString::fromUtf8(got.Subject()), QString::fromUtf8("Café für Zoë"));
+        QCOMPARE(got.Sender().Address(), QByteArray("me@here.test"));
+        QStringList body;
+        for (const QByteArray& line : got.Body())
+            body << QString::fromUtf8(line);
+        QCOMPARE(body, text.split('\n'));
+        QCOMPARE(got.Attachments().Count(), 1);
+        QCOMPARE(got.Attachments().Items(0).FileName(), QByteArray("data.bin"));
+        QCOMPARE(got.Attachments().Items(0).Data().Bytes(), attachment);
+    }
+};
+
+QTEST_MAIN(ComposeEndToEndTest)
+#include "tst_compose_e2e.moc"
