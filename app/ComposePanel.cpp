@@ -18,11 +18,14 @@
 
 namespace {
 
+// Fields take their design width where the window allows it and give up a
+// quarter of it before the window has to grow.
 QLineEdit* composeField(const QString& name, int width)
 {
     auto* edit = new QLineEdit;
     edit->setObjectName(name);
-    edit->setFixedWidth(width);
+    edit->setMinimumWidth(width * 3 / 4);
+    edit->setMaximumWidth(width);
     return edit;
 }
 
@@ -67,6 +70,9 @@ void TForm1::buildComposePanel()
     grid->addWidget(new QLabel(QStringLiteral("Attachments:")), 1, 2);
     grid->addWidget(AttEdit, 1, 3, 1, 2);
     grid->addWidget(Button1, 1, 5);
+    grid->setColumnStretch(1, 163);
+    grid->setColumnStretch(3, 138);
+    grid->setColumnStretch(4, 168);
     grid->setColumnStretch(6, 1);
     Panel3->hide();
 }
