@@ -4,6 +4,7 @@
 #include "mail/msmsg.h"
 #include "toolkit/gui/RichEdit.h"
 
+#include <QApplication>
 #include <QHostInfo>
 #include <QPushButton>
 #include <QTest>
@@ -101,6 +102,25 @@ private slots:
         QCOMPARE(fx.form->AttEdit->text(), QString("/tmp/picked.bin"));
         QCOMPARE(fx.form->OpenDialog1->Title, QString("Open"));
         QVERIFY(fx.form->OpenDialog1->Filter.startsWith("Rich Text(*.rft)"));
+    }
+
+    void clipboardCommandsFollowTheFocus()
+    {
+        startWith(server->Address());
+        fx.fill("you@there.test", "Subject text", "document text");
+        fx.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(fx.form.get()));
+        fx.form->subjectEdit->setFocus();
+        fx.form->subjectEdit->selectAll();
+        QVERIFY(QApplication::focusWidget() == fx.form->subjectEdit);
+        fx.form->Cut1->trigger();
+        QVERIFY(fx.form->subjectEdit->text().isEmpty());
+        QCOMPARE(fx.form->RichEdit1->Text(), QString("document text"));
+        fx.form->toEdit->setFocus();
+        fx.form->toEdit->end(false);
+        fx.form->Paste1->trigger();
+        QCOMPARE(fx.form->toEdit->text(), QString("you@there.testSubject text"));
+        QCOMPARE(fx.form->RichEdit1->Text(), QString("document text"));
     }
 
     void aSendFollowsTheStatusBarAndClearsTheMessage()
