@@ -71,21 +71,6 @@ void TmsMailAddress::Clear()
     address.clear();
 }
 
-void TmsAddressList::Assign(const TPersistent& source)
-{
-    const auto* other = dynamic_cast<const TmsAddressList*>(&source);
-    if (!other)
-        return TPersistent::Assign(source);
-    if (other == this)
-        return;
-    Clear();
-    for (const auto& item : other->items) {
-        auto copy = std::make_unique<TmsMailAddress>();
-        copy->Assign(*item);
-        Add(std::move(copy));
-    }
-}
-
 void TmsAddressList::DefineProperties(TFiler& filer)
 {
     const auto read = [this](TReader& r) {
@@ -145,21 +130,6 @@ void TmsAttItem::SetFileName(const QByteArray& name)
 void TmsAttItem::SetContentType(const QByteArray& value)
 {
     contentType = CutText(value);
-}
-
-void TmsAttList::Assign(const TPersistent& source)
-{
-    const auto* other = dynamic_cast<const TmsAttList*>(&source);
-    if (!other)
-        return TPersistent::Assign(source);
-    if (other == this)
-        return;
-    Clear();
-    for (const auto& item : other->items) {
-        auto copy = std::make_unique<TmsAttItem>();
-        copy->Assign(*item);
-        Add(std::move(copy));
-    }
 }
 
 void TmsAttList::DefineProperties(TFiler& filer)

@@ -60,6 +60,21 @@ public:
         while (!items.empty())
             items.pop_back();
     }
+    // A deep copy of a list of the same kind of entries.
+    void Assign(const TPersistent& source) override
+    {
+        const auto* other = dynamic_cast<const TmsOwningList*>(&source);
+        if (!other)
+            return TPersistent::Assign(source);
+        if (other == this)
+            return;
+        Clear();
+        for (const auto& item : other->items) {
+            auto copy = std::make_unique<Item>();
+            copy->Assign(*item);
+            Add(std::move(copy));
+        }
+    }
 
 protected:
     qsizetype checked(qsizetype index) const
@@ -74,7 +89,6 @@ protected:
 class TmsAddressList : public TmsOwningList<TmsMailAddress> {
 public:
     QString ClassName() const override { return QStringLiteral("TmsAddressList"); }
-    void Assign(const TPersistent& source) override;
     void DefineProperties(TFiler& filer) override;
     // Address first, then name.
     qsizetype AddAddress(const QByteArray& address, const QByteArray& name);
@@ -105,7 +119,6 @@ private:
 class TmsAttList : public TmsOwningList<TmsAttItem> {
 public:
     QString ClassName() const override { return QStringLiteral("TmsAttList"); }
-    void Assign(const TPersistent& source) override;
     void DefineProperties(TFiler& filer) override;
     // File errors pass to the caller and leave the list unchanged.
     qsizetype AddFile(const QString& fileName);
