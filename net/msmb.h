@@ -96,6 +96,7 @@ private:
     bool ServiceLookupWait();
     void ConnectWait();
     void DataReadyWait();
+    void raiseIfWaitFailed();
     void WaitForData();
     void WaitWritable();
     void StopAndCheck();

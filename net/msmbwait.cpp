@@ -47,12 +47,7 @@ void TrkSocket::ConnectWait()
 {
     WaitUntil([this] { return connectDone || canceled || counter->Expired() || asyncError; });
     counter->Stop();
-    if (canceled)
-        RaiseCanceled();
-    if (counter->Expired())
-        RaiseTimedOut();
-    if (asyncError)
-        RaiseSocketError(asyncErrorCode);
+    raiseIfWaitFailed();
 }
 
 // A connection the server closed ends it too: nothing more can come, and the
@@ -62,13 +57,19 @@ void TrkSocket::DataReadyWait()
     counter->Start();
     WaitUntil([this] { return readable || closed || canceled || counter->Expired() || asyncError; });
     counter->Stop();
+    raiseIfWaitFailed();
+    readable = false;
+}
+
+// A wait ends in a cancel, a time-out or a socket error, checked in that order.
+void TrkSocket::raiseIfWaitFailed()
+{
     if (canceled)
         RaiseCanceled();
     if (counter->Expired())
         RaiseTimedOut();
     if (asyncError)
         RaiseSocketError(asyncErrorCode);
-    readable = false;
 }
 
 // Inside a read that found nothing waiting: blocks until more may be there.
