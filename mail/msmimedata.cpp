@@ -38,14 +38,6 @@ QByteArrayView TrimmedView(QByteArrayView text)
     return text;
 }
 
-QByteArray QuotedPrintableBytes(const TStringList& lines)
-{
-    TMemoryStream decoded;
-    TStringList source = lines;
-    TQuotedPrintable(decoded, source).DecodeLines();
-    return decoded.Bytes();
-}
-
 void SetAttachmentData(TmsAttItem& item, const QByteArray& bytes)
 {
     item.Data() = TMemoryStream(bytes); // shares the bytes, no copy

@@ -16,8 +16,5 @@ QByteArray RawHeaderField(const TmsHeaders& headers, const QByteArray& fieldName
 // Without bytes of code 32 or less at either end; no copy.
 QByteArrayView TrimmedView(QByteArrayView text);
 
-// The bytes that quoted-printable lines stand for.
-QByteArray QuotedPrintableBytes(const TStringList& lines);
-
 // Replaces the attachment's data, its position at the start.
 void SetAttachmentData(TmsAttItem& item, const QByteArray& bytes);

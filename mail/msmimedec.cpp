@@ -105,7 +105,9 @@ void TmsCustomDecoder::decodeTextMessage()
                 Base64DecodeLine(text, bytes);
         return setBodyText(bytes, type, false);
     }
-    TStringList lines;
+    const bool quotedPrintable = encoding == "quoted-printable";
+    TQPLineDecoder decoder;
+    QByteArray text;
     for (QByteArrayView line = reader.NextLine(); !reader.Eof(); line = reader.NextLine()) {
         if (IsUUBeginLine(line)) { // read again as a message with uuencoded files
             reader.Rewind();
@@ -113,12 +115,14 @@ void TmsCustomDecoder::decodeTextMessage()
             readHeaderBlock(skipped);
             return decodePlainMessage();
         }
-        lines.append(line.toByteArray());
+        if (quotedPrintable)
+            decoder.Add(line);
+        else
+            text.append(line).append("\r\n", 2);
     }
-    const bool quotedPrintable = encoding == "quoted-printable";
     if (quotedPrintable && endsWithLineBreak())
-        lines.append(QByteArray());
-    setBodyText(quotedPrintable ? QuotedPrintableBytes(lines) : lines.Text(), type, quotedPrintable);
+        decoder.Add({});
+    setBodyText(quotedPrintable ? decoder.Bytes() : text, type, quotedPrintable);
 }
 
 // The text in the part's character set made UTF-8; text that stays 7-bit

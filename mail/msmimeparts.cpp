@@ -81,7 +81,7 @@ bool TmsCustomDecoder::readPartData(TmsAttItem& item, bool uuencoded)
 {
     const bool multipart = !boundary.isEmpty();
     QByteArray bytes;
-    TStringList lines;
+    TQPLineDecoder quotedPrintable;
     QByteArrayView line;
     for (bool first = true;; first = false) {
         line = reader.NextLine();
@@ -95,7 +95,7 @@ bool TmsCustomDecoder::readPartData(TmsAttItem& item, bool uuencoded)
                 continue;
             uuencoded ? UUDecodeLine(text, bytes) : Base64DecodeLine(text, bytes);
         } else if (item.Encoding() == aeQuotedPrintable) {
-            lines.append(line.toByteArray());
+            quotedPrintable.Add(line);
         } else {
             if (!first)
                 bytes.append("\r\n", 2);
@@ -103,8 +103,8 @@ bool TmsCustomDecoder::readPartData(TmsAttItem& item, bool uuencoded)
         }
     }
     if (item.Encoding() == aeQuotedPrintable && reader.Eof() && endsWithLineBreak())
-        lines.append(QByteArray()); // the text's last line break is the data's
-    SetAttachmentData(item, item.Encoding() == aeQuotedPrintable ? QuotedPrintableBytes(lines) : bytes);
+        quotedPrintable.Add({}); // the text's last line break is the data's
+    SetAttachmentData(item, item.Encoding() == aeQuotedPrintable ? quotedPrintable.Bytes() : bytes);
     return !reader.Eof() && !isCloseDelimiter(line);
 }
 
@@ -140,14 +140,18 @@ bool TmsCustomDecoder::decodeFirstPart()
     if (encoding == "base64" || !MimeParameter("name", type).isEmpty()
         || !MimeParameter("filename", disposition).isEmpty() || disposition.toLower().startsWith("attachment"))
         return true;
-    TStringList lines;
-    QByteArrayView line;
-    for (line = reader.NextLine(); !reader.Eof() && !isDelimiter(line) && !isCloseDelimiter(line);
-         line = reader.NextLine())
-        lines.append(line.toByteArray());
     const bool quotedPrintable = encoding == "quoted-printable";
-    QByteArray text = quotedPrintable ? QuotedPrintableBytes(lines) : lines.join("\r\n");
-    setBodyText(text, type, quotedPrintable);
+    TQPLineDecoder decoder;
+    QByteArray text;
+    QByteArrayView line = reader.NextLine();
+    for (bool first = true; !reader.Eof() && !isDelimiter(line) && !isCloseDelimiter(line);
+         first = false, line = reader.NextLine()) {
+        if (quotedPrintable)
+            decoder.Add(line);
+        else
+            text.append(first ? "" : "\r\n").append(line);
+    }
+    setBodyText(quotedPrintable ? decoder.Bytes() : text, type, quotedPrintable);
     if (Message->Body().isEmpty())
         Message->Body().append(QByteArray());
     if (reader.Eof())

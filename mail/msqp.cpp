@@ -3,6 +3,7 @@
 #include "mail/mscodecpump.h"
 #include "toolkit/Streams.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -97,27 +98,35 @@ private:
     qsizetype start = 0;
 };
 
+// Decoding never lengthens a line, so it writes into room made at once.
 void decodeLine(QByteArrayView line, QByteArray& out)
 {
     const char* s = line.data();
     const qsizetype n = line.size();
+    const qsizetype start = out.size();
+    if (out.capacity() < start + n)
+        out.reserve(std::max(start + n, 2 * out.capacity()));
+    out.resize(start + n);
+    char* d = out.data() + start;
     qsizetype i = 0;
     while (i < n) {
         const void* found = std::memchr(s + i, '=', n - i);
         const qsizetype eq = found ? static_cast<const char*>(found) - s : n;
-        out.append(s + i, eq - i);
+        std::memcpy(d, s + i, size_t(eq - i));
+        d += eq - i;
         if (eq == n)
             break;
         const int high = eq + 2 < n ? hexValue(s[eq + 1]) : -1;
         const int low = high >= 0 ? hexValue(s[eq + 2]) : -1;
         if (low >= 0) {
-            out.append(char(high << 4 | low));
+            *d++ = char(high << 4 | low);
             i = eq + 3;
         } else {
-            out.append('=');
+            *d++ = '=';
             i = eq + 1;
         }
     }
+    out.truncate(d - out.constData());
 }
 
 } // namespace
@@ -170,6 +179,16 @@ void TQuotedPrintable::DecodeLines()
         }
     }
     stream.WriteBuffer(out.constData(), out.size());
+}
+
+void TQPLineDecoder::Add(QByteArrayView line)
+{
+    CodecWorkDone(line.size());
+    if (started && !softBreak)
+        bytes.append("\r\n", 2);
+    started = true;
+    softBreak = line.endsWith('=');
+    decodeLine(softBreak ? line.chopped(1) : line, bytes);
 }
 
 QByteArray QPDecodeText(const QByteArray& text)

@@ -8,6 +8,8 @@
 // a lone CR and a lone LF in the source all come back as CR LF.
 #include "toolkit/StringList.h"
 
+#include <QByteArrayView>
+
 class TStream;
 
 class TQuotedPrintable {
@@ -26,6 +28,19 @@ public:
 private:
     TStream& stream;
     TStringList& lines;
+};
+
+// Decodes lines one at a time as DecodeLines decodes a list, so a reader
+// need not keep copies of them.
+class TQPLineDecoder {
+public:
+    void Add(QByteArrayView line);
+    const QByteArray& Bytes() const { return bytes; }
+
+private:
+    QByteArray bytes;
+    bool started = false;
+    bool softBreak = false;
 };
 
 // Decodes one short text; the result ends before any decoded CR or LF.

@@ -282,6 +282,27 @@ private slots:
         }
     }
 
+    // Bodies in a set nobody knows stay as they are only if they are well-formed UTF-8.
+    void unknownCharsetKeepsOnlyWellFormedUtf8_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("four bytes") << QByteArray("a\xF0\x9F\x98\x80 \xE2\x82\xAC") << QStringLiteral("a😀 €");
+        QTest::newRow("overlong") << QByteArray("\xC0\xAF") << QStringLiteral("À¯");
+        QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << QStringLiteral("í\u00A0€");
+        QTest::newRow("above U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << QStringLiteral("ô\u0090€€");
+        QTest::newRow("cut short") << QByteArray("abcdefgh\xE2\x82") << QStringLiteral("abcdefghâ‚");
+    }
+
+    void unknownCharsetKeepsOnlyWellFormedUtf8()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const auto m = decoded(head + crlf({"Content-Type: text/plain; charset=x-unknown",
+                                            "Content-Transfer-Encoding: 8bit", ""}) + bytes);
+        QCOMPARE(QString::fromUtf8(m->Body().Text()), text + QStringLiteral("\r\n"));
+    }
+
     void filesAndArticles()
     {
         QTemporaryDir dir;
