@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: deps build run check bench clean
+.PHONY: deps build run check bench clean fuzz
 
 deps:
 	@scripts/deps.sh
@@ -23,3 +23,9 @@ bench: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# libFuzzer harnesses (clang, ASan, UBSan) in a build of their own, each run
+# for FUZZ_SECONDS seconds.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh
