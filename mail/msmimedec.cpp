@@ -13,6 +13,8 @@ namespace {
 
 QByteArray wholeText(TStream& input)
 {
+    if (const auto* memory = dynamic_cast<const TMemoryStream*>(&input))
+        return memory->Bytes(); // shared, not copied: a message may be large
     input.SetPosition(0);
     return input.ReadAll();
 }

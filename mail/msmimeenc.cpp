@@ -116,8 +116,9 @@ void TmsCustomEncoder::writeTextPartHeaders()
 void TmsCustomEncoder::writePlainMessage()
 {
     writeTextPartHeaders();
-    const TStringList lines = needsQuotedPrintable() ? QuotedPrintableLines(message.Body().Text(), true) : message.Body();
-    for (const QByteArray& line : lines)
+    if (needsQuotedPrintable())
+        return WriteQuotedPrintable(message.Body().Text(), true, [this](QByteArrayView line) { WriteLine(line); });
+    for (const QByteArray& line : std::as_const(message.Body()))
         WriteLine(line);
 }
 
@@ -132,8 +133,7 @@ void TmsCustomEncoder::writeFormattedMessage()
     WriteLine(type);
     WriteLine("Content-Transfer-Encoding: quoted-printable");
     WriteLine("");
-    for (const QByteArray& line : QuotedPrintableLines(message.Body().Text(), true))
-        WriteLine(line);
+    WriteQuotedPrintable(message.Body().Text(), true, [this](QByteArrayView line) { WriteLine(line); });
 }
 
 void TmsCustomEncoder::writeSinglePartMessage()
@@ -158,8 +158,7 @@ void TmsCustomEncoder::writeTextPart()
 {
     writeTextPartHeaders();
     if (needsQuotedPrintable()) {
-        for (const QByteArray& line : QuotedPrintableLines(message.Body().Text(), false))
-            WriteLine(line);
+        WriteQuotedPrintable(message.Body().Text(), false, [this](QByteArrayView line) { WriteLine(line); });
         return;
     }
     for (const QByteArray& line : std::as_const(message.Body()))

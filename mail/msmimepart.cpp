@@ -52,8 +52,7 @@ void TmsCustomEncoder::writeAttachmentData(const TmsAttItem& item, bool endsText
                 break;
         }
     } else if (item.Encoding() == aeQuotedPrintable) {
-        for (const QByteArray& line : QuotedPrintableLines(data, endsText))
-            WriteLine(line);
+        WriteQuotedPrintable(data, endsText, [this](QByteArrayView line) { WriteLine(line); });
     } else {
         // Text lines; a final line break shows as a last empty line.
         TStringList lines;

@@ -271,16 +271,21 @@ bool HasEightBit(QByteArrayView text)
     return false;
 }
 
-TStringList QuotedPrintableLines(const QByteArray& bytes, bool endsText)
+void WriteQuotedPrintable(const QByteArray& bytes, bool endsText, const QPLineSink& sink)
 {
     TMemoryStream source(bytes);
-    TStringList lines;
-    TQuotedPrintable(source, lines).EncodeStream();
-    if (endsText && !lines.isEmpty()) {
-        if (lines.last().isEmpty())
-            lines.removeLast();
-        else
-            lines.last() += '=';
-    }
-    return lines;
+    QByteArray held; // the last line waits: the end of the text may change it
+    bool holding = false;
+    QPEncodeStream(source, [&](QByteArrayView line) {
+        if (holding)
+            sink(held);
+        held.resize(0);
+        held.append(line);
+        holding = true;
+    });
+    if (!holding || (endsText && held.isEmpty()))
+        return;
+    if (endsText)
+        held += '=';
+    sink(held);
 }

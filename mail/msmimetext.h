@@ -1,6 +1,7 @@
 #pragma once
 // Text rules the MIME encoder and decoder share: header values kept on one
 // 7-bit line, encoded words and extended parameters, the MIME version.
+#include "mail/msqp.h"
 #include "toolkit/StringList.h"
 
 #include <QByteArrayView>
@@ -33,7 +34,7 @@ bool IsMimeVersion10(QByteArrayView value);
 // The value's bytes of 128 or more, if any.
 bool HasEightBit(QByteArrayView text);
 
-// Quoted-printable lines of the bytes. Where they end the message text, the
-// text's own last line break stands for the data's: a final empty line goes,
-// and data without a final line break ends in a soft break.
-TStringList QuotedPrintableLines(const QByteArray& bytes, bool endsText);
+// Quoted-printable lines of the bytes, each handed to sink. Where they end the
+// message text, the text's own last line break stands for the data's: a final
+// empty line goes, and data without a final line break ends in a soft break.
+void WriteQuotedPrintable(const QByteArray& bytes, bool endsText, const QPLineSink& sink);

@@ -3,6 +3,8 @@
 #include "mail/mstext.h"
 #include "toolkit/Registry.h"
 
+#include <QHash>
+
 const char* const AttEncodingNames[3] = {"7 bit", "Base64", "Quoted-Printable"};
 
 namespace {
@@ -173,9 +175,16 @@ QByteArray ContentTypeFromFileName(const QByteArray& fileName)
     const QByteArray bare = BareFileName(fileName);
     const qsizetype dot = bare.lastIndexOf('.');
     const QByteArray extension = dot < 0 ? QByteArray() : bare.mid(dot);
+    // The system's type database is slow to ask and never changes while we
+    // run; the bound keeps hostile names from growing the cache for ever.
+    thread_local QHash<QByteArray, QByteArray> known;
+    if (const auto it = known.constFind(extension); it != known.constEnd())
+        return *it;
     QString result;
     TRegistry registry(HKEY_CLASSES_ROOT);
     if (!extension.isEmpty() && registry.OpenKey(QString::fromUtf8(extension), false))
         result = registry.ReadString(QStringLiteral("Content Type"));
-    return result.isEmpty() ? QByteArrayLiteral("application/octet-stream") : result.toUtf8();
+    if (known.size() >= 256)
+        known.clear();
+    return known[extension] = result.isEmpty() ? QByteArrayLiteral("application/octet-stream") : result.toUtf8();
 }

@@ -39,7 +39,7 @@ int hexValue(char c)
 // the block being read whatever the paragraph's length.
 class ParagraphEncoder {
 public:
-    explicit ParagraphEncoder(TStringList& lines) : lines(lines) { paragraph.reserve(blockSize + lineWidth + 1); }
+    explicit ParagraphEncoder(const QPLineSink& sink) : sink(sink) { paragraph.reserve(blockSize + lineWidth + 1); }
 
     void append(const char* bytes, qsizetype count)
     {
@@ -90,10 +90,10 @@ private:
         }
         if (soft)
             *d++ = '=';
-        lines.append(QByteArray(buffer, d - buffer));
+        sink(QByteArrayView(buffer, d - buffer));
     }
 
-    TStringList& lines;
+    const QPLineSink& sink;
     QByteArray paragraph;
     qsizetype start = 0;
 };
@@ -110,7 +110,7 @@ void decodeLine(QByteArrayView line, QByteArray& out)
     char* d = out.data() + start;
     qsizetype i = 0;
     while (i < n) {
-        const void* found = std::memchr(s + i, '=', n - i);
+        const void* found = std::memchr(s + i, '=', size_t(n - i));
         const qsizetype eq = found ? static_cast<const char*>(found) - s : n;
         std::memcpy(d, s + i, size_t(eq - i));
         d += eq - i;
@@ -122,7 +122,7 @@ void decodeLine(QByteArrayView line, QByteArray& out)
             *d++ = char(high << 4 | low);
             i = eq + 3;
         } else {
-            *d++ = '=';
+            *d++ = '='; // an "=" that escapes nothing stands for itself
             i = eq + 1;
         }
     }
@@ -133,8 +133,13 @@ void decodeLine(QByteArrayView line, QByteArray& out)
 
 void TQuotedPrintable::EncodeStream()
 {
+    QPEncodeStream(stream, [this](QByteArrayView line) { lines.append(line.toByteArray()); });
+}
+
+void QPEncodeStream(TStream& stream, const QPLineSink& sink)
+{
     stream.SetPosition(0);
-    ParagraphEncoder encoder(lines);
+    ParagraphEncoder encoder(sink);
     QByteArray block(blockSize, Qt::Uninitialized);
     bool afterCR = false; // a CR ended the last block: an LF starting this one is its pair
     for (qint64 got; (got = stream.Read(block.data(), blockSize)) > 0;) {

@@ -9,6 +9,7 @@
 #include "toolkit/StringList.h"
 
 #include <QByteArrayView>
+#include <functional>
 
 class TStream;
 
@@ -29,6 +30,13 @@ private:
     TStream& stream;
     TStringList& lines;
 };
+
+// Receives each encoded line, without line end, as soon as it is made; the
+// view lasts only for the call.
+using QPLineSink = std::function<void(QByteArrayView)>;
+
+// EncodeStream's lines handed to sink instead of kept.
+void QPEncodeStream(TStream& stream, const QPLineSink& sink);
 
 // Decodes lines one at a time as DecodeLines decodes a list, so a reader
 // need not keep copies of them.
