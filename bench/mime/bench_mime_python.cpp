@@ -26,7 +26,7 @@
 namespace {
 
 constexpr int ourRounds = 5;
-constexpr int pythonRounds = 3;
+constexpr int processRounds = 3;
 
 struct Workload {
     const char* title;
@@ -197,7 +197,7 @@ int once(const char* kind, const QString& path)
 double ourWholeProcess(const Workload& work, const QString& path)
 {
     std::vector<double> times;
-    for (int r = 0; r < pythonRounds; ++r) {
+    for (int r = 0; r < processRounds; ++r) {
         QElapsedTimer timer;
         timer.start();
         QProcess process;
@@ -219,7 +219,7 @@ PythonFigures pythonFigures(const Workload& work, const QString& path)
 {
     std::vector<double> in, whole;
     qint64 peak = 0;
-    for (int r = 0; r < pythonRounds; ++r) {
+    for (int r = 0; r < processRounds; ++r) {
         QElapsedTimer timer;
         timer.start();
         const QJsonObject result =
