@@ -3,6 +3,8 @@
 #include "toolkit/Exception.h"
 #include "toolkit/Streams.h"
 
+#include <cstring>
+
 const QByteArray& TStringList::Strings(qsizetype index) const
 {
     if (index < 0 || index >= size())
@@ -45,23 +47,24 @@ QByteArray TStringList::Text() const
     return text;
 }
 
+// Lines end at CR LF, LF or a lone CR. The search runs through memchr, as
+// this splits every message body the program reads.
 void TStringList::SetText(const QByteArray& text)
 {
     clear();
     const char* p = text.constData();
-    const char* end = p + text.size();
+    const char* const end = p + text.size();
     while (p < end) {
-        const char* start = p;
-        while (p < end && *p != '\r' && *p != '\n')
+        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const char* lineEnd = lf ? lf : end;
+        if (const auto* cr = static_cast<const char*>(std::memchr(p, '\r', lineEnd - p)))
+            lineEnd = cr;
+        append(QByteArray(p, lineEnd - p));
+        p = lineEnd;
+        if (p < end && *p == '\r')
             ++p;
-        append(QByteArray(start, p - start));
-        if (p < end && *p == '\r') {
+        if (p < end && *p == '\n')
             ++p;
-            if (p < end && *p == '\n')
-                ++p;
-        } else if (p < end) {
-            ++p; // a lone LF
-        }
     }
 }
 
