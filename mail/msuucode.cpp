@@ -109,7 +109,8 @@ void UUEncodeLine(QByteArrayView bytes, QByteArray& appendTo)
 
 bool IsUUBeginLine(QByteArrayView line)
 {
-    if (line.size() <= 8 || line.first(5).toByteArray().toUpper() != "BEGIN")
+    // Asked of every line of a plain message: no copy for the comparison.
+    if (line.size() <= 8 || qstrnicmp(line.data(), 5, "begin", 5) != 0)
         return false;
     const QByteArrayView mode = afterBegin(line);
     if (mode.size() < 3)
