@@ -107,6 +107,8 @@ private:
     void storeParseFailure(const QString& text);
     void decodeMimeMessage();
     void decodeTextMessage();
+    void decodeUtf8QuotedPrintableText();
+    void decodeAsUUMessage();
     void decodePlainMessage();
     void decodeUUAttachments(QByteArrayView beginLine);
     void decodeSinglePartAttachment();

@@ -92,6 +92,17 @@ void TmsCustomDecoder::decodeMimeMessage()
     }
 }
 
+namespace {
+
+// Text in these needs no conversion, only a check, so it can go line by line.
+bool isUtf8Charset(const QByteArray& charset)
+{
+    const QByteArray name = charset.trimmed().toLower();
+    return name.isEmpty() || name == "utf-8" || name == "utf8" || name == "us-ascii";
+}
+
+} // namespace
+
 void TmsCustomDecoder::decodeTextMessage()
 {
     const QByteArray type = GetHeaderField(MessageHeaders, "Content-type");
@@ -108,15 +119,13 @@ void TmsCustomDecoder::decodeTextMessage()
         return setBodyText(bytes, type, false);
     }
     const bool quotedPrintable = encoding == "quoted-printable";
+    if (quotedPrintable && isUtf8Charset(MimeParameter("charset", type)))
+        return decodeUtf8QuotedPrintableText();
     TQPLineDecoder decoder;
     QByteArray text;
     for (QByteArrayView line = reader.NextLine(); !reader.Eof(); line = reader.NextLine()) {
-        if (IsUUBeginLine(line)) { // read again as a message with uuencoded files
-            reader.Rewind();
-            TmsHeaders skipped;
-            readHeaderBlock(skipped);
-            return decodePlainMessage();
-        }
+        if (IsUUBeginLine(line))
+            return decodeAsUUMessage();
         if (quotedPrintable)
             decoder.Add(line);
         else
@@ -125,6 +134,39 @@ void TmsCustomDecoder::decodeTextMessage()
     if (quotedPrintable && endsWithLineBreak())
         decoder.Add({});
     setBodyText(quotedPrintable ? decoder.Bytes() : text, type, quotedPrintable);
+}
+
+// The common case of a large text: quoted-printable UTF-8 (or ASCII) goes
+// straight into body lines, each checked on its own, without a decoded copy
+// of the whole text.
+void TmsCustomDecoder::decodeUtf8QuotedPrintableText()
+{
+    bool eightBit = false;
+    TStringList& body = Message->Body();
+    TQPTextLines decoder([&](QByteArrayView view) {
+        QByteArray line = view.toByteArray();
+        if (!IsValidUtf8(line))
+            line = Windows1252ToUtf8(line);
+        eightBit = eightBit || HasEightBit(line);
+        body.append(line);
+    });
+    for (QByteArrayView line = reader.NextLine(); !reader.Eof(); line = reader.NextLine()) {
+        if (IsUUBeginLine(line))
+            return decodeAsUUMessage();
+        decoder.Add(line);
+    }
+    decoder.Finish();
+    Message->SetCharSet(eightBit ? csUTF8 : csISO8859);
+}
+
+// A uuencoded file inside what looked like text: read again from the start.
+void TmsCustomDecoder::decodeAsUUMessage()
+{
+    Message->Body().clear();
+    reader.Rewind();
+    TmsHeaders skipped;
+    readHeaderBlock(skipped);
+    decodePlainMessage();
 }
 
 // The text in the part's character set made UTF-8; text that stays 7-bit

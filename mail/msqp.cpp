@@ -197,6 +197,40 @@ void TQPLineDecoder::Add(QByteArrayView line)
     decodeLine(softBreak ? line.chopped(1) : line, bytes);
 }
 
+void TQPTextLines::Add(QByteArrayView line)
+{
+    CodecWorkDone(line.size());
+    const bool soft = line.endsWith('=');
+    decodeLine(soft ? line.chopped(1) : line, current);
+    pending = true;
+    if (!soft)
+        flush();
+}
+
+void TQPTextLines::Finish()
+{
+    if (pending)
+        flush();
+}
+
+// A decoded line break inside the line splits it; one at its end leaves an
+// empty line after it, as it would in the joined text.
+void TQPTextLines::flush()
+{
+    QByteArrayView rest = current;
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        if (rest[i] != '\r' && rest[i] != '\n')
+            continue;
+        sink(rest.first(i));
+        const qsizetype next = rest[i] == '\r' && i + 1 < rest.size() && rest[i + 1] == '\n' ? i + 2 : i + 1;
+        rest = rest.sliced(next);
+        i = -1;
+    }
+    sink(rest);
+    current.resize(0);
+    pending = false;
+}
+
 QByteArray QPDecodeText(const QByteArray& text)
 {
     TMemoryStream decoded;

@@ -51,5 +51,23 @@ private:
     bool softBreak = false;
 };
 
+// Decodes quoted-printable lines straight into text lines, for message
+// bodies: soft breaks join, hard breaks and decoded CR, LF or CR LF end a
+// line. Each text line goes to the sink as soon as it is complete, so the
+// whole decoded text never exists at once.
+class TQPTextLines {
+public:
+    explicit TQPTextLines(QPLineSink sink) : sink(std::move(sink)) {}
+    void Add(QByteArrayView line);   // one encoded line, without its line end
+    void Finish();                   // the text ended
+
+private:
+    void flush();
+
+    QPLineSink sink;
+    QByteArray current;
+    bool pending = false;
+};
+
 // Decodes one short text; the result ends before any decoded CR or LF.
 QByteArray QPDecodeText(const QByteArray& text);

@@ -249,6 +249,31 @@ private slots:
         QCOMPARE(name(*m, 2), QByteArray("ä.txt"));
     }
 
+    // UTF-8 quoted-printable text goes straight into lines: decoded line
+    // breaks split them, soft breaks join them, a bad line alone is repaired.
+    void quotedPrintableUtf8TextLines_data()
+    {
+        QTest::addColumn<QByteArray>("charset");
+        QTest::newRow("utf-8") << QByteArray("; charset=utf-8");
+        QTest::newRow("none") << QByteArray();
+        QTest::newRow("iso-8859-1, whole text") << QByteArray("; charset=iso-8859-1");
+    }
+
+    void quotedPrintableUtf8TextLines()
+    {
+        QFETCH(QByteArray, charset);
+        const auto m = decoded(head + crlf({"Content-Type: text/plain" + charset,
+                                            "Content-Transfer-Encoding: quoted-printable", "", "one=0D=0Atwo=0D",
+                                            "", "soft=", " joined=0A", "=0Alast"}));
+        QCOMPARE(m->Body(), TStringList({"one", "two", "", "", "soft joined", "", "", "last"}));
+
+        const auto bad = decoded(head + crlf({"Content-Type: text/plain" + charset,
+                                              "Content-Transfer-Encoding: quoted-printable", "", "caf=C3=A9",
+                                              "Gr=FC=DFe"}));
+        QCOMPARE(bad->Body().at(1), QByteArray("Grüße"));
+        QCOMPARE(bad->CharSet(), csUTF8);
+    }
+
     void otherShapesLoseNoText()
     {
         const QByteArray inner = crlf({"Content-Type: multipart/related; boundary=R", "", "--R",
