@@ -50,6 +50,16 @@ public:
         start = 0;
     }
 
+    // The last bytes of a paragraph. Most paragraphs of text are one short
+    // line: those go out at once, without a copy.
+    void endParagraphWith(const char* bytes, qsizetype count)
+    {
+        if (paragraph.isEmpty() && count < lineWidth)
+            return emitLine(bytes, count, false);
+        append(bytes, count);
+        endParagraph();
+    }
+
     void endParagraph()
     {
         while (paragraph.size() - start >= lineWidth)
@@ -151,10 +161,11 @@ void QPEncodeStream(TStream& stream, const QPLineSink& sink)
             qsizetype j = i;
             while (j < got && s[j] != '\r' && s[j] != '\n')
                 ++j;
-            encoder.append(s + i, j - i);
-            if (j == got)
+            if (j == got) {
+                encoder.append(s + i, j - i);
                 break;
-            encoder.endParagraph();
+            }
+            encoder.endParagraphWith(s + i, j - i);
             if (s[j] == '\r' && j + 1 < got && s[j + 1] == '\n')
                 ++j;
             else if (s[j] == '\r' && j + 1 == got)
