@@ -57,32 +57,37 @@ QByteArray accentedProse(qsizetype size)
     return text;
 }
 
-void benchBase64()
+using EncodeLine = void (*)(QByteArrayView, QByteArray&);
+using DecodeLine = void (*)(QByteArrayView, QByteArray&);
+
+// A line codec over 20 MB of random bytes cut into lines of lineBytes.
+void benchLineCodec(const char* name, qsizetype lineBytes, EncodeLine encodeLine, DecodeLine decodeLine,
+                    double encodeTarget, double decodeTarget)
 {
     const QByteArray data = randomBytes(20 * 1024 * 1024);
     QByteArray encoded;
     const double encode = throughput(data.size(), [&] {
         encoded.clear();
-        encoded.reserve(data.size() / 57 * 78 + 80);
-        for (qsizetype i = 0; i < data.size(); i += 57) {
-            Base64EncodeLine(QByteArrayView(data).sliced(i, std::min<qsizetype>(57, data.size() - i)), encoded);
+        encoded.reserve(data.size() / lineBytes * (lineBytes * 4 / 3 + 8) + 80);
+        for (qsizetype i = 0; i < data.size(); i += lineBytes) {
+            encodeLine(QByteArrayView(data).sliced(i, std::min(lineBytes, data.size() - i)), encoded);
             encoded += "\r\n";
         }
     });
-    report("base64 encode 20 MB", data.size(), encode, 700);
+    report(QByteArray(name).append(" encode 20 MB").constData(), data.size(), encode, encodeTarget);
     QByteArray decoded;
     const double decode = throughput(data.size(), [&] {
         decoded.clear();
         decoded.reserve(data.size());
         for (qsizetype at = 0; at < encoded.size();) {
             const qsizetype end = encoded.indexOf('\r', at);
-            Base64DecodeLine(QByteArrayView(encoded).sliced(at, end - at), decoded);
+            decodeLine(QByteArrayView(encoded).sliced(at, end - at), decoded);
             at = end + 2;
         }
     });
-    report("base64 decode 20 MB", data.size(), decode, 500);
+    report(QByteArray(name).append(" decode 20 MB").constData(), data.size(), decode, decodeTarget);
     if (decoded != data)
-        std::printf("base64 round trip FAILED\n");
+        std::printf("%s round trip FAILED\n", name);
 }
 
 void benchQuotedPrintable()
@@ -105,40 +110,12 @@ void benchQuotedPrintable()
         std::printf("quoted-printable round trip FAILED\n");
 }
 
-void benchUuencode()
-{
-    const QByteArray data = randomBytes(20 * 1024 * 1024);
-    QByteArray encoded;
-    const double encode = throughput(data.size(), [&] {
-        encoded.clear();
-        encoded.reserve(data.size() / 45 * 63 + 64);
-        for (qsizetype i = 0; i < data.size(); i += 45) {
-            UUEncodeLine(QByteArrayView(data).sliced(i, std::min<qsizetype>(45, data.size() - i)), encoded);
-            encoded += "\r\n";
-        }
-    });
-    report("uuencode 20 MB", data.size(), encode, 0);
-    QByteArray decoded;
-    const double decode = throughput(data.size(), [&] {
-        decoded.clear();
-        decoded.reserve(data.size());
-        for (qsizetype at = 0; at < encoded.size();) {
-            const qsizetype end = encoded.indexOf('\r', at);
-            UUDecodeLine(QByteArrayView(encoded).sliced(at, end - at), decoded);
-            at = end + 2;
-        }
-    });
-    report("uudecode 20 MB", data.size(), decode, 0);
-    if (decoded != data)
-        std::printf("uuencode round trip FAILED\n");
-}
-
 } // namespace
 
 int main()
 {
-    benchBase64();
+    benchLineCodec("base64", 57, Base64EncodeLine, Base64DecodeLine, 700, 500);
     benchQuotedPrintable();
-    benchUuencode();
+    benchLineCodec("uuencode", 45, UUEncodeLine, UUDecodeLine, 0, 0);
     return 0;
 }
