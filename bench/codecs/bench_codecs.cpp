@@ -1,9 +1,9 @@
 // Throughput of the transfer encodings on the sizes a user waits on, each
 // beside a memcpy of the same bytes in the same run as the floor.
+#include "bench/benchtiming.h"
 #include "mail/mscoding.h"
 #include "toolkit/Streams.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 
 #include <cstdio>
@@ -14,17 +14,9 @@ namespace {
 
 constexpr int rounds = 5;
 
-// Best of several runs, in MB/s of source bytes.
 double throughput(qsizetype bytes, const std::function<void()>& work)
 {
-    qint64 best = std::numeric_limits<qint64>::max();
-    for (int r = 0; r < rounds; ++r) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, timer.nsecsElapsed());
-    }
-    return double(bytes) / (double(best) / 1e9) / 1e6;
+    return BestThroughput(bytes, rounds, work);
 }
 
 void report(const char* name, qsizetype bytes, double mbs, double target)

@@ -67,25 +67,6 @@ double penvaleSeconds(const TBenchServers& servers)
     return pop.MessageList->Count() == Messages ? seconds : -1;
 }
 
-template <class Run>
-double best(Run run)
-{
-    double fastest = -1;
-    for (int i = 0; i < Runs; ++i)
-        if (const double seconds = run(); seconds > 0 && (fastest < 0 || seconds < fastest))
-            fastest = seconds;
-    return fastest;
-}
-
-void report(const char* who, double seconds, qint64 size)
-{
-    if (seconds > 0)
-        std::printf("  %-16s %7.3f s  %7.1f MB/s  %6.0f messages/s\n", who, seconds, double(size) / 1e6 / seconds,
-                    Messages / seconds);
-    else
-        std::printf("  %-16s failed\n", who);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -97,22 +78,22 @@ int main(int argc, char** argv)
     const qint64 size = deliver(servers);
     penvaleSeconds(servers);   // Dovecot builds its index on the first visit
 
-    const double penvale = best([&] { return penvaleSeconds(servers); });
+    const double penvale = BestSeconds(Runs, [&] { return penvaleSeconds(servers); });
     const QString user = QString::fromUtf8(servers.User + ':' + servers.Password);
-    const double curl = best([&] {
+    const double curl = BestSeconds(Runs, [&] {
         return TimedRun(QStringLiteral("curl"), {"-s", "-S", "-u", user,
                                                  QStringLiteral("pop3://%1/[1-%2]").arg(servers.Pop3()).arg(Messages)});
     });
-    const double python = best([&] {
+    const double python = BestSeconds(Runs, [&] {
         return PythonSeconds(QString::fromLatin1(poplibScript), {servers.Host, QString::number(servers.Pop3Port),
                                                                  QString::fromUtf8(servers.User),
                                                                  QString::fromUtf8(servers.Password)});
     });
     std::printf("bench_mail_retrieve: %d messages, %.1f MB in all, from local Dovecot, best of %d\n", Messages,
                 double(size) / 1e6, Runs);
-    report("TmsPOP+decode", penvale, size);
-    report("curl", curl, size);
-    report("python poplib", python, size);
+    ReportRun("TmsPOP+decode", penvale, size, Messages);
+    ReportRun("curl", curl, size, Messages);
+    ReportRun("python poplib", python, size, Messages);
     if (penvale > 0 && python > 0)
         std::printf("  TmsPOP takes %.2fx poplib's time (target <= 1)\n", penvale / python);
     return 0;

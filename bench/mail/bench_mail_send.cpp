@@ -49,27 +49,6 @@ double penvaleSeconds(const TBenchServers& servers, TmsMessage& message)
     return double(clock.nsecsElapsed()) / 1e9;
 }
 
-template <class Run>
-double best(const TBenchServers& servers, Run run)
-{
-    double fastest = -1;
-    for (int i = 0; i < Runs; ++i) {
-        const double seconds = run();
-        servers.ClearMailbox();
-        if (seconds > 0 && (fastest < 0 || seconds < fastest))
-            fastest = seconds;
-    }
-    return fastest;
-}
-
-void report(const char* who, double seconds, qint64 size)
-{
-    if (seconds > 0)
-        std::printf("  %-16s %7.3f s  %7.1f MB/s\n", who, seconds, double(size) / 1e6 / seconds);
-    else
-        std::printf("  %-16s failed\n", who);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -85,20 +64,21 @@ int main(int argc, char** argv)
     message.SaveToFile(file);
     const qint64 size = QFileInfo(file).size();
 
-    const double penvale = best(servers, [&] { return penvaleSeconds(servers, message); });
+    const auto clear = [&] { servers.ClearMailbox(); };
+    const double penvale = BestSeconds(Runs, [&] { return penvaleSeconds(servers, message); }, clear);
     const QString address = QString::fromUtf8(servers.Address);
-    const double curl = best(servers, [&] {
+    const double curl = BestSeconds(Runs, [&] {
         return TimedRun(QStringLiteral("curl"), {"-s", "-S", QStringLiteral("smtp://%1").arg(servers.Smtp()),
                                                  "--mail-from", address, "--mail-rcpt", address, "-T", file});
-    });
-    const double python = best(servers, [&] {
+    }, clear);
+    const double python = BestSeconds(Runs, [&] {
         return PythonSeconds(QString::fromLatin1(smtplibScript),
                              {servers.Host, QString::number(servers.SmtpPort), address, address, file});
-    });
+    }, clear);
     std::printf("bench_mail_send: one message of %.1f MB to local Postfix, best of %d\n", double(size) / 1e6, Runs);
-    report("TmsSMTP", penvale, size);
-    report("curl", curl, size);
-    report("python smtplib", python, size);
+    ReportRun("TmsSMTP", penvale, size);
+    ReportRun("curl", curl, size);
+    ReportRun("python smtplib", python, size);
     if (penvale > 0 && curl > 0 && python > 0)
         std::printf("  TmsSMTP takes %.2fx curl's time (target <= 2) and %.2fx smtplib's (target <= 1)\n",
                     penvale / curl, penvale / python);

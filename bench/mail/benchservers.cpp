@@ -89,3 +89,28 @@ double PythonSeconds(const QString& code, const QStringList& arguments)
     const double seconds = process.readAllStandardOutput().trimmed().toDouble(&ok);
     return ok ? seconds : -1;
 }
+
+double BestSeconds(int runs, const std::function<double()>& run, const std::function<void()>& between)
+{
+    double fastest = -1;
+    for (int i = 0; i < runs; ++i) {
+        const double seconds = run();
+        if (between)
+            between();
+        if (seconds > 0 && (fastest < 0 || seconds < fastest))
+            fastest = seconds;
+    }
+    return fastest;
+}
+
+void ReportRun(const char* who, double seconds, qint64 bytes, int messages)
+{
+    if (seconds <= 0) {
+        std::printf("  %-16s failed\n", who);
+        return;
+    }
+    std::printf("  %-16s %7.3f s  %7.1f MB/s", who, seconds, double(bytes) / 1e6 / seconds);
+    if (messages > 0)
+        std::printf("  %6.0f messages/s", messages / seconds);
+    std::printf("\n");
+}

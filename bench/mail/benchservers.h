@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 struct TBenchServers {
     QString Dir, Host = QStringLiteral("127.0.0.1");
     int SmtpPort = 0, Pop3Port = 0;
@@ -23,3 +25,9 @@ struct TBenchServers {
 double TimedRun(const QString& program, const QStringList& arguments);
 // Seconds a Python snippet reports on its standard output, -1 on failure.
 double PythonSeconds(const QString& script, const QStringList& arguments);
+
+// The shortest of `runs` timings (seconds, -1 for a failed run), running
+// `between` after each; -1 when every run failed.
+double BestSeconds(int runs, const std::function<double()>& run, const std::function<void()>& between = {});
+// One line of results; with messages, their rate too.
+void ReportRun(const char* who, double seconds, qint64 bytes, int messages = 0);

@@ -2,6 +2,7 @@
 // A main window with mail settings, the compose panel open, and a record of
 // the status bar texts the SMTP client's events write, in order.
 #include "Answers.h"
+#include "FreshSettings.h"
 
 #include "app/MainU.h"
 #include "app/SettingsStore.h"
@@ -24,8 +25,7 @@ struct ComposeFixture {
 
     void start(const QString& server)
     {
-        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-        QFile::remove(RegistryFileName());
+        UseFreshSettings(dir.filePath("config"));
         answers = std::make_unique<Answers>();
         form = std::make_unique<TForm1>(); // reads the (empty) stored settings
         AppSettings().SMTPServer = server;

@@ -1,4 +1,5 @@
 #include "Answers.h"
+#include "FreshSettings.h"
 
 #include "app/About.h"
 #include "app/MainU.h"
@@ -69,9 +70,7 @@ class MainWindowTest : public QObject {
 private slots:
     void init()
     {
-        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-        QFile::remove(RegistryFileName());
-        AppSettings() = TSettingsStore();
+        UseFreshSettings(dir.filePath("config"));
         answers = std::make_unique<Answers>();
         makeForm();
         AppSettings().SaveDir = dir.path();

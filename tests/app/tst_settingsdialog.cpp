@@ -1,4 +1,5 @@
 #include "Answers.h"
+#include "FreshSettings.h"
 
 #include "app/MainU.h"
 #include "app/Settings.h"
@@ -32,9 +33,7 @@ class SettingsDialogTest : public QObject {
 private slots:
     void init()
     {
-        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-        QFile::remove(RegistryFileName());
-        AppSettings() = TSettingsStore();
+        UseFreshSettings(dir.filePath("config"));
         answers = std::make_unique<Answers>();
         form = std::make_unique<TForm1>();
         AppSettings().SMTPServer = "old.example.org";

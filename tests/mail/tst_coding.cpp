@@ -1,4 +1,5 @@
 // Line shapes, escapes and errors of base64, quoted-printable and uuencode.
+#include "errorof.h"
 #include "mail/mscoding.h"
 #include "mail/mserrors.h"
 #include "toolkit/Streams.h"
@@ -22,16 +23,6 @@ QByteArray qpDecode(TStringList lines)
     return target.Bytes();
 }
 
-template <class F>
-QString errorOf(F f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message;
-    }
-    return {};
-}
 
 } // namespace
 

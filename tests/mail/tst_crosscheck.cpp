@@ -62,24 +62,25 @@ QByteArray canonicalLineEnds(const QByteArray& bytes)
     return out;
 }
 
-QByteArray base64Text(const QByteArray& data)
+// Data cut into lines of lineBytes, each encoded and ended by LF.
+QByteArray encodedText(const QByteArray& data, qsizetype lineBytes, void (*encodeLine)(QByteArrayView, QByteArray&))
 {
     QByteArray text;
-    for (qsizetype i = 0; i < data.size(); i += 57) {
-        Base64EncodeLine(QByteArrayView(data).sliced(i, std::min<qsizetype>(57, data.size() - i)), text);
+    for (qsizetype i = 0; i < data.size(); i += lineBytes) {
+        encodeLine(QByteArrayView(data).sliced(i, std::min(lineBytes, data.size() - i)), text);
         text += '\n';
     }
     return text;
 }
 
+QByteArray base64Text(const QByteArray& data)
+{
+    return encodedText(data, 57, Base64EncodeLine);
+}
+
 QByteArray uuText(const QByteArray& data)
 {
-    QByteArray text;
-    for (qsizetype i = 0; i < data.size(); i += 45) {
-        UUEncodeLine(QByteArrayView(data).sliced(i, std::min<qsizetype>(45, data.size() - i)), text);
-        text += '\n';
-    }
-    return text;
+    return encodedText(data, 45, UUEncodeLine);
 }
 
 // Text joined by one line end per line break, the last line not ended.

@@ -1,5 +1,6 @@
 // Messages: content type, required fields, header take-over, copies,
 // attachments on disk, list ownership and the stored component.
+#include "errorof.h"
 #include "mail/msmsg.h"
 #include "mail/msopen.h"
 #include "toolkit/Registry.h"
@@ -18,16 +19,6 @@ void addAttachment(TmsCustomMessage& message, const QByteArray& name, const QByt
     message.Attachments().Add(std::move(item));
 }
 
-template <class F>
-QString errorOf(F f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message;
-    }
-    return {};
-}
 
 // Stands in for the MIME coding: the text is the body.
 class PlainTextMessage : public TmsMessage {
