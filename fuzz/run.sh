@@ -7,7 +7,7 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
-harnesses=${FUZZ_HARNESSES:-mime headers rtf}
+harnesses=${FUZZ_HARNESSES:-mime headers html rtf}
 
 CXX=${CXX:-clang++} cmake -S "$root/fuzz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)"
@@ -15,6 +15,7 @@ cmake --build "$build" -j"$(nproc)"
 seeds() {
   case $1 in
     rtf) echo "$root/tests/toolkit/richedit/data" ;;
+    html) echo "$root/tests/mail/data/html" ;;
     *) echo "$root/tests/mail/fixtures" ;;
   esac
 }
