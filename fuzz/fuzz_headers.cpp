@@ -1,9 +1,9 @@
 // Any bytes as a header value: encoded words, addresses, parameters (RFC 2231
 // and RFC 2047 ones), MIME types and versions, and the safe file names made
 // from what a parameter gives.
-#include "mail/msmimetext.h"
+#include "mail/msmime_p.h"
 #include "mail/mspars.h"
-#include "mail/mstext.h"
+#include "mail/mstext_p.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "mail/msbase64.h"
 
-#include "mail/mscodecpump.h"
+#include "mail/mscodecpump_p.h"
 #include "mail/mserrors.h"
 
 #include <array>

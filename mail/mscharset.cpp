@@ -1,4 +1,4 @@
-#include "mail/mscharset.h"
+#include "mail/mscharset_p.h"
 
 #include <QString>
 

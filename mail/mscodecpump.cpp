@@ -1,4 +1,4 @@
-#include "mail/mscodecpump.h"
+#include "mail/mscodecpump_p.h"
 
 #include "toolkit/Pump.h"
 

@@ -2,9 +2,9 @@
 #include "mail/mspars.h"
 
 #include "mail/msbase64.h"
-#include "mail/mscharset.h"
+#include "mail/mscharset_p.h"
 #include "mail/mserrors.h"
-#include "mail/mstext.h"
+#include "mail/mstext_p.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #include "mail/msmimedata.h"
 
 #include "mail/mscoding.h"
-#include "mail/mstext.h"
+#include "mail/mstext_p.h"
 
 TransferEncoding ReadTransferEncoding(const QByteArray& value)
 {

@@ -1,8 +1,8 @@
 #include "mail/msmsg.h"
 
 #include "mail/msopen.h"
-#include "mail/msprops.h"
-#include "mail/mstext.h"
+#include "mail/msprops_p.h"
+#include "mail/mstext_p.h"
 #include "toolkit/Streams.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "mail/msmsgcls.h"
 
-#include "mail/mstext.h"
+#include "mail/mstext_p.h"
 #include "toolkit/Registry.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "mail/mspars.h"
 
-#include "mail/mstext.h"
+#include "mail/mstext_p.h"
 
 namespace {
 

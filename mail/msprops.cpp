@@ -1,4 +1,4 @@
-#include "mail/msprops.h"
+#include "mail/msprops_p.h"
 
 void DefineLines(TFiler& filer, const QString& name, TStringList& lines)
 {

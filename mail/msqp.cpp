@@ -1,6 +1,6 @@
 #include "mail/msqp.h"
 
-#include "mail/mscodecpump.h"
+#include "mail/mscodecpump_p.h"
 #include "toolkit/Streams.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "mail/mstext.h"
+#include "mail/mstext_p.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "mail/msuucode.h"
 
-#include "mail/mscodecpump.h"
+#include "mail/mscodecpump_p.h"
 #include "mail/mserrors.h"
 
 namespace {

@@ -2,8 +2,8 @@
 #include "mail/msmsg.h"
 
 #include "mail/mspars.h"
-#include "mail/msprops.h"
-#include "mail/mstext.h"
+#include "mail/msprops_p.h"
+#include "mail/mstext_p.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include "mail/mscoding.h"
 #include "mail/msmimedata.h"
-#include "mail/msmimetext.h"
+#include "mail/msmime_p.h"
 #include "mail/mspars.h"
-#include "mail/mstext.h"
+#include "mail/mstext_p.h"
 #include "toolkit/Pump.h"
 
 namespace {

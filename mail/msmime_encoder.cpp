@@ -1,11 +1,11 @@
 // The encoder's frame: the choice of layout, the text part and the
-// multipart structure. Part data is written by msmimepart.cpp.
+// multipart structure. Part data is written by msmime_encoder_parts.cpp.
 #include "mail/msmime.h"
 
 #include "mail/mscoding.h"
-#include "mail/msmimetext.h"
+#include "mail/msmime_p.h"
 #include "mail/mspars.h"
-#include "mail/mstext.h"
+#include "mail/mstext_p.h"
 
 #include <QRandomGenerator>
 

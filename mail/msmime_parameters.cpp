@@ -1,10 +1,10 @@
-#include "mail/msmimetext.h"
+#include "mail/msmime_p.h"
 
-#include "mail/mscharset.h"
+#include "mail/mscharset_p.h"
 #include "mail/msqp.h"
 #include "toolkit/Streams.h"
 #include "mail/mspars.h"
-#include "mail/mstext.h"
+#include "mail/mstext_p.h"
 
 #include <vector>
 

@@ -2,12 +2,12 @@
 // text, text messages, uuencoded files and the parse-failure form.
 #include "mail/msmime.h"
 
-#include "mail/mscharset.h"
+#include "mail/mscharset_p.h"
 #include "mail/mscoding.h"
 #include "mail/msmimedata.h"
-#include "mail/msmimetext.h"
+#include "mail/msmime_p.h"
 #include "mail/mspars.h"
-#include "mail/mstext.h"
+#include "mail/mstext_p.h"
 
 namespace {
 

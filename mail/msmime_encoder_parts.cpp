@@ -5,10 +5,10 @@
 // the data, which readers skip.
 #include "mail/msmime.h"
 
-#include "mail/mscodecpump.h"
+#include "mail/mscodecpump_p.h"
 #include "mail/mscoding.h"
-#include "mail/msmimetext.h"
-#include "mail/mstext.h"
+#include "mail/msmime_p.h"
+#include "mail/mstext_p.h"
 
 namespace {
 

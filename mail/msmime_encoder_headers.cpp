@@ -2,7 +2,7 @@
 // texts that cannot are encoded words, and CR or LF never ends a field early.
 #include "mail/msmime.h"
 
-#include "mail/msmimetext.h"
+#include "mail/msmime_p.h"
 #include "mail/mspars.h"
 
 namespace {
