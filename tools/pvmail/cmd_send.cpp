@@ -1,5 +1,6 @@
 // pvmail send: one message through the SMTP client.
 #include "mail/msmsg.h"
+#include "net/mssend.h"
 #include "net/mssmtp.h"
 #include "tools/pvmail/pvcommand.h"
 
@@ -62,21 +63,28 @@ QByteArray readBody(const QString& source)
     return file.readAll();
 }
 
-void fillMessage(const QCommandLineParser& parser, const QString& bodySource, TmsMessage& message)
+QList<QByteArray> addresses(const QCommandLineParser& parser, const char* option)
 {
-    message.Sender().SetAddress(parser.value("from").toUtf8());
-    message.Sender().SetName(parser.value("name").toUtf8());
-    for (const QString& to : parser.values("to"))
-        message.Recipients().AddAddress(to.toUtf8(), {});
-    for (const QString& cc : parser.values("cc"))
-        message.CC().AddAddress(cc.toUtf8(), {});
-    for (const QString& bcc : parser.values("bcc"))
-        message.BCC().AddAddress(bcc.toUtf8(), {});
-    message.SetSubject(parser.value("subject").toUtf8());
-    message.SetReturnReceipt(parser.isSet("receipt"));
-    message.Body().SetText(readBody(bodySource));
+    QList<QByteArray> list;
+    for (const QString& address : parser.values(option))
+        list.append(address.toUtf8());
+    return list;
+}
+
+TmsDraft draftOf(const QCommandLineParser& parser, const QString& bodySource)
+{
+    TmsDraft draft;
+    draft.SenderAddress = parser.value("from").toUtf8();
+    draft.SenderName = parser.value("name").toUtf8();
+    draft.To = addresses(parser, "to");
+    draft.Cc = addresses(parser, "cc");
+    draft.Bcc = addresses(parser, "bcc");
+    draft.Subject = parser.value("subject").toUtf8();
+    draft.ReturnReceipt = parser.isSet("receipt");
+    draft.Body.SetText(readBody(bodySource));
     if (parser.isSet("attach"))
-        message.Attachments().AddFile(parser.value("attach"));
+        draft.AttachmentFiles.append(parser.value("attach"));
+    return draft;
 }
 
 int run(const QStringList& arguments)
@@ -94,15 +102,14 @@ int run(const QStringList& arguments)
         return PvError("send", QStringLiteral("expected --server, --from, --to and at most one BODYFILE (see --help)")),
                PvUsage;
     try {
-        TmsMessage message;
-        fillMessage(parser, body.value(0), message);
+        const TmsDraft draft = draftOf(parser, body.value(0));
         TmsSMTP smtp;
         smtp.Server = parser.value("server");
         smtp.SetTimeOut(timeOut);
-        smtp.MailMessage = &message;
         if (parser.isSet("verbose"))
             reportEvents(smtp);
-        smtp.Send();
+        TmsMessage message;
+        SendDraft(draft, smtp, message);
         return PvOk;
     } catch (const Exception& e) {
         return PvError("send", e.Message);

@@ -1,0 +1,167 @@
+// Sending a draft against scripted servers: what the message holds on the
+// wire, the copy to self after a send, and the message left empty after
+// every send, whether it succeeds or not.
+#include "ScriptedServer.h"
+#include "mail/msmsg.h"
+#include "net/mssend.h"
+#include "net/mssmtp.h"
+
+#include <QHostInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray helo()
+{
+    return "HELO " + QHostInfo::localHostName().toUtf8();
+}
+
+TScriptedServer& greet(TScriptedServer& server)
+{
+    return server.Reply("220 ready").Expect(helo()).Reply("250 hello");
+}
+
+// A server that takes one message from me@here.test for you@there.test.
+TScriptedServer& acceptOne(TScriptedServer& server)
+{
+    return greet(server).Expect("MAIL FROM:<me@here.test>").Reply("250 ok").Expect("RCPT TO:<you@there.test>")
+        .Reply("250 ok").Expect("DATA").Reply("354 go").ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT")
+        .Reply("221 bye");
+}
+
+TmsDraft plainDraft()
+{
+    TmsDraft draft;
+    draft.SenderAddress = "me@here.test";
+    draft.To = {"you@there.test"};
+    draft.Subject = "s";
+    draft.Body = {"text"};
+    return draft;
+}
+
+QByteArray fileBytes(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestSendDraft : public QObject {
+    Q_OBJECT
+    TmsSMTP smtp;
+    TmsMessage message;
+    QTemporaryDir dir;
+    bool clearedAfterEachSend = true;
+
+    // The failure's text, empty when the send succeeds.
+    QString send(const TmsDraft& draft, const TScriptedServer& server)
+    {
+        smtp.Server = server.Address();
+        QString failure;
+        try {
+            SendDraft(draft, smtp, message);
+        } catch (const Exception& e) {
+            failure = e.Message;
+        }
+        clearedAfterEachSend = clearedAfterEachSend && message.Recipients().Count() == 0 && message.Body().isEmpty()
+            && message.Headers().isEmpty() && message.Attachments().Count() == 0;
+        return failure;
+    }
+
+private slots:
+    void cleanup()
+    {
+        QVERIFY(clearedAfterEachSend);
+        clearedAfterEachSend = true;
+    }
+
+    void replyToIsSentOnceWhenAskedForAlsoAfterAFailure()
+    {
+        TScriptedServer refusing;
+        greet(refusing).Expect("QUIT").Reply("221 bye");
+        TmsDraft draft = plainDraft();
+        draft.ReplyTo = "me@here.test";
+        draft.To = {""};
+        QCOMPARE(send(draft, refusing), QString("At least one Recipient, CC or BCC must be entered"));
+
+        TScriptedServer asked, notAsked;
+        draft.To = {"you@there.test"};
+        QCOMPARE(send(draft, acceptOne(asked)), QString());
+        QCOMPARE(asked.Data().count("\r\nReply-To: me@here.test\r\n"), 1);
+        draft.ReplyTo.clear();
+        QCOMPARE(send(draft, acceptOne(notAsked)), QString());
+        QVERIFY(!notAsked.Data().contains("Reply-To:"));
+    }
+
+    void copiesToSelfAreNumberedFromZero()
+    {
+        TScriptedServer first, second, refusing;
+        TmsDraft draft = plainDraft();
+        draft.Subject = "Kept";
+        draft.CopiesDirectory = dir.filePath("copies");
+        QCOMPARE(send(draft, acceptOne(first)), QString());
+        draft.Body = {"copied text"};
+        QCOMPARE(send(draft, acceptOne(second)), QString());
+        greet(refusing).Expect("MAIL FROM:<me@here.test>").Reply("550 go away").Expect("QUIT").Reply("221 bye");
+        QVERIFY(send(draft, refusing).contains("550 go away"));
+
+        const QString copies = *draft.CopiesDirectory + "/";
+        QVERIFY(fileBytes(copies + "cm0.eml").contains("Subject:  Kept"));
+        QVERIFY(fileBytes(copies + "cm1.eml").contains("copied text"));
+        QCOMPARE(QDir(copies).entryList(QDir::Files), QStringList({"cm0.eml", "cm1.eml", "copymax.dat"}));
+        QCOMPARE(fileBytes(copies + "copymax.dat"), QByteArray("2\r\n"));
+    }
+
+    void aCounterThatIsNoNumberStillSendsButCopiesNothing()
+    {
+        TScriptedServer server;
+        TmsDraft draft = plainDraft();
+        draft.CopiesDirectory = dir.filePath("bad-counter");
+        QDir().mkpath(*draft.CopiesDirectory);
+        QFile counter(*draft.CopiesDirectory + "/copymax.dat");
+        QVERIFY(counter.open(QIODevice::WriteOnly));
+        counter.write("seven\r\n");
+        counter.close();
+
+        const QString failure = send(draft, acceptOne(server));
+        QVERIFY(server.Finished());
+        QVERIFY2(failure.contains("copymax.dat") && failure.contains("seven"), qPrintable(failure));
+        QCOMPARE(QDir(*draft.CopiesDirectory).entryList(QDir::Files), QStringList{"copymax.dat"});
+    }
+
+    void lineBreaksInFieldsNeverReachTheWire_data()
+    {
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QByteArray>("subject");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("subject") << QByteArray("you@there.test") << QByteArray("Hi\r\nBcc: evil@there.test") << true;
+        QTest::newRow("to") << QByteArray("you@there.test>\r\nRCPT TO:<evil@there.test") << QByteArray("s") << false;
+    }
+
+    void lineBreaksInFieldsNeverReachTheWire()
+    {
+        QFETCH(QByteArray, to);
+        QFETCH(QByteArray, subject);
+        QFETCH(bool, sent);
+        TScriptedServer server;
+        if (sent)
+            acceptOne(server);
+        else
+            greet(server).Expect("MAIL FROM:<me@here.test>").Reply("250 ok").Expect("QUIT").Reply("221 bye");
+        TmsDraft draft = plainDraft();
+        draft.To = {to};
+        draft.Subject = subject;
+
+        const QString failure = send(draft, server);
+        QCOMPARE(failure.isEmpty(), sent);
+        QVERIFY2(server.Failures().isEmpty(), qPrintable(server.Failures().join('\n')));
+        QVERIFY(server.Finished());
+        QVERIFY(!server.Data().contains("\r\nBcc:"));
+        QVERIFY(!server.Unread().contains("evil"));
+    }
+};
+
+QTEST_MAIN(TestSendDraft)
+#include "tst_send_draft.moc"
