@@ -2,6 +2,7 @@
 // wire, the copy to self after a send, and the message left empty after
 // every send, whether it succeeds or not.
 #include "ScriptedServer.h"
+#include "errorof.h"
 #include "mail/msmsg.h"
 #include "net/mssend.h"
 #include "net/mssmtp.h"
@@ -59,12 +60,7 @@ class TestSendDraft : public QObject {
     QString send(const TmsDraft& draft, const TScriptedServer& server)
     {
         smtp.Server = server.Address();
-        QString failure;
-        try {
-            SendDraft(draft, smtp, message);
-        } catch (const Exception& e) {
-            failure = e.Message;
-        }
+        const QString failure = errorOf([&] { SendDraft(draft, smtp, message); });
         clearedAfterEachSend = clearedAfterEachSend && message.Recipients().Count() == 0 && message.Body().isEmpty()
             && message.Headers().isEmpty() && message.Attachments().Count() == 0;
         return failure;
