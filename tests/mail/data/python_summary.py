@@ -4,6 +4,7 @@ Usage: python_summary.py FILE
 
 The message is parsed with email.policy.default; if that raises, again with
 compat32 ("policy" says which one answered). The summary holds:
+  mime_version  the MIME-Version header as written, or null
   from, to, cc  [{"name", "address"}, ...], every header of the name, groups
                 flattened
   subject       decoded, unfolded
@@ -11,8 +12,9 @@ compat32 ("policy" says which one answered). The summary holds:
                 part that is not an attachment, else the first text/html one
   alternatives  the other leaves of the multipart/alternative holding the body
   attachments   every other leaf: {"filename" (or null), "content_type",
-                "sha256", "size"} of the transfer-decoded bytes; a
-                message/rfc822 part counts as one leaf
+                "transfer_encoding", "sha256", "size"} of the transfer-decoded
+                bytes; a message/* part is one leaf whose bytes are the message
+                as email writes it again (reread does the same to other bytes)
   uuencoded     files uuencoded inside the body text, which email leaves as
                 text: {"filename", "sha256", "size"}
   defects       the names of the defects email noted
@@ -95,13 +97,22 @@ def leaf_bytes(part):
     return payload
 
 
+def reread(content_type, data):
+    """The bytes this summary gives for a part of content_type whose body is data."""
+    part = email.message_from_bytes(b"Content-Type: " + content_type.encode() + b"\n\n" + data,
+                                    policy=email.policy.default)
+    return leaf_bytes(part)
+
+
 def digest(data):
     return {"sha256": hashlib.sha256(data).hexdigest(), "size": len(data)}
 
 
 def leaf_summary(part, keep_data):
     data = leaf_bytes(part)
-    entry = {"filename": part.get_filename(), "content_type": part.get_content_type(), **digest(data)}
+    entry = {"filename": part.get_filename(), "content_type": part.get_content_type(),
+             "transfer_encoding": str(part.get("content-transfer-encoding", "7bit")).strip().lower(),
+             **digest(data)}
     if keep_data:
         entry["data"] = data
     return entry
@@ -140,6 +151,7 @@ def summarize_with(raw, policy, keep_data):
     rest = [(part, alt) for part, alt in all_leaves if part is not body]
     return {
         "policy": "default" if policy is email.policy.default else "compat32",
+        "mime_version": None if message.get("mime-version") is None else str(message.get("mime-version")),
         "from": address_lists(message, "from", policy),
         "to": address_lists(message, "to", policy),
         "cc": address_lists(message, "cc", policy),
