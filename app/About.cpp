@@ -32,12 +32,12 @@ QPixmap programPicture()
     return picture;
 }
 
-QLabel* textLabel(const QString& text, int pointSize, bool bold)
+QLabel* textLabel(const QString& text, int pointSize, QFont::Weight weight)
 {
     auto* label = new QLabel(text);
     QFont font = label->font();
     font.setPointSize(pointSize);
-    font.setBold(bold);
+    font.setWeight(weight);
     label->setFont(font);
     return label;
 }
@@ -62,10 +62,10 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner, Qt::Tool)
     ProgramIcon->setPixmap(programPicture());
     ProgramIcon->installEventFilter(this);
     auto* texts = new QVBoxLayout;
-    texts->addWidget(textLabel(QStringLiteral("Penvale"), 16, true));
-    texts->addWidget(textLabel(QStringLiteral("v1.0 Beta 5.2"), 10, false));
-    texts->addWidget(textLabel(QStringLiteral("Write, then mail it."), 10, false));
-    texts->addWidget(textLabel(QStringLiteral("Rich text, plain text and e-mail in one small window."), 9, false));
+    texts->addWidget(textLabel(QStringLiteral("Penvale"), 16, QFont::Bold));
+    texts->addWidget(textLabel(QStringLiteral("v1.0 Beta 5.2"), 10, QFont::Normal));
+    texts->addWidget(textLabel(QStringLiteral("Write, then mail it."), 10, QFont::Normal));
+    texts->addWidget(textLabel(QStringLiteral("Rich text, plain text and e-mail in one small window."), 9, QFont::Normal));
     auto* panelRow = new QHBoxLayout(Panel1);
     panelRow->addWidget(ProgramIcon, 0, Qt::AlignTop);
     panelRow->addLayout(texts);

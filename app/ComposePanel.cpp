@@ -29,9 +29,10 @@ QLineEdit* composeField(const QString& name, int width)
     return edit;
 }
 
-QPushButton* composeButton(const QString& caption, const QString& hint)
+QPushButton* composeButton(const QString& name, const QString& caption, const QString& hint)
 {
     auto* button = new QPushButton(caption);
+    button->setObjectName(name);
     button->setToolTip(hint);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
@@ -49,9 +50,12 @@ void TForm1::buildComposePanel()
     AttEdit = composeField(QStringLiteral("AttEdit"), 306);
     AttEdit->setToolTip(QStringLiteral("Double click here to choose file to attach to your email message"));
     AttEdit->installEventFilter(this);
-    SendBtn = composeButton(QStringLiteral("Send"), QStringLiteral("Send the currnent document as email"));
-    CancelBtn = composeButton(QStringLiteral("Cancel"), QStringLiteral("Cancel the current email operation"));
-    Button1 = composeButton(QStringLiteral("Done"), QStringLiteral("Click here when you're done sending email"));
+    SendBtn = composeButton(QStringLiteral("SendBtn"), QStringLiteral("Send"),
+                            QStringLiteral("Send the currnent document as email"));
+    CancelBtn = composeButton(QStringLiteral("CancelBtn"), QStringLiteral("Cancel"),
+                              QStringLiteral("Cancel the current email operation"));
+    Button1 = composeButton(QStringLiteral("Button1"), QStringLiteral("Done"),
+                            QStringLiteral("Click here when you're done sending email"));
     connect(SendBtn, &QPushButton::clicked, this, Guard([this](bool) { SendBtnClick(); }));
     connect(CancelBtn, &QPushButton::clicked, this, Guard([this](bool) { CancelBtnClick(); }));
     connect(Button1, &QPushButton::clicked, this, Guard([this](bool) { Button1Click(); }));
@@ -98,10 +102,10 @@ void TForm1::Button1Click()
 
 void TForm1::AttEditDblClick()
 {
-    resetOpenDialog(QStringLiteral("Attachments"));
+    resetOpenDialog(OpenSetup::Attachments);
     if (OpenDialog1->Execute())
         AttEdit->setText(OpenDialog1->FileName);
-    resetOpenDialog(QStringLiteral("Open"));
+    resetOpenDialog(OpenSetup::Open);
 }
 
 // The clipboard commands go to the editor or the compose field that has the

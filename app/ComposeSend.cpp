@@ -10,7 +10,6 @@
 #include "toolkit/gui/RichEdit.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 
 namespace {
@@ -38,24 +37,24 @@ void TForm1::createMailComponents()
     msSMTP1 = new TmsSMTP(this);
     msSMTP1->setObjectName(QStringLiteral("msSMTP1"));
     msSMTP1->MailMessage = msMessage1;
-    const auto status = [this](int panel, const QString& text) {
-        return [this, panel, text](QObject*) { StatusPanels[panel]->setText(text); };
+    const auto status = [this](const QString& text) {
+        return [this, text](QObject*) { setStatus(StatusPanel::Font, text); };
     };
-    msSMTP1->OnOpen = status(0, QStringLiteral("Opening connection"));
-    msSMTP1->OnPrepare = status(0, QStringLiteral("Preparing message"));
-    msSMTP1->OnSending = status(0, QStringLiteral("Sending message"));
-    msSMTP1->OnClosing = status(0, QStringLiteral("Closing connection"));
-    msSMTP1->OnClosed = status(0, QStringLiteral("Connection closed"));
-    msSMTP1->OnCancel = status(0, QStringLiteral("Operation has been canceled"));
+    msSMTP1->OnOpen = status(QStringLiteral("Opening connection"));
+    msSMTP1->OnPrepare = status(QStringLiteral("Preparing message"));
+    msSMTP1->OnSending = status(QStringLiteral("Sending message"));
+    msSMTP1->OnClosing = status(QStringLiteral("Closing connection"));
+    msSMTP1->OnClosed = status(QStringLiteral("Connection closed"));
+    msSMTP1->OnCancel = status(QStringLiteral("Operation has been canceled"));
     msSMTP1->OnProgress = [this](QObject*, int perc, qint64) {
-        StatusPanels[4]->setText(QString::number(perc) + QStringLiteral(" %"));
+        setStatus(StatusPanel::State, QString::number(perc) + QStringLiteral(" %"));
     };
     msSMTP1->OnMailSent = [this](QObject*) {
-        StatusPanels[0]->setText(QStringLiteral("Message has been sent"));
-        StatusPanels[4]->setText(QStringLiteral("Done"));
+        setStatus(StatusPanel::Font, QStringLiteral("Message has been sent"));
+        setStatus(StatusPanel::State, QStringLiteral("Done"));
         QApplication::beep();
     };
-    msSMTP1->OnError = [this](QObject*, QString& msg) { StatusPanels[0]->setText(msg); };
+    msSMTP1->OnError = [this](QObject*, QString& msg) { setStatus(StatusPanel::Font, msg); };
 }
 
 void TForm1::applyMailSettings()

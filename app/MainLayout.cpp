@@ -240,14 +240,16 @@ void TForm1::buildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
+    // Design widths in StatusPanel order; the last panel takes what is left.
     for (int width : {156, 32, 72, 260, 50}) {
         auto* panel = new QLabel(bar);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setMinimumWidth(width);
         panel->installEventFilter(this);
-        bar->addWidget(panel, width == 50 ? 1 : 0);
-        StatusPanels << panel;
+        const bool last = statusPanels.size() == int(StatusPanel::State);
+        bar->addWidget(panel, last ? 1 : 0);
+        statusPanels << panel;
     }
     bar->installEventFilter(this);
 }

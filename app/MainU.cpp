@@ -34,10 +34,9 @@
 
 #include <cmath>
 
-const QString NewDocumentName = QStringLiteral("New Document");
-
 namespace {
 
+const QString newDocumentName = QStringLiteral("New Document");
 const QString docChangedQuestion = QStringLiteral("Document has changed. Save changes?");
 const QString formattingLostQuestion = QStringLiteral("All text formatting will be lost. Continue?");
 const QString captionTo1Meg = QStringLiteral("Max Size - 1 Meg");
@@ -49,6 +48,7 @@ const QString plainOpenFilter = QStringLiteral(
 constexpr int oneMeg = 1000000;
 constexpr int hundredMeg = 100000000;
 constexpr int designPixelsPerInch = 96;
+constexpr float designInchesPerPixel = 1.0f / designPixelsPerInch;
 
 } // namespace
 
@@ -73,7 +73,7 @@ TForm1::~TForm1() = default;
 
 int TForm1::scaled(int designPixels) const
 {
-    return int(std::nearbyint(designPixels * scaleFactor)); // ties to even
+    return int(std::nearbyint(designPixels * screenScale)); // ties to even
 }
 
 // ---- Start and close -------------------------------------------------------
@@ -82,7 +82,7 @@ void TForm1::FormCreate()
 {
     helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Orvid.html");
     const QScreen* screen = this->screen();
-    scaleFactor = float(screen ? screen->logicalDotsPerInch() : designPixelsPerInch) * 0.010416666666666667f;
+    screenScale = float(screen ? screen->logicalDotsPerInch() : designPixelsPerInch) * designInchesPerPixel;
     defaultWidth = scaled(656);
     defaultHeight = scaled(450);
     resize(defaultWidth, defaultHeight);
@@ -91,8 +91,8 @@ void TForm1::FormCreate()
     DateTimePicker1->setDate(QDate::currentDate());
     DateTimePicker2->setTime(QTime::currentTime());
     setWordWrapOn();
-    newDocument = true;
-    docName = NewDocumentName;
+    documentIsNew = true;
+    documentName = newDocumentName;
     readRegistryKeys(AppSettings());
     applyDocMax();
     applyMailSettings();
@@ -116,10 +116,7 @@ void TForm1::FormShow()
     if (commandLine.isEmpty() || !QFileInfo(commandLine.first()).isFile())
         return;
     loadDocument(commandLine.first());
-    docName = commandLine.first();
-    newDocument = false;
-    RichEdit1->SetModified(false);
-    upDateStatusBar();
+    setCurrentDocument(commandLine.first(), false);
     setWordWrapOn();
 }
 
@@ -150,48 +147,59 @@ void TForm1::SpeedButton15Click()
 
 // ---- Document state and the save-changes protocol -----------------------
 
-int TForm1::getDocState() const
+TForm1::DocState TForm1::getDocState() const
 {
     if (!RichEdit1->Modified())
-        return dsClean;
-    return newDocument ? dsNewModified : dsNamedModified;
+        return DocState::Clean;
+    return documentIsNew ? DocState::NewModified : DocState::NamedModified;
 }
 
-int TForm1::confirmSave()
+TForm1::SaveDecision TForm1::confirmSave()
 {
-    const int state = getDocState();
-    if (state == dsClean)
-        return sdGoOn;
+    const DocState state = getDocState();
+    if (state == DocState::Clean)
+        return SaveDecision::GoOn;
     switch (MessageDlg(docChangedQuestion, mtConfirmation, mbYesNoCancel)) {
-    case mrYes: return state == dsNewModified ? sdSaveAs : sdSaveNamed;
-    case mrNo: return sdGoOn;
-    default: return sdCancel;
+    case mrYes: return state == DocState::NewModified ? SaveDecision::SaveAs : SaveDecision::SaveNamed;
+    case mrNo: return SaveDecision::GoOn;
+    default: return SaveDecision::Cancel;
     }
 }
 
-bool TForm1::executeSave(int decision)
+bool TForm1::executeSave(SaveDecision decision)
 {
     switch (decision) {
-    case sdSaveAs:
+    case SaveDecision::SaveAs:
         // Cancelling this dialog drops the changes; the calling operation goes on.
         if (SaveDialog1->Execute()) {
             saveDocument(SaveDialog1->FileName);
-            docName = SaveDialog1->FileName;
+            documentName = SaveDialog1->FileName;
         }
         return true;
-    case sdCancel:
+    case SaveDecision::Cancel:
         return false;
-    case sdSaveNamed:
-        saveDocument(docName);
+    case SaveDecision::SaveNamed:
+        saveDocument(documentName);
         return true;
-    default:
-        return true;
+    case SaveDecision::GoOn:
+        break;
     }
+    return true;
 }
 
 bool TForm1::saveChangesCheck()
 {
     return executeSave(confirmSave());
+}
+
+// The document now is the one called name, as it stands on disk (or, for a
+// new document, empty): nothing to save.
+void TForm1::setCurrentDocument(const QString& name, bool isNew)
+{
+    documentName = name;
+    documentIsNew = isNew;
+    RichEdit1->SetModified(false);
+    upDateStatusBar();
 }
 
 void TForm1::loadDocument(const QString& fileName)
@@ -225,11 +233,8 @@ void TForm1::New1Click()
     if (!saveChangesCheck())
         return;
     RichEdit1->Clear();
-    docName = NewDocumentName;
-    newDocument = true;
     resetSelectionAttributes(12);
-    RichEdit1->SetModified(false);
-    upDateStatusBar();
+    setCurrentDocument(newDocumentName, true);
     setWordWrapOn();
 }
 
@@ -241,28 +246,21 @@ void TForm1::Open1Click()
     if (!OpenDialog1->Execute())
         return;
     loadDocument(OpenDialog1->FileName);
-    docName = OpenDialog1->FileName;
     RichEdit1->SetSelStart(0);
     setWordWrapOn();
-    newDocument = false;
-    RichEdit1->SetModified(false);
-    upDateStatusBar();
+    setCurrentDocument(OpenDialog1->FileName, false);
 }
 
 void TForm1::Save1Click()
 {
     SaveDialog1->InitialDir = AppSettings().SaveDir;
-    if (getDocState() == dsNewModified && SaveDialog1->Execute()) {
+    if (getDocState() == DocState::NewModified && SaveDialog1->Execute()) {
         saveDocument(SaveDialog1->FileName);
-        newDocument = false;
-        docName = SaveDialog1->FileName;
-        RichEdit1->SetModified(false);
-        upDateStatusBar();
+        setCurrentDocument(SaveDialog1->FileName, false);
     }
-    if (getDocState() == dsNamedModified) {
-        saveDocument(docName);
-        RichEdit1->SetModified(false);
-        upDateStatusBar();
+    if (getDocState() == DocState::NamedModified) {
+        saveDocument(documentName);
+        setCurrentDocument(documentName, false);
     }
 }
 
@@ -272,10 +270,7 @@ void TForm1::SaveAs1Click()
     if (!SaveDialog1->Execute())
         return;
     saveDocument(SaveDialog1->FileName);
-    docName = SaveDialog1->FileName;
-    RichEdit1->SetModified(false);
-    upDateStatusBar();
-    newDocument = false;
+    setCurrentDocument(SaveDialog1->FileName, false);
 }
 
 void TForm1::MostRecentUsedList1SelectFilename(const QString& fileName)
@@ -283,11 +278,8 @@ void TForm1::MostRecentUsedList1SelectFilename(const QString& fileName)
     if (!saveChangesCheck())
         return;
     loadDocument(fileName);
-    docName = fileName;
     setWordWrapOn();
-    newDocument = false;
-    RichEdit1->SetModified(false);
-    upDateStatusBar();
+    setCurrentDocument(fileName, false);
 }
 
 void TForm1::FileDrop1Drop(const QStringList& fileNames)
@@ -299,10 +291,7 @@ void TForm1::FileDrop1Drop(const QStringList& fileNames)
 void TForm1::onFileDrop(const QString& fileName)
 {
     loadDocument(fileName);
-    docName = fileName;
-    newDocument = false;
-    RichEdit1->SetModified(false);
-    upDateStatusBar();
+    setCurrentDocument(fileName, false);
 }
 
 // ---- Modes ------------------------------------------------------------------
@@ -311,7 +300,7 @@ void TForm1::PlainText1Click()
 {
     if (PlainText1->isChecked())
         setRichText();
-    else if (newDocument || MessageDlg(formattingLostQuestion, mtConfirmation, mbYesNo) == mrYes)
+    else if (documentIsNew || MessageDlg(formattingLostQuestion, mtConfirmation, mbYesNo) == mrYes)
         setPlainText();
 }
 
@@ -332,7 +321,7 @@ void TForm1::setPlainText()
     PlainText1->setChecked(true);
     RichEdit1->SetPlainText(true);
     SaveDialog1->Filter = QStringLiteral("Plain Text");
-    resetOpenDialog(QStringLiteral("Plain"));
+    resetOpenDialog(OpenSetup::Plain);
     setFormatControlsEnabled(false);
     RichEdit1->SelectAll();
     resetSelectionAttributes(10);
@@ -347,27 +336,29 @@ void TForm1::setRichText()
     PlainText1->setChecked(false);
     RichEdit1->SetPlainText(false);
     SaveDialog1->Filter = QStringLiteral("Rich Text(*.rtf)|*.rtf");
-    resetOpenDialog(QStringLiteral("Open"));
+    resetOpenDialog(OpenSetup::Open);
     setFormatControlsEnabled(true);
     RichEdit1->SetModified(modified);
     upDateStatusBar();
 }
 
-void TForm1::resetOpenDialog(const QString& purpose)
+void TForm1::resetOpenDialog(OpenSetup setup)
 {
-    if (purpose == QLatin1String("Open")) {
+    switch (setup) {
+    case OpenSetup::Open:
         OpenDialog1->Filter = openFilter;
         OpenDialog1->Title = QStringLiteral("Open");
         OpenDialog1->InitialDir = AppSettings().OpenDir;
-    } else if (purpose == QLatin1String("Plain")) {
+        break;
+    case OpenSetup::Plain: // the title stays as it was
         OpenDialog1->Filter = plainOpenFilter;
         OpenDialog1->InitialDir = AppSettings().OpenDir;
-    } else if (purpose == QLatin1String("Attachments")) {
+        break;
+    case OpenSetup::Attachments:
         OpenDialog1->Filter = QStringLiteral("All Files|*.*");
         OpenDialog1->Title = QStringLiteral("Attachments");
         OpenDialog1->InitialDir = QDir::homePath();
-    } else {
-        return;
+        break;
     }
     OpenDialog1->FilterIndex = 1;
 }
@@ -405,7 +396,7 @@ void TForm1::StayOnTop1Click()
     if (wrote)
         saveDocument(scratch);
     StayOnTop1->setChecked(on);
-    stayOnTopActive = on;
+    onTop = on;
     const bool visible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible)
@@ -422,18 +413,29 @@ void TForm1::StayOnTop1Click()
 
 void TForm1::upDateStatusBar()
 {
-    StatusPanels[3]->setText(docName);
-    StatusPanels[0]->setText(RichEdit1->SelFontName());
-    StatusPanels[1]->setText(QString::number(RichEdit1->SelFontSize()));
-    StatusPanels[4]->setText(RichEdit1->Modified() ? QStringLiteral("Modified") : QStringLiteral("Unmodified"));
-    StatusPanels[2]->setText(PlainText1->isChecked() ? QStringLiteral("Plain Text") : QStringLiteral("Rich Text"));
+    setStatus(StatusPanel::Name, documentName);
+    setStatus(StatusPanel::Font, RichEdit1->SelFontName());
+    setStatus(StatusPanel::Size, QString::number(RichEdit1->SelFontSize()));
+    setStatus(StatusPanel::State, RichEdit1->Modified() ? QStringLiteral("Modified") : QStringLiteral("Unmodified"));
+    setStatus(StatusPanel::Mode, PlainText1->isChecked() ? QStringLiteral("Plain Text") : QStringLiteral("Rich Text"));
+}
+
+void TForm1::setStatus(StatusPanel panel, const QString& text)
+{
+    statusPanels[int(panel)]->setText(text);
+}
+
+QString TForm1::statusText(StatusPanel panel) const
+{
+    return statusPanels[int(panel)]->text();
 }
 
 void TForm1::StatusBar1DblClick()
 {
     const QScreen* screen = this->screen();
     const int screenPpi = qRound(screen ? screen->logicalDotsPerInch() : designPixelsPerInch);
-    StatusPanels[0]->setText(QStringLiteral("Scr = %1; Form = %2  %3").arg(screenPpi).arg(designPixelsPerInch).arg(width()));
+    setStatus(StatusPanel::Font,
+              QStringLiteral("Scr = %1; Form = %2  %3").arg(screenPpi).arg(designPixelsPerInch).arg(width()));
 }
 
 void TForm1::Contents1Click()
@@ -486,7 +488,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     if (event->type() == QEvent::MouseButtonDblClick
-        && (watched == statusBar() || StatusPanels.contains(watched))) {
+        && (watched == statusBar() || statusPanels.contains(watched))) {
         Guard([this] { StatusBar1DblClick(); })();
         return true;
     }

@@ -9,10 +9,10 @@
 class QAction;
 class QComboBox;
 class QDateEdit;
-class QLineEdit;
-class QPushButton;
 class QLabel;
+class QLineEdit;
 class QMenu;
+class QPushButton;
 class QSpinBox;
 class QTimeEdit;
 class QToolButton;
@@ -23,12 +23,14 @@ class TOpenDialog;
 class TRichEdit;
 class TSaveDialog;
 
-// Document state, as getDocState gives it.
-enum { dsClean = 0, dsNewModified = 1, dsNamedModified = 2 };
-// Save decision, as confirmSave gives it.
-enum { sdGoOn = 0, sdSaveAs = 1, sdCancel = 2, sdSaveNamed = 3 };
-
-extern const QString NewDocumentName;   // "New Document"
+// The status bar's panels, left to right.
+enum class StatusPanel {
+    Font,    // the selection's font name; also the mail client's status and the diagnostics
+    Size,    // the selection's font size
+    Mode,    // "Plain Text" or "Rich Text"
+    Name,    // the document's name
+    State,   // "Modified" or "Unmodified"; also the send progress and "Done"
+};
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -37,72 +39,127 @@ public:
     explicit TForm1(const QStringList& arguments = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Document session.
-    int getDocState() const;
-    int confirmSave();
-    bool executeSave(int decision);
-    void upDateStatusBar();
-    void setPlainText();
-    void setRichText();
-    void resetOpenDialog(const QString& purpose);
-    void onFileDrop(const QString& fileName);
+    // Window state other windows read.
+    float scaleFactor() const { return screenScale; }
+    bool stayOnTopActive() const { return onTop; }
+    const QString& docName() const { return documentName; }
+    bool newDocument() const { return documentIsNew; }
+    QString statusText(StatusPanel panel) const;
 
-    // Command handlers.
+    // Files dropped on the editor: the drop target hands them here.
+    void FileDrop1Drop(const QStringList& fileNames);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class DocState { Clean, NewModified, NamedModified };
+    enum class SaveDecision { GoOn, SaveAs, Cancel, SaveNamed };
+    enum class OpenSetup { Open, Plain, Attachments };   // what the shared open dialog is prepared for
+
+    // Start and close.
+    void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    void N2Click();
+    void SpeedButton15Click();
+
+    // Building the controls.
+    void buildMenus();
+    void buildToolbar();
+    void buildFormatBar();
+    void buildStatusBar();
+    void buildLayout();
+    void buildComposePanel();
+    void createMailComponents();
+
+    // Document session.
+    DocState getDocState() const;
+    SaveDecision confirmSave();
+    bool executeSave(SaveDecision decision);
+    bool saveChangesCheck();
+    void setCurrentDocument(const QString& name, bool isNew);
+    void loadDocument(const QString& fileName);
+    void saveDocument(const QString& fileName);
+    void onFileDrop(const QString& fileName);
+    void setWordWrapOn();
+    void resetSelectionAttributes(int size);
     void New1Click();
     void Open1Click();
     void Save1Click();
     void SaveAs1Click();
+    void MostRecentUsedList1SelectFilename(const QString& fileName);
+
+    // Modes and options.
     void PlainText1Click();
+    void setPlainText();
+    void setRichText();
+    void setFormatControlsEnabled(bool enabled);
+    void resetOpenDialog(OpenSetup setup);
+    void applyDocMax();
     void MaxSize10Meg1Click();
     void StayOnTop1Click();
-    void MostRecentUsedList1SelectFilename(const QString& fileName);
-    void FileDrop1Drop(const QStringList& fileNames);
+    void Settings1Click();
+
+    // Status bar, help, About.
+    void upDateStatusBar();
+    void setStatus(StatusPanel panel, const QString& text);
     void StatusBar1DblClick();
     void Contents1Click();
     void About1Click();
-    void Settings1Click();
-    void N2Click();
-    void SpeedButton15Click();
     void RichEdit1Change();
+    void RichEdit1SelectionChange();
 
-    // Compose panel and the clipboard.
+    // Compose panel, sending, and the clipboard.
     void SendEmail1Click();
     void Button1Click();
     void AttEditDblClick();
     void SendBtnClick();
     void CancelBtnClick();
+    void applyMailSettings();
+    void fillMessage();
+    QString getCopyFileName(const QString& directory);
+    QLineEdit* focusedComposeField() const;
+    bool editorHasFocus() const;
     void Cut1Click();
     void Copy1Click();
     void Paste1Click();
-    QString getCopyFileName(const QString& directory);
-    void RichEdit1SelectionChange();
 
-    // Window state other windows read.
-    QString docName;
-    bool newDocument = true;
-    float scaleFactor = 1.0f;
+    int scaled(int designPixels) const;
+
+    // Window state.
+    QString documentName;
+    bool documentIsNew = true;
+    float screenScale = 1.0f;
     int defaultWidth = 656;
     int defaultHeight = 450;
-    bool stayOnTopActive = false;
+    bool onTop = false;
     bool pageSetupApplied = false;
+    bool sending = false;
+    bool shown = false;
     QString helpFile;
+    QStringList commandLine;
 
+    // Components and controls.
     TRichEdit* RichEdit1 = nullptr;
     TOpenDialog* OpenDialog1 = nullptr;
     TSaveDialog* SaveDialog1 = nullptr;
+    TmsMessage* msMessage1 = nullptr;
+    TmsSMTP* msSMTP1 = nullptr;
     QWidget* Panel1 = nullptr;   // toolbar
     QWidget* Panel2 = nullptr;   // format bar
     QWidget* Panel3 = nullptr;   // compose panel
-    QLineEdit *toEdit, *subjectEdit, *eCC, *AttEdit;
-    QPushButton *SendBtn, *CancelBtn, *Button1;
-    TmsMessage* msMessage1 = nullptr;
-    TmsSMTP* msSMTP1 = nullptr;
+    QLineEdit *toEdit = nullptr, *subjectEdit = nullptr, *eCC = nullptr, *AttEdit = nullptr;
+    QPushButton *SendBtn = nullptr, *CancelBtn = nullptr, *Button1 = nullptr;
     QComboBox* FontName = nullptr;
     QSpinBox* SpinEdit1 = nullptr;
     TColorGrid* ColorGrid1 = nullptr;
     QDateEdit* DateTimePicker1 = nullptr;
     QTimeEdit* DateTimePicker2 = nullptr;
-    QList<QLabel*> StatusPanels;   // the status bar's five panels
+    QList<QLabel*> statusPanels;   // in StatusPanel order
+    QList<QToolButton*> FormatButtons;   // "B", "I", "U"
 
     // Menu items, named as the commands they carry.
     QAction *New1, *Open1, *Save1, *SaveAs1, *SendEmail1, *RetreiveEmail1, *PageSetup1, *Print1, *N2;
@@ -112,41 +169,7 @@ public:
         *StayOnTop1, *ShortDateFormat1, *StartClock1, *StartTimer1, *Settings1;
     QAction *Contents1, *About1;
     QMenu *File1, *Edit1, *TextAttributes1, *Options1, *Help1;
-    QList<QToolButton*> FormatButtons;   // "B", "I", "U"
     QMenu* PopupMenu1 = nullptr;
     QAction *PopupBold1, *PopupUnderline1, *PopupItalicize1;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void FormCreate();
-    void FormShow();
-    bool FormCloseQuery();
-    void buildMenus();
-    void buildToolbar();
-    void buildFormatBar();
-    void buildStatusBar();
-    void buildLayout();
-    void buildComposePanel();
-    QLineEdit* focusedComposeField() const;
-    void createMailComponents();
-    void applyMailSettings();
-    void fillMessage();
-    bool sending = false;
-    bool editorHasFocus() const;
-    void applyDocMax();
-    void setFormatControlsEnabled(bool enabled);
-    void resetSelectionAttributes(int size);
-    void loadDocument(const QString& fileName);
-    void saveDocument(const QString& fileName);
-    bool saveChangesCheck();
-    void setWordWrapOn();
-    int scaled(int designPixels) const;
-
-    QStringList commandLine;
-    bool shown = false;
     QList<QAction*> richOnlyActions;
 };

@@ -13,9 +13,11 @@ constexpr quint16 startKey = 436;
 constexpr quint16 multiplier = 24917;
 constexpr quint16 increment = 19543;
 
+enum class Direction { Scramble, Unscramble };
+
 // Both directions feed the scrambled character back into the key, which
 // makes them inverse to each other.
-QString scramble(const QString& text, bool forwards)
+QString scramble(const QString& text, Direction direction)
 {
     QString result(text.size(), Qt::Uninitialized);
     quint16 key = startKey;
@@ -23,7 +25,7 @@ QString scramble(const QString& text, bool forwards)
         const quint16 in = text[i].unicode();
         const quint16 out = in ^ (key >> 8);
         result[i] = QChar(out);
-        const quint16 scrambled = forwards ? out : in;
+        const quint16 scrambled = direction == Direction::Scramble ? out : in;
         key = quint16((key + scrambled) * multiplier + increment);
     }
     return result;
@@ -73,12 +75,12 @@ QString DefaultCopySelfDir()
 
 QString scramblePassword(const QString& text)
 {
-    return scramble(text, true);
+    return scramble(text, Direction::Scramble);
 }
 
 QString unscramblePassword(const QString& text)
 {
-    return scramble(text, false);
+    return scramble(text, Direction::Unscramble);
 }
 
 void readRegistryKeys(TSettingsStore& s)

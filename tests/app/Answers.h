@@ -13,7 +13,9 @@ struct Answers {
     QStringList asked;                     // texts of the boxes shown
     QList<std::optional<QString>> files;   // next dialog results: a file name, or cancel
     int dialogsRun = 0;
-    QString lastDialogInitialDir;
+    struct FileDialogSeen {
+        QString title, filter, initialDir;
+    } lastDialog;                          // how the last file dialog was prepared
 
     Answers()
     {
@@ -24,9 +26,11 @@ struct Answers {
         TCommonDialog::SetAnswerer([this](TCommonDialog& dialog) {
             ++dialogsRun;
             auto* fileDialog = qobject_cast<TOpenDialog*>(&dialog);
-            if (!fileDialog || files.isEmpty())
+            if (!fileDialog)
                 return false;
-            lastDialogInitialDir = fileDialog->InitialDir;
+            lastDialog = {fileDialog->Title, fileDialog->Filter, fileDialog->InitialDir};
+            if (files.isEmpty())
+                return false;
             const std::optional<QString> file = files.takeFirst();
             if (file)
                 fileDialog->FileName = *file;

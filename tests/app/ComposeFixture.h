@@ -3,6 +3,7 @@
 // the status bar texts the SMTP client's events write, in order.
 #include "Answers.h"
 #include "FreshSettings.h"
+#include "WindowParts.h"
 
 #include "app/MainU.h"
 #include "app/SettingsStore.h"
@@ -11,8 +12,8 @@
 #include "toolkit/gui/RichEdit.h"
 
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <memory>
@@ -21,7 +22,12 @@ struct ComposeFixture {
     QTemporaryDir dir;
     std::unique_ptr<Answers> answers;
     std::unique_ptr<TForm1> form;
-    QStringList statusTexts;   // "0:text" / "4:text" as the events wrote them
+    QStringList statusTexts;   // "0:text" / "4:text" (the font and state panels) as the events wrote them
+
+    TRichEdit* editor() const { return partOf<TRichEdit>(*form, "RichEdit1"); }
+    TmsSMTP* smtp() const { return partOf<TmsSMTP>(*form, "msSMTP1"); }
+    QLineEdit* field(const char* name) const { return partOf<QLineEdit>(*form, name); }
+    QPushButton* button(const char* name) const { return partOf<QPushButton>(*form, name); }
 
     void start(const QString& server)
     {
@@ -32,10 +38,10 @@ struct ComposeFixture {
         AppSettings().EmailAddress = "me@here.test";
         AppSettings().UserName = "Me";
         AppSettings().CopySelfDir = dir.filePath("sent");
-        form->msSMTP1->Server = server;
+        smtp()->Server = server;
         form->show();
         recordStatus();
-        form->SendEmail1Click();
+        trigger(*form, "SendEmail1");
     }
 
     void stop()
@@ -46,10 +52,10 @@ struct ComposeFixture {
 
     void fill(const QString& to, const QString& subject, const QString& body, const QString& cc = {})
     {
-        form->toEdit->setText(to);
-        form->subjectEdit->setText(subject);
-        form->eCC->setText(cc);
-        form->RichEdit1->SetText(body);
+        field("toEdit")->setText(to);
+        field("subjectEdit")->setText(subject);
+        field("eCC")->setText(cc);
+        editor()->SetText(body);
     }
 
     // Presses "Send" as the user does: a failure ends in the error box.
@@ -59,15 +65,15 @@ struct ComposeFixture {
         lastSeen.clear();
         note();
         statusTexts.clear();
-        form->SendBtn->click();
+        button("SendBtn")->click();
     }
 
 private:
     void note()
     {
-        for (int panel : {0, 4}) {
-            const QString text = QString::number(panel) + ':' + form->StatusPanels[panel]->text();
-            if (!lastSeen.contains(panel) || lastSeen[panel] != text)
+        for (StatusPanel panel : {StatusPanel::Font, StatusPanel::State}) {
+            const QString text = QString::number(int(panel)) + ':' + form->statusText(panel);
+            if (lastSeen.value(panel) != text)
                 statusTexts << text;
             lastSeen[panel] = text;
         }
@@ -75,17 +81,17 @@ private:
 
     void recordStatus()
     {
-        TmsSMTP* smtp = form->msSMTP1;
-        for (TNotifyEvent* event : {&smtp->OnOpen, &smtp->OnPrepare, &smtp->OnSending, &smtp->OnMailSent,
-                                    &smtp->OnClosing, &smtp->OnClosed, &smtp->OnCancel}) {
+        TmsSMTP* client = smtp();
+        for (TNotifyEvent* event : {&client->OnOpen, &client->OnPrepare, &client->OnSending, &client->OnMailSent,
+                                    &client->OnClosing, &client->OnClosed, &client->OnCancel}) {
             TNotifyEvent inner = *event;
             *event = [this, inner](QObject* sender) { inner(sender); note(); };
         }
-        TmsProgressEvent progress = smtp->OnProgress;
-        smtp->OnProgress = [this, progress](QObject* s, int perc, qint64 n) { progress(s, perc, n); note(); };
-        TmsErrorEvent error = smtp->OnError;
-        smtp->OnError = [this, error](QObject* s, QString& msg) { error(s, msg); note(); };
+        TmsProgressEvent progress = client->OnProgress;
+        client->OnProgress = [this, progress](QObject* s, int perc, qint64 n) { progress(s, perc, n); note(); };
+        TmsErrorEvent error = client->OnError;
+        client->OnError = [this, error](QObject* s, QString& msg) { error(s, msg); note(); };
     }
 
-    QHash<int, QString> lastSeen;
+    QMap<StatusPanel, QString> lastSeen;
 };

@@ -1,5 +1,6 @@
 #include "Answers.h"
 #include "FreshSettings.h"
+#include "WindowParts.h"
 
 #include "app/About.h"
 #include "app/MainU.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -49,23 +51,40 @@ class MainWindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
 
+    TRichEdit* editor() const { return partOf<TRichEdit>(*form, "RichEdit1"); }
+    QAction* item(const char* name) const { return partOf<QAction>(*form, name); }
+    void click(const char* name) const { trigger(*form, name); }
+    QString panel(StatusPanel which) const { return form->statusText(which); }
+
     // A user edit: typed text sets the modified flag.
     void type(const QString& text)
     {
-        form->RichEdit1->view()->setFocus();
-        QTest::keyClicks(form->RichEdit1->view(), text);
-        QVERIFY(form->RichEdit1->Modified());
+        editor()->view()->setFocus();
+        QTest::keyClicks(editor()->view(), text);
+        QVERIFY(editor()->Modified());
     }
 
     void openNamed(const QString& name, const QByteArray& content)
     {
         writeFile(name, content);
         answers->files << name;
-        form->Open1Click();
-        QCOMPARE(form->docName, name);
+        click("Open1");
+        QCOMPARE(form->docName(), name);
     }
 
-    QString panel(int i) const { return form->StatusPanels[i]->text(); }
+    // A menu item as the menu draws it: check mark, caption, shortcut, greyed.
+    static QString asDrawn(const QAction* item)
+    {
+        if (item->isSeparator())
+            return "----";
+        QString text = item->isCheckable() ? (item->isChecked() ? "[x] " : "[ ] ") : "";
+        text += item->text();
+        if (!item->shortcut().isEmpty())
+            text += "  " + item->shortcut().toString(QKeySequence::NativeText);
+        if (!item->isEnabled())
+            text += "  (grey)";
+        return text;
+    }
 
 private slots:
     void init()
@@ -86,41 +105,42 @@ private slots:
     void startsAsAnEmptyPlainTextDocument()
     {
         QCOMPARE(form->windowTitle(), QString("Brakka  Text Editor "));
-        QCOMPARE(form->docName, QString("New Document"));
-        QVERIFY(form->newDocument);
-        QVERIFY(form->PlainText1->isChecked());
-        QVERIFY(!form->Panel3->isVisible());
-        QCOMPARE(form->getDocState(), 0);
-        QCOMPARE(panel(2), QString("Plain Text"));
-        QCOMPARE(panel(3), QString("New Document"));
-        QCOMPARE(panel(4), QString("Unmodified"));
-        QCOMPARE(panel(0), QString("Arial"));
-        QCOMPARE(panel(1), QString("10"));
-        QVERIFY(form->WordWrap1->isChecked());
-        QVERIFY(!form->Font1->isEnabled() && !form->FontName->isVisible());
+        QCOMPARE(form->docName(), QString("New Document"));
+        QVERIFY(form->newDocument());
+        QVERIFY(!partOf<QWidget>(*form, "Panel3")->isVisible());
+        QCOMPARE(panel(StatusPanel::Mode), QString("Plain Text"));
+        QCOMPARE(panel(StatusPanel::Name), QString("New Document"));
+        QCOMPARE(panel(StatusPanel::State), QString("Unmodified"));
+        QCOMPARE(panel(StatusPanel::Font), QString("Arial"));
+        QCOMPARE(panel(StatusPanel::Size), QString("10"));
+        QVERIFY(!partOf<QComboBox>(*form, "FontName")->isVisible());
     }
 
-    void menusCarryTheirCaptionsShortcutsAndSeparators()
+    void theMenusAtStartAsAUserSeesThem()
     {
-        QStringList shape;
-        for (QAction* menu : form->menuBar()->actions()) {
-            shape << menu->text() + ":";
-            for (QAction* item : menu->menu()->actions())
-                shape << (item->isSeparator() ? QString("-") : item->text() + " " + item->shortcut().toString());
-        }
-        const QStringList expected = {
-            "&File:", "&New Ctrl+N", "&Open Ctrl+O", "&Save Ctrl+S", "Save&As Ctrl+A", "-",
-            "Send &Email Ctrl+E", "&Retrieve Email Ctrl+R", "-", "Pa&ge Setup Ctrl+G", "&Print Ctrl+P", "-",
-            "E&xit Ctrl+Z",
-            "&Edit:", "&Cut Ctrl+X", "Cop&y Ctrl+C", "&Paste Ctrl+V", "&Undo Ctrl+U", "-", "&Find ", "&Replace ",
-            "&Text Attributes:", "&Font Ctrl+F", "-", "&Bold Ctrl+B", "&Italicize Ctrl+I", "Under&line Ctrl+L", "-",
-            "&Plain Text Only ",
-            "&Options:", "&Default Editor Width ", "Default Width &Only ", "Use &Page Setup Width ",
-            "Max Size - 1 Meg ", "-", "&Word Wrap Ctrl+W", "-", "Stay On &Top Ctrl+T", "Short Date &Format ",
-            "Start &Clock ", "Start Ti&mer ", "-", "&Settings ",
-            "&Help:", "&Contents ", "-", "About ",
+        const QList<std::pair<QString, QStringList>> expected = {
+            {"&File", {"&New  Ctrl+N", "&Open  Ctrl+O", "&Save  Ctrl+S", "Save&As  Ctrl+A", "----",
+                       "Send &Email  Ctrl+E", "&Retrieve Email  Ctrl+R", "----", "Pa&ge Setup  Ctrl+G",
+                       "&Print  Ctrl+P", "----", "E&xit  Ctrl+Z"}},
+            {"&Edit", {"&Cut  Ctrl+X", "Cop&y  Ctrl+C", "&Paste  Ctrl+V", "&Undo  Ctrl+U", "----", "&Find",
+                       "&Replace"}},
+            {"&Text Attributes", {"&Font  Ctrl+F  (grey)", "----", "&Bold  Ctrl+B  (grey)",
+                                  "&Italicize  Ctrl+I  (grey)", "Under&line  Ctrl+L  (grey)", "----",
+                                  "[x] &Plain Text Only"}},
+            {"&Options", {"&Default Editor Width", "[ ] Default Width &Only", "[ ] Use &Page Setup Width",
+                          "Max Size - 1 Meg", "----", "[x] &Word Wrap  Ctrl+W", "----", "[ ] Stay On &Top  Ctrl+T",
+                          "Short Date &Format", "Start &Clock", "Start Ti&mer", "----", "&Settings"}},
+            {"&Help", {"&Contents", "----", "About"}},
         };
-        QCOMPARE(shape, expected);
+        const QList<QAction*> bar = form->menuBar()->actions();
+        QCOMPARE(bar.size(), expected.size());
+        for (qsizetype i = 0; i < bar.size(); ++i) {
+            QCOMPARE(bar[i]->text(), expected[i].first);
+            QStringList items;
+            for (const QAction* menuItem : bar[i]->menu()->actions())
+                items << asDrawn(menuItem);
+            QCOMPARE(items, expected[i].second);
+        }
     }
 
     void saveChangesIsAskedOnlyForChanges_data()
@@ -151,17 +171,17 @@ private slots:
         if (named)
             openNamed(target, "old");
         type("new words");
-        QCOMPARE(form->getDocState(), named ? 2 : 1);
+        QCOMPARE(form->newDocument(), !named);
 
         answers->boxAnswers << answer;
         if (!named && answer == mrYes)
             answers->files << (dialogConfirms ? std::optional<QString>(target) : std::nullopt);
-        form->New1Click();
+        click("New1");
 
         QCOMPARE(answers->asked, QStringList{"Document has changed. Save changes?"});
         if (named)
-            QCOMPARE(form->docName == "New Document", goesOn);
-        QCOMPARE(form->RichEdit1->Text().isEmpty(), goesOn);
+            QCOMPARE(form->docName() == "New Document", goesOn);
+        QCOMPARE(editor()->Text().isEmpty(), goesOn);
         if (written)
             QVERIFY(fileBytes(target).contains("new words"));
         else if (named)
@@ -172,117 +192,119 @@ private slots:
 
     void aCleanDocumentAsksNothing()
     {
-        form->New1Click();
+        click("New1");
         openNamed(path("clean.txt"), "text");
-        form->New1Click();
+        click("New1");
         QVERIFY(answers->asked.isEmpty());
-        QCOMPARE(form->docName, QString("New Document"));
-        QVERIFY(form->newDocument);
+        QCOMPARE(form->docName(), QString("New Document"));
+        QVERIFY(form->newDocument());
     }
 
     void openSetsTheDocumentAndCancelKeepsIt()
     {
         answers->files << std::nullopt;
-        form->Open1Click();
-        QCOMPARE(form->docName, QString("New Document"));
+        click("Open1");
+        QCOMPARE(form->docName(), QString("New Document"));
         openNamed(path("a.txt"), "line one\nline two");
-        QCOMPARE(answers->lastDialogInitialDir, dir.path());
-        QVERIFY(!form->newDocument);
-        QCOMPARE(form->RichEdit1->Lines(), QStringList({"line one", "line two"}));
-        QCOMPARE(form->RichEdit1->SelStart(), 0);
-        QCOMPARE(panel(3), path("a.txt"));
-        QCOMPARE(panel(4), QString("Unmodified"));
+        QCOMPARE(answers->lastDialog.initialDir, dir.path());
+        QVERIFY(!form->newDocument());
+        QCOMPARE(editor()->Lines(), QStringList({"line one", "line two"}));
+        QCOMPARE(editor()->SelStart(), 0);
+        QCOMPARE(panel(StatusPanel::Name), path("a.txt"));
+        QCOMPARE(panel(StatusPanel::State), QString("Unmodified"));
     }
 
     void saveWritesOnlyChangesAndSaveAsAlways()
     {
         answers->files << path("never.txt");
-        form->Save1Click();
+        click("Save1");
         QVERIFY(!QFile::exists(path("never.txt")));
         QCOMPARE(answers->dialogsRun, 0);
         answers->files.clear();
 
         type("first");
         answers->files << path("doc.txt");
-        form->Save1Click();
+        click("Save1");
         QCOMPARE(fileBytes(path("doc.txt")), QByteArray("first\n"));
-        QCOMPARE(form->docName, path("doc.txt"));
-        QVERIFY(!form->newDocument);
-        QCOMPARE(panel(4), QString("Unmodified"));
+        QCOMPARE(form->docName(), path("doc.txt"));
+        QVERIFY(!form->newDocument());
+        QCOMPARE(panel(StatusPanel::State), QString("Unmodified"));
 
         type(" second");
-        form->Save1Click();
+        click("Save1");
         QCOMPARE(fileBytes(path("doc.txt")), QByteArray("first second\n"));
         QCOMPARE(answers->dialogsRun, 1);
 
         answers->files << path("copy.txt");
-        form->SaveAs1Click();
+        click("SaveAs1");
         QCOMPARE(fileBytes(path("copy.txt")), QByteArray("first second\n"));
-        QCOMPARE(form->docName, path("copy.txt"));
+        QCOMPARE(form->docName(), path("copy.txt"));
     }
 
     void aFailedSaveKeepsTheDocumentAndShowsTheError()
     {
         type("precious");
         answers->files << path("missing-dir/doc.txt");
-        form->Save1->trigger();
+        click("Save1");
         QCOMPARE(answers->asked.size(), 1);
         QVERIFY(answers->asked[0].startsWith("Cannot create file"));
-        QCOMPARE(form->docName, QString("New Document"));
-        QCOMPARE(form->getDocState(), 1);
-        QCOMPARE(form->RichEdit1->Text(), QString("precious"));
+        QCOMPARE(form->docName(), QString("New Document"));
+        QVERIFY(form->newDocument());
+        QCOMPARE(panel(StatusPanel::State), QString("Modified"));
+        QCOMPARE(editor()->Text(), QString("precious"));
     }
 
     void switchingToPlainTextAsksOnlyForNamedDocuments()
     {
-        form->PlainText1Click(); // to rich text, never asks
-        QVERIFY(!form->PlainText1->isChecked());
-        QCOMPARE(panel(2), QString("Rich Text"));
-        QVERIFY(form->FontName->isVisible() && form->Bold1->isEnabled());
+        click("PlainText1"); // to rich text, never asks
+        QVERIFY(!item("PlainText1")->isChecked());
+        QCOMPARE(panel(StatusPanel::Mode), QString("Rich Text"));
+        QVERIFY(partOf<QComboBox>(*form, "FontName")->isVisible() && item("Bold1")->isEnabled());
         type("styled");
-        form->RichEdit1->SelectAll();
-        form->RichEdit1->SetSelFontSize(20);
-        form->RichEdit1->SetSelStyle(int(TFontStyle::Bold));
-        form->PlainText1Click(); // new document: no question
+        editor()->SelectAll();
+        editor()->SetSelFontSize(20);
+        editor()->SetSelStyle(int(TFontStyle::Bold));
+        click("PlainText1"); // new document: no question
         QVERIFY(answers->asked.isEmpty());
-        QVERIFY(form->PlainText1->isChecked());
-        QVERIFY(form->RichEdit1->Modified()); // the switch never changes the flag
-        form->RichEdit1->SelectAll();
-        QCOMPARE(form->RichEdit1->SelFontSize(), 10);
-        QCOMPARE(form->RichEdit1->SelFontName(), QString("Arial"));
-        QCOMPARE(form->RichEdit1->SelStyle(), 0);
+        QVERIFY(item("PlainText1")->isChecked());
+        QVERIFY(editor()->Modified()); // the switch never changes the flag
+        editor()->SelectAll();
+        QCOMPARE(editor()->SelFontSize(), 10);
+        QCOMPARE(editor()->SelFontName(), QString("Arial"));
+        QCOMPARE(editor()->SelStyle(), 0);
 
         answers->boxAnswers << mrNo; // drop the changes
         openNamed(path("n.txt"), "named");
         answers->asked.clear();
-        form->PlainText1Click();
+        click("PlainText1");
         answers->boxAnswers << mrNo;
-        form->PlainText1Click();
+        click("PlainText1");
         QCOMPARE(answers->asked, QStringList{"All text formatting will be lost. Continue?"});
-        QVERIFY(!form->PlainText1->isChecked());
+        QVERIFY(!item("PlainText1")->isChecked());
         answers->boxAnswers << mrYes;
-        form->PlainText1Click();
-        QVERIFY(form->PlainText1->isChecked());
-        QCOMPARE(form->getDocState(), 0);
+        click("PlainText1");
+        QVERIFY(item("PlainText1")->isChecked());
+        QCOMPARE(panel(StatusPanel::State), QString("Unmodified"));
     }
 
     void theModeDecidesTheFormatAndTheDialogFilters()
     {
-        QCOMPARE(form->SaveDialog1->Filter, QString("Plain Text"));
-        QVERIFY(form->OpenDialog1->Filter.startsWith("Plain Text(*.txt)|*.txt|"));
-        form->PlainText1Click();
-        QCOMPARE(form->SaveDialog1->Filter, QString("Rich Text(*.rtf)|*.rtf"));
-        QVERIFY(form->OpenDialog1->Filter.startsWith("Rich Text(*.rft)|*.rtf|"));
-        QCOMPARE(form->OpenDialog1->Title, QString("Open"));
+        answers->files << std::nullopt << std::nullopt;
+        click("SaveAs1");
+        QCOMPARE(answers->lastDialog.filter, QString("Plain Text"));
+        click("Open1");
+        QVERIFY(answers->lastDialog.filter.startsWith("Plain Text(*.txt)|*.txt|"));
+
+        click("PlainText1");
         type("rich");
         answers->files << path("r.txt"); // the extension does not choose the format
-        form->SaveAs1Click();
+        click("SaveAs1");
+        QCOMPARE(answers->lastDialog.filter, QString("Rich Text(*.rtf)|*.rtf"));
         QVERIFY(fileBytes(path("r.txt")).startsWith("{\\rtf"));
-        form->resetOpenDialog("Attachments");
-        QCOMPARE(form->OpenDialog1->Filter, QString("All Files|*.*"));
-        QCOMPARE(form->OpenDialog1->Title, QString("Attachments"));
-        form->resetOpenDialog("nonsense");
-        QCOMPARE(form->OpenDialog1->Title, QString("Attachments"));
+        answers->files << std::nullopt;
+        click("Open1");
+        QVERIFY(answers->lastDialog.filter.startsWith("Rich Text(*.rft)|*.rtf|"));
+        QCOMPARE(answers->lastDialog.title, QString("Open"));
     }
 
     void sizeLimitCaptionsFollowTheStoredValue_data()
@@ -305,38 +327,38 @@ private slots:
         if (!stored.isNull())
             writeDocMax(stored);
         makeForm();
-        QCOMPARE(form->RichEdit1->MaxLength(), limit);
-        QCOMPARE(form->MaxSize10Meg1->text(), caption);
+        QCOMPARE(editor()->MaxLength(), limit);
+        QCOMPARE(item("MaxSize10Meg1")->text(), caption);
     }
 
     void sizeLimitClicksAlternateAndStoreAtOnce()
     {
-        form->MaxSize10Meg1Click();
-        QCOMPARE(form->RichEdit1->MaxLength(), 1000000);
-        QCOMPARE(form->MaxSize10Meg1->text(), QString("Max Size - 100 Meg"));
+        click("MaxSize10Meg1");
+        QCOMPARE(editor()->MaxLength(), 1000000);
+        QCOMPARE(item("MaxSize10Meg1")->text(), QString("Max Size - 100 Meg"));
         QCOMPARE(TRegistry().ReadString("DocMax"), QString("1MB"));
-        form->MaxSize10Meg1Click();
-        QCOMPARE(form->RichEdit1->MaxLength(), 100000000);
+        click("MaxSize10Meg1");
+        QCOMPARE(editor()->MaxLength(), 100000000);
         QCOMPARE(TRegistry().ReadString("DocMax"), QString("100MB"));
     }
 
     void stayOnTopKeepsTheTextAndClearsTheFlag()
     {
-        form->StayOnTop1Click(); // empty document: no scratch file
-        QVERIFY(form->stayOnTopActive && form->StayOnTop1->isChecked());
+        click("StayOnTop1"); // empty document: no scratch file
+        QVERIFY(form->stayOnTopActive() && item("StayOnTop1")->isChecked());
         QVERIFY(form->windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(!QFile::exists(path("doc.tmp")));
 
-        form->PlainText1Click();
+        click("PlainText1");
         type("kept bold");
-        form->RichEdit1->SetSelection(0, 4);
-        form->RichEdit1->SetSelStyle(int(TFontStyle::Bold));
-        form->StayOnTop1Click();
-        QVERIFY(!form->stayOnTopActive && !form->StayOnTop1->isChecked());
-        QCOMPARE(form->RichEdit1->Text(), QString("kept bold"));
-        form->RichEdit1->SetSelection(0, 4);
-        QCOMPARE(form->RichEdit1->SelStyle(), int(TFontStyle::Bold));
-        QCOMPARE(panel(4), QString("Unmodified"));
+        editor()->SetSelection(0, 4);
+        editor()->SetSelStyle(int(TFontStyle::Bold));
+        click("StayOnTop1");
+        QVERIFY(!form->stayOnTopActive() && !item("StayOnTop1")->isChecked());
+        QCOMPARE(editor()->Text(), QString("kept bold"));
+        editor()->SetSelection(0, 4);
+        QCOMPARE(editor()->SelStyle(), int(TFontStyle::Bold));
+        QCOMPARE(panel(StatusPanel::State), QString("Unmodified"));
     }
 
     void aCommandLineFileIsOpenedAtFirstShow()
@@ -344,14 +366,14 @@ private slots:
         form.reset();
         writeFile(path("arg.txt"), "from the command line");
         makeForm({path("arg.txt")});
-        QCOMPARE(form->RichEdit1->Text(), QString("from the command line"));
-        QCOMPARE(form->docName, path("arg.txt"));
-        QVERIFY(!form->newDocument);
-        QCOMPARE(form->getDocState(), 0);
+        QCOMPARE(editor()->Text(), QString("from the command line"));
+        QCOMPARE(form->docName(), path("arg.txt"));
+        QVERIFY(!form->newDocument());
+        QCOMPARE(panel(StatusPanel::State), QString("Unmodified"));
 
         form.reset();
         makeForm({path("no-such-file.txt")});
-        QCOMPARE(form->docName, QString("New Document"));
+        QCOMPARE(form->docName(), QString("New Document"));
         QVERIFY(answers->asked.isEmpty());
     }
 
@@ -362,8 +384,8 @@ private slots:
         writeFile(path("d2.txt"), "two");
         form->FileDrop1Drop({path("d1.txt"), path("d2.txt"), path("d3.txt")});
         QVERIFY(answers->asked.isEmpty());
-        QCOMPARE(form->RichEdit1->Text(), QString("one"));
-        QCOMPARE(form->docName, path("d1.txt"));
+        QCOMPARE(editor()->Text(), QString("one"));
+        QCOMPARE(form->docName(), path("d1.txt"));
     }
 
     void closingFollowsTheProtocol()
@@ -381,23 +403,24 @@ private slots:
         if (form->screen()->logicalDotsPerInch() != 96)
             QSKIP("the screen is not at 96 pixels per inch");
         QCOMPARE(form->width(), 656);
-        QTest::mouseDClick(form->StatusPanels[0], Qt::LeftButton);
-        QCOMPARE(panel(0), QString("Scr = 96; Form = 96  656"));
+        QTest::mouseDClick(form->statusBar(), Qt::LeftButton);
+        QCOMPARE(panel(StatusPanel::Font), QString("Scr = 96; Form = 96  656"));
     }
 
+    // The help page is looked up beside the program.
     void missingHelpIsAClearError()
     {
+        const QString helpFile = QCoreApplication::applicationDirPath() + "/Orvid.html";
+        QFile::remove(helpFile);
         QStringList opened;
         Shell::SetOpener([&](const QString& f) { opened << f; return true; });
-        form->helpFile = path("absent.html");
-        form->Contents1->trigger();
-        QCOMPARE(answers->asked.size(), 1);
-        QVERIFY(answers->asked[0].contains("absent.html"));
-        writeFile(path("help.html"), "<p>help</p>");
-        form->helpFile = path("help.html");
-        form->Contents1->trigger();
-        QCOMPARE(opened, QStringList{path("help.html")});
+        click("Contents1");
+        QCOMPARE(answers->asked, QStringList{QString("Cannot find the help file \"%1\".").arg(helpFile)});
+        writeFile(helpFile, "<p>help</p>");
+        click("Contents1");
+        QFile::remove(helpFile);
         Shell::SetOpener({});
+        QCOMPARE(opened, QStringList{helpFile});
     }
 
     void aboutSwapsItsPanelOnDoubleClick()

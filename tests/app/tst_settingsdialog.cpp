@@ -1,5 +1,6 @@
 #include "Answers.h"
 #include "FreshSettings.h"
+#include "WindowParts.h"
 
 #include "app/MainU.h"
 #include "app/Settings.h"
@@ -26,7 +27,7 @@ class SettingsDialogTest : public QObject {
     void runSettings(const std::function<int(TForm2&)>& user)
     {
         TForm2::SetAnswerer(user);
-        form->Settings1->trigger();
+        trigger(*form, "Settings1");
         TForm2::SetAnswerer({});
     }
 
