@@ -3,6 +3,8 @@
 // properties in a stored form, so a component can be saved and restored
 // with its lists. The stored form is private to this unit: a sequence of
 // named properties, each a sequence of strings, integers and list markers.
+// The mail model keeps its messages and their address and attachment lists
+// this way (mail/msprops*).
 #include <QByteArray>
 #include <QHash>
 #include <QList>
