@@ -3,6 +3,7 @@
 #include "FakeLibrary.h"
 #include "ScriptedServer.h"
 #include "SessionProbe.h"
+#include "errorof.h"
 
 #include <QtTest>
 

@@ -2,6 +2,7 @@
 // dots on the way out and in, the end of data, progress, and failures.
 #include "ScriptedServer.h"
 #include "SessionProbe.h"
+#include "errorof.h"
 #include "toolkit/Streams.h"
 
 #include <QtTest>

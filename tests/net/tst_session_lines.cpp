@@ -3,6 +3,7 @@
 // closes in mid-line, and command lines.
 #include "ScriptedServer.h"
 #include "SessionProbe.h"
+#include "errorof.h"
 
 #include <QtTest>
 

@@ -4,6 +4,7 @@
 #include "ClientLog.h"
 #include "ScriptedServer.h"
 #include "SessionProbe.h"
+#include "errorof.h"
 #include "mail/msmsg.h"
 #include "mail/msstreams.h"
 #include "net/mssmtp.h"

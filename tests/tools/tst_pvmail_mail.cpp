@@ -1,6 +1,6 @@
 // pvmail send and retrieve against the local Postfix and Dovecot, as a script
 // would use them: a round trip into a mail store, events, errors, exit codes.
-#include "../net/MailServers.h"
+#include "MailServers.h"
 #include "toolkit/Streams.h"
 
 #include <QCryptographicHash>

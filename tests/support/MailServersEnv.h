@@ -1,11 +1,11 @@
 #pragma once
-// The local Postfix and Dovecot that the mailservers fixture started: their
-// addresses, the test account, and the Maildir behind it. Tests that need
-// them are registered with pv_add_mail_test.
+// The local Postfix and Dovecot that scripts/mailservers started, as it wrote
+// them to servers.env: their addresses, the test account, and the Maildir
+// behind it. Plain QtCore, so the mail benchmarks read the same file.
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QTest>
+#include <QStringList>
 #include <QThread>
 
 struct TMailServers {
@@ -13,10 +13,10 @@ struct TMailServers {
     QByteArray User, Password, Address;
     QString Maildir;
 
-    // False when the fixture did not run (a test binary started by hand).
-    bool Load()
+    // False when dir holds no servers.env: the servers were not started.
+    bool Load(const QString& dir)
     {
-        QFile env(qEnvironmentVariable("PV_MAILSERVERS") + QStringLiteral("/servers.env"));
+        QFile env(dir + QStringLiteral("/servers.env"));
         if (!env.open(QIODevice::ReadOnly))
             return false;
         QHash<QByteArray, QByteArray> values;
@@ -41,7 +41,7 @@ struct TMailServers {
         return files;
     }
 
-    // Empties the mailbox between test cases: cheaper than restarting Dovecot.
+    // Empties the mailbox between runs: cheaper than restarting Dovecot.
     void ClearMailbox() const
     {
         for (const QString& file : Messages())
@@ -59,7 +59,3 @@ struct TMailServers {
         return false;
     }
 };
-
-#define PV_REQUIRE_MAILSERVERS(servers) \
-    if (!(servers).Load()) \
-        QSKIP("no local mail servers: run through ctest, or scripts/mailservers start and set PV_MAILSERVERS")
