@@ -1,11 +1,9 @@
-// The session's connection: flags set by the library's notifications, name
-// and port resolution, connect, close, cancel, and the errors they raise.
+// The session object: its hidden notification target, the flags the
+// library's notifications set, the errors it raises, and the Connect and
+// Disconnect pair of the mail clients.
 #include "net/msmb.h"
 
-#include "net/mssockerr.h"
-#include "toolkit/Pump.h"
-
-#include <netinet/in.h>
+#include "net/msmb_socketerrors_p.h"
 
 class TrkSocket::TNotifyWindow : public QObject {
 public:
@@ -41,17 +39,6 @@ TrkSocket::~TrkSocket()
     } catch (const Exception&) {
         // a library without the function: nothing more can be released
     }
-}
-
-// No events from a component being destroyed: its owner may be half gone.
-void TrkSocket::CloseQuietly()
-{
-    if (!winsock.IsLoaded())
-        return;
-    CancelLookup();
-    if (socket != NoSocket)
-        winsock.CloseSocket(socket);
-    socket = NoSocket;
 }
 
 bool TrkSocket::WinsockLoaded() const
@@ -93,166 +80,6 @@ void TrkSocket::Reset()
     asyncHandle = 0;
     asyncError = false;
     hostResolved = serviceResolved = connectDone = readable = writable = closed = false;
-}
-
-int TrkSocket::ReplyCode(const QByteArray& line)
-{
-    if (line.size() < 3)
-        return -1;
-    int code = 0;
-    for (int i = 0; i < 3; ++i) {
-        if (line[i] < '0' || line[i] > '9')
-            return -1;
-        code = code * 10 + (line[i] - '0');
-    }
-    return code;
-}
-
-void TrkSocket::CheckServer()
-{
-    if (Server.isEmpty())
-        RaiseSocketError(SocketError::ServerRequired);
-}
-
-void TrkSocket::Open()
-{
-    if (RAS)
-        RAS->Dial();
-    if (OnOpen)
-        OnOpen(this);
-    CheckServer();
-    if (winsock.WSAStartup(0x0101, startupData) != 0)
-        RaiseSocketError(SocketError::InvalidVersion);
-    ++StartupCount;
-    ResolveLocalHost();
-    ResolveHost();
-    ResolvePort();
-    CreateSocket();
-}
-
-QString TrkSocket::HostPart() const
-{
-    return Server.section(QLatin1Char(':'), 0, 0);
-}
-
-// A port outside 1..65535 counts as no port rather than being cut to 16 bits.
-quint16 TrkSocket::PortPart() const
-{
-    const int colon = int(Server.indexOf(QLatin1Char(':')));
-    bool ok = false;
-    const int port = colon < 0 ? 0 : Server.mid(colon + 1).toInt(&ok);
-    return ok && port > 0 && port <= 0xFFFF ? quint16(port) : 0;
-}
-
-void TrkSocket::ResolveLocalHost()
-{
-    char name[512] = {};
-    LocalHost = winsock.GetHostName(name, sizeof name - 1) == -1 ? HostPart() : QString::fromLocal8Bit(name);
-}
-
-void TrkSocket::ResolveHost()
-{
-    const QByteArray host = HostPart().toUtf8();
-    if (host.size() > MaxHostName)
-        RaiseSocketError(SocketError::HostNameTooLong);
-    const quint32 literal = winsock.InetAddr(host.constData());
-    if (literal != INADDR_NONE) {
-        remoteAddr = literal;
-        return;
-    }
-    std::fill(std::begin(lookupBuffer), std::end(lookupBuffer), 0);
-    asyncHandle = winsock.WSAAsyncGetHostByName(window, WM_HOSTRESOLVED, host.constData(), lookupBuffer,
-                                                sizeof lookupBuffer);
-    if (!asyncHandle)
-        RaiseLastError();
-    HostLookupWait();
-    const auto* b = reinterpret_cast<const quint8*>(lookupBuffer);
-    RemoteAddress = QStringLiteral("%1.%2.%3.%4").arg(b[0]).arg(b[1]).arg(b[2]).arg(b[3]);
-    remoteAddr = winsock.InetAddr(RemoteAddress.toLatin1().constData());
-    if (remoteAddr == INADDR_NONE)
-        RaiseSocketError(SocketError::ResolveFailed);
-}
-
-void TrkSocket::ResolvePort()
-{
-    Port = PortPart();
-    if (Port)
-        return;
-    if (ServiceName.isEmpty())
-        RaiseSocketError(SocketError::ServiceRequired);
-    if (ServiceName.size() > MaxServiceName)
-        RaiseSocketError(SocketError::ServiceNameTooLong);
-    if (canceled)
-        RaiseCanceled();
-    std::fill(std::begin(lookupBuffer), std::end(lookupBuffer), 0);
-    asyncHandle = winsock.WSAAsyncGetServByName(window, WM_SERVRESOLVED, ServiceName.constData(), "tcp",
-                                                lookupBuffer, sizeof lookupBuffer);
-    Port = DefaultPort;
-    if (asyncHandle && ServiceLookupWait()) {
-        quint16 network;
-        std::memcpy(&network, lookupBuffer, sizeof network);
-        Port = winsock.Htons(network);
-    }
-}
-
-void TrkSocket::CreateSocket()
-{
-    const TSocket s = winsock.Socket(AF_INET, SOCK_STREAM, 0);
-    if (s == NoSocket)
-        RaiseLastError();
-    socket = s;
-}
-
-void TrkSocket::ConnectSocket()
-{
-    if (canceled)
-        RaiseCanceled();
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = winsock.Htons(Port);
-    address.sin_addr.s_addr = remoteAddr;
-    if (winsock.WSAAsyncSelect(socket, window, WM_SOCKETEVENT, FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE) == -1)
-        RaiseLastError();
-    asyncHandle = 0;
-    counter->Start();
-    if (winsock.Connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == -1) {
-        const int error = winsock.WSAGetLastError();
-        if (error != WSAEWOULDBLOCK)
-            RaiseSocketError(quint16(error));
-    }
-    ConnectWait();
-    if (OnConnect)
-        OnConnect(this);
-}
-
-void TrkSocket::Close()
-{
-    if (socket != NoSocket) {
-        if (OnClosing)
-            OnClosing(this);
-        winsock.CloseSocket(socket);
-        socket = NoSocket;
-        if (OnClosed)
-            OnClosed(this);
-    }
-    if (RAS)
-        RAS->HangUp();
-}
-
-void TrkSocket::Cancel()
-{
-    canceled = true;
-    if (OnCancel)
-        OnCancel(this);
-    CancelLookup();
-    Close();
-}
-
-void TrkSocket::CancelLookup()
-{
-    if (asyncHandle)
-        winsock.WSACancelAsyncRequest(asyncHandle);
-    asyncHandle = 0;
 }
 
 void TrkSocket::RaiseLastError()
@@ -310,6 +137,16 @@ void TmsMailBase::Connect()
     Login();
 }
 
+void TmsMailBase::ConnectOrClose()
+{
+    try {
+        ConnectSocket();
+    } catch (const Exception&) {
+        Close();
+        throw;
+    }
+}
+
 // The socket goes even when the logout fails: a session in an unknown state
 // must not be taken up again by the next Connect.
 void TmsMailBase::Disconnect()
@@ -323,4 +160,16 @@ void TmsMailBase::Disconnect()
         throw;
     }
     Close();
+}
+
+void TmsMailBase::RunSession(const std::function<void()>& work)
+{
+    try {
+        Connect();
+        work();
+    } catch (const Exception&) {
+        Disconnect();
+        throw;
+    }
+    Disconnect();
 }

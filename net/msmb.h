@@ -101,7 +101,10 @@ private:
     void WaitWritable();
     void StopAndCheck();
 
-    void SendAll(const char* data, qsizetype size, bool restartOnProgress);
+    // Whether every block the socket takes restarts the time-out, or only the
+    // caller's start counts.
+    enum class TSendClock { FromStart, RestartOnProgress };
+    void SendAll(const char* data, qsizetype size, TSendClock clock);
     int ReceiveSome(char* buffer, int size, int flags);
     int TakeLinePart(QByteArray& line, bool& found);
     void FireProgress(qint64 done, qint64 total);
@@ -137,4 +140,10 @@ public:
 protected:
     virtual void Login() = 0;
     virtual void Logout() = 0;
+    // The first step of every Login: ConnectSocket, closing the socket when
+    // it fails, as there is no session yet to say QUIT to.
+    void ConnectOrClose();
+    // Connect, the work and, whatever happens, Disconnect: an error of the
+    // Disconnect replaces one under way.
+    void RunSession(const std::function<void()>& work);
 };

@@ -2,7 +2,7 @@
 // deletion, logout. Every reply is one line; only "+" accepts.
 #include "net/mspop3.h"
 
-#include "net/mssockerr.h"
+#include "net/msmb_socketerrors_p.h"
 #include "toolkit/Streams.h"
 
 namespace {
@@ -66,12 +66,7 @@ void TmsCustomPOP::Open()
 void TmsCustomPOP::Login()
 {
     Reset();
-    try {
-        ConnectSocket();
-    } catch (const Exception&) {
-        Close();   // never connected: there is no session to say QUIT to
-        throw;
-    }
+    ConnectOrClose();
     CheckReply();
     Command("USER " + UserName.toUtf8());
     Command("PASS " + Password.toUtf8());

@@ -40,6 +40,9 @@ private:
     void Command(const QByteArray& line);
 };
 
+// What RetrieveAll does with a message on the server once it is stored.
+enum class TmsAfterRetrieve { Delete, LeaveOnServer };
+
 class TmsPOP : public TmsCustomPOP {
 public:
     explicit TmsPOP(QObject* owner = nullptr);
@@ -48,8 +51,8 @@ public:
     TmsMessageList* const MessageList;
 
     // Connect, retrieve every message (deleting each once it is stored,
-    // unless LeaveOnServer), and always disconnect.
-    void RetrieveAll(bool LeaveOnServer);
+    // unless told to leave it), and always disconnect.
+    void RetrieveAll(TmsAfterRetrieve afterRetrieve);
 
 protected:
     void StoreMessage(int index, TStream& stream) override;

@@ -28,12 +28,7 @@ void TmsSMTP::Open()
 
 void TmsSMTP::Login()
 {
-    try {
-        ConnectSocket();
-    } catch (const Exception&) {
-        Close();   // never connected: there is no session to say QUIT to
-        throw;
-    }
+    ConnectOrClose();
     Check2xx(ReadReply());
     SendLine("HELO " + LocalHost.toUtf8());
     if (ReadReply() / 100 == 2)
@@ -52,12 +47,5 @@ void TmsSMTP::Logout()
 
 void TmsSMTP::Send()
 {
-    try {
-        Connect();
-        SendMail();
-    } catch (const Exception&) {
-        Disconnect();   // an error here replaces the one under way
-        throw;
-    }
-    Disconnect();
+    RunSession([this] { SendMail(); });
 }

@@ -3,7 +3,7 @@
 // library and calls every socket function through an entry point looked up by
 // its exported name, raising EWinsockDLLError when the library or a function
 // is missing. On Linux the library is a table of adaptors over non-blocking
-// POSIX sockets (rkposix); tests load other tables to reach the failures.
+// POSIX sockets (rkwinsock_posix); tests load other tables to reach the failures.
 #include "net/msutils.h"
 
 #include <QByteArray>

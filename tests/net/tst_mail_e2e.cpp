@@ -79,7 +79,7 @@ class TestMailEndToEnd : public QObject {
         pop->UserName = QString::fromUtf8(servers.User);
         pop->Password = QString::fromUtf8(servers.Password);
         pop->SetTimeOut(10);
-        pop->RetrieveAll(false);
+        pop->RetrieveAll(TmsAfterRetrieve::Delete);
         return pop;
     }
 
@@ -190,8 +190,8 @@ private slots:
         pop.Server = servers.Pop3;
         pop.UserName = QString::fromUtf8(servers.User);
         pop.Password = QString::fromUtf8(servers.Password);
-        pop.RetrieveAll(true);
-        pop.RetrieveAll(true);
+        pop.RetrieveAll(TmsAfterRetrieve::LeaveOnServer);
+        pop.RetrieveAll(TmsAfterRetrieve::LeaveOnServer);
         QCOMPARE(pop.MessageList->Count(), 6);
         QCOMPARE(pop.MessageCount, 3);
         QCOMPARE(servers.Messages().size(), 3);
@@ -208,7 +208,7 @@ private slots:
         pop.UserName = QString::fromUtf8(servers.User);
         pop.Password = QStringLiteral("wrong");
         try {
-            pop.RetrieveAll(false);
+            pop.RetrieveAll(TmsAfterRetrieve::Delete);
             QFAIL("no error");
         } catch (const EServerError& e) {
             QVERIFY2(e.Message.startsWith("-ERR"), qPrintable(e.Message));

@@ -74,7 +74,8 @@ int run(const QStringList& arguments)
         pop.Password = readPassword(parser.value("password-file"));
         const QString store = parser.value("store");
         pop.OnRetrieved = [&pop, &store](QObject*, int index) { storeLast(pop, index, store); };
-        pop.RetrieveAll(parser.isSet("leave-on-server"));
+        pop.RetrieveAll(parser.isSet("leave-on-server") ? TmsAfterRetrieve::LeaveOnServer
+                                                        : TmsAfterRetrieve::Delete);
         return PvOk;
     } catch (const Exception& e) {
         return PvError("retrieve", e.Message);

@@ -4,7 +4,7 @@
 
 #include "mail/msmsg.h"
 #include "mail/msstreams.h"
-#include "net/mssockerr.h"
+#include "net/msmb_socketerrors_p.h"
 
 #include <QScopeGuard>
 

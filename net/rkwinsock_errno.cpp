@@ -1,4 +1,4 @@
-#include "net/rkposix.h"
+#include "net/rkwinsock_posix_p.h"
 
 #include <cerrno>
 

@@ -1,4 +1,4 @@
-#include "net/msdots.h"
+#include "net/msmb_dotstuffing_p.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "net/mssockerr.h"
+#include "net/msmb_socketerrors_p.h"
 
 #include <QHash>
 

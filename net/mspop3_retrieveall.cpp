@@ -16,18 +16,13 @@ void TmsPOP::StoreMessage(int, TStream& stream)
 
 // A message is deleted only once it is stored: a failure on the way leaves
 // it, and every later one, on the server.
-void TmsPOP::RetrieveAll(bool LeaveOnServer)
+void TmsPOP::RetrieveAll(TmsAfterRetrieve afterRetrieve)
 {
-    try {
-        Connect();
+    RunSession([&] {
         for (int index = 0; index < MessageCount; ++index) {
             RetrieveMessage(index);
-            if (!LeaveOnServer)
+            if (afterRetrieve == TmsAfterRetrieve::Delete)
                 DeleteMessage(index);
         }
-    } catch (const Exception&) {
-        Disconnect();   // an error here replaces the one under way
-        throw;
-    }
-    Disconnect();
+    });
 }

@@ -2,7 +2,7 @@
 // services in the system's service database. Each completion is delivered to
 // the requesting window as a TWinsockMessage whose wParam is the request
 // handle and whose lParam carries the error in its high half.
-#include "net/rkposix.h"
+#include "net/rkwinsock_posix_p.h"
 
 #include <QCoreApplication>
 #include <QHostInfo>

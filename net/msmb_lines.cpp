@@ -1,8 +1,8 @@
 // The session's line protocol and message data transfer.
 #include "net/msmb.h"
 
-#include "net/msdots.h"
-#include "net/mssockerr.h"
+#include "net/msmb_dotstuffing_p.h"
+#include "net/msmb_socketerrors_p.h"
 #include "toolkit/Pump.h"
 #include "toolkit/Streams.h"
 
@@ -18,20 +18,20 @@ void TrkSocket::SendLine(const QByteArray& line)
     const QByteArray data = line + "\r\n";
     counter->Start();
     ProcessMessages();
-    SendAll(data.constData(), data.size(), false);
+    SendAll(data.constData(), data.size(), TSendClock::FromStart);
     StopAndCheck();
     if (OnCommand)
         OnCommand(this, line);
 }
 
-void TrkSocket::SendAll(const char* data, qsizetype size, bool restartOnProgress)
+void TrkSocket::SendAll(const char* data, qsizetype size, TSendClock clock)
 {
     qsizetype sent = 0;
     while (sent < size && !canceled && !counter->Expired()) {
         const int n = winsock.Send(socket, data + sent, int(size - sent), 0);
         if (n > 0) {
             sent += n;
-            if (restartOnProgress)
+            if (clock == TSendClock::RestartOnProgress)
                 counter->Start();
             continue;
         }
@@ -73,6 +73,19 @@ int TrkSocket::TakeLinePart(QByteArray& line, bool& found)
     return taken;
 }
 
+int TrkSocket::ReplyCode(const QByteArray& line)
+{
+    if (line.size() < 3)
+        return -1;
+    int code = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (line[i] < '0' || line[i] > '9')
+            return -1;
+        code = code * 10 + (line[i] - '0');
+    }
+    return code;
+}
+
 int TrkSocket::ReadLine(QByteArray& line)
 {
     if (!Connected())
@@ -93,17 +106,13 @@ int TrkSocket::ReadLine(QByteArray& line)
             if (n < 0)
                 WaitForData();
         }
-        counter->Stop();
         if (found) {
             while (buffer.endsWith('\n') || buffer.endsWith('\r'))
                 buffer.chop(1);
             line = buffer;
             code = ReplyCode(line);
         }
-        if (counter->Expired())
-            RaiseTimedOut();
-        if (canceled)
-            RaiseCanceled();
+        StopAndCheck();
     } catch (const Exception&) {
         if (OnReply)
             OnReply(this, line);
@@ -151,7 +160,7 @@ void TrkSocket::SendStream(TStream& stream)
         const qint64 n = stream.Read(chunk, SendChunk);
         stuffer.Encode(chunk, n, wire);
         counter->Start();
-        SendAll(wire.constData(), wire.size(), true);
+        SendAll(wire.constData(), wire.size(), TSendClock::RestartOnProgress);
         counter->Stop();
         last = n < SendChunk;
         FireProgress(stream.Position(), size);

@@ -9,15 +9,11 @@ void TrkSocket::HostLookupWait()
 {
     counter->Start();
     WaitUntil([this] { return hostResolved || counter->Expired() || canceled; });
-    counter->Stop();
     if (hostResolved)
         asyncHandle = 0;   // still pending otherwise: the time-out or cancel drops it
     if (asyncError)
         RaiseSocketError(asyncErrorCode);
-    if (counter->Expired())
-        RaiseTimedOut();
-    if (canceled)
-        RaiseCanceled();
+    StopAndCheck();
     ProcessMessages();
 }
 

@@ -3,7 +3,7 @@
 // delivered as TWinsockMessage events to the window named in WSAAsyncSelect.
 // Like the original notifications they are one-shot: FD_READ comes again only
 // after a recv, FD_WRITE only after a send that would have blocked.
-#include "net/rkposix.h"
+#include "net/rkwinsock_posix_p.h"
 
 #include <QCoreApplication>
 #include <QPointer>
