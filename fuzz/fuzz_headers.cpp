@@ -2,8 +2,8 @@
 // and RFC 2047 ones), MIME types and versions, and the safe file names made
 // from what a parameter gives.
 #include "mail/msmime_p.h"
+#include "mail/msmsg_names_p.h"
 #include "mail/mspars.h"
-#include "mail/mstext_p.h"
 
 #include <cstdint>
 

@@ -1,8 +1,9 @@
 #include "mail/mscharset_p.h"
 
+#include "mail/mstext_p.h"
+
 #include <QString>
 
-#include <cstring>
 #include <iconv.h>
 #include <optional>
 
@@ -34,48 +35,12 @@ std::optional<QByteArray> convertWithIconv(const QByteArray& text, const QByteAr
     return out;
 }
 
-// The length of the well-formed sequence at s (RFC 3629: no overlong forms,
-// no surrogates, nothing above U+10FFFF), or 0.
-int sequenceLength(const uchar* s, const uchar* end)
-{
-    const uchar b = s[0];
-    const int n = b < 0xC2 ? 0 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : b < 0xF5 ? 4 : 0;
-    if (n == 0 || end - s < n)
-        return 0;
-    const uchar lo = b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80;
-    const uchar hi = b == 0xED ? 0x9F : b == 0xF4 ? 0x8F : 0xBF;
-    if (s[1] < lo || s[1] > hi)
-        return 0;
-    for (int i = 2; i < n; ++i)
-        if ((s[i] & 0xC0) != 0x80)
-            return 0;
-    return n;
-}
-
 } // namespace
 
-bool IsValidUtf8(const QByteArray& text)
+bool IsUtf8Charset(const QByteArray& charset)
 {
-    const uchar* s = reinterpret_cast<const uchar*>(text.constData());
-    const uchar* const end = s + text.size();
-    while (s < end) {
-        quint64 word = 0x80; // eight ASCII bytes at a time while there are
-        if (end - s >= 8)
-            std::memcpy(&word, s, 8);
-        if ((word & 0x8080808080808080ull) == 0) {
-            s += 8;
-            continue;
-        }
-        if (*s < 0x80) {
-            ++s;
-            continue;
-        }
-        const int n = sequenceLength(s, end);
-        if (n == 0)
-            return false;
-        s += n;
-    }
-    return true;
+    const QByteArray name = charset.trimmed().toLower();
+    return name.isEmpty() || name == "utf-8" || name == "utf8" || name == "us-ascii";
 }
 
 QByteArray Windows1252ToUtf8(const QByteArray& text)
@@ -91,9 +56,9 @@ QByteArray Windows1252ToUtf8(const QByteArray& text)
 
 QByteArray ToUtf8(const QByteArray& text, const QByteArray& charset)
 {
-    const QByteArray name = charset.trimmed().toLower();
-    if ((name == "utf-8" || name == "utf8" || name == "us-ascii") && IsValidUtf8(text))
+    if (IsUtf8Charset(charset) && IsValidUtf8(text))
         return text;
+    const QByteArray name = charset.trimmed().toLower();
     if (!name.isEmpty()) {
         if (auto converted = convertWithIconv(text, name))
             return *converted;

@@ -7,5 +7,8 @@
 // UTF-8 and read as windows-1252 otherwise.
 QByteArray ToUtf8(const QByteArray& text, const QByteArray& charset);
 
-bool IsValidUtf8(const QByteArray& text);
+// The set is UTF-8 or a part of it ("utf-8", "utf8", "us-ascii", or none
+// named): its text needs only a check, no conversion.
+bool IsUtf8Charset(const QByteArray& charset);
+
 QByteArray Windows1252ToUtf8(const QByteArray& text);

@@ -1,5 +1,4 @@
-// Encoded words in header values (RFC 2047): "=?" charset "?" letter "?" text "?=".
-#include "mail/mspars.h"
+#include "mail/msencword.h"
 
 #include "mail/msbase64.h"
 #include "mail/mscharset_p.h"
@@ -38,14 +37,6 @@ std::optional<EncodedWord> parseWord(const QByteArray& value, qsizetype start)
                        QByteArrayView(value).sliced(textStart, close - textStart), close + 2};
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    const char upper = char(c & ~0x20);
-    return upper >= 'A' && upper <= 'F' ? upper - 'A' + 10 : -1;
-}
-
 // Q encoding: "_" is a blank, "=" and two hex digits a byte.
 std::optional<QByteArray> decodeQ(QByteArrayView text)
 {
@@ -55,11 +46,10 @@ std::optional<QByteArray> decodeQ(QByteArrayView text)
         if (c == '_') {
             bytes += ' ';
         } else if (c == '=') {
-            const int high = i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
-            const int low = high >= 0 ? hexValue(text[i + 2]) : -1;
-            if (low < 0)
+            const int byte = HexByte(text, i + 1);
+            if (byte < 0)
                 return std::nullopt;
-            bytes += char(high << 4 | low);
+            bytes += char(byte);
             i += 2;
         } else {
             bytes += c;
@@ -97,6 +87,29 @@ bool isWhiteSpace(QByteArrayView text)
     return true;
 }
 
+constexpr qsizetype maxLine = 76;
+constexpr qsizetype wordFrame = 12; // "=?utf-8?Q?" and "?="
+constexpr qsizetype minWordText = 12;
+
+bool isWordLiteral(uchar c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '!' || c == '*'
+        || c == '+' || c == '-' || c == '/';
+}
+
+void appendQ(QByteArray& out, QByteArrayView bytes)
+{
+    for (char ch : bytes) {
+        const uchar c = uchar(ch);
+        if (c == ' ')
+            out += '_';
+        else if (isWordLiteral(c))
+            out += char(c);
+        else
+            AppendHexEscape(out, '=', c);
+    }
+}
+
 } // namespace
 
 QByteArray DecodeEncodedWords(const QByteArray& text)
@@ -122,4 +135,40 @@ QByteArray DecodeEncodedWords(const QByteArray& text)
     }
     result += QByteArrayView(text).sliced(pos);
     return CutText(result);
+}
+
+bool NeedsEncodedWords(QByteArrayView text)
+{
+    for (char c : text)
+        if (uchar(c) >= 128 || (uchar(c) < 32 && c != '\t') || c == 127)
+            return true;
+    return text.contains("=?");
+}
+
+QByteArray EncodeWords(QByteArrayView text, qsizetype used)
+{
+    QByteArray out;
+    QByteArray word;
+    qsizetype room = std::max(minWordText, maxLine - used - wordFrame);
+    const auto closeWord = [&] {
+        if (!out.isEmpty())
+            out += "\r\n ";
+        out += "=?utf-8?Q?" + word + "?=";
+        word.clear();
+        room = maxLine - 1 - wordFrame;
+    };
+    const uchar* const begin = reinterpret_cast<const uchar*>(text.data());
+    const uchar* const end = begin + text.size();
+    for (const uchar* s = begin; s < end;) {
+        const qsizetype n = Utf8CharLength(s, end);
+        QByteArray encoded;
+        appendQ(encoded, text.sliced(s - begin, n));
+        if (!word.isEmpty() && word.size() + encoded.size() > room)
+            closeWord();
+        word += encoded;
+        s += n;
+    }
+    if (!word.isEmpty() || out.isEmpty())
+        closeWord();
+    return out;
 }

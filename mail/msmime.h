@@ -11,6 +11,25 @@
 // becomes explanatory body lines and the "original.eml" attachment.
 PV_DECLARE_EXCEPTION(EMessageParserError, Exception)
 
+// How the encoder writes a sender's or recipient's name: in double quotes
+// where its specials would split or misread the address (mail), or always as
+// it stands (news).
+enum class NameQuoting { WhereNeeded, Never };
+
+// The kind of a multipart message.
+enum class MultipartKind { Mixed, Alternative };
+
+// Whether an attachment part's headers name its file. Other forms of the
+// body and the first part of a formatted body go unnamed.
+enum class PartNaming { Named, Unnamed };
+
+// What follows a part's data in the message text.
+enum class PartEnd { Delimiter, CloseDelimiter, EndOfText };
+
+// A part's Content-Transfer-Encoding as the decoder reads it; Uuencode is
+// "x-uue...": uuencoded lines, kept as a base64 attachment.
+enum class TransferCoding { SevenBit, Base64, QuotedPrintable, Uuencode };
+
 class TmsCustomEncoder {
 public:
     // Reads the message; never changes it.
@@ -37,25 +56,30 @@ protected:
     void WriteClosingHeaders();
     // A header line whose value may need encoded words; label included.
     void WriteHeader(QByteArrayView label, const QByteArray& value);
-    QByteArray PhraseAddress(const TmsMailAddress& address, bool quoteDotted) const;
+    QByteArray PhraseAddress(const TmsMailAddress& address, NameQuoting quoting) const;
 
     TmsCustomMessage& message;
 
 private:
     void flush();
     void writeLayout();
-    void writePlainMessage();
     void writeFormattedMessage();
     void writeSinglePartMessage();
-    void writeMultipartMessage(bool alternative);
-    void writeTextPart();
-    void writeTextPartHeaders();
-    void writeAttachmentPart(const TmsAttItem& item, bool plain, bool closing);
-    void writeAttachmentHeaders(const TmsAttItem& item, bool plain);
-    void writeAttachmentData(const TmsAttItem& item, bool endsText);
+    void writeMultipartMessage(MultipartKind kind);
+    void writeTextPart(PartEnd end);
+    void writeAttachmentPart(const TmsAttItem& item, PartNaming naming, PartEnd end);
+    void writeAttachmentHeaders(const TmsAttItem& item, PartNaming naming);
+    void writeAttachmentData(const TmsAttItem& item, PartEnd end);
+    void writeQuotedPrintable(const QByteArray& bytes, PartEnd end);
+    // The data in lines of at most blockSize bytes, each made by encodeLine;
+    // the last line is the short one, empty where the data fills whole lines.
+    void writeBlockLines(const QByteArray& data, qsizetype blockSize,
+                         void (*encodeLine)(QByteArrayView, QByteArray&));
     void writeUUMessage();
     QByteArray makeBoundary(const QByteArray& other = {}) const;
     bool needsQuotedPrintable() const;
+    // The body's character set label; none for 7-bit text of no declared set.
+    const char* bodyCharset() const;
 
     QByteArray buffer;
     bool longLines = false;
@@ -116,8 +140,8 @@ private:
     bool decodeFirstPart();
     bool closeNestedAlternative();
     void decodeParts();
-    bool readPartData(TmsAttItem& item, bool uuencoded);
-    void setBodyText(const QByteArray& text, const QByteArray& contentType, bool quotedPrintable);
+    bool readPartData(TmsAttItem& item, TransferCoding coding);
+    void setBodyText(const QByteArray& text, const QByteArray& contentType, TransferCoding coding);
     void addAttachment(std::unique_ptr<TmsAttItem> item);
     bool isDelimiter(QByteArrayView line) const;
     bool isCloseDelimiter(QByteArrayView line) const;

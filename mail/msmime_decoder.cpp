@@ -4,8 +4,8 @@
 
 #include "mail/mscharset_p.h"
 #include "mail/mscoding.h"
-#include "mail/msmimedata.h"
 #include "mail/msmime_p.h"
+#include "mail/msmsg_names_p.h"
 #include "mail/mspars.h"
 #include "mail/mstext_p.h"
 
@@ -20,6 +20,36 @@ QByteArray wholeText(TStream& input)
 }
 
 } // namespace
+
+bool IsMimeVersion10(QByteArrayView value)
+{
+    QByteArray bare;
+    int depth = 0;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (depth > 0 && c == '\\')
+            ++i;
+        else if (c == '(')
+            ++depth;
+        else if (c == ')' && depth > 0)
+            --depth;
+        else if (depth == 0 && uchar(c) > 32)
+            bare += c;
+    }
+    return bare == "1.0";
+}
+
+TransferCoding ReadTransferCoding(const TmsHeaders& headers)
+{
+    const QByteArray name = Trim(GetHeaderField(headers, "Content-Transfer-Encoding")).toLower();
+    if (name == "base64")
+        return TransferCoding::Base64;
+    if (name.startsWith("x-uue"))
+        return TransferCoding::Uuencode;
+    if (name == "quoted-printable")
+        return TransferCoding::QuotedPrintable;
+    return TransferCoding::SevenBit;
+}
 
 TmsCustomDecoder::TmsCustomDecoder(TStream& input) : reader(wholeText(input))
 {
@@ -68,7 +98,7 @@ void TmsCustomDecoder::storeParseFailure(const QString& text)
         item->SetFileName("original.eml");
         item->SetEncoding(ae7Bit);
         item->SetContentType("message/rfc822");
-        SetAttachmentData(*item, reader.Bytes());
+        item->SetData(reader.Bytes());
         Message->Attachments().Add(std::move(item));
     } catch (const std::exception&) {
         // The explanation stands on its own.
@@ -92,17 +122,6 @@ void TmsCustomDecoder::decodeMimeMessage()
     }
 }
 
-namespace {
-
-// Text in these needs no conversion, only a check, so it can go line by line.
-bool isUtf8Charset(const QByteArray& charset)
-{
-    const QByteArray name = charset.trimmed().toLower();
-    return name.isEmpty() || name == "utf-8" || name == "utf8" || name == "us-ascii";
-}
-
-} // namespace
-
 void TmsCustomDecoder::decodeTextMessage()
 {
     const QByteArray type = GetHeaderField(MessageHeaders, "Content-type");
@@ -110,16 +129,16 @@ void TmsCustomDecoder::decodeTextMessage()
     if (mainType == "text/html" || mainType == "text/rtf")
         Message->SetContentType(mainType);
     Message->Body().clear();
-    const QByteArray encoding = Trim(GetHeaderField(MessageHeaders, "Content-Transfer-Encoding")).toLower();
-    if (encoding == "base64") {
+    const TransferCoding coding = ReadTransferCoding(MessageHeaders);
+    if (coding == TransferCoding::Base64) {
         QByteArray bytes;
         for (QByteArrayView line = reader.NextLine(); !reader.Eof(); line = reader.NextLine())
             if (const QByteArrayView text = TrimmedView(line); !text.isEmpty())
                 Base64DecodeLine(text, bytes);
-        return setBodyText(bytes, type, false);
+        return setBodyText(bytes, type, coding);
     }
-    const bool quotedPrintable = encoding == "quoted-printable";
-    if (quotedPrintable && isUtf8Charset(MimeParameter("charset", type)))
+    const bool quotedPrintable = coding == TransferCoding::QuotedPrintable;
+    if (quotedPrintable && IsUtf8Charset(MimeParameter("charset", type)))
         return decodeUtf8QuotedPrintableText();
     TQPLineDecoder decoder;
     QByteArray text;
@@ -133,7 +152,7 @@ void TmsCustomDecoder::decodeTextMessage()
     }
     if (quotedPrintable && endsWithLineBreak())
         decoder.Add({});
-    setBodyText(quotedPrintable ? decoder.Bytes() : text, type, quotedPrintable);
+    setBodyText(quotedPrintable ? decoder.Bytes() : text, type, coding);
 }
 
 // The common case of a large text: quoted-printable UTF-8 (or ASCII) goes
@@ -171,13 +190,13 @@ void TmsCustomDecoder::decodeAsUUMessage()
 
 // The text in the part's character set made UTF-8; text that stays 7-bit
 // keeps the character set the transfer encoding suggests.
-void TmsCustomDecoder::setBodyText(const QByteArray& text, const QByteArray& contentType, bool quotedPrintable)
+void TmsCustomDecoder::setBodyText(const QByteArray& text, const QByteArray& contentType, TransferCoding coding)
 {
     const QByteArray utf8 = ToUtf8(text, MimeParameter("charset", contentType));
     Message->Body().SetText(utf8);
     if (HasEightBit(utf8))
         Message->SetCharSet(csUTF8);
-    else if (quotedPrintable)
+    else if (coding == TransferCoding::QuotedPrintable)
         Message->SetCharSet(csISO8859);
 }
 
@@ -209,7 +228,7 @@ void TmsCustomDecoder::decodeUUAttachments(QByteArrayView beginLine)
         while (!reader.Eof()) {
             auto item = std::make_unique<TmsAttItem>();
             const QByteArray name = UUBeginFileName(beginLine);
-            item->SetFileName(name.isEmpty() ? "att." + QByteArray::number(Message->Attachments().Count()) : name);
+            item->SetFileName(name.isEmpty() ? UnnamedFileName(Message->Attachments().Count()) : name);
             QByteArray data;
             for (QByteArrayView line = reader.NextLine(); !reader.Eof() && line != "`"; line = reader.NextLine()) {
                 if (line.compare("end", Qt::CaseInsensitive) == 0)
@@ -217,7 +236,7 @@ void TmsCustomDecoder::decodeUUAttachments(QByteArrayView beginLine)
                 if (!line.isEmpty())
                     UUDecodeLine(line, data);
             }
-            SetAttachmentData(*item, data);
+            item->SetData(data);
             Message->Attachments().Add(std::move(item));
             do
                 beginLine = reader.NextLine();

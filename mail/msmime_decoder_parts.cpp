@@ -3,8 +3,8 @@
 #include "mail/msmime.h"
 
 #include "mail/mscoding.h"
-#include "mail/msmimedata.h"
 #include "mail/msmime_p.h"
+#include "mail/msmsg_names_p.h"
 #include "mail/mspars.h"
 #include "mail/mstext_p.h"
 #include "toolkit/Pump.h"
@@ -16,9 +16,12 @@ namespace {
     throw EMessageParserError(QString::fromLatin1(text));
 }
 
-QByteArray countedName(const char* prefix, qsizetype count)
+// The name parameter of the type, else the filename parameter of the
+// disposition; empty for a part that names no file.
+QByteArray partFileName(const TmsHeaders& headers, const QByteArray& contentType)
 {
-    return prefix + QByteArray::number(count);
+    const QByteArray name = MimeParameter("name", contentType);
+    return name.isEmpty() ? MimeParameter("filename", RawHeaderField(headers, "Content-Disposition")) : name;
 }
 
 } // namespace
@@ -51,21 +54,11 @@ void TmsCustomDecoder::decodeSinglePartAttachment()
     if (type.isEmpty())
         parseError("Missing required field: Content-Type");
     auto item = std::make_unique<TmsAttItem>();
-    item->SetContentType(type);
-    if (const QByteArray name = MimeParameter("name", type); !name.isEmpty())
-        item->SetFileName(name);
-    const QByteArray mainType = ExtractMimeType(type);
-    item->SetContentType(mainType);
-    const TransferEncoding transfer = ReadTransferEncoding(GetHeaderField(MessageHeaders, "Content-Transfer-Encoding"));
-    item->SetEncoding(transfer.encoding);
-    if (item->FileName().isEmpty()) {
-        const QByteArray name = MimeParameter("filename", RawHeaderField(MessageHeaders, "Content-Disposition"));
-        item->SetFileName(name.isEmpty() ? countedName("att.", Message->Attachments().Count()) : name);
-        item->SetEncoding(transfer.encoding);
-        item->SetContentType(mainType);
-    }
+    const QByteArray name = partFileName(MessageHeaders, type);
+    item->SetFileName(name.isEmpty() ? UnnamedFileName(Message->Attachments().Count()) : name);
+    item->SetContentType(ExtractMimeType(type)); // the declared type, not the one the name suggests
     try {
-        readPartData(*item, transfer.uuencoded);
+        readPartData(*item, ReadTransferCoding(MessageHeaders));
     } catch (const EStreamError&) {
         throw;
     } catch (const Exception&) {
@@ -74,11 +67,15 @@ void TmsCustomDecoder::decodeSinglePartAttachment()
     addAttachment(std::move(item));
 }
 
-// Reads to the next line that begins with the boundary (to the end of the
-// text for a single part) and decodes what it passed. Returns whether the
-// multipart goes on after it.
-bool TmsCustomDecoder::readPartData(TmsAttItem& item, bool uuencoded)
+// Gives the item the encoding that coding keeps, reads to the next line that
+// begins with the boundary (to the end of the text for a single part) and
+// decodes what it passed. Returns whether the multipart goes on after it.
+bool TmsCustomDecoder::readPartData(TmsAttItem& item, TransferCoding coding)
 {
+    item.SetEncoding(coding == TransferCoding::SevenBit          ? ae7Bit
+                         : coding == TransferCoding::QuotedPrintable ? aeQuotedPrintable
+                                                                     : aeBase64);
+    const bool uuencoded = coding == TransferCoding::Uuencode;
     const bool multipart = !boundary.isEmpty();
     QByteArray bytes;
     TQPLineDecoder quotedPrintable;
@@ -104,7 +101,7 @@ bool TmsCustomDecoder::readPartData(TmsAttItem& item, bool uuencoded)
     }
     if (item.Encoding() == aeQuotedPrintable && reader.Eof() && endsWithLineBreak())
         quotedPrintable.Add({}); // the text's last line break is the data's
-    SetAttachmentData(item, item.Encoding() == aeQuotedPrintable ? quotedPrintable.Bytes() : bytes);
+    item.SetData(item.Encoding() == aeQuotedPrintable ? quotedPrintable.Bytes() : bytes);
     return !reader.Eof() && !isCloseDelimiter(line);
 }
 
@@ -135,12 +132,11 @@ bool TmsCustomDecoder::decodeFirstPart()
         readHeaderBlock(partHeaders);
         type = RawHeaderField(partHeaders, "Content-Type");
     }
-    const QByteArray encoding = Trim(GetHeaderField(partHeaders, "Content-Transfer-Encoding")).toLower();
-    const QByteArray disposition = RawHeaderField(partHeaders, "Content-Disposition");
-    if (encoding == "base64" || !MimeParameter("name", type).isEmpty()
-        || !MimeParameter("filename", disposition).isEmpty() || disposition.toLower().startsWith("attachment"))
+    const TransferCoding coding = ReadTransferCoding(partHeaders);
+    if (coding == TransferCoding::Base64 || !partFileName(partHeaders, type).isEmpty()
+        || RawHeaderField(partHeaders, "Content-Disposition").toLower().startsWith("attachment"))
         return true;
-    const bool quotedPrintable = encoding == "quoted-printable";
+    const bool quotedPrintable = coding == TransferCoding::QuotedPrintable;
     TQPLineDecoder decoder;
     QByteArray text;
     QByteArrayView line = reader.NextLine();
@@ -151,7 +147,7 @@ bool TmsCustomDecoder::decodeFirstPart()
         else
             text.append(first ? "" : "\r\n").append(line);
     }
-    setBodyText(quotedPrintable ? decoder.Bytes() : text, type, quotedPrintable);
+    setBodyText(quotedPrintable ? decoder.Bytes() : text, type, coding);
     if (Message->Body().isEmpty())
         Message->Body().append(QByteArray());
     if (reader.Eof())
@@ -187,22 +183,17 @@ void TmsCustomDecoder::decodeParts()
             readHeaderBlock(partHeaders);
         const QByteArray type = RawHeaderField(partHeaders, "Content-type");
         const QByteArray mainType = type.isEmpty() ? QByteArray("text/plain") : ExtractMimeType(type);
-        const TransferEncoding transfer = ReadTransferEncoding(GetHeaderField(partHeaders, "Content-Transfer-Encoding"));
         auto item = std::make_unique<TmsAttItem>();
-        item->SetContentType(mainType);
-        QByteArray name = MimeParameter("name", type);
-        if (name.isEmpty())
-            name = MimeParameter("filename", RawHeaderField(partHeaders, "Content-Disposition"));
-        if (name.isEmpty()) {
-            const bool alternative = inNestedAlternative || alternativeMessage;
-            item->SetFileName(countedName(alternative ? "_alt." : "att.", Message->Attachments().Count()));
-            item->SetContentType(mainType);
-        } else {
+        if (const QByteArray name = partFileName(partHeaders, type); !name.isEmpty()) {
             item->SetFileName(name);
+        } else {
+            const qsizetype count = Message->Attachments().Count();
+            const bool alternative = inNestedAlternative || alternativeMessage;
+            item->SetFileName(alternative ? AlternativeFileName(count) : UnnamedFileName(count));
+            item->SetContentType(mainType);
         }
-        item->SetEncoding(transfer.encoding);
         try {
-            more = readPartData(*item, transfer.uuencoded);
+            more = readPartData(*item, ReadTransferCoding(partHeaders));
         } catch (const EStreamError&) {
             throw;
         } catch (const Exception&) {

@@ -2,8 +2,8 @@
 // multipart structure. Part data is written by msmime_encoder_parts.cpp.
 #include "mail/msmime.h"
 
-#include "mail/mscoding.h"
 #include "mail/msmime_p.h"
+#include "mail/msmsg_names_p.h"
 #include "mail/mspars.h"
 #include "mail/mstext_p.h"
 
@@ -15,19 +15,9 @@ constexpr qsizetype longLine = 256;
 constexpr qsizetype flushSize = 1 << 20;
 constexpr int boundaryDraws = 100;
 
-bool isBodyFile(const TmsAttItem& item, const char* name)
+bool isBodyFile(const TmsAttItem& item)
 {
-    return BareFileName(item.FileName()).toLower() == name;
-}
-
-bool isAnyBodyFile(const TmsAttItem& item)
-{
-    return isBodyFile(item, "_htmbody.htm") || isBodyFile(item, "_rtfbody.rtf");
-}
-
-bool isAlternative(const TmsAttItem& item)
-{
-    return BareFileName(item.FileName()).toLower().startsWith("_alt.");
+    return !BodyFileType(item).isEmpty();
 }
 
 } // namespace
@@ -83,11 +73,11 @@ void TmsCustomEncoder::writeLayout()
     const QByteArray type = message.ContentType();
     const TmsAttList& attachments = message.Attachments();
     const bool bodyFileOnly = message.Body().isEmpty() && attachments.Count() == 1
-        && isAnyBodyFile(attachments.Items(0));
+        && isBodyFile(attachments.Items(0));
     if (type == "multipart/mixed" || type == "multipart/alternative")
-        writeMultipartMessage(type == "multipart/alternative");
+        writeMultipartMessage(type == "multipart/alternative" ? MultipartKind::Alternative : MultipartKind::Mixed);
     else if (type == "text/plain")
-        attachments.Count() == 0 ? writePlainMessage() : writeSinglePartMessage();
+        attachments.Count() == 0 ? writeTextPart(PartEnd::EndOfText) : writeSinglePartMessage();
     else if (type == "text/html" || type == "text/rtf")
         bodyFileOnly ? writeSinglePartMessage() : writeFormattedMessage();
     else if (attachments.Count() > 0)
@@ -95,7 +85,7 @@ void TmsCustomEncoder::writeLayout()
     else if (const QByteArray main = ExtractMimeType(type); main == "text/html" || main == "text/rtf")
         writeFormattedMessage();
     else // a stored type with parameters and only a body: the body stays readable
-        writePlainMessage();
+        writeTextPart(PartEnd::EndOfText);
 }
 
 bool TmsCustomEncoder::needsQuotedPrintable() const
@@ -103,75 +93,64 @@ bool TmsCustomEncoder::needsQuotedPrintable() const
     return message.CharSet() == csISO8859 || longLines || eightBit;
 }
 
-void TmsCustomEncoder::writeTextPartHeaders()
+const char* TmsCustomEncoder::bodyCharset() const
 {
-    const char* charset = eightBit || message.CharSet() == csUTF8 ? "utf-8"
-        : message.CharSet() == csISO8859                          ? "iso-8859-1"
-                                                                  : "us-ascii";
-    WriteLine(QByteArray("Content-Type: text/plain; charset=\"") + charset + '"');
-    WriteLine(needsQuotedPrintable() ? "Content-Transfer-Encoding: quoted-printable" : "Content-Transfer-Encoding: 7bit");
-    WriteLine("");
+    if (eightBit || message.CharSet() == csUTF8)
+        return "utf-8";
+    return message.CharSet() == csISO8859 ? "iso-8859-1" : nullptr;
 }
 
-void TmsCustomEncoder::writePlainMessage()
+// The body as a plain text part. Inside a multipart a 7-bit part ends with a
+// line break of its own before the delimiter; quoted-printable lines already
+// carry the text's last line end, so nothing is added to them.
+void TmsCustomEncoder::writeTextPart(PartEnd end)
 {
-    writeTextPartHeaders();
+    const char* charset = bodyCharset();
+    WriteLine(QByteArray("Content-Type: text/plain; charset=\"") + (charset ? charset : "us-ascii") + '"');
+    WriteLine(needsQuotedPrintable() ? "Content-Transfer-Encoding: quoted-printable" : "Content-Transfer-Encoding: 7bit");
+    WriteLine("");
     if (needsQuotedPrintable())
-        return WriteQuotedPrintable(message.Body().Text(), true, [this](QByteArrayView line) { WriteLine(line); });
+        return writeQuotedPrintable(message.Body().Text(), end);
     for (const QByteArray& line : std::as_const(message.Body()))
         WriteLine(line);
+    if (end != PartEnd::EndOfText)
+        WriteLine("");
 }
 
 void TmsCustomEncoder::writeFormattedMessage()
 {
     QByteArray type = ExtractMimeType(message.ContentType()) == "text/html" ? "Content-Type: text/html"
                                                                              : "Content-Type: text/rtf";
-    if (eightBit || message.CharSet() == csUTF8)
-        type += "; charset=\"utf-8\"";
-    else if (message.CharSet() == csISO8859)
-        type += "; charset=\"iso-8859-1\"";
+    if (const char* charset = bodyCharset())
+        type += QByteArray("; charset=\"") + charset + '"';
     WriteLine(type);
     WriteLine("Content-Transfer-Encoding: quoted-printable");
     WriteLine("");
-    WriteQuotedPrintable(message.Body().Text(), true, [this](QByteArrayView line) { WriteLine(line); });
+    writeQuotedPrintable(message.Body().Text(), PartEnd::EndOfText);
 }
 
 void TmsCustomEncoder::writeSinglePartMessage()
 {
     if (message.Attachments().Count() == 0)
-        return writePlainMessage();
+        return writeTextPart(PartEnd::EndOfText);
     const TmsAttItem& item = message.Attachments().Items(0);
-    if (message.Attachments().Count() > 1 || !isAnyBodyFile(item)) {
-        writeAttachmentHeaders(item, false);
+    if (message.Attachments().Count() > 1 || !isBodyFile(item)) {
+        writeAttachmentHeaders(item, PartNaming::Named);
     } else {
-        WriteLine(isBodyFile(item, "_htmbody.htm") ? "Content-Type: text/html" : "Content-Type: text/rtf");
+        WriteLine("Content-Type: " + BodyFileType(item));
         WriteLine(QByteArray("Content-Transfer-Encoding: ") + AttEncodingNames[item.Encoding()]);
         WriteLine("");
     }
-    writeAttachmentData(item, true);
+    writeAttachmentData(item, PartEnd::EndOfText);
 }
 
-// The text part inside a multipart. A 7-bit part ends with a line break of
-// its own before the delimiter; quoted-printable lines already carry the
-// text's last line end, so nothing is added to them.
-void TmsCustomEncoder::writeTextPart()
+void TmsCustomEncoder::writeMultipartMessage(MultipartKind kind)
 {
-    writeTextPartHeaders();
-    if (needsQuotedPrintable()) {
-        WriteQuotedPrintable(message.Body().Text(), false, [this](QByteArrayView line) { WriteLine(line); });
-        return;
-    }
-    for (const QByteArray& line : std::as_const(message.Body()))
-        WriteLine(line);
-    WriteLine("");
-}
-
-void TmsCustomEncoder::writeMultipartMessage(bool alternative)
-{
+    const bool alternative = kind == MultipartKind::Alternative;
     const TmsAttList& attachments = message.Attachments();
     const bool bodyEmpty = message.Body().isEmpty();
     bool plainFirst = attachments.Count() > 0 && bodyEmpty
-        && isAnyBodyFile(attachments.Items(0));
+        && isBodyFile(attachments.Items(0));
     QByteArray boundary = makeBoundary();
     WriteLine("Content-Type: " + message.ContentType() + "; boundary=\"" + boundary + '"');
     WriteLine("");
@@ -179,7 +158,7 @@ void TmsCustomEncoder::writeMultipartMessage(bool alternative)
     WriteLine("");
     WriteLine("--" + boundary);
     QByteArray outer;
-    if (!alternative && attachments.Count() > 0 && isAlternative(attachments.Items(0))) {
+    if (!alternative && attachments.Count() > 0 && IsAlternativeFile(attachments.Items(0))) {
         outer = std::exchange(boundary, makeBoundary(boundary));
         WriteLine("Content-Type:  multipart/alternative; boundary=\"" + boundary + '"');
         WriteLine("Content-Transfer-Encoding: 7bit");
@@ -187,15 +166,17 @@ void TmsCustomEncoder::writeMultipartMessage(bool alternative)
         WriteLine("--" + boundary);
     }
     if (!bodyEmpty) {
-        writeTextPart();
+        writeTextPart(PartEnd::Delimiter);
         WriteLine("--" + boundary);
     }
     for (qsizetype i = 0; i < attachments.Count(); ++i) {
         if (i > 0)
             plainFirst = false;
         const bool last = i + 1 == attachments.Count();
-        const bool closesNested = !last && !outer.isEmpty() && !isAlternative(attachments.Items(i + 1));
-        writeAttachmentPart(attachments.Items(i), alternative || !outer.isEmpty() || plainFirst, last || closesNested);
+        const bool closesNested = !last && !outer.isEmpty() && !IsAlternativeFile(attachments.Items(i + 1));
+        const bool unnamed = alternative || !outer.isEmpty() || plainFirst;
+        writeAttachmentPart(attachments.Items(i), unnamed ? PartNaming::Unnamed : PartNaming::Named,
+                            last || closesNested ? PartEnd::CloseDelimiter : PartEnd::Delimiter);
         if (last) {
             WriteLine("--" + boundary + "--");
         } else if (closesNested) {

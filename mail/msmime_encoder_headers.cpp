@@ -4,6 +4,7 @@
 
 #include "mail/msmime_p.h"
 #include "mail/mspars.h"
+#include "mail/mstext_p.h"
 
 namespace {
 
@@ -25,18 +26,25 @@ bool needsQuotes(const QByteArray& name)
 
 } // namespace
 
+QByteArray SingleLine(QByteArrayView value)
+{
+    QByteArray line = value.toByteArray();
+    line.replace('\r', ' ').replace('\n', ' ');
+    return line;
+}
+
 void TmsCustomEncoder::WriteHeader(QByteArrayView label, const QByteArray& value)
 {
     const QByteArray line = SingleLine(value);
     WriteLine(label.toByteArray() + (NeedsEncodedWords(line) ? EncodeWords(line, label.size()) : line));
 }
 
-QByteArray TmsCustomEncoder::PhraseAddress(const TmsMailAddress& address, bool quoteDotted) const
+QByteArray TmsCustomEncoder::PhraseAddress(const TmsMailAddress& address, NameQuoting quoting) const
 {
     QByteArray name = SingleLine(address.Name());
     if (NeedsEncodedWords(name))
         name = EncodeWords(name, labelWidth);
-    else if (quoteDotted && needsQuotes(name))
+    else if (quoting == NameQuoting::WhereNeeded && needsQuotes(name))
         name = '"' + name + '"';
     return name + " <" + SingleLine(address.Address()) + '>';
 }
@@ -55,7 +63,7 @@ void TmsCustomEncoder::WriteCustomHeaders()
             continue;
         }
         // Raw 8-bit text from elsewhere: its value becomes encoded words.
-        const bool continuation = line.startsWith(' ') || line.startsWith('\t');
+        const bool continuation = IsContinuationLine(line);
         const qsizetype colon = continuation ? 0 : line.indexOf(':') + 1;
         const QByteArray label = continuation ? QByteArray(" ") : line.left(colon) + ' ';
         WriteLine(label + EncodeWords(line.mid(colon).trimmed(), label.size()));
@@ -72,7 +80,7 @@ void TmsCustomEncoder::WriteClosingHeaders()
 
 void TmsMessageEncoder::WriteHeaders()
 {
-    WriteLine("From:     " + PhraseAddress(mail.Sender(), true));
+    WriteLine("From:     " + PhraseAddress(mail.Sender(), NameQuoting::WhereNeeded));
     writeAddressLines("To", mail.Recipients());
     writeAddressLines("CC", mail.CC());
     if (mail.ReturnReceipt())
@@ -92,14 +100,14 @@ void TmsMessageEncoder::writeAddressLines(QByteArray label, const TmsAddressList
         label += ':';
     label = label.leftJustified(labelWidth, ' ');
     for (qsizetype i = 0; i < list.Count(); ++i) {
-        const QByteArray line = (i == 0 ? label : QByteArray(labelWidth, ' ')) + PhraseAddress(list.Items(i), true);
+        const QByteArray line = (i == 0 ? label : QByteArray(labelWidth, ' ')) + PhraseAddress(list.Items(i), NameQuoting::WhereNeeded);
         WriteLine(i + 1 < list.Count() ? line + ',' : line);
     }
 }
 
 void TmsArticleEncoder::WriteHeaders()
 {
-    WriteLine("From:     " + PhraseAddress(article.Sender(), false));
+    WriteLine("From:     " + PhraseAddress(article.Sender(), NameQuoting::Never));
     WriteLine("Newsgroups: " + SingleLine(article.NewsGroups()));
     WriteCustomHeaders();
     WriteClosingHeaders();

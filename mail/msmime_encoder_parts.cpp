@@ -8,7 +8,7 @@
 #include "mail/mscodecpump_p.h"
 #include "mail/mscoding.h"
 #include "mail/msmime_p.h"
-#include "mail/mstext_p.h"
+#include "mail/msmsg_names_p.h"
 
 namespace {
 
@@ -16,43 +16,37 @@ constexpr qsizetype base64Block = 57;
 
 } // namespace
 
-void TmsCustomEncoder::writeAttachmentPart(const TmsAttItem& item, bool plain, bool closing)
+void TmsCustomEncoder::writeAttachmentPart(const TmsAttItem& item, PartNaming naming, PartEnd end)
 {
-    writeAttachmentHeaders(item, plain);
-    writeAttachmentData(item, false);
+    writeAttachmentHeaders(item, naming);
+    writeAttachmentData(item, end);
     if (item.Encoding() != aeBase64)
         return;
     WriteLine("");
-    if (!closing)
+    if (end != PartEnd::CloseDelimiter)
         WriteLine("");
 }
 
-void TmsCustomEncoder::writeAttachmentHeaders(const TmsAttItem& item, bool plain)
+void TmsCustomEncoder::writeAttachmentHeaders(const TmsAttItem& item, PartNaming naming)
 {
+    const bool named = naming == PartNaming::Named;
     const QByteArray name = BareFileName(item.FileName());
     const QByteArray type = item.ContentType().isEmpty() ? QByteArray("application/octet-stream")
                                                          : SingleLine(item.ContentType());
-    WriteLine("Content-Type: " + type + (plain ? QByteArray() : ParameterText("name", name)));
+    WriteLine("Content-Type: " + type + (named ? ParameterText("name", name) : QByteArray()));
     WriteLine(QByteArray("Content-Transfer-Encoding: ") + AttEncodingNames[item.Encoding()]);
-    if (!plain)
+    if (named)
         WriteLine("Content-Disposition: attachment" + ParameterText("filename", name));
     WriteLine("");
 }
 
-void TmsCustomEncoder::writeAttachmentData(const TmsAttItem& item, bool endsText)
+void TmsCustomEncoder::writeAttachmentData(const TmsAttItem& item, PartEnd end)
 {
     const QByteArray& data = item.Data().Bytes();
     if (item.Encoding() == aeBase64) {
-        // Ends after the first short block, so whole blocks end with an empty line.
-        for (qsizetype at = 0;; at += base64Block) {
-            const qsizetype n = std::min(base64Block, data.size() - at);
-            Base64EncodeLine(QByteArrayView(data).sliced(at, n), buffer);
-            WriteLine({});
-            if (n < base64Block)
-                break;
-        }
+        writeBlockLines(data, base64Block, Base64EncodeLine);
     } else if (item.Encoding() == aeQuotedPrintable) {
-        WriteQuotedPrintable(data, endsText, [this](QByteArrayView line) { WriteLine(line); });
+        writeQuotedPrintable(data, end);
     } else {
         // Text lines; a final line break shows as a last empty line.
         TStringList lines;
@@ -65,6 +59,43 @@ void TmsCustomEncoder::writeAttachmentData(const TmsAttItem& item, bool endsText
     }
 }
 
+// Where the data ends the message text, the text's own last line break
+// stands for the data's: a final empty line goes, and data without a final
+// line break ends in a soft break.
+void TmsCustomEncoder::writeQuotedPrintable(const QByteArray& bytes, PartEnd end)
+{
+    const bool endsText = end == PartEnd::EndOfText;
+    TMemoryStream source(bytes);
+    QByteArray held; // the last line waits: the end of the text may change it
+    bool holding = false;
+    QPEncodeStream(source, [&](QByteArrayView line) {
+        if (holding)
+            WriteLine(held);
+        held.resize(0);
+        held.append(line);
+        holding = true;
+    });
+    if (!holding || (endsText && held.isEmpty()))
+        return;
+    if (endsText)
+        held += '=';
+    WriteLine(held);
+}
+
+// Stops after the first short block, so data of whole blocks ends with an
+// empty line. Each line is encoded straight into the buffer.
+void TmsCustomEncoder::writeBlockLines(const QByteArray& data, qsizetype blockSize,
+                                       void (*encodeLine)(QByteArrayView, QByteArray&))
+{
+    for (qsizetype at = 0;; at += blockSize) {
+        const qsizetype n = std::min(blockSize, data.size() - at);
+        encodeLine(QByteArrayView(data).sliced(at, n), buffer);
+        WriteLine({});
+        if (n < blockSize)
+            break;
+    }
+}
+
 void TmsCustomEncoder::writeUUMessage()
 {
     WriteLine("");
@@ -72,16 +103,9 @@ void TmsCustomEncoder::writeUUMessage()
         WriteLine(line);
     for (qsizetype i = 0; i < message.Attachments().Count(); ++i) {
         const TmsAttItem& item = message.Attachments().Items(i);
-        const QByteArray& data = item.Data().Bytes();
         WriteLine("");
         WriteLine("begin 600 " + SingleLine(BareFileName(item.FileName())));
-        for (qsizetype at = 0;; at += UUBlockSize) {
-            const qsizetype n = std::min(UUBlockSize, data.size() - at);
-            UUEncodeLine(QByteArrayView(data).sliced(at, n), buffer);
-            WriteLine({});
-            if (n < UUBlockSize)
-                break;
-        }
+        writeBlockLines(item.Data().Bytes(), UUBlockSize, UUEncodeLine);
         WriteLine("`");
         WriteLine("end");
     }

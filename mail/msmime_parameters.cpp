@@ -1,8 +1,8 @@
+// Parameters of header values in both directions: the plain and quoted
+// forms, and the extended forms of RFC 2231 with their character sets.
 #include "mail/msmime_p.h"
 
 #include "mail/mscharset_p.h"
-#include "mail/msqp.h"
-#include "toolkit/Streams.h"
 #include "mail/mspars.h"
 #include "mail/mstext_p.h"
 
@@ -10,43 +10,7 @@
 
 namespace {
 
-constexpr char hexDigits[] = "0123456789ABCDEF";
-constexpr qsizetype maxLine = 76;
-constexpr qsizetype wordFrame = 12; // "=?utf-8?Q?" and "?="
-constexpr qsizetype minWordText = 12;
 constexpr qsizetype maxSection = 60;
-
-// Length of the UTF-8 sequence at i, or 1 for a byte that starts none.
-qsizetype sequenceLength(QByteArrayView text, qsizetype i)
-{
-    const uchar lead = uchar(text[i]);
-    const qsizetype n = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 1;
-    if (i + n > text.size())
-        return 1;
-    for (qsizetype k = 1; k < n; ++k)
-        if ((uchar(text[i + k]) & 0xC0) != 0x80)
-            return 1;
-    return n;
-}
-
-bool isWordLiteral(uchar c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '!' || c == '*'
-        || c == '+' || c == '-' || c == '/';
-}
-
-void appendQ(QByteArray& out, QByteArrayView bytes)
-{
-    for (char ch : bytes) {
-        const uchar c = uchar(ch);
-        if (c == ' ')
-            out += '_';
-        else if (isWordLiteral(c))
-            out += char(c);
-        else
-            out.append('=').append(hexDigits[c >> 4]).append(hexDigits[c & 15]);
-    }
-}
 
 bool isAttributeChar(uchar c)
 {
@@ -62,27 +26,18 @@ QByteArray percentEncode(QByteArrayView value)
         if (isAttributeChar(c))
             out += char(c);
         else
-            out.append('%').append(hexDigits[c >> 4]).append(hexDigits[c & 15]);
+            AppendHexEscape(out, '%', c);
     }
     return out;
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    const char upper = char(c & ~0x20);
-    return upper >= 'A' && upper <= 'F' ? upper - 'A' + 10 : -1;
 }
 
 QByteArray percentDecode(QByteArrayView text)
 {
     QByteArray out;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const int high = text[i] == '%' && i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? hexValue(text[i + 2]) : -1;
-        if (low >= 0) {
-            out += char(high << 4 | low);
+        const int byte = text[i] == '%' ? HexByte(text, i + 1) : -1;
+        if (byte >= 0) {
+            out += char(byte);
             i += 2;
         } else {
             out += text[i];
@@ -95,17 +50,6 @@ struct Parameter {
     QByteArray key; // lower-cased
     QByteArray value;
 };
-
-QByteArray unquoted(QByteArrayView raw)
-{
-    QByteArray value;
-    for (qsizetype i = 1; i < raw.size() && raw[i] != '"'; ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size())
-            ++i;
-        value += raw[i];
-    }
-    return value;
-}
 
 // The parameters after the first ";", split at ";" outside double quotes.
 std::vector<Parameter> parseParameters(const QByteArray& headerValue)
@@ -124,7 +68,7 @@ std::vector<Parameter> parseParameters(const QByteArray& headerValue)
             const qsizetype eq = piece.indexOf('=');
             if (start >= 0 && eq > 0) {
                 const QByteArray raw = Trim(piece.sliced(eq + 1));
-                parameters.push_back({Trim(piece.first(eq)).toLower(), raw.startsWith('"') ? unquoted(raw) : raw});
+                parameters.push_back({Trim(piece.first(eq)).toLower(), raw.startsWith('"') ? UnquotedString(raw) : raw});
             }
             start = i;
             quoted = false;
@@ -171,47 +115,6 @@ QByteArray extendedValue(const std::vector<Parameter>& parameters, const QByteAr
 
 } // namespace
 
-QByteArray SingleLine(QByteArrayView value)
-{
-    QByteArray line = value.toByteArray();
-    line.replace('\r', ' ').replace('\n', ' ');
-    return line;
-}
-
-bool NeedsEncodedWords(QByteArrayView text)
-{
-    for (char c : text)
-        if (uchar(c) >= 128 || (uchar(c) < 32 && c != '\t') || c == 127)
-            return true;
-    return text.contains("=?");
-}
-
-QByteArray EncodeWords(QByteArrayView text, qsizetype used)
-{
-    QByteArray out;
-    QByteArray word;
-    qsizetype room = std::max(minWordText, maxLine - used - wordFrame);
-    const auto closeWord = [&] {
-        if (!out.isEmpty())
-            out += "\r\n ";
-        out += "=?utf-8?Q?" + word + "?=";
-        word.clear();
-        room = maxLine - 1 - wordFrame;
-    };
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype n = sequenceLength(text, i);
-        QByteArray encoded;
-        appendQ(encoded, text.sliced(i, n));
-        if (!word.isEmpty() && word.size() + encoded.size() > room)
-            closeWord();
-        word += encoded;
-        i += n;
-    }
-    if (!word.isEmpty() || out.isEmpty())
-        closeWord();
-    return out;
-}
-
 QByteArray ParameterText(QByteArrayView name, const QByteArray& value)
 {
     bool plain = true;
@@ -243,49 +146,4 @@ QByteArray MimeParameter(const QByteArray& name, const QByteArray& headerValue)
     if (!extended.isEmpty())
         return CutText(extended);
     return DecodeEncodedWords(GetHeaderParameter(name, headerValue));
-}
-
-bool IsMimeVersion10(QByteArrayView value)
-{
-    QByteArray bare;
-    int depth = 0;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (depth > 0 && c == '\\')
-            ++i;
-        else if (c == '(')
-            ++depth;
-        else if (c == ')' && depth > 0)
-            --depth;
-        else if (depth == 0 && uchar(c) > 32)
-            bare += c;
-    }
-    return bare == "1.0";
-}
-
-bool HasEightBit(QByteArrayView text)
-{
-    for (char c : text)
-        if (uchar(c) >= 128)
-            return true;
-    return false;
-}
-
-void WriteQuotedPrintable(const QByteArray& bytes, bool endsText, const QPLineSink& sink)
-{
-    TMemoryStream source(bytes);
-    QByteArray held; // the last line waits: the end of the text may change it
-    bool holding = false;
-    QPEncodeStream(source, [&](QByteArrayView line) {
-        if (holding)
-            sink(held);
-        held.resize(0);
-        held.append(line);
-        holding = true;
-    });
-    if (!holding || (endsText && held.isEmpty()))
-        return;
-    if (endsText)
-        held += '=';
-    sink(held);
 }

@@ -1,5 +1,6 @@
 #include "mail/msmsg.h"
 
+#include "mail/msmsg_names_p.h"
 #include "mail/msopen.h"
 #include "mail/msprops_p.h"
 #include "mail/mstext_p.h"
@@ -48,7 +49,7 @@ QByteArray TmsCustomMessage::computeContentType() const
     const qsizetype count = attachments.Count();
     bool allAlternatives = count > 0;
     for (qsizetype i = 0; i < count; ++i)
-        allAlternatives = allAlternatives && BareFileName(attachments.Items(i).FileName()).toLower().startsWith("_alt.");
+        allAlternatives = allAlternatives && IsAlternativeFile(attachments.Items(i));
     if (allAlternatives)
         return "multipart/alternative";
     if (!body.isEmpty())
@@ -57,12 +58,8 @@ QByteArray TmsCustomMessage::computeContentType() const
         return "text/plain";
     if (count > 1)
         return "multipart/mixed";
-    const QByteArray name = BareFileName(attachments.Items(0).FileName()).toLower();
-    if (name == "_rtfbody.rtf")
-        return "text/rtf";
-    if (name == "_htmbody.htm")
-        return "text/html";
-    return attachments.Items(0).ContentType();
+    const QByteArray bodyType = BodyFileType(attachments.Items(0));
+    return bodyType.isEmpty() ? attachments.Items(0).ContentType() : bodyType;
 }
 
 void TmsCustomMessage::CheckRequired() const

@@ -1,30 +1,42 @@
 // Message text in Internet form, through the MIME encoder and decoder.
 #include "mail/msmime.h"
 
-void TmsMessage::SaveToStream(TStream& stream)
+namespace {
+
+template <class Encoder, class Message>
+void encode(Message& message, TStream& stream)
 {
-    TmsMessageEncoder encoder(*this);
+    Encoder encoder(message);
     encoder.OutputStream = &stream;
     encoder.Encode();
+}
+
+template <class Decoder>
+void decode(TmsCustomMessage& message, TStream& stream)
+{
+    Decoder decoder(stream);
+    decoder.Message = &message;
+    decoder.Decode();
+}
+
+} // namespace
+
+void TmsMessage::SaveToStream(TStream& stream)
+{
+    encode<TmsMessageEncoder>(*this, stream);
 }
 
 void TmsMessage::LoadFromStream(TStream& stream)
 {
-    TmsMessageDecoder decoder(stream);
-    decoder.Message = this;
-    decoder.Decode();
+    decode<TmsMessageDecoder>(*this, stream);
 }
 
 void TmsArticle::SaveToStream(TStream& stream)
 {
-    TmsArticleEncoder encoder(*this);
-    encoder.OutputStream = &stream;
-    encoder.Encode();
+    encode<TmsArticleEncoder>(*this, stream);
 }
 
 void TmsArticle::LoadFromStream(TStream& stream)
 {
-    TmsArticleDecoder decoder(stream);
-    decoder.Message = this;
-    decoder.Decode();
+    decode<TmsArticleDecoder>(*this, stream);
 }

@@ -1,5 +1,7 @@
 #include "mail/msmsgcls.h"
 
+#include "mail/msmsg_names_p.h"
+#include "mail/msprops_p.h"
 #include "mail/mstext_p.h"
 #include "toolkit/Registry.h"
 
@@ -76,25 +78,16 @@ void TmsMailAddress::Clear()
 void TmsAddressList::DefineProperties(TFiler& filer)
 {
     const auto read = [this](TReader& r) {
-        Clear();
-        r.ReadListBegin();
-        while (!r.EndOfList()) {
-            auto item = std::make_unique<TmsMailAddress>();
-            item->SetName(r.ReadString());
-            item->SetAddress(r.ReadString());
-            Add(std::move(item));
-        }
-        r.ReadListEnd();
+        auto item = std::make_unique<TmsMailAddress>();
+        item->SetName(r.ReadString());
+        item->SetAddress(r.ReadString());
+        Add(std::move(item));
     };
-    const auto write = [this](TWriter& w) {
-        w.WriteListBegin();
-        for (const auto& item : items) {
-            w.WriteString(item->Name());
-            w.WriteString(item->Address());
-        }
-        w.WriteListEnd();
+    const auto write = [this](TWriter& w, qsizetype i) {
+        w.WriteString(items[i]->Name());
+        w.WriteString(items[i]->Address());
     };
-    filer.DefineProperty(QStringLiteral("Items"), read, write, Count() > 0);
+    DefineList(filer, QStringLiteral("Items"), Count(), [this] { Clear(); }, read, write);
 }
 
 qsizetype TmsAddressList::AddAddress(const QByteArray& address, const QByteArray& name)
@@ -112,9 +105,7 @@ void TmsAttItem::Assign(const TPersistent& source)
         return TPersistent::Assign(source);
     if (other == this)
         return;
-    data.Clear();
-    data.Write(other->data.Bytes());
-    data.SetPosition(0);
+    SetData(other->data.Bytes());
     contentType = other->contentType;
     encoding = other->encoding;
     fileName = other->fileName;
@@ -137,29 +128,19 @@ void TmsAttItem::SetContentType(const QByteArray& value)
 void TmsAttList::DefineProperties(TFiler& filer)
 {
     const auto read = [this](TReader& r) {
-        Clear();
-        r.ReadListBegin();
-        while (!r.EndOfList()) {
-            auto item = std::make_unique<TmsAttItem>();
-            item->SetFileName(r.ReadString());
-            item->SetContentType(r.ReadString());
-            const qint64 encoding = r.ReadInteger();
-            item->SetEncoding(encoding >= ae7Bit && encoding <= aeQuotedPrintable ? TAttEncoding(encoding)
-                                                                                   : ae7Bit);
-            Add(std::move(item));
-        }
-        r.ReadListEnd();
+        auto item = std::make_unique<TmsAttItem>();
+        item->SetFileName(r.ReadString());
+        item->SetContentType(r.ReadString());
+        const qint64 encoding = r.ReadInteger();
+        item->SetEncoding(encoding >= ae7Bit && encoding <= aeQuotedPrintable ? TAttEncoding(encoding) : ae7Bit);
+        Add(std::move(item));
     };
-    const auto write = [this](TWriter& w) {
-        w.WriteListBegin();
-        for (const auto& item : items) {
-            w.WriteString(item->FileName());
-            w.WriteString(item->ContentType());
-            w.WriteInteger(item->Encoding());
-        }
-        w.WriteListEnd();
+    const auto write = [this](TWriter& w, qsizetype i) {
+        w.WriteString(items[i]->FileName());
+        w.WriteString(items[i]->ContentType());
+        w.WriteInteger(items[i]->Encoding());
     };
-    filer.DefineProperty(QStringLiteral("Items"), read, write, Count() > 0);
+    DefineList(filer, QStringLiteral("Items"), Count(), [this] { Clear(); }, read, write);
 }
 
 qsizetype TmsAttList::AddFile(const QString& fileName)

@@ -101,6 +101,8 @@ public:
 
     TMemoryStream& Data() { return data; }
     const TMemoryStream& Data() const { return data; }
+    // Replaces the data, its position at the start; shares the bytes, no copy.
+    void SetData(const QByteArray& bytes) { data = TMemoryStream(bytes); }
     const QByteArray& FileName() const { return fileName; }
     const QByteArray& ContentType() const { return contentType; }
     TAttEncoding Encoding() const { return encoding; }

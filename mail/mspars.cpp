@@ -4,11 +4,6 @@
 
 namespace {
 
-bool isContinuation(const QByteArray& line)
-{
-    return line.startsWith(' ') || line.startsWith('\t');
-}
-
 QByteArray fieldKey(const QByteArray& fieldName)
 {
     return fieldName.endsWith(':') ? fieldName : fieldName + ':';
@@ -33,7 +28,7 @@ qsizetype findField(const TmsHeaders& headers, const QByteArray& key, qsizetype 
 QByteArray unfoldedValue(const TmsHeaders& headers, qsizetype index, qsizetype keyLength, qsizetype& next)
 {
     QByteArray value = headers.at(index).mid(keyLength);
-    for (next = index + 1; next < headers.size() && isContinuation(headers.at(next)); ++next)
+    for (next = index + 1; next < headers.size() && IsContinuationLine(headers.at(next)); ++next)
         value += headers.at(next);
     return value;
 }
@@ -59,18 +54,6 @@ void splitItems(const QByteArray& value, TStringList& items)
         items.append(Trim(DecodeEncodedWords(Trim(QByteArrayView(value).sliced(start)))));
 }
 
-// The quoted string that opens text, without its quotes and escapes.
-QByteArray quotedValue(QByteArrayView text)
-{
-    QByteArray value;
-    for (qsizetype i = 1; i < text.size() && text[i] != '"'; ++i) {
-        if (text[i] == '\\' && i + 1 < text.size())
-            ++i;
-        value += text[i];
-    }
-    return value;
-}
-
 // Where the value of the named parameter begins, or -1. The name must stand
 // as a whole parameter name: "name" is not found inside "filename".
 qsizetype parameterValueStart(const QByteArray& value, const QByteArray& name)
@@ -91,17 +74,28 @@ qsizetype parameterValueStart(const QByteArray& value, const QByteArray& name)
 
 QByteArray GetHeaderField(const TmsHeaders& headers, const QByteArray& fieldName)
 {
+    const QByteArray value = RawHeaderField(headers, fieldName);
+    const QByteArray name = fieldKey(fieldName).chopped(1).toUpper();
+    if (name == "CONTENT-TYPE" || name == "X-UIDL")
+        return value;
+    return DecodeEncodedWords(value);
+}
+
+QByteArray RawHeaderField(const TmsHeaders& headers, const QByteArray& fieldName)
+{
     const QByteArray key = fieldKey(fieldName);
     const qsizetype index = findField(headers, key, 0);
     if (index < 0)
         return {};
     QByteArray value = Trim(QByteArrayView(headers.at(index)).sliced(key.size()));
-    for (qsizetype i = index + 1; i < headers.size() && isContinuation(headers.at(i)); ++i)
+    for (qsizetype i = index + 1; i < headers.size() && IsContinuationLine(headers.at(i)); ++i)
         value += ' ' + Trim(headers.at(i));
-    const QByteArray name = key.chopped(1).toUpper();
-    if (name == "CONTENT-TYPE" || name == "X-UIDL")
-        return value;
-    return DecodeEncodedWords(value);
+    return value;
+}
+
+bool IsContinuationLine(QByteArrayView line)
+{
+    return line.startsWith(' ') || line.startsWith('\t');
 }
 
 void GetHeaderFieldList(const TmsHeaders& headers, const QByteArray& fieldName, TStringList& items)
@@ -119,7 +113,7 @@ void RemoveHeaderField(TmsHeaders& headers, const QByteArray& fieldName)
     if (index < 0)
         return;
     headers.removeAt(index);
-    while (index < headers.size() && isContinuation(headers.at(index)))
+    while (index < headers.size() && IsContinuationLine(headers.at(index)))
         headers.removeAt(index);
 }
 
@@ -167,7 +161,7 @@ QByteArray GetHeaderParameter(const QByteArray& parameterName, const QByteArray&
         return {};
     const QByteArray rest = Trim(QByteArrayView(headerValue).sliced(start));
     if (rest.startsWith('"'))
-        return Trim(quotedValue(rest));
+        return Trim(UnquotedString(rest));
     qsizetype end = 0;
     while (end < rest.size() && uchar(rest[end]) > 32 && rest[end] != ';')
         ++end;

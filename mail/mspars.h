@@ -1,8 +1,10 @@
 #pragma once
 // Header and address parsing: field look-up in raw header lines, comma
-// lists, removal, encoded words (RFC 2047), addresses, parameters.
-// Field and parameter names match without regard to case. "Trim" removes
-// every byte of code 32 or less from both ends. None of these raise.
+// lists, removal, addresses, parameters; encoded words (RFC 2047) are in
+// msencword.h. Field and parameter names match without regard to case.
+// "Trim" removes every byte of code 32 or less from both ends. None of these
+// raise.
+#include "mail/msencword.h"
 #include "mail/msmsgcls.h"
 
 // The value of the first field of that name, continuation lines joined by
@@ -10,17 +12,19 @@
 // Content-Type and X-UIDL values come back undecoded and whole.
 QByteArray GetHeaderField(const TmsHeaders& headers, const QByteArray& fieldName);
 
+// The same value as it stands, for any field: neither decoded nor cut, for
+// parameters that may run long.
+QByteArray RawHeaderField(const TmsHeaders& headers, const QByteArray& fieldName);
+
+// A line that continues the field above it: it begins with a blank or a tab.
+bool IsContinuationLine(QByteArrayView line);
+
 // The comma-separated items of every field of that name, in order, each
 // trimmed and decoded; commas inside double quotes stay in their item.
 void GetHeaderFieldList(const TmsHeaders& headers, const QByteArray& fieldName, TStringList& items);
 
 // Removes the first field of that name with its continuation lines.
 void RemoveHeaderField(TmsHeaders& headers, const QByteArray& fieldName);
-
-// Replaces encoded words by their text in UTF-8. White space between two
-// encoded words goes; a word that cannot be decoded stays as it stands.
-// The result is at most MaxTextLength characters.
-QByteArray DecodeEncodedWords(const QByteArray& text);
 
 // "Name <address>", "address (Name)" or a bare address.
 void ParseMailAddress(const QByteArray& text, TmsMailAddress& address);

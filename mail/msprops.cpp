@@ -1,21 +1,31 @@
 #include "mail/msprops_p.h"
 
-void DefineLines(TFiler& filer, const QString& name, TStringList& lines)
+void DefineList(TFiler& filer, const QString& name, qsizetype count, const std::function<void()>& clear,
+                const std::function<void(TReader&)>& readItem,
+                const std::function<void(TWriter&, qsizetype)>& writeItem)
 {
-    const auto read = [&lines](TReader& r) {
-        lines.clear();
+    const auto read = [&](TReader& r) {
+        clear();
         r.ReadListBegin();
         while (!r.EndOfList())
-            lines.append(r.ReadString());
+            readItem(r);
         r.ReadListEnd();
     };
-    const auto write = [&lines](TWriter& w) {
+    const auto write = [&](TWriter& w) {
         w.WriteListBegin();
-        for (const QByteArray& line : lines)
-            w.WriteString(line);
+        for (qsizetype i = 0; i < count; ++i)
+            writeItem(w, i);
         w.WriteListEnd();
     };
-    filer.DefineProperty(name, read, write, !lines.isEmpty());
+    filer.DefineProperty(name, read, write, count > 0);
+}
+
+void DefineLines(TFiler& filer, const QString& name, TStringList& lines)
+{
+    DefineList(
+        filer, name, lines.size(), [&lines] { lines.clear(); },
+        [&lines](TReader& r) { lines.append(r.ReadString()); },
+        [&lines](TWriter& w, qsizetype i) { w.WriteString(lines.at(i)); });
 }
 
 void DefineText(TFiler& filer, const QString& name, const std::function<QByteArray()>& get,

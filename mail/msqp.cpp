@@ -1,6 +1,7 @@
 #include "mail/msqp.h"
 
 #include "mail/mscodecpump_p.h"
+#include "mail/mstext_p.h"
 #include "toolkit/Streams.h"
 
 #include <algorithm>
@@ -11,7 +12,6 @@ namespace {
 
 constexpr qsizetype lineWidth = 65;
 constexpr qsizetype blockSize = 64 * 1024;
-constexpr char hexDigits[] = "0123456789ABCDEF";
 
 constexpr std::array<bool, 256> makeEscaped()
 {
@@ -23,16 +23,8 @@ constexpr std::array<bool, 256> makeEscaped()
 
 constexpr std::array<bool, 256> escaped = makeEscaped();
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
+// How an encoded line ends: a soft break ("=") joins it to the next.
+enum class LineBreak { Hard, Soft };
 
 // Cuts the paragraphs of a source into escaped lines. Lines are written as
 // soon as the bytes that decide them are known, so memory stays bounded by
@@ -55,7 +47,7 @@ public:
     void endParagraphWith(const char* bytes, qsizetype count)
     {
         if (paragraph.isEmpty() && count < lineWidth)
-            return emitLine(bytes, count, false);
+            return emitLine(bytes, count, LineBreak::Hard);
         append(bytes, count);
         endParagraph();
     }
@@ -64,7 +56,7 @@ public:
     {
         while (paragraph.size() - start >= lineWidth)
             emitBrokenLine();
-        emitLine(paragraph.constData() + start, paragraph.size() - start, false);
+        emitLine(paragraph.constData() + start, paragraph.size() - start, LineBreak::Hard);
         paragraph.resize(0);
         start = 0;
     }
@@ -79,24 +71,22 @@ private:
         while (end > 0 && s[end] != ' ')
             --end;
         const qsizetype length = end > 0 ? end : lineWidth;
-        emitLine(s, length, true);
+        emitLine(s, length, LineBreak::Soft);
         start += length;
     }
 
     // A blank ending a line is escaped too: transports may strip it.
-    void emitLine(const char* s, qsizetype n, bool soft)
+    void emitLine(const char* s, qsizetype n, LineBreak lineBreak)
     {
+        const bool soft = lineBreak == LineBreak::Soft;
         char buffer[lineWidth * 3 + 1];
         char* d = buffer;
         for (qsizetype i = 0; i < n; ++i) {
             const uchar c = uchar(s[i]);
-            if (escaped[c] || (c == ' ' && i == n - 1 && !soft)) {
-                *d++ = '=';
-                *d++ = hexDigits[c >> 4];
-                *d++ = hexDigits[c & 15];
-            } else {
+            if (escaped[c] || (c == ' ' && i == n - 1 && !soft))
+                d = WriteHexEscape(d, '=', c);
+            else
                 *d++ = char(c);
-            }
         }
         if (soft)
             *d++ = '=';
@@ -127,10 +117,8 @@ void decodeLine(QByteArrayView line, QByteArray& out)
             ++i;
             continue;
         }
-        const int high = i + 2 < n ? hexValue(s[i + 1]) : -1;
-        const int low = high >= 0 ? hexValue(s[i + 2]) : -1;
-        if (low >= 0) {
-            *d++ = char(high << 4 | low);
+        if (const int byte = HexByte(line, i + 1); byte >= 0) {
+            *d++ = char(byte);
             i += 3;
         } else {
             *d++ = '='; // an "=" that escapes nothing stands for itself

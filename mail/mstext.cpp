@@ -1,22 +1,46 @@
 #include "mail/mstext_p.h"
 
-namespace {
+#include <cstring>
 
-// Length of the valid UTF-8 sequence at p, or 1 for a stray byte.
-qsizetype sequenceLength(const uchar* p, const uchar* end)
+qsizetype Utf8SequenceLength(const uchar* s, const uchar* end)
 {
-    const uchar lead = *p;
-    const qsizetype n = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3
-                                                     : (lead & 0xF8) == 0xF0 ? 4 : 1;
-    if (n > end - p)
+    const uchar lead = s[0];
+    if (lead < 0x80)
         return 1;
-    for (qsizetype i = 1; i < n; ++i)
-        if ((p[i] & 0xC0) != 0x80)
-            return 1;
+    const qsizetype n = lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+    if (n == 0 || end - s < n)
+        return 0;
+    // The second byte's range rules out overlong forms, surrogates and
+    // code points above U+10FFFF.
+    const uchar low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const uchar high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    if (s[1] < low || s[1] > high)
+        return 0;
+    for (qsizetype i = 2; i < n; ++i)
+        if ((s[i] & 0xC0) != 0x80)
+            return 0;
     return n;
 }
 
-} // namespace
+bool IsValidUtf8(QByteArrayView text)
+{
+    const uchar* s = reinterpret_cast<const uchar*>(text.data());
+    const uchar* const end = s + text.size();
+    while (s < end) {
+        quint64 word = 0x80; // eight ASCII bytes at a time while there are
+        if (end - s >= 8)
+            std::memcpy(&word, s, 8);
+        if ((word & 0x8080808080808080ull) == 0) {
+            s += 8;
+            continue;
+        }
+        const qsizetype n = Utf8SequenceLength(s, end);
+        if (n == 0)
+            return false;
+        s += n;
+    }
+    return true;
+}
 
 QByteArray CutText(const QByteArray& text, qsizetype maxChars)
 {
@@ -26,31 +50,34 @@ QByteArray CutText(const QByteArray& text, qsizetype maxChars)
     const uchar* end = begin + text.size();
     const uchar* p = begin;
     for (qsizetype chars = 0; chars < maxChars && p < end; ++chars)
-        p += sequenceLength(p, end);
+        p += Utf8CharLength(p, end);
     return text.left(p - begin);
 }
 
-QByteArray BareFileName(const QByteArray& fileName)
+bool HasEightBit(QByteArrayView text)
 {
-    const qsizetype slash = std::max(fileName.lastIndexOf('/'), fileName.lastIndexOf('\\'));
-    return fileName.mid(slash + 1);
+    for (char c : text)
+        if (uchar(c) >= 128)
+            return true;
+    return false;
 }
 
-QByteArray SafeFileName(const QByteArray& fileName, qsizetype index)
+QByteArrayView TrimmedView(QByteArrayView text)
 {
-    const QByteArray bare = BareFileName(fileName);
-    if (bare.isEmpty() || bare == "." || bare == "..")
-        return "att." + QByteArray::number(index);
-    return bare;
+    while (!text.isEmpty() && uchar(text.front()) <= 32)
+        text = text.sliced(1);
+    while (!text.isEmpty() && uchar(text.back()) <= 32)
+        text.chop(1);
+    return text;
 }
 
-QByteArray Trim(QByteArrayView text)
+QByteArray UnquotedString(QByteArrayView text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && uchar(text[begin]) <= 32)
-        ++begin;
-    while (end > begin && uchar(text[end - 1]) <= 32)
-        --end;
-    return text.sliced(begin, end - begin).toByteArray();
+    QByteArray value;
+    for (qsizetype i = 1; i < text.size() && text[i] != '"'; ++i) {
+        if (text[i] == '\\' && i + 1 < text.size())
+            ++i;
+        value += text[i];
+    }
+    return value;
 }

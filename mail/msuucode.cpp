@@ -2,6 +2,7 @@
 
 #include "mail/mscodecpump_p.h"
 #include "mail/mserrors.h"
+#include "mail/mstext_p.h"
 
 namespace {
 
@@ -15,19 +16,10 @@ bool isBlank(char c)
     return uchar(c) <= 32;
 }
 
-QByteArrayView trimmed(QByteArrayView text)
-{
-    while (!text.isEmpty() && isBlank(text.front()))
-        text = text.sliced(1);
-    while (!text.isEmpty() && isBlank(text.back()))
-        text.chop(1);
-    return text;
-}
-
 // What follows "begin", trimmed.
 QByteArrayView afterBegin(QByteArrayView line)
 {
-    return trimmed(line.sliced(std::min<qsizetype>(5, line.size())));
+    return TrimmedView(line.sliced(std::min<qsizetype>(5, line.size())));
 }
 
 } // namespace
@@ -126,7 +118,7 @@ QByteArray UUBeginFileName(QByteArrayView line)
     QByteArrayView rest = afterBegin(line);
     while (!rest.isEmpty() && !isBlank(rest.front()))
         rest = rest.sliced(1); // the mode
-    rest = trimmed(rest);
+    rest = TrimmedView(rest);
     if (rest.startsWith('"')) {
         rest = rest.sliced(1);
         const qsizetype close = rest.indexOf('"');
