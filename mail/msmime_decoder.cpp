@@ -224,11 +224,11 @@ void TmsCustomDecoder::decodePlainMessage()
 
 void TmsCustomDecoder::decodeUUAttachments(QByteArrayView beginLine)
 {
-    try {
-        while (!reader.Eof()) {
-            auto item = std::make_unique<TmsAttItem>();
-            const QByteArray name = UUBeginFileName(beginLine);
-            item->SetFileName(name.isEmpty() ? UnnamedFileName(Message->Attachments().Count()) : name);
+    while (!reader.Eof()) {
+        auto item = std::make_unique<TmsAttItem>();
+        const QByteArray name = UUBeginFileName(beginLine);
+        item->SetFileName(name.isEmpty() ? UnnamedFileName(Message->Attachments().Count()) : name);
+        item->SetData(DecodingAttachment([this] {
             QByteArray data;
             for (QByteArrayView line = reader.NextLine(); !reader.Eof() && line != "`"; line = reader.NextLine()) {
                 if (line.compare("end", Qt::CaseInsensitive) == 0)
@@ -236,15 +236,11 @@ void TmsCustomDecoder::decodeUUAttachments(QByteArrayView beginLine)
                 if (!line.isEmpty())
                     UUDecodeLine(line, data);
             }
-            item->SetData(data);
-            Message->Attachments().Add(std::move(item));
-            do
-                beginLine = reader.NextLine();
-            while (!reader.Eof() && !IsUUBeginLine(beginLine));
-        }
-    } catch (const EStreamError&) {
-        throw;
-    } catch (const Exception&) {
-        throw EMessageParserError(QStringLiteral("Error decoding the attachment"));
+            return data;
+        }));
+        Message->Attachments().Add(std::move(item));
+        do
+            beginLine = reader.NextLine();
+        while (!reader.Eof() && !IsUUBeginLine(beginLine));
     }
 }

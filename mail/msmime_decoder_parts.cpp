@@ -24,6 +24,21 @@ QByteArray partFileName(const TmsHeaders& headers, const QByteArray& contentType
     return name.isEmpty() ? MimeParameter("filename", RawHeaderField(headers, "Content-Disposition")) : name;
 }
 
+// The encoding the attachment keeps: uuencoded data is kept as base64.
+TAttEncoding keptEncoding(TransferCoding coding)
+{
+    switch (coding) {
+    case TransferCoding::SevenBit:
+        return ae7Bit;
+    case TransferCoding::QuotedPrintable:
+        return aeQuotedPrintable;
+    case TransferCoding::Base64:
+    case TransferCoding::Uuencode:
+        break;
+    }
+    return aeBase64;
+}
+
 } // namespace
 
 bool TmsCustomDecoder::isDelimiter(QByteArrayView line) const
@@ -57,13 +72,7 @@ void TmsCustomDecoder::decodeSinglePartAttachment()
     const QByteArray name = partFileName(MessageHeaders, type);
     item->SetFileName(name.isEmpty() ? UnnamedFileName(Message->Attachments().Count()) : name);
     item->SetContentType(ExtractMimeType(type)); // the declared type, not the one the name suggests
-    try {
-        readPartData(*item, ReadTransferCoding(MessageHeaders));
-    } catch (const EStreamError&) {
-        throw;
-    } catch (const Exception&) {
-        parseError("Error decoding the attachment");
-    }
+    DecodingAttachment([&] { return readPartData(*item, ReadTransferCoding(MessageHeaders)); });
     addAttachment(std::move(item));
 }
 
@@ -72,9 +81,7 @@ void TmsCustomDecoder::decodeSinglePartAttachment()
 // decodes what it passed. Returns whether the multipart goes on after it.
 bool TmsCustomDecoder::readPartData(TmsAttItem& item, TransferCoding coding)
 {
-    item.SetEncoding(coding == TransferCoding::SevenBit          ? ae7Bit
-                         : coding == TransferCoding::QuotedPrintable ? aeQuotedPrintable
-                                                                     : aeBase64);
+    item.SetEncoding(keptEncoding(coding));
     const bool uuencoded = coding == TransferCoding::Uuencode;
     const bool multipart = !boundary.isEmpty();
     QByteArray bytes;
@@ -182,7 +189,6 @@ void TmsCustomDecoder::decodeParts()
         if (!Message->Body().isEmpty() || Message->Attachments().Count() > 0)
             readHeaderBlock(partHeaders);
         const QByteArray type = RawHeaderField(partHeaders, "Content-type");
-        const QByteArray mainType = type.isEmpty() ? QByteArray("text/plain") : ExtractMimeType(type);
         auto item = std::make_unique<TmsAttItem>();
         if (const QByteArray name = partFileName(partHeaders, type); !name.isEmpty()) {
             item->SetFileName(name);
@@ -190,15 +196,9 @@ void TmsCustomDecoder::decodeParts()
             const qsizetype count = Message->Attachments().Count();
             const bool alternative = inNestedAlternative || alternativeMessage;
             item->SetFileName(alternative ? AlternativeFileName(count) : UnnamedFileName(count));
-            item->SetContentType(mainType);
+            item->SetContentType(type.isEmpty() ? QByteArray("text/plain") : ExtractMimeType(type));
         }
-        try {
-            more = readPartData(*item, ReadTransferCoding(partHeaders));
-        } catch (const EStreamError&) {
-            throw;
-        } catch (const Exception&) {
-            parseError("Error decoding the attachment");
-        }
+        more = DecodingAttachment([&] { return readPartData(*item, ReadTransferCoding(partHeaders)); });
         addAttachment(std::move(item));
         if (!more && inNestedAlternative)
             more = closeNestedAlternative();

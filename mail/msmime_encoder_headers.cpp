@@ -2,6 +2,7 @@
 // texts that cannot are encoded words, and CR or LF never ends a field early.
 #include "mail/msmime.h"
 
+#include "mail/msencword.h"
 #include "mail/msmime_p.h"
 #include "mail/mspars.h"
 #include "mail/mstext_p.h"
@@ -100,7 +101,8 @@ void TmsMessageEncoder::writeAddressLines(QByteArray label, const TmsAddressList
         label += ':';
     label = label.leftJustified(labelWidth, ' ');
     for (qsizetype i = 0; i < list.Count(); ++i) {
-        const QByteArray line = (i == 0 ? label : QByteArray(labelWidth, ' ')) + PhraseAddress(list.Items(i), NameQuoting::WhereNeeded);
+        const QByteArray indent = i == 0 ? label : QByteArray(labelWidth, ' ');
+        const QByteArray line = indent + PhraseAddress(list.Items(i), NameQuoting::WhereNeeded);
         WriteLine(i + 1 < list.Count() ? line + ',' : line);
     }
 }

@@ -24,3 +24,18 @@ bool IsMimeVersion10(QByteArrayView value);
 
 // The block's Content-Transfer-Encoding; anything unknown is SevenBit.
 TransferCoding ReadTransferCoding(const TmsHeaders& headers);
+
+// Runs decode, for which a codec error means attachment data that cannot be
+// read: it becomes the parse failure "Error decoding the attachment". Stream
+// errors pass as they are.
+template <class Decode>
+auto DecodingAttachment(Decode decode)
+{
+    try {
+        return decode();
+    } catch (const EStreamError&) {
+        throw;
+    } catch (const Exception&) {
+        throw EMessageParserError(QStringLiteral("Error decoding the attachment"));
+    }
+}

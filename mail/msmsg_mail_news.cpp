@@ -3,7 +3,6 @@
 
 #include "mail/mspars.h"
 #include "mail/msprops_p.h"
-#include "mail/mstext_p.h"
 
 namespace {
 
