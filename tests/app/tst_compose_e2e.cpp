@@ -22,12 +22,12 @@ private slots:
     {
         servers.ClearMailbox();
         fx.start(servers.Smtp);
-        fx.form->PlainText1Click(); // rich text
+        trigger(*fx.form, "PlainText1"); // rich text
         const QString text = QString::fromUtf8("Grüße aus Köln,\nçà et là: naïve café.\n.\n..dots stay");
         fx.fill(QString::fromUtf8(servers.Address), QString::fromUtf8("Café für Zoë"), text);
-        fx.form->RichEdit1->SetSelection(0, 5);
-        fx.form->RichEdit1->SetSelStyle(int(TFontStyle::Bold));
-        fx.form->RichEdit1->SetSelColor(Qt::red);
+        fx.editor()->SetSelection(0, 5);
+        fx.editor()->SetSelStyle(int(TFontStyle::Bold));
+        fx.editor()->SetSelColor(Qt::red);
 
         QByteArray attachment(70000, Qt::Uninitialized);
         for (int i = 0; i < attachment.size(); ++i)
@@ -37,18 +37,18 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(attachment);
         f.close();
-        fx.form->AttEdit->setText(attachmentFile);
+        fx.field("AttEdit")->setText(attachmentFile);
 
         fx.pressSend();
         QCOMPARE(fx.answers->asked, QStringList());
-        QCOMPARE(fx.form->StatusPanels[0]->text(), QString("Connection closed"));
+        QCOMPARE(fx.form->statusText(StatusPanel::Font), QString("Connection closed"));
         QVERIFY(servers.WaitForMessages(1));
 
         TmsPOP pop;
         pop.Server = servers.Pop3;
         pop.UserName = QString::fromUtf8(servers.User);
         pop.Password = QString::fromUtf8(servers.Password);
-        pop.RetrieveAll(false);
+        pop.RetrieveAll(TmsAfterRetrieve::Delete);
         QCOMPARE(pop.MessageList->Count(), 1);
         const TmsMessage& got = pop.MessageList->Items(0);
         QCOMPARE(QString::fromUtf8(got.Subject()), QString::fromUtf8("Café für Zoë"));
