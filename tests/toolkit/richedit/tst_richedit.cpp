@@ -1,6 +1,7 @@
 // TRichEdit as the program uses it, in both views: loading and saving,
 // lines, the length limit, selection attributes, find, undo, notifications.
 #include "RichEditTestSupport.h"
+#include "errorof.h"
 #include "toolkit/Exception.h"
 #include "toolkit/gui/RichEdit.h"
 
@@ -115,12 +116,8 @@ private slots:
         edit.SetPlainText(plain);
         edit.SetText("kept");
         edit.SetModified(true);
-        try {
-            edit.LoadFromBytes(QByteArray("bin\0ary", 7));
-            QFAIL("binary content loaded");
-        } catch (const Exception& e) {
-            QCOMPARE(e.Message, QStringLiteral("Failed to Load Stream"));
-        }
+        QCOMPARE(errorOf([&] { edit.LoadFromBytes(QByteArray("bin\0ary", 7)); }),
+                 QStringLiteral("Failed to Load Stream"));
         QCOMPARE(edit.Text(), QStringLiteral("kept"));
         QVERIFY(edit.Modified());
     }
@@ -129,12 +126,8 @@ private slots:
     {
         TRichEdit edit;
         const QString missing = path("missing.txt");
-        QVERIFY_THROWS_EXCEPTION(EFOpenError, edit.LoadFromFile(missing));
-        try {
-            edit.LoadFromFile(missing);
-        } catch (const EFOpenError& e) {
-            QCOMPARE(e.Message, Errors::FileOpen(missing, Errors::SystemReason(ENOENT)));
-        }
+        QCOMPARE(FailureOf<EFOpenError>([&] { edit.LoadFromFile(missing); }),
+                 Errors::FileOpen(missing, Errors::SystemReason(ENOENT)));
         QVERIFY_THROWS_EXCEPTION(EFCreateError, edit.SaveToFile(path("no/such/dir.rtf")));
         QVERIFY_THROWS_EXCEPTION(Exception, edit.LoadFromFile(dir.path()));
     }
