@@ -2,8 +2,9 @@
 // texts, the time-out counter and the transparency codecs.
 #include "FakeLibrary.h"
 #include "SessionProbe.h"
-#include "net/msdots.h"
-#include "net/mssockerr.h"
+#include "errorof.h"
+#include "net/msmb_dotstuffing_p.h"
+#include "net/msmb_socketerrors_p.h"
 
 #include <QtTest>
 

@@ -4,6 +4,7 @@
 #include "ClientLog.h"
 #include "ScriptedServer.h"
 #include "SessionProbe.h"
+#include "errorof.h"
 #include "mail/msmsg.h"
 #include "net/mspop3.h"
 #include "toolkit/Streams.h"
@@ -78,7 +79,7 @@ private slots:
         Message(server, 1, first).Expect("DELE 1").Reply("+OK");
         Message(server, 2, second).Expect("DELE 2").Reply("+OK").Expect("QUIT").Reply("+OK bye");
         TPopProbe probe(server.Address());
-        probe.pop.RetrieveAll(false);
+        probe.pop.RetrieveAll(TmsAfterRetrieve::Delete);
         QTRY_VERIFY(server.Finished());
         QCOMPARE(server.Failures(), QStringList());
         QCOMPARE(probe.pop.Texts, QList<QByteArray>({"Subject: one\r\n\r\n.dotted\r\n.\r\nend\r\n",
@@ -97,7 +98,7 @@ private slots:
         LoggedIn(server, "+OK 1 10");
         Message(server, 1, second).Expect("QUIT").Reply("+OK bye");
         TPopProbe probe(server.Address());
-        probe.pop.RetrieveAll(true);
+        probe.pop.RetrieveAll(TmsAfterRetrieve::LeaveOnServer);
         QTRY_VERIFY(server.Finished());
         QCOMPARE(server.Failures(), QStringList());
         QVERIFY(!probe.events.log.contains("Deleting 0"));
@@ -108,7 +109,7 @@ private slots:
         TScriptedServer empty;
         LoggedIn(empty, "+OK 0 0").Expect("QUIT").Reply("+OK bye");
         TPopProbe none(empty.Address());
-        none.pop.RetrieveAll(false);
+        none.pop.RetrieveAll(TmsAfterRetrieve::Delete);
         QTRY_VERIFY(empty.Finished());
         QCOMPARE(empty.Failures(), QStringList());
         QCOMPARE(none.pop.MessageCount, 0);
@@ -118,7 +119,7 @@ private slots:
         LoggedIn(nothing, "+OK 1 0");
         Message(nothing, 1, ".\r\n").Expect("DELE 1").Reply("+OK").Expect("QUIT").Reply("+OK bye");
         TPopProbe one(nothing.Address(), 5);
-        one.pop.RetrieveAll(false);
+        one.pop.RetrieveAll(TmsAfterRetrieve::Delete);
         QCOMPARE(one.pop.Texts, QList<QByteArray>({QByteArray()}));
         QTRY_VERIFY(nothing.Finished());
     }
@@ -141,7 +142,7 @@ private slots:
         TScriptedServer server;
         LoggedIn(server, reply).Expect("QUIT").Reply("+OK bye");
         TPopProbe probe(server.Address());
-        probe.pop.RetrieveAll(false);
+        probe.pop.RetrieveAll(TmsAfterRetrieve::Delete);
         QCOMPARE(probe.pop.MessageCount, count);
         QCOMPARE(probe.pop.MailboxSize, size);
         QTRY_VERIFY(server.Finished());
@@ -152,7 +153,7 @@ private slots:
         TScriptedServer server;
         LoggedIn(server, "+OK many 320").Expect("QUIT").Reply("+OK bye");
         TPopProbe probe(server.Address());
-        QCOMPARE(FailureOf<EConvertError>([&] { probe.pop.RetrieveAll(false); }), "'many' is not a valid integer value");
+        QCOMPARE(FailureOf<EConvertError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "'many' is not a valid integer value");
         QTRY_VERIFY(server.Finished());
     }
 
@@ -177,7 +178,7 @@ private slots:
         TPopProbe probe(server.Address());
         QList<QPair<int, qint64>> reports;
         probe.pop.OnProgress = [&](QObject*, int perc, qint64 transferred) { reports.append({perc, transferred}); };
-        probe.pop.RetrieveAll(true);
+        probe.pop.RetrieveAll(TmsAfterRetrieve::LeaveOnServer);
         QVERIFY(!reports.isEmpty() && reports.last().second > 0);
         for (const auto& [perc, transferred] : reports)
             QCOMPARE(perc, expected ? qRound(transferred * 100.0 / expected) : -1);
@@ -207,7 +208,7 @@ private slots:
             i % 2 ? server.Expect(dialogue[i]) : server.Reply(dialogue[i]);
         server.Expect("QUIT").Reply("+OK bye");
         TPopProbe probe(server.Address());
-        QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveAll(false); }), error);
+        QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), error);
         QTRY_VERIFY(server.Finished());
         QCOMPARE(server.Failures(), QStringList());
         QVERIFY(probe.pop.Texts.isEmpty());
@@ -220,7 +221,7 @@ private slots:
         LoggedIn(server, "+OK 1 10");
         Message(server, 1, second).Expect("DELE 1").Reply("-ERR cannot").Expect("QUIT").Reply("-ERR not now");
         TPopProbe probe(server.Address());
-        QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveAll(false); }), "-ERR not now");
+        QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "-ERR not now");
         QCOMPARE(probe.pop.Texts.size(), 1);
     }
 
@@ -229,11 +230,11 @@ private slots:
         TPopProbe probe({});
         probe.pop.UserName.clear();
         probe.pop.Password.clear();
-        QCOMPARE(FailureOf<ESocketError>([&] { probe.pop.RetrieveAll(false); }), "UserName property is required");
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "UserName property is required");
         probe.pop.UserName = QStringLiteral("tester");
-        QCOMPARE(FailureOf<ESocketError>([&] { probe.pop.RetrieveAll(false); }), "Password property is required");
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "Password property is required");
         probe.pop.Password = QStringLiteral("secret");
-        QCOMPARE(FailureOf<ESocketError>([&] { probe.pop.RetrieveAll(false); }), "Server property is required");
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "Server property is required");
         QCOMPARE(probe.events.log, QStringList({"Error: UserName property is required",
                                                 "Error: Password property is required",
                                                 "Open", "Error: Server property is required"}));
@@ -248,7 +249,7 @@ private slots:
         Message(server, 2, second).Expect("QUIT").Reply("+OK bye");
         TPopProbe probe(server.Address());
         probe.pop.FailAt = 1;
-        QCOMPARE(FailureOf<EMessageError>([&] { probe.pop.RetrieveAll(false); }), "decoder failed");
+        QCOMPARE(FailureOf<EMessageError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "decoder failed");
         QTRY_VERIFY(server.Finished());
         QCOMPARE(server.Failures(), QStringList());
         QVERIFY(server.Unread().isEmpty());
@@ -263,7 +264,7 @@ private slots:
         Message(server, 1, second).Expect("DELE 1").Reply("+OK");
         server.Expect("LIST 2").Reply("+OK 2 15").Expect("RETR 2").Reply("+OK").Send("Subject: half\r\n");
         TPopProbe probe(server.Address(), 1);
-        QCOMPARE(FailureOf<ETimedOutError>([&] { probe.pop.RetrieveAll(false); }), "Operation timed out");
+        QCOMPARE(FailureOf<ETimedOutError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "Operation timed out");
         QCOMPARE(probe.pop.Texts.size(), 1);
         QTRY_VERIFY(server.PeerGone());
         QVERIFY(server.Finished());
@@ -273,13 +274,13 @@ private slots:
     void connectionFailures()
     {
         TPopProbe refused(QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort()), 30);
-        QCOMPARE(FailureOf<ESocketError>([&] { refused.pop.RetrieveAll(false); }), "[10061] Connection refused");
+        QCOMPARE(FailureOf<ESocketError>([&] { refused.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "[10061] Connection refused");
 
         TScriptedServer reset;
         LoggedIn(reset, "+OK 1 10").Expect("LIST 1").Reply("+OK 1 10").Expect("RETR 1").Reply("+OK")
             .Send("Subject: x\r\n").ResetConnection();
         TPopProbe resetProbe(reset.Address());
-        QCOMPARE(FailureOf<ESocketError>([&] { resetProbe.pop.RetrieveAll(false); }),
+        QCOMPARE(FailureOf<ESocketError>([&] { resetProbe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
                  "[10054] Connection reset by peer");
         QVERIFY(resetProbe.pop.Texts.isEmpty());
 
@@ -288,7 +289,7 @@ private slots:
         LoggedIn(cut, "+OK 1 10").Expect("LIST 1").Reply("+OK 1 10").Expect("RETR 1").Reply("+OK")
             .Send("Subject: x\r\n").Close();
         TPopProbe cutProbe(cut.Address());
-        QCOMPARE(FailureOf<ESocketError>([&] { cutProbe.pop.RetrieveAll(false); }),
+        QCOMPARE(FailureOf<ESocketError>([&] { cutProbe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
                  "Connection closed by the server before the end of the data");
         QVERIFY(cutProbe.pop.Texts.isEmpty());
         QVERIFY(!cutProbe.pop.Connected());
@@ -322,7 +323,7 @@ private slots:
         }
         TPopProbe probe(server.Address());
         CancelSoon(probe.pop, 100);
-        QCOMPARE(FailureOf<ECanceledError>([&] { probe.pop.RetrieveAll(false); }), "Operation has been canceled");
+        QCOMPARE(FailureOf<ECanceledError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "Operation has been canceled");
         QVERIFY(!probe.pop.Connected());
         QTRY_VERIFY(server.PeerGone());
         QVERIFY(server.Finished());
@@ -332,7 +333,7 @@ private slots:
         TScriptedServer again;
         LoggedIn(again, "+OK 0 0").Expect("QUIT").Reply("+OK bye");
         probe.pop.Server = again.Address();
-        probe.pop.RetrieveAll(false);
+        probe.pop.RetrieveAll(TmsAfterRetrieve::Delete);
         QTRY_VERIFY(again.Finished());
     }
 };
