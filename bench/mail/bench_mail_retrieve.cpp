@@ -57,12 +57,12 @@ qint64 deliver(const TBenchServers& servers)
 double penvaleSeconds(const TBenchServers& servers)
 {
     TmsPOP pop;
-    pop.Server = servers.Pop3();
+    pop.Server = servers.Pop3;
     pop.UserName = QString::fromUtf8(servers.User);
     pop.Password = QString::fromUtf8(servers.Password);
     QElapsedTimer clock;
     clock.start();
-    pop.RetrieveAll(true);
+    pop.RetrieveAll(TmsAfterRetrieve::LeaveOnServer);
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     return pop.MessageList->Count() == Messages ? seconds : -1;
 }
@@ -82,12 +82,12 @@ int main(int argc, char** argv)
     const QString user = QString::fromUtf8(servers.User + ':' + servers.Password);
     const double curl = BestSeconds(Runs, [&] {
         return TimedRun(QStringLiteral("curl"), {"-s", "-S", "-u", user,
-                                                 QStringLiteral("pop3://%1/[1-%2]").arg(servers.Pop3()).arg(Messages)});
+                                                 QStringLiteral("pop3://%1/[1-%2]").arg(servers.Pop3).arg(Messages)});
     });
     const double python = BestSeconds(Runs, [&] {
-        return PythonSeconds(QString::fromLatin1(poplibScript), {servers.Host, QString::number(servers.Pop3Port),
-                                                                 QString::fromUtf8(servers.User),
-                                                                 QString::fromUtf8(servers.Password)});
+        return PythonSeconds(QString::fromLatin1(poplibScript),
+                             servers.Pop3.split(u':')
+                                 << QString::fromUtf8(servers.User) << QString::fromUtf8(servers.Password));
     });
     std::printf("bench_mail_retrieve: %d messages, %.1f MB in all, from local Dovecot, best of %d\n", Messages,
                 double(size) / 1e6, Runs);

@@ -41,7 +41,7 @@ void fill(TmsMessage& message, const QByteArray& address)
 double penvaleSeconds(const TBenchServers& servers, TmsMessage& message)
 {
     TmsSMTP smtp;
-    smtp.Server = servers.Smtp();
+    smtp.Server = servers.Smtp;
     smtp.MailMessage = &message;
     QElapsedTimer clock;
     clock.start();
@@ -68,12 +68,12 @@ int main(int argc, char** argv)
     const double penvale = BestSeconds(Runs, [&] { return penvaleSeconds(servers, message); }, clear);
     const QString address = QString::fromUtf8(servers.Address);
     const double curl = BestSeconds(Runs, [&] {
-        return TimedRun(QStringLiteral("curl"), {"-s", "-S", QStringLiteral("smtp://%1").arg(servers.Smtp()),
+        return TimedRun(QStringLiteral("curl"), {"-s", "-S", QStringLiteral("smtp://%1").arg(servers.Smtp),
                                                  "--mail-from", address, "--mail-rcpt", address, "-T", file});
     }, clear);
     const double python = BestSeconds(Runs, [&] {
         return PythonSeconds(QString::fromLatin1(smtplibScript),
-                             {servers.Host, QString::number(servers.SmtpPort), address, address, file});
+                             servers.Smtp.split(u':') << address << address << file);
     }, clear);
     std::printf("bench_mail_send: one message of %.1f MB to local Postfix, best of %d\n", double(size) / 1e6, Runs);
     ReportRun("TmsSMTP", penvale, size);

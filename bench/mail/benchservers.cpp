@@ -1,8 +1,6 @@
 #include "benchservers.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 
 #include <cstdio>
@@ -33,34 +31,13 @@ bool TBenchServers::Start(const QString& name)
         Dir.clear();
         return false;
     }
-    QFile env(Dir + QStringLiteral("/servers.env"));
-    env.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : env.readAll().split('\n')) {
-        const qsizetype eq = line.indexOf('=');
-        const QByteArray key = line.left(eq), value = line.mid(eq + 1);
-        if (key == "SMTP_PORT") SmtpPort = value.toInt();
-        if (key == "POP3_PORT") Pop3Port = value.toInt();
-        if (key == "MAIL_USER") User = value;
-        if (key == "MAIL_PASSWORD") Password = value;
-        if (key == "MAIL_ADDRESS") Address = value;
-        if (key == "MAILDIR") Maildir = QString::fromLocal8Bit(value);
-    }
-    return true;
+    return Load(Dir);
 }
 
 TBenchServers::~TBenchServers()
 {
     if (!Dir.isEmpty())
         runScript(QStringLiteral("stop"), Dir);
-}
-
-void TBenchServers::ClearMailbox() const
-{
-    for (const char* sub : {"new", "cur"}) {
-        QDir dir(Maildir + QLatin1Char('/') + QLatin1String(sub));
-        for (const QString& file : dir.entryList(QDir::Files))
-            dir.remove(file);
-    }
 }
 
 double TimedRun(const QString& program, const QStringList& arguments)

@@ -1,24 +1,18 @@
 #pragma once
 // The local mail servers of a benchmark run, and the peers it is timed against.
-#include <QByteArray>
-#include <QString>
+#include "MailServersEnv.h"
+
 #include <QStringList>
 
 #include <functional>
 
-struct TBenchServers {
-    QString Dir, Host = QStringLiteral("127.0.0.1");
-    int SmtpPort = 0, Pop3Port = 0;
-    QByteArray User, Password, Address;
-    QString Maildir;
+// Started in a directory of their own for the run, stopped at its end.
+struct TBenchServers : TMailServers {
+    QString Dir;
 
-    // Starts Postfix and Dovecot in a directory of their own; false (with the
-    // reason on standard output) when they cannot run here.
+    // False (with the reason on standard output) when they cannot run here.
     bool Start(const QString& name);
     ~TBenchServers();
-    void ClearMailbox() const;
-    QString Smtp() const { return Host + QLatin1Char(':') + QString::number(SmtpPort); }
-    QString Pop3() const { return Host + QLatin1Char(':') + QString::number(Pop3Port); }
 };
 
 // Seconds of wall time a program took, or -1 when it failed (said on stderr).
