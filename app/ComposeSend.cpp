@@ -1,11 +1,11 @@
-// Sending the document as e-mail: filling the window's message from the
-// compose fields, the settings and the editor, handing it to the SMTP
-// client, showing the client's events in the status bar, and the copy to self.
+// Sending the document as e-mail: a draft made of the compose fields, the
+// settings and the editor goes to the send workflow through the window's
+// SMTP client, whose events the status bar shows.
 #include "app/MainU.h"
 
 #include "app/SettingsStore.h"
 #include "mail/msmsg.h"
-#include "mail/msstore.h"
+#include "net/mssend.h"
 #include "net/mssmtp.h"
 #include "toolkit/gui/RichEdit.h"
 
@@ -65,49 +65,33 @@ void TForm1::applyMailSettings()
     msMessage1->Sender().SetName(modelText(store.UserName));
 }
 
-QString TForm1::getCopyFileName(const QString& directory)
-{
-    return MailStore::NextCopyToSelf(directory);
-}
-
 void TForm1::SendBtnClick()
 {
     if (sending)
         return; // a second send on the same connection would corrupt both
     SendingFlag flag(sending);
-    try {
-        fillMessage();
-        msSMTP1->Send();
-        if (AppSettings().CopySelf)
-            msMessage1->SaveToFile(getCopyFileName(AppSettings().CopySelfDir));
-    } catch (...) {
-        msMessage1->Clear();
-        throw;
-    }
-    msMessage1->Clear();
+    SendDraft(draftFromFields(), *msSMTP1, *msMessage1);
 }
 
-void TForm1::fillMessage()
+TmsDraft TForm1::draftFromFields() const
 {
     const TSettingsStore& store = AppSettings();
-    const QByteArray sender = modelText(store.EmailAddress);
-    msMessage1->Sender().SetAddress(sender);
-    msMessage1->Sender().SetName(modelText(store.UserName));
-    msMessage1->Recipients().Clear();
-    msMessage1->Recipients().AddAddress(toEdit->text().toUtf8(), QByteArray());
-    msMessage1->SetReturnReceipt(store.ConfirmEmailReceipt);
-    msMessage1->Headers().Add("Reply-To: " + sender);
-    if (!eCC->text().isEmpty()) {
-        msMessage1->CC().Clear();
-        msMessage1->CC().AddAddress(eCC->text().toUtf8(), QByteArray());
-    }
-    msMessage1->SetSubject(modelText(subjectEdit->text()));
-    TStringList body;
+    TmsDraft draft;
+    draft.SenderAddress = modelText(store.EmailAddress);
+    draft.SenderName = modelText(store.UserName);
+    draft.To = {toEdit->text().toUtf8()};
+    if (!eCC->text().isEmpty())
+        draft.Cc = {eCC->text().toUtf8()};
+    draft.ReturnReceipt = store.ConfirmEmailReceipt;
+    draft.ReplyTo = draft.SenderAddress;
+    draft.Subject = modelText(subjectEdit->text());
     for (const QString& line : RichEdit1->Lines())
-        body.append(line.toUtf8());
-    msMessage1->SetBody(body);
+        draft.Body.append(line.toUtf8());
     if (!AttEdit->text().isEmpty())
-        msMessage1->Attachments().AddFile(AttEdit->text());
+        draft.AttachmentFiles = {AttEdit->text()};
+    if (store.CopySelf)
+        draft.CopiesDirectory = store.CopySelfDir;
+    return draft;
 }
 
 void TForm1::CancelBtnClick()

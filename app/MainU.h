@@ -19,6 +19,7 @@ class QToolButton;
 class TColorGrid;
 class TmsMessage;
 class TmsSMTP;
+struct TmsDraft;
 class TOpenDialog;
 class TRichEdit;
 class TSaveDialog;
@@ -119,8 +120,7 @@ private:
     void SendBtnClick();
     void CancelBtnClick();
     void applyMailSettings();
-    void fillMessage();
-    QString getCopyFileName(const QString& directory);
+    TmsDraft draftFromFields() const;
     QLineEdit* focusedComposeField() const;
     bool editorHasFocus() const;
     void Cut1Click();
