@@ -26,6 +26,7 @@ struct TRichEdit::Impl {
     bool plain = false;
     bool wordWrap = true;
     int maxLength = 0;
+    TTextFileFormat fileFormat;
     int lastAnchor = 0;
     int lastPosition = 0;
 
@@ -145,13 +146,14 @@ void TRichEdit::Impl::moveDocument(bool toPlain)
 void TRichEdit::Impl::load(QByteArray content)
 {
     const bool rtf = !plain && Rtf::isRtf(content);
-    std::optional<QString> text;
+    std::optional<RichEditEncoding::Decoded> text;
     if (!rtf) {
-        text = RichEditFiles::decodeText(content);
+        text = RichEditEncoding::decode(content);
         if (!text)
             throw Exception(QStringLiteral("Failed to Load Stream"));
         content = QByteArray();   // the bytes are not needed beside the text
     }
+    fileFormat = text ? text->format : TTextFileFormat();
     detachDocument();
     const bool undo = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false);   // a load is not undone, and keeps no undo copy
@@ -159,7 +161,7 @@ void TRichEdit::Impl::load(QByteArray content)
         Rtf::read(content, *doc);
     } else {
         doc->clear();
-        QTextCursor(doc).insertText(*text);
+        QTextCursor(doc).insertText(text->text);
         text.reset();
     }
     doc->setUndoRedoEnabled(undo);
@@ -208,6 +210,12 @@ TRichEdit::TRichEdit(QWidget* owner)
         if (OnChange)
             OnChange();
     });
+    const auto refused = [this] {
+        if (OnMaxLengthRefused)
+            OnMaxLengthRefused();
+    };
+    d->plainView->setOnRefused(refused);
+    d->richView->setOnRefused(refused);
     const auto moved = [this] { d->selectionMoved(); };
     connect(d->plainView, &QPlainTextEdit::cursorPositionChanged, this, moved);
     connect(d->plainView, &QPlainTextEdit::selectionChanged, this, moved);
@@ -242,7 +250,17 @@ void TRichEdit::LoadFromBytes(const QByteArray& content) { d->load(content); }
 
 QByteArray TRichEdit::SaveToBytes() const
 {
-    return d->plain ? RichEditFiles::encodeText(*d->doc) : Rtf::write(*d->doc);
+    return d->plain ? RichEditFiles::encodeText(*d->doc, d->fileFormat) : Rtf::write(*d->doc);
+}
+
+bool TRichEdit::IsRtfFile(const QString& fileName) { return RichEditFiles::startsAsRtf(fileName); }
+
+TTextFileFormat TRichEdit::TextFileFormat() const { return d->fileFormat; }
+void TRichEdit::SetTextFileFormat(const TTextFileFormat& format) { d->fileFormat = format; }
+
+bool TRichEdit::TextFitsFileFormat() const
+{
+    return RichEditEncoding::fits(RichEditFiles::plainText(*d->doc), d->fileFormat.encoding);
 }
 
 QStringList TRichEdit::Lines() const
@@ -289,6 +307,7 @@ bool TRichEdit::Modified() const { return d->doc->isModified(); }
 void TRichEdit::SetModified(bool modified) { d->doc->setModified(modified); }
 
 int TRichEdit::MaxLength() const { return d->maxLength; }
+int TRichEdit::TextLength() const { return d->length(); }
 
 void TRichEdit::SetMaxLength(int chars)
 {

@@ -2,6 +2,8 @@
 // TRichEdit: the editor control. Holds plain or rich text in one QTextDocument
 // and gives the program the operations it relies on (load/save in the current
 // format, lines, selection attributes, find, undo, printing into a rectangle).
+#include "RichEditEncoding.h"
+
 #include <QColor>
 #include <QFrame>
 #include <QRect>
@@ -42,6 +44,16 @@ public:
     void SaveToFile(const QString& fileName) const;
     void LoadFromBytes(const QByteArray& content);   // same rule as LoadFromFile
     QByteArray SaveToBytes() const;                  // same rule as SaveToFile
+    // Whether the file's content is RTF (which a plain-mode load shows as code).
+    static bool IsRtfFile(const QString& fileName);
+
+    // How plain text is stored: taken from each plain-text load and used by
+    // plain-text saves; UTF-8 with LF for a new control and after an RTF load.
+    TTextFileFormat TextFileFormat() const;
+    void SetTextFileFormat(const TTextFileFormat& format);
+    // Whether the text can be saved in the format's encoding; when it cannot,
+    // a save writes UTF-8.
+    bool TextFitsFileFormat() const;
 
     // Lines of the text (no line ends).
     QStringList Lines() const;
@@ -56,9 +68,11 @@ public:
     bool Modified() const;
     void SetModified(bool modified);
 
-    // Characters the user may type or paste; 0 = no limit.
+    // Characters the user may type or paste; 0 = no limit. Loads are not
+    // limited, so the text may be longer.
     int MaxLength() const;
     void SetMaxLength(int chars);
+    int TextLength() const;
 
     bool WordWrap() const;
     void SetWordWrap(bool wrap);
@@ -105,6 +119,7 @@ public:
 
     std::function<void()> OnChange;            // after every change of the text
     std::function<void()> OnSelectionChange;   // after every change of the selection
+    std::function<void()> OnMaxLengthRefused;  // typed or pasted text refused (wholly or in part) at MaxLength
 
 private:
     struct Impl;

@@ -1,40 +1,23 @@
 #include "RichEditFiles.h"
 
 #include "toolkit/Exception.h"
-#include "toolkit/rtf/RtfCodePage.h"
+#include "toolkit/rtf/RtfReader.h"
 
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <QTextDocument>
 
 #include <cerrno>
-#include <cstring>
 
 namespace RichEditFiles {
 
 namespace {
 
+constexpr int rtfMarkSize = 5;   // "{\\rtf"
+
 QString reasonOf(const QFileDevice& file)
 {
     return errno ? Errors::SystemReason(errno) : file.errorString();
-}
-
-std::optional<QString> decodeBytes(const QByteArray& bytes)
-{
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(QStringDecoder::Utf16);   // reads and drops the mark
-        return QString(utf16.decode(bytes));
-    }
-    if (std::memchr(bytes.constData(), 0, size_t(bytes.size())))
-        return std::nullopt;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    text.clear();
-    Rtf::CodePageDecoder(1252).decode(bytes, text);
-    return text;
 }
 
 } // namespace
@@ -63,15 +46,10 @@ void write(const QString& fileName, const QByteArray& content)
         throw EFCreateError(Errors::FileCreate(fileName, reasonOf(file)));
 }
 
-std::optional<QString> decodeText(const QByteArray& bytes)
+bool startsAsRtf(const QString& fileName)
 {
-    std::optional<QString> text = decodeBytes(bytes);
-    if (text && text->endsWith(u'\n')) {
-        text->chop(1);
-        if (text->endsWith(u'\r'))
-            text->chop(1);
-    }
-    return text;
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) && Rtf::isRtf(file.read(rtfMarkSize));
 }
 
 QString plainText(const QTextDocument& document)
@@ -89,13 +67,14 @@ QString plainText(const QTextDocument& document)
     return text;
 }
 
-QByteArray encodeText(const QTextDocument& document)
+QByteArray encodeText(const QTextDocument& document, TTextFileFormat format)
 {
     if (document.isEmpty())
         return {};
-    QString text = plainText(document);
-    text += u'\n';
-    return text.toUtf8();
+    const QString text = plainText(document);
+    if (!RichEditEncoding::fits(text, format.encoding))
+        format.encoding = TTextEncoding::Utf8;
+    return RichEditEncoding::encode(text, format);
 }
 
 }

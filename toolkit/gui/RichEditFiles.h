@@ -1,10 +1,9 @@
 #pragma once
-// File access and the plain-text format of TRichEdit: UTF-8 with "\n" line
-// ends, every line ended; reading also takes UTF-16 with a byte-order mark
-// and, when the bytes are not UTF-8, Windows-1252.
+// File access and the plain-text format of TRichEdit.
+#include "RichEditEncoding.h"
+
 #include <QByteArray>
 #include <QString>
-#include <optional>
 
 class QTextDocument;
 
@@ -17,10 +16,12 @@ QByteArray read(const QString& fileName);
 // intact until the new one is complete.
 void write(const QString& fileName, const QByteArray& content);
 
-// The text of bytes; nothing when they are not text (they hold NUL bytes
-// outside a UTF-16 file). One final line end is the end of the last line.
-std::optional<QString> decodeText(const QByteArray& bytes);
-QByteArray encodeText(const QTextDocument& document);
+// Whether the file's content starts as RTF; false when it cannot be read.
+bool startsAsRtf(const QString& fileName);
+
+// The document's plain text in format; text the format's encoding cannot
+// hold is written as UTF-8, so no character is lost.
+QByteArray encodeText(const QTextDocument& document, TTextFileFormat format);
 
 // The document's text with "\n" between lines, as it is saved in plain mode.
 QString plainText(const QTextDocument& document);

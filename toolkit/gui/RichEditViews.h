@@ -1,13 +1,16 @@
 #pragma once
 // The two views TRichEdit shows its document in: a QPlainTextEdit in plain
 // mode (cheap layout for very large files) and a QTextEdit in rich mode.
-// Both bound what the user types or pastes by the control's maximum length.
+// Both bound what the user types or pastes by the control's maximum length,
+// and beep and report when they refuse some of it.
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+
+#include <functional>
 
 namespace RichEditLimit {
 
@@ -28,14 +31,15 @@ public:
     using Base::setViewportMargins;
 
     void setMaxLength(int chars) { maxLength = chars; }
+    void setOnRefused(std::function<void()> handler) { onRefused = std::move(handler); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
         if (maxLength > 0 && RichEditLimit::insertsText(event)
             && RichEditLimit::room(this->textCursor(), maxLength) < event->text().size()) {
-            QApplication::beep();
             event->accept();
+            refuse();
             return;
         }
         Base::keyPressEvent(event);
@@ -49,27 +53,36 @@ protected:
             Base::insertFromMimeData(source);
             return;
         }
-        if (room <= 0) {
-            QApplication::beep();
-            return;
+        if (room > 0) {
+            QTextCursor cursor = this->textCursor();
+            cursor.insertText(RichEditLimit::fitting(text, room));
+            this->setTextCursor(cursor);
         }
-        QTextCursor cursor = this->textCursor();
-        cursor.insertText(RichEditLimit::fitting(text, room));
-        this->setTextCursor(cursor);
+        refuse();
     }
 
     void inputMethodEvent(QInputMethodEvent* event) override
     {
         if (maxLength > 0) {
             const qsizetype room = RichEditLimit::room(this->textCursor(), maxLength);
-            if (event->commitString().size() > room)
+            if (event->commitString().size() > room) {
                 event->setCommitString(RichEditLimit::fitting(event->commitString(), std::max<qsizetype>(room, 0)));
+                refuse();
+            }
         }
         Base::inputMethodEvent(event);
     }
 
 private:
+    void refuse()
+    {
+        QApplication::beep();
+        if (onRefused)
+            onRefused();
+    }
+
     int maxLength = 0;
+    std::function<void()> onRefused;
 };
 
 using RichEditPlainView = RichEditView<QPlainTextEdit>;

@@ -90,6 +90,47 @@ private slots:
         QCOMPARE(edit.Text(), QStringLiteral("hi"));
     }
 
+    // A file is written back byte for byte as it was read; a new text is UTF-8 with LF.
+    void plainTextSavesAsItWasRead_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("new document") << QByteArray() << true;
+        QTest::newRow("UTF-8, LF") << QByteArray("caf\xC3\xA9\nend\n") << true;
+        QTest::newRow("UTF-8 with mark, CR LF, no last line end")
+            << QByteArray("\xEF\xBB\xBF" "caf\xC3\xA9\r\nend") << true;
+        QTest::newRow("UTF-16 LE, CR LF") << QByteArray("\xFF\xFE" "a\0\r\0\n\0\xAC\x20\r\0\n\0", 14) << true;
+        QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0a\0\n\x20\xAC\0\n", 10) << true;
+        QTest::newRow("windows-1252, CR LF") << QByteArray("caf\xE9 \x80\r\nend\r\n") << false;
+    }
+    void plainTextSavesAsItWasRead()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, fits);
+        TRichEdit edit;
+        edit.SetPlainText(true);
+        if (file.isEmpty()) {
+            edit.SetText("caf\u00e9\nend");
+            file = "caf\xC3\xA9\nend\n";
+        } else {
+            edit.LoadFromBytes(file);
+        }
+        QVERIFY(edit.TextFitsFileFormat());
+        QCOMPARE(edit.SaveToBytes(), file);
+
+        // A character the encoding lacks: the whole text is saved as UTF-8.
+        edit.SetSelStart(0);
+        edit.SetSelText(QString::fromUtf8("\xE2\x86\x92"));   // an arrow
+        QCOMPARE(edit.TextFitsFileFormat(), fits);
+        const QByteArray saved = edit.SaveToBytes();
+        if (!fits)
+            QCOMPARE(saved, QByteArray("\xE2\x86\x92" "caf\xC3\xA9 \xE2\x82\xAC\r\nend\r\n"));
+        TRichEdit back;
+        back.SetPlainText(true);
+        back.LoadFromBytes(saved);
+        QCOMPARE(back.Text(), edit.Text());
+    }
+
     void formatDecidesHowContentReads()
     {
         const QByteArray rtf = "{\\rtf1 {\\b x}}";
@@ -100,7 +141,7 @@ private slots:
         edit.SetPlainText(true);
         edit.LoadFromBytes(rtf);
         QCOMPARE(edit.Text(), QString::fromLatin1(rtf));
-        QCOMPARE(edit.SaveToBytes(), rtf + '\n');
+        QCOMPARE(edit.SaveToBytes(), rtf);
         edit.SetPlainText(false);
         edit.LoadFromBytes("{rtf is not RTF");
         QCOMPARE(edit.Text(), QStringLiteral("{rtf is not RTF"));
@@ -181,18 +222,23 @@ private slots:
         TRichEdit edit;
         edit.SetPlainText(plain);
         edit.SetMaxLength(10);
+        int refusals = 0;
+        edit.OnMaxLengthRefused = [&] { ++refusals; };
         const QByteArray big(100, 'x');
         edit.LoadFromBytes(big);
         QCOMPARE(edit.Text().size(), 100);
         edit.SetSelStart(100);
         typeInto(edit, "abc");
         QCOMPARE(edit.Text().size(), 100);
+        QCOMPARE(edit.TextLength(), 100);
+        QCOMPARE(refusals, 3);
 
         edit.Clear();
         typeInto(edit, "1234567");
         QApplication::clipboard()->setText("pasted text");
         edit.PasteFromClipboard();
         QCOMPARE(edit.Text(), QStringLiteral("1234567pas"));
+        QCOMPARE(refusals, 4);   // cut short
         typeInto(edit, "abc\t");
         QTest::keyClick(edit.view(), Qt::Key_Return);
         QCOMPARE(edit.Text(), QStringLiteral("1234567pas"));
