@@ -1,6 +1,6 @@
-// Any bytes as a header value: encoded words, addresses, parameters (RFC 2231
-// and RFC 2047 ones), MIME types and versions, and the safe file names made
-// from what a parameter gives.
+// Any bytes as a header value: encoded words, addresses and address lists,
+// parameters (RFC 2231 and RFC 2047 ones), MIME types and versions, and the
+// safe file names made from what a parameter gives.
 #include "mail/msmime_p.h"
 #include "mail/msmsg_names_p.h"
 #include "mail/mspars.h"
@@ -13,11 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     DecodeEncodedWords(value);
     TmsMailAddress address;
     ParseMailAddress(value, address);
+    TmsAddressList list;
+    ParseAddressList(value, list);
     GetHeaderParameter("boundary", value);
     SafeFileName(MimeParameter("filename", value), 1);
     MimeParameter("name", value);
     ExtractMimeType(value);
     IsMimeVersion10(value);
-    StripQuotes(value);
     return 0;
 }

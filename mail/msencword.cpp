@@ -67,16 +67,14 @@ std::optional<QByteArray> decodeB(QByteArrayView text)
     }
 }
 
+// The word's bytes, still in its character set.
 std::optional<QByteArray> decodeWord(const EncodedWord& word)
 {
-    std::optional<QByteArray> bytes;
     if (word.letter == 'B' || word.letter == 'b')
-        bytes = decodeB(word.text);
-    else if (word.letter == 'Q' || word.letter == 'q')
-        bytes = decodeQ(word.text);
-    if (!bytes)
-        return std::nullopt;
-    return ToUtf8(*bytes, word.charset);
+        return decodeB(word.text);
+    if (word.letter == 'Q' || word.letter == 'q')
+        return decodeQ(word.text);
+    return std::nullopt;
 }
 
 bool isWhiteSpace(QByteArrayView text)
@@ -115,24 +113,40 @@ void appendQ(QByteArray& out, QByteArrayView bytes)
 QByteArray DecodeEncodedWords(const QByteArray& text)
 {
     QByteArray result;
-    qsizetype pos = 0;          // the first byte not yet copied
-    bool afterWord = false;     // the last thing copied was a decoded word
+    qsizetype pos = 0;      // the first byte not yet copied
+    bool afterWord = false; // the last thing read was a decoded word
+    // Adjacent words of one character set are converted together: mailers
+    // split a character's bytes between two words.
+    QByteArray charset;
+    QByteArray bytes;
+    const auto convert = [&] {
+        if (!bytes.isEmpty())
+            result += ToUtf8(bytes, charset);
+        bytes.clear();
+    };
     for (qsizetype start; (start = text.indexOf("=?", pos)) >= 0;) {
         const std::optional<EncodedWord> word = parseWord(text, start);
         const std::optional<QByteArray> decoded = word ? decodeWord(*word) : std::nullopt;
         if (!decoded) { // kept as it stands; a word may still begin inside it
+            convert();
             result += QByteArrayView(text).sliced(pos, start + 2 - pos);
             pos = start + 2;
             afterWord = false;
             continue;
         }
         const QByteArrayView between = QByteArrayView(text).sliced(pos, start - pos);
-        if (!(afterWord && isWhiteSpace(between)))
+        const bool adjacent = afterWord && isWhiteSpace(between);
+        if (!adjacent || word->charset.compare(charset, Qt::CaseInsensitive) != 0) {
+            convert();
+            charset = word->charset;
+        }
+        if (!adjacent)
             result += between;
-        result += *decoded;
+        bytes += *decoded;
         pos = word->end;
         afterWord = true;
     }
+    convert();
     result += QByteArrayView(text).sliced(pos);
     return CutText(result);
 }

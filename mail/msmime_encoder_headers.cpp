@@ -14,13 +14,12 @@ const char* const reservedHeaders[] = {"From", "To", "CC", "BCC", "Return-Receip
 
 constexpr qsizetype labelWidth = 10;
 
-// Specials that would split or misread an address if the name were bare.
+// Specials or quotes that would split or misread an address if the name
+// were bare.
 bool needsQuotes(const QByteArray& name)
 {
-    if (name.contains('"'))
-        return false;
     for (char c : name)
-        if (QByteArrayView(".,;:<>@()[]\\").contains(c))
+        if (QByteArrayView(".,;:<>@()[]\\\"").contains(c))
             return true;
     return false;
 }
@@ -46,7 +45,7 @@ QByteArray TmsCustomEncoder::PhraseAddress(const TmsMailAddress& address, NameQu
     if (NeedsEncodedWords(name))
         name = EncodeWords(name, labelWidth);
     else if (quoting == NameQuoting::WhereNeeded && needsQuotes(name))
-        name = '"' + name + '"';
+        name = QuotedString(name);
     return name + " <" + SingleLine(address.Address()) + '>';
 }
 

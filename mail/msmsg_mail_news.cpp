@@ -6,17 +6,6 @@
 
 namespace {
 
-void appendAddresses(const TmsHeaders& headers, const QByteArray& fieldName, TmsAddressList& list)
-{
-    TStringList items;
-    GetHeaderFieldList(headers, fieldName, items);
-    for (const QByteArray& item : std::as_const(items)) {
-        auto address = std::make_unique<TmsMailAddress>();
-        ParseMailAddress(item, *address);
-        list.Add(std::move(address));
-    }
-}
-
 bool hasAddress(const TmsAddressList& list)
 {
     for (qsizetype i = 0; i < list.Count(); ++i)
@@ -63,9 +52,9 @@ void TmsMessage::Clear()
 
 void TmsMessage::ReadHeaders(const TmsHeaders& lines)
 {
-    ParseMailAddress(GetHeaderField(lines, "FROM"), Sender());
-    appendAddresses(lines, "TO", recipients);
-    appendAddresses(lines, "CC", cc);
+    ParseMailAddress(RawHeaderField(lines, "FROM"), Sender());
+    GetHeaderAddresses(lines, "TO", recipients);
+    GetHeaderAddresses(lines, "CC", cc);
     readSubject(lines, *this);
     priority = priorityOf(GetHeaderField(lines, "X-Priority"));
     if (!GetHeaderField(lines, "Return-receipt-to").isEmpty())
@@ -116,7 +105,7 @@ void TmsArticle::Clear()
 
 void TmsArticle::ReadHeaders(const TmsHeaders& lines)
 {
-    ParseMailAddress(GetHeaderField(lines, "FROM"), Sender());
+    ParseMailAddress(RawHeaderField(lines, "FROM"), Sender());
     path = GetHeaderField(lines, "PATH");
     newsGroups = GetHeaderField(lines, "NEWSGROUPS");
     messageID = GetHeaderField(lines, "MESSAGE-ID");

@@ -33,27 +33,6 @@ QByteArray unfoldedValue(const TmsHeaders& headers, qsizetype index, qsizetype k
     return value;
 }
 
-// Splits at commas outside double-quoted stretches (with backslash escapes).
-// A remainder of blanks after the last comma is an item of its own.
-void splitItems(const QByteArray& value, TStringList& items)
-{
-    bool quoted = false;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (quoted && c == '\\')
-            ++i;
-        else if (c == '"')
-            quoted = !quoted;
-        else if (c == ',' && !quoted) {
-            items.append(DecodeEncodedWords(Trim(QByteArrayView(value).sliced(start, i - start))));
-            start = i + 1;
-        }
-    }
-    if (start < value.size())
-        items.append(Trim(DecodeEncodedWords(Trim(QByteArrayView(value).sliced(start)))));
-}
-
 // Where the value of the named parameter begins, or -1. The name must stand
 // as a whole parameter name: "name" is not found inside "filename".
 qsizetype parameterValueStart(const QByteArray& value, const QByteArray& name)
@@ -98,59 +77,22 @@ bool IsContinuationLine(QByteArrayView line)
     return line.startsWith(' ') || line.startsWith('\t');
 }
 
-void GetHeaderFieldList(const TmsHeaders& headers, const QByteArray& fieldName, TStringList& items)
+void GetHeaderAddresses(const TmsHeaders& headers, const QByteArray& fieldName, TmsAddressList& list)
 {
-    items.clear();
     const QByteArray key = fieldKey(fieldName);
     qsizetype next = 0;
     for (qsizetype index; (index = findField(headers, key, next)) >= 0;)
-        splitItems(unfoldedValue(headers, index, key.size(), next), items);
+        ParseAddressList(unfoldedValue(headers, index, key.size(), next), list);
 }
 
 void RemoveHeaderField(TmsHeaders& headers, const QByteArray& fieldName)
 {
-    const qsizetype index = findField(headers, fieldKey(fieldName), 0);
-    if (index < 0)
-        return;
-    headers.removeAt(index);
-    while (index < headers.size() && IsContinuationLine(headers.at(index)))
+    const QByteArray key = fieldKey(fieldName);
+    for (qsizetype index = 0; (index = findField(headers, key, index)) >= 0;) {
         headers.removeAt(index);
-}
-
-void ParseMailAddress(const QByteArray& text, TmsMailAddress& address)
-{
-    const qsizetype open = text.indexOf('<');
-    if (open >= 0) {
-        const qsizetype close = text.indexOf('>');
-        if (close > open) {
-            address.SetAddress(StripQuotes(text.mid(open + 1, close - open - 1)));
-            address.SetName(StripQuotes(text.left(open) + text.mid(close + 1)));
-        } else {
-            address.SetAddress({});
-            address.SetName(StripQuotes(text));
-        }
-        return;
+        while (index < headers.size() && IsContinuationLine(headers.at(index)))
+            headers.removeAt(index);
     }
-    const qsizetype paren = text.indexOf('(');
-    if (paren >= 0) {
-        address.SetAddress(StripQuotes(text.left(paren)));
-        address.SetName(StripQuotes(text.mid(paren + 1, text.size() - paren - 2)));
-        return;
-    }
-    address.SetAddress(text);
-    address.SetName({});
-}
-
-QByteArray StripQuotes(const QByteArray& text)
-{
-    QByteArray result = Trim(text);
-    qsizetype begin = 0;
-    qsizetype end = result.size();
-    while (begin < end && result[begin] == '"')
-        ++begin;
-    while (end > begin && result[end - 1] == '"')
-        --end;
-    return result.mid(begin, end - begin);
 }
 
 QByteArray GetHeaderParameter(const QByteArray& parameterName, const QByteArray& headerValue)

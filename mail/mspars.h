@@ -1,5 +1,5 @@
 #pragma once
-// Header and address parsing: field look-up in raw header lines, comma
+// Header and address parsing: field look-up in raw header lines, address
 // lists, removal, addresses, parameters; encoded words (RFC 2047) are in
 // msencword.h. Field and parameter names match without regard to case.
 // "Trim" removes every byte of code 32 or less from both ends. None of these
@@ -19,18 +19,28 @@ QByteArray RawHeaderField(const TmsHeaders& headers, const QByteArray& fieldName
 // A line that continues the field above it: it begins with a blank or a tab.
 bool IsContinuationLine(QByteArrayView line);
 
-// The comma-separated items of every field of that name, in order, each
-// trimmed and decoded; commas inside double quotes stay in their item.
-void GetHeaderFieldList(const TmsHeaders& headers, const QByteArray& fieldName, TStringList& items);
+// Appends the addresses of every field of that name, in order, as
+// ParseAddressList reads them.
+void GetHeaderAddresses(const TmsHeaders& headers, const QByteArray& fieldName, TmsAddressList& list);
 
-// Removes the first field of that name with its continuation lines.
+// Removes every field of that name with its continuation lines.
 void RemoveHeaderField(TmsHeaders& headers, const QByteArray& fieldName);
 
-// "Name <address>", "address (Name)" or a bare address.
+// Address texts are read by RFC 5322, leniently: quoted strings (with
+// backslash escapes) and comments are skipped when the address in angle
+// brackets is looked for, so neither can pose as the address. Encoded words
+// in the name are decoded after that.
+
+// One address: "Name <address>", "<address> Name", "address (Name)" or a
+// bare address. With an unclosed "<" the address is empty and the whole
+// text is the name. Of a list, the first address with an "@": an unquoted
+// comma in a name ("Doe, Jo <jo@x.org>") splits off no address.
 void ParseMailAddress(const QByteArray& text, TmsMailAddress& address);
 
-// Trimmed, without double quotes at either end.
-QByteArray StripQuotes(const QByteArray& text);
+// Appends each address of a list such as a To field's value: items split at
+// commas; a group ("friends: a@x, b@y;") gives its members, never its name;
+// empty items give nothing.
+void ParseAddressList(const QByteArray& text, TmsAddressList& list);
 
 // The value of a parameter such as "boundary" in a header value, without its
 // quotes; empty if absent.

@@ -81,3 +81,16 @@ QByteArray UnquotedString(QByteArrayView text)
     }
     return value;
 }
+
+QByteArray QuotedString(QByteArrayView text)
+{
+    QByteArray quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '"';
+    for (char c : text) {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + '"';
+}

@@ -77,3 +77,7 @@ inline QByteArray Trim(QByteArrayView text)
 // The quoted string that opens text, without its quotes and backslash
 // escapes; an unclosed one runs to the end.
 QByteArray UnquotedString(QByteArrayView text);
+
+// text as a quoted string: in double quotes, with a backslash before each
+// double quote and backslash.
+QByteArray QuotedString(QByteArrayView text);

@@ -55,7 +55,7 @@ private slots:
         m.SetHeaders({"Subject: old", " continued", "X-Mailer: pv", "subject: second"});
         m.SetBody({"a", ".", "b"});
         QCOMPARE(encoded(m), crlf({"From:     Ann <ann@example.org>", "To:       Bob <bob@example.org>",
-                                   "X-Priority: 5", "X-Mailer: pv", "subject: second", "Subject:  Hi",
+                                   "X-Priority: 5", "X-Mailer: pv", "Subject:  Hi",
                                    "Mime-Version: 1.0", "Content-Type: text/plain; charset=\"us-ascii\"",
                                    "Content-Transfer-Encoding: 7bit", "", "a", ".", "b"}));
         QCOMPARE(m.Body(), TStringList({"a", ".", "b"})); // the message is not changed
@@ -67,7 +67,7 @@ private slots:
     void senderNameQuoting()
     {
         const std::pair<QByteArray, QByteArray> cases[] = {
-            {"J. Smith", "\"J. Smith\""}, {"Ann", "Ann"}, {"Say \"Hi\" Inc.", "Say \"Hi\" Inc."},
+            {"J. Smith", "\"J. Smith\""}, {"Ann", "Ann"}, {"Say \"Hi\" Inc.", "\"Say \\\"Hi\\\" Inc.\""},
             {"Lee, Ann", "\"Lee, Ann\""}};
         for (const auto& [name, written] : cases) {
             TmsMessage m;
