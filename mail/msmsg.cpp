@@ -1,8 +1,10 @@
 #include "mail/msmsg.h"
 
 #include "mail/msmsg_names_p.h"
+#include "mail/msnewfile_p.h"
 #include "mail/msopen.h"
 #include "mail/msprops_p.h"
+#include "mail/msstreams.h"
 #include "mail/mstext_p.h"
 #include "toolkit/Streams.h"
 
@@ -89,8 +91,9 @@ void TmsCustomMessage::SaveToFile(const QString& fileName)
 void TmsCustomMessage::LoadFromFile(const QString& fileName)
 {
     Clear();
-    TFileStream stream(fileName, TFileStream::fmOpenRead);
-    LoadFromStream(stream);
+    TFileStream file(fileName, TFileStream::fmOpenRead);
+    TMemoryStream text(ReadToEnd(file));
+    LoadFromStream(text);
 }
 
 QString TmsCustomMessage::SaveAttachment(qsizetype index, const QString& directory)
@@ -99,9 +102,10 @@ QString TmsCustomMessage::SaveAttachment(qsizetype index, const QString& directo
     QString path = directory;
     if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
-    path += QString::fromUtf8(SafeFileName(item.FileName(), index));
-    item.Data().SaveToFile(path);
-    return path;
+    const QString name = QString::fromUtf8(SafeFileName(item.FileName(), index));
+    const TNewFile file = CreateFirstFreeFile([&](qint64 k) { return path + NumberedFileName(name, k + 1); });
+    WriteAndClose(file, item.Data().Bytes());
+    return file.name;
 }
 
 void TmsCustomMessage::ExecuteAttachment(qsizetype index)

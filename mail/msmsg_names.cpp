@@ -15,10 +15,26 @@ QByteArray BareFileName(const QByteArray& fileName)
 
 QByteArray SafeFileName(const QByteArray& fileName, qsizetype index)
 {
-    const QByteArray bare = BareFileName(fileName);
+    QByteArray bare = BareFileName(fileName);
     if (bare.isEmpty() || bare == "." || bare == "..")
         return UnnamedFileName(index);
+    for (qsizetype i = 0; i < bare.size(); ++i) {
+        const uchar c = uchar(bare[i]);
+        if (c < 0x20 || c == 0x7F)
+            bare[i] = '_';
+        else if (c == 0xC2 && i + 1 < bare.size() && uchar(bare[i + 1]) >= 0x80 && uchar(bare[i + 1]) <= 0x9F)
+            bare.replace(i, 2, "_"); // a control character of Latin-1's upper half, in UTF-8
+    }
     return bare;
+}
+
+QString NumberedFileName(const QString& name, qint64 number)
+{
+    if (number <= 1)
+        return name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const qsizetype stem = dot > 0 ? dot : name.size();
+    return name.left(stem) + QStringLiteral(" (%1)").arg(number) + name.mid(stem);
 }
 
 QByteArray UnnamedFileName(qsizetype index)

@@ -6,9 +6,14 @@
 // The name after the last "/" or "\" (names from mail may use either).
 QByteArray BareFileName(const QByteArray& fileName);
 
-// The bare name, or UnnamedFileName(index) where it would not name a file
-// inside a directory (empty, "." or ".."), so a name from mail never leaves it.
+// The bare name with control characters made "_", or UnnamedFileName(index)
+// where it would not name a file inside a directory (empty, "." or ".."), so
+// a name from mail never leaves it nor plays tricks on a terminal.
 QByteArray SafeFileName(const QByteArray& fileName, qsizetype index);
+
+// The name a file takes when number - 1 files of its name came first:
+// "name.ext", then "name (2).ext", "name (3).ext", ...
+QString NumberedFileName(const QString& name, qint64 number);
 
 // "att." and the index: a part or file that came without a name.
 QByteArray UnnamedFileName(qsizetype index);

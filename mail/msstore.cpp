@@ -1,11 +1,16 @@
-// Allocation of numbered message files in a local mail store.
+// Numbered message files in a local mail store, written so that no message
+// is ever lost: never over another, never cut short.
 #include "mail/msstore.h"
 
+#include "mail/msmsg.h"
+#include "mail/msnewfile_p.h"
+#include "mail/msstreams.h"
 #include "toolkit/Exception.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <limits>
@@ -32,7 +37,7 @@ quint64 CounterValue(const QString& path, const QByteArray& text)
 {
     bool ok = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
     const quint64 value = ok ? text.toULongLong(&ok) : 0;
-    if (!ok || value == std::numeric_limits<quint64>::max())
+    if (!ok || value > quint64(std::numeric_limits<qint64>::max()) / 2)
         throw EConvertError(QStringLiteral("The mail store counter %1 does not hold a number: '%2'")
                                 .arg(QDir::toNativeSeparators(path), QString::fromUtf8(text.left(40))));
     return value;
@@ -51,15 +56,32 @@ void WriteCounter(const QString& path, quint64 value)
 
 } // namespace
 
-QString NextFileName(const QString& directory, const QString& prefix, const QString& counterName)
+QString StoreMessage(const QString& directory, const TStoreKind& kind, TmsCustomMessage& message)
 {
     const QDir dir(directory);
     if (!dir.mkpath(QStringLiteral(".")))
         throw EFCreateError(Errors::FileCreate(directory, QStringLiteral("the directory cannot be created")));
-    const QString counter = dir.filePath(counterName);
-    const QByteArray n = ReadCounter(counter);
-    WriteCounter(counter, CounterValue(counter, n) + 1);
-    return dir.filePath(prefix + QString::fromLatin1(n) + QStringLiteral(".eml"));
+    const QString counter = dir.filePath(kind.counter);
+    const QByteArray first = ReadCounter(counter);
+    const quint64 number = CounterValue(counter, first);
+    const auto fileName = [&](qint64 index) {
+        const QByteArray n = index == 0 ? first : QByteArray::number(number + quint64(index));
+        return dir.filePath(kind.prefix + QString::fromLatin1(n) + QStringLiteral(".eml"));
+    };
+    // The empty file holds the number while the text is written beside it.
+    const TNewFile file = CreateFirstFreeFile(fileName);
+    CloseEmpty(file);
+    auto release = qScopeGuard([&file] { QFile::remove(file.name); });
+    TTempFileStream text(dir.path());
+    try {
+        message.SaveToStream(text);
+    } catch (const EStreamError&) {
+        throw EFCreateError(Errors::FileCreate(file.name, text.ErrorString()));
+    }
+    text.CommitAs(file.name);
+    WriteCounter(counter, number + quint64(file.index) + 1);
+    release.dismiss();
+    return file.name;
 }
 
 } // namespace MailStore

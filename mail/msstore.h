@@ -4,29 +4,30 @@
 // "m" and "emax.dat", copies to self "cm" and "copymax.dat".
 #include <QString>
 
+class TmsCustomMessage;
+
 namespace MailStore {
 
-inline const QString SavedPrefix = QStringLiteral("m");
-inline const QString SavedCounter = QStringLiteral("emax.dat");
-inline const QString CopiesPrefix = QStringLiteral("cm");
-inline const QString CopiesCounter = QStringLiteral("copymax.dat");
+// A store's file name prefix and counter file.
+struct TStoreKind {
+    QString prefix;
+    QString counter;
+};
 
-// Allocates the next file name: n is the counter's first line as written
-// there ("0" without a counter file), the counter is rewritten with n + 1
-// before the name prefix + n + ".eml" is returned. Creates the directory
-// when needed. Raises EConvertError when the first line is no decimal number
-// and EFCreateError when the directory or counter cannot be written; either
-// way nothing is allocated and the caller still holds its message.
-QString NextFileName(const QString& directory, const QString& prefix, const QString& counterName);
+inline const TStoreKind SavedMail{QStringLiteral("m"), QStringLiteral("emax.dat")};
+inline const TStoreKind CopiesToSelf{QStringLiteral("cm"), QStringLiteral("copymax.dat")};
 
-inline QString NextSavedMail(const QString& directory)
-{
-    return NextFileName(directory, SavedPrefix, SavedCounter);
-}
-
-inline QString NextCopyToSelf(const QString& directory)
-{
-    return NextFileName(directory, CopiesPrefix, CopiesCounter);
-}
+// Writes the message as the next numbered file of the store and returns its
+// path; once it returns, the message is on disk (a server may delete it).
+// The number is the counter's first line as written there ("0" without a
+// counter file), or the next number above it whose name nothing holds: an
+// existing file is never replaced, a link never followed. The text goes to a
+// temporary file beside it and takes the name only when whole, and the
+// counter is then rewritten with the number + 1. Creates the directory when
+// needed. Raises EConvertError when the counter's first line is no decimal
+// number and EFCreateError when the directory, the file or the counter
+// cannot be written; either way nothing is stored and the caller still holds
+// its message.
+QString StoreMessage(const QString& directory, const TStoreKind& kind, TmsCustomMessage& message);
 
 } // namespace MailStore

@@ -3,9 +3,13 @@
 #include "toolkit/Exception.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,8 +46,18 @@ QByteArrayView TLineStream::NextLine()
     return QByteArrayView(begin, length);
 }
 
-TTempFileStream::TTempFileStream()
-    : file(std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/msXXXXXX")))
+QByteArray ReadToEnd(TStream& stream)
+{
+    QByteArray bytes = stream.Size() > 0 ? stream.ReadAll() : QByteArray();
+    QByteArray block(64 * 1024, Qt::Uninitialized);
+    while (const qint64 n = stream.Read(block.data(), block.size()))
+        bytes.append(block.constData(), n);
+    return bytes;
+}
+
+TTempFileStream::TTempFileStream(const QString& directory)
+    : file(std::make_unique<QTemporaryFile>((directory.isEmpty() ? QDir::tempPath() : directory) +
+                                            QStringLiteral("/msXXXXXX")))
 {
     // QTemporaryFile creates the file exclusively with mode 0600.
     if (!file->open())
@@ -59,7 +73,11 @@ qint64 TTempFileStream::Read(char* buffer, qint64 count)
 
 qint64 TTempFileStream::Write(const char* buffer, qint64 count)
 {
-    return std::max<qint64>(0, file->write(buffer, count));
+    errno = 0;
+    const qint64 written = file->write(buffer, count);
+    if (written < count && !writeError)
+        writeError = errno;
+    return std::max<qint64>(0, written);
 }
 
 qint64 TTempFileStream::Seek(qint64 offset, Origin origin)
@@ -83,4 +101,43 @@ void TTempFileStream::SetSize(qint64 size)
 QString TTempFileStream::FileName() const
 {
     return file->fileName();
+}
+
+QString TTempFileStream::ErrorString() const
+{
+    return writeError ? Errors::SystemReason(writeError) : file->errorString();
+}
+
+namespace {
+
+// A rename is on disk once its directory is.
+bool syncDirectory(const QString& fileName)
+{
+    const QByteArray directory = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const int handle = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0)
+        return false;
+    const bool synced = ::fsync(handle) == 0;
+    ::close(handle);
+    return synced;
+}
+
+} // namespace
+
+void TTempFileStream::CommitAs(const QString& fileName)
+{
+    const auto fail = [&fileName](const QString& reason) {
+        throw EFCreateError(Errors::FileCreate(fileName, reason));
+    };
+    errno = 0;
+    if (!file->flush())
+        fail(errno ? Errors::SystemReason(errno) : file->errorString());
+    if (::fsync(file->handle()) != 0)
+        fail(Errors::SystemReason(errno));
+    if (::rename(QFile::encodeName(file->fileName()).constData(), QFile::encodeName(fileName).constData()) != 0)
+        fail(Errors::SystemReason(errno));
+    file->setAutoRemove(false);
+    file->close();
+    if (!syncDirectory(fileName))
+        fail(Errors::SystemReason(errno));
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Streams of the mail layer: a message text read line by line, and a
-// private temporary file that lives as long as its stream.
+// Streams of the mail layer: a message text read line by line, a stream
+// read to its end, and a private temporary file that lives as long as its
+// stream or becomes a file of its directory.
 #include "toolkit/Streams.h"
 
 #include <QByteArrayView>
@@ -29,12 +30,17 @@ private:
     bool eof = false;
 };
 
-// A new file in the system's temporary directory, named "ms" and a unique
-// part, readable and writable by this user only; deleted with the stream.
+// All that is left in the stream: a pipe or device is read until it ends,
+// where its size tells nothing.
+QByteArray ReadToEnd(TStream& stream);
+
+// A new file in a directory (the system's temporary directory by default),
+// named "ms" and a unique part, readable and writable by this user only;
+// deleted with the stream unless it was committed under a name.
 class TTempFileStream : public TStream {
 public:
     // Raises EFCreateError when the file cannot be made.
-    TTempFileStream();
+    explicit TTempFileStream(const QString& directory = {});
     ~TTempFileStream() override;
 
     qint64 Read(char* buffer, qint64 count) override;
@@ -44,7 +50,14 @@ public:
     qint64 Size() const override;
     void SetSize(qint64 size) override;
     QString FileName() const;
+    // Why writing failed.
+    QString ErrorString() const;
+    // Puts the whole file on disk and renames it to fileName, in the same
+    // directory, replacing what that name held: a reader finds the old file
+    // or the complete new one. Raises EFCreateError naming fileName.
+    void CommitAs(const QString& fileName);
 
 private:
     std::unique_ptr<QTemporaryFile> file;
+    int writeError = 0; // errno of the first failed write: Qt's buffer hides it
 };

@@ -43,5 +43,5 @@ void SendDraft(const TmsDraft& draft, TmsSMTP& smtp, TmsMessage& message)
     smtp.MailMessage = &message;
     smtp.Send();
     if (draft.CopiesDirectory)
-        message.SaveToFile(MailStore::NextCopyToSelf(*draft.CopiesDirectory));
+        MailStore::StoreMessage(*draft.CopiesDirectory, MailStore::CopiesToSelf, message);
 }

@@ -1,10 +1,35 @@
-// The local mail store's allocation of numbered message files.
+// The local mail store: numbered message files that never replace another
+// and are never left cut short.
+#include "mail/msmsg.h"
 #include "mail/msstore.h"
 #include "toolkit/Exception.h"
 #include "toolkit/Streams.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QString store(const QString& directory, const MailStore::TStoreKind& kind = MailStore::SavedMail,
+              qsizetype lines = 1)
+{
+    TmsMessage message;
+    message.Sender().SetAddress("me@here.test");
+    message.SetSubject("Stored");
+    for (qsizetype i = 0; i < lines; ++i)
+        message.Body().append(QByteArray(70, 'x'));
+    return MailStore::StoreMessage(directory, kind, message);
+}
+
+QStringList entries(const QString& directory)
+{
+    return QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
 
 class TestMailStore : public QObject {
     Q_OBJECT
@@ -14,37 +39,60 @@ private slots:
     {
         QTemporaryDir temp;
         const QString dir = temp.filePath(QStringLiteral("new/mail"));   // made when first used
-        QCOMPARE(MailStore::NextSavedMail(dir), dir + QStringLiteral("/m0.eml"));
+        QCOMPARE(store(dir), dir + QStringLiteral("/m0.eml"));
         QCOMPARE(ReadWholeFile(dir + QStringLiteral("/emax.dat")), QByteArray("1\r\n"));
-        QCOMPARE(MailStore::NextSavedMail(dir), dir + QStringLiteral("/m1.eml"));
-        QCOMPARE(MailStore::NextCopyToSelf(dir), dir + QStringLiteral("/cm0.eml"));
+        QVERIFY(ReadWholeFile(dir + QStringLiteral("/m0.eml")).contains("Stored"));
+        QCOMPARE(store(dir), dir + QStringLiteral("/m1.eml"));
+        QCOMPARE(store(dir, MailStore::CopiesToSelf), dir + QStringLiteral("/cm0.eml"));
         QCOMPARE(ReadWholeFile(dir + QStringLiteral("/copymax.dat")), QByteArray("1\r\n"));
-        QCOMPARE(ReadWholeFile(dir + QStringLiteral("/emax.dat")), QByteArray("2\r\n"));
-        QVERIFY(!QFile::exists(dir + QStringLiteral("/m0.eml")));   // the caller writes the message
+        QCOMPARE(entries(dir), QStringList({"cm0.eml", "copymax.dat", "emax.dat", "m0.eml", "m1.eml"}));
     }
 
-    void counterTakenAsWritten_data()
+    // The counter names the file when nothing holds that name; an existing
+    // file or link is skipped, never replaced or followed.
+    void takesTheFirstFreeNumber_data()
     {
-        QTest::addColumn<QByteArray>("counter");
+        QTest::addColumn<QByteArray>("counter");   // "none": no counter file
+        QTest::addColumn<QStringList>("taken");    // "name>" is a link to a missing file
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("next");
-        QTest::newRow("line end LF") << QByteArray("7\n") << "m7.eml" << QByteArray("8\r\n");
-        QTest::newRow("no line end") << QByteArray("41") << "m41.eml" << QByteArray("42\r\n");
-        QTest::newRow("leading zero") << QByteArray("05\r\n") << "m05.eml" << QByteArray("6\r\n");
-        QTest::newRow("more lines") << QByteArray("3\r\nold\r\n") << "m3.eml" << QByteArray("4\r\n");
+        QTest::newRow("line end LF") << QByteArray("7\n") << QStringList() << "m7.eml" << QByteArray("8\r\n");
+        QTest::newRow("no line end") << QByteArray("41") << QStringList() << "m41.eml" << QByteArray("42\r\n");
+        QTest::newRow("leading zero") << QByteArray("05\r\n") << QStringList() << "m05.eml" << QByteArray("6\r\n");
+        QTest::newRow("more lines") << QByteArray("3\r\nold\r\n") << QStringList() << "m3.eml" << QByteArray("4\r\n");
+        QTest::newRow("counter lost") << QByteArray("none") << QStringList({"m0.eml"}) << "m1.eml"
+                                      << QByteArray("2\r\n");
+        QTest::newRow("counter behind") << QByteArray("1\r\n") << QStringList({"m1.eml", "m2.eml"}) << "m3.eml"
+                                        << QByteArray("4\r\n");
+        QTest::newRow("leading zero taken") << QByteArray("05\r\n") << QStringList({"m05.eml"}) << "m6.eml"
+                                            << QByteArray("7\r\n");
+        QTest::newRow("dangling link") << QByteArray("none") << QStringList({"m0.eml>"}) << "m1.eml"
+                                       << QByteArray("2\r\n");
     }
-    void counterTakenAsWritten()
+    void takesTheFirstFreeNumber()
     {
         QFETCH(QByteArray, counter);
+        QFETCH(QStringList, taken);
         QFETCH(QString, file);
         QFETCH(QByteArray, next);
         QTemporaryDir dir;
-        WriteWholeFile(dir.filePath(QStringLiteral("emax.dat")), counter);
-        QCOMPARE(MailStore::NextSavedMail(dir.path()), dir.filePath(file));
+        if (counter != "none")
+            WriteWholeFile(dir.filePath(QStringLiteral("emax.dat")), counter);
+        for (QString name : std::as_const(taken)) {
+            if (name.endsWith(QLatin1Char('>')))
+                QVERIFY(QFile::link(dir.filePath(QStringLiteral("planted")), dir.filePath(name.chopped(1))));
+            else
+                WriteWholeFile(dir.filePath(name), "kept " + name.toUtf8());
+        }
+        QCOMPARE(store(dir.path()), dir.filePath(file));
         QCOMPARE(ReadWholeFile(dir.filePath(QStringLiteral("emax.dat"))), next);
+        for (const QString& name : std::as_const(taken))
+            if (!name.endsWith(QLatin1Char('>')))
+                QCOMPARE(ReadWholeFile(dir.filePath(name)), "kept " + name.toUtf8());
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("planted"))));
     }
 
-    // Nothing is allocated and the counter stays as it was.
+    // Nothing is stored and the counter stays as it was.
     void counterThatIsNoNumber_data()
     {
         QTest::addColumn<QByteArray>("counter");
@@ -61,21 +109,46 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("emax.dat"));
         WriteWholeFile(path, counter);
         try {
-            MailStore::NextSavedMail(dir.path());
+            store(dir.path());
             QFAIL("no error");
         } catch (const EConvertError& e) {
             QVERIFY2(e.Message.startsWith(QStringLiteral("The mail store counter ") + path + " does not hold a number"),
                      qPrintable(e.Message));
         }
         QCOMPARE(ReadWholeFile(path), counter);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"emax.dat"}));
+        QCOMPARE(entries(dir.path()), QStringList({"emax.dat"}));
     }
 
     void directoryThatCannotBeMade()
     {
         QTemporaryDir dir;
         WriteWholeFile(dir.filePath(QStringLiteral("file")), "x");
-        QVERIFY_THROWS_EXCEPTION(EFCreateError, MailStore::NextSavedMail(dir.filePath(QStringLiteral("file/sub"))));
+        QVERIFY_THROWS_EXCEPTION(EFCreateError, store(dir.filePath(QStringLiteral("file/sub"))));
+    }
+
+    // A full disk, as a file size limit: no m<n>.eml cut short, no stray
+    // temporary file, the counter untouched.
+    void aFullDiskStoresNothing()
+    {
+        QTemporaryDir dir;
+        WriteWholeFile(dir.filePath(QStringLiteral("emax.dat")), "3\r\n");
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &small);
+        QString failure;
+        try {
+            store(dir.path(), MailStore::SavedMail, 2000);
+        } catch (const EFCreateError& e) {
+            failure = e.Message;
+        }
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldSignal);
+        QVERIFY2(failure.contains(dir.filePath(QStringLiteral("m3.eml"))), qPrintable(failure));
+        QCOMPARE(entries(dir.path()), QStringList({"emax.dat"}));
+        QCOMPARE(ReadWholeFile(dir.filePath(QStringLiteral("emax.dat"))), QByteArray("3\r\n"));
     }
 };
 

@@ -17,10 +17,12 @@ struct Run {
     QByteArray err;
 };
 
-Run pvmail(const QStringList& arguments)
+Run pvmail(const QStringList& arguments, const QByteArray& input = {})
 {
     QProcess process;
     process.start(QStringLiteral(PVMAIL_PROGRAM), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     if (!process.waitForFinished(60000))
         qFatal("pvmail did not finish");
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
@@ -67,6 +69,32 @@ private slots:
                  QCryptographicHash::hash(binary, QCryptographicHash::Sha256).toHex());
         QCOMPARE(ReadWholeFile(saved + QStringLiteral("/résumé.bin")), binary);
         QVERIFY(!m[QStringLiteral("headers")].toArray().isEmpty());
+    }
+
+    // A pipe has no size to read up to; nothing read is no message.
+    void decodesAPipe_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QByteArray>("subject");
+        const QByteArray message = "From: a@x.test\r\nSubject: Piped\r\n\r\n" + QByteArray(100000, 'b') + "\r\n";
+        QTest::newRow("dash") << "-" << message << 0 << QByteArray("Piped");
+        QTest::newRow("/dev/stdin") << "/dev/stdin" << message << 0 << QByteArray("Piped");
+        QTest::newRow("empty") << "-" << QByteArray() << 1 << QByteArray();
+    }
+    void decodesAPipe()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, input);
+        QFETCH(int, code);
+        QFETCH(QByteArray, subject);
+        const Run run = pvmail({QStringLiteral("decode"), file}, input);
+        QCOMPARE(run.code, code);
+        if (code == 0)
+            QCOMPARE(QJsonDocument::fromJson(run.out)[QStringLiteral("subject")].toString().toUtf8(), subject);
+        else
+            QVERIFY2(run.err.startsWith("pvmail decode: ") && run.err.contains("empty") && run.out.isEmpty(), run.err);
     }
 
     void errorsAreClearAndFail()

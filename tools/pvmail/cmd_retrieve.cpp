@@ -41,8 +41,7 @@ QString readPassword(const QString& fileName)
 void storeLast(const TmsPOP& pop, int index, const QString& store)
 {
     TmsMessage& message = pop.MessageList->Items(pop.MessageList->Count() - 1);
-    const QString file = MailStore::NextSavedMail(store);
-    message.SaveToFile(file);
+    const QString file = MailStore::StoreMessage(store, MailStore::SavedMail, message);
     const QJsonObject all = MessageToJson(message);
     const QJsonObject line{{"number", index + 1},
                            {"file", QFileInfo(file).fileName()},
