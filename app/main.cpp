@@ -1,6 +1,7 @@
 // Penvale: a rich-text and plain-text editor that sends and fetches mail.
 #include "app/MainU.h"
 #include "toolkit/gui/ErrorHandler.h"
+#include "widgets/msaddred.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,7 @@ int main(int argc, char** argv)
     }
     TApplication app(argc, argv);
     TApplication::setApplicationName(QStringLiteral("Penvale"));
+    InstallMailAddressEditor();
     TForm1 window(TApplication::arguments().mid(1));
     window.show();
     return TApplication::exec();

@@ -1,0 +1,31 @@
+#pragma once
+// What the mailbox window asks of the editor window, which opens it: the
+// mail settings, the document it fills when viewing or answering, the compose
+// fields, and the news that it has closed.
+#include <QString>
+
+struct TMailSettings {
+    QString POP3Server;
+    QString POP3Login;
+    QString Password;
+    bool DeleteFromServer = false;   // true: downloaded mail stays on the server
+    QString SavedEmail;
+    QString CopySelfDir;
+    QString UserName;
+    QString EmailAddress;
+};
+
+class TEditorLink {
+public:
+    virtual ~TEditorLink() = default;
+    // Read anew for every command, as the settings dialog may change them.
+    virtual TMailSettings MailSettings() const = 0;
+    // Replaces the editor's text, caret at the start, unmodified, under docName.
+    virtual void ShowDocument(const QString& text, const QString& docName) = 0;
+    // The editor's Send Email command: empties and shows the compose fields.
+    virtual void StartMessage() = 0;
+    virtual void SetRecipient(const QString& address) = 0;
+    virtual void SetSubject(const QString& subject) = 0;
+    virtual void FocusRecipient() = 0;
+    virtual void MailboxClosed() = 0;
+};

@@ -1,0 +1,315 @@
+// The mailbox window through its actions: opening and closing, the enabled
+// state of its commands per listing, the local stores' listing, compaction
+// and deletion, viewing and answering, attachments, and retrieval against a
+// scripted POP3 server, with mail deleted from it only once on disk.
+#include "MailboxFixture.h"
+
+#include "ScriptedServer.h"
+#include "mail/msmsg.h"
+#include "mail/msopen.h"
+#include "net/mspop3.h"
+#include "toolkit/gui/RichEdit.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QtTest>
+
+namespace {
+
+QByteArray mail(const QByteArray& from, const QByteArray& subject, const QByteArray& extra = {})
+{
+    return "From: " + from + "\r\nTo: bob@there.test\r\nSubject: " + subject + "\r\n" + extra + "\r\nfirst\r\n\r\nlast\r\n";
+}
+
+const QStringList commands{"Retreive1", "DownloadButton", "ViewSavedMail1", "SavedMailButton",
+                           "RetrieveCopiestoSelf1", "CopiesButton", "Save1", "SaveButton", "View1", "ViewButton",
+                           "ViewSelectedMessage1", "Reply1", "ReplyButton", "Forward1", "ForwardButton",
+                           "DeleteSelectedMessage1", "DeleteButton", "ExecuteAttachment1", "ExecuteButton"};
+
+TScriptedServer& loggedIn(TScriptedServer& server, const QByteArray& stat)
+{
+    return server.Reply("+OK ready").Expect("USER tester").Reply("+OK").Expect("PASS secret").Reply("+OK in")
+        .Expect("STAT").Reply(stat);
+}
+
+TScriptedServer& message(TScriptedServer& server, int number, const QByteArray& text)
+{
+    const QByteArray n = QByteArray::number(number);
+    return server.Expect("LIST " + n).Reply("+OK " + n + " 100").Expect("RETR " + n).Reply("+OK").Send(text + ".\r\n");
+}
+
+} // namespace
+
+class MailboxTest : public QObject {
+    Q_OBJECT
+    MailboxFixture fx;
+
+    QStringList enabledCommands() const
+    {
+        QStringList on;
+        for (const QString& name : commands)
+            if (partOf<QAction>(*fx.mailbox, qPrintable(name))->isEnabled())
+                on << name;
+        return on;
+    }
+    void storeSaved(const QList<int>& numbers, const QByteArray& counter)
+    {
+        for (int n : numbers)
+            fx.write(fx.saved() + QStringLiteral("/m%1.eml").arg(n), mail("Ann <ann@x.test>", "s" + QByteArray::number(n)));
+        fx.write(fx.saved() + "/emax.dat", counter);
+    }
+    QStringList editorLines() const { return partOf<TRichEdit>(*fx.form, "RichEdit1")->Lines(); }
+
+private slots:
+    void cleanup() { fx.stop(); }
+
+    void openingDisablesItsItemsAndClosingGivesThemBack()
+    {
+        fx.start();
+        QVERIFY(fx.mailbox);
+        QCOMPARE(fx.mailbox->windowTitle(), "Retreive Email Messages");
+        QVERIFY(!partOf<QAction>(*fx.form, "RetreiveEmail1")->isEnabled());
+        QVERIFY(!partOf<QAction>(*fx.form, "StayOnTop1")->isEnabled());
+        fx.run("Close1");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!fx.mailbox);
+        QVERIFY(partOf<QAction>(*fx.form, "RetreiveEmail1")->isEnabled());
+        QVERIFY(partOf<QAction>(*fx.form, "StayOnTop1")->isEnabled());
+    }
+
+    void commandStatesFollowTheListing_data()
+    {
+        QTest::addColumn<QString>("listing");
+        QTest::addColumn<QStringList>("enabled");
+        QTest::newRow("saved mail") << "ViewSavedMail1"
+                                    << QStringList{"Retreive1", "DownloadButton", "RetrieveCopiestoSelf1", "CopiesButton",
+                                                   "View1", "ViewButton", "ViewSelectedMessage1", "Reply1", "ReplyButton",
+                                                   "Forward1", "ForwardButton", "DeleteSelectedMessage1", "DeleteButton"};
+        QTest::newRow("copies") << "RetrieveCopiestoSelf1"
+                                << QStringList{"Retreive1", "DownloadButton", "ViewSavedMail1", "SavedMailButton", "View1",
+                                               "ViewButton", "ViewSelectedMessage1", "DeleteSelectedMessage1",
+                                               "DeleteButton"};
+    }
+    void commandStatesFollowTheListing()
+    {
+        QFETCH(QString, listing);
+        QFETCH(QStringList, enabled);
+        fx.start();
+        storeSaved({0}, "1\r\n");
+        fx.write(fx.copies() + "/cm0.eml", mail("me@here.test", "sent"));
+        fx.write(fx.copies() + "/copymax.dat", "1\r\n");
+        fx.run(qPrintable(listing));
+        QCOMPARE(enabledCommands(), enabled);
+        emit partOf<QMenu>(*fx.mailbox, "PopupMenu1")->aboutToShow();
+        for (const auto& [item, twin] : {std::pair{"ReplytoMessage1", "Reply1"}, {"DeleteMessage1", "DeleteSelectedMessage1"}})
+            QCOMPARE(partOf<QAction>(*fx.mailbox, item)->isEnabled(), enabled.contains(twin));
+    }
+
+    void savedListingClosesGapsAndRewritesTheCounter()
+    {
+        fx.start();
+        storeSaved({0, 2, 5}, "6\r\n");
+        fx.run("ViewSavedMail1");
+        QCOMPARE(fx.rows(1), (QStringList{"s0", "s2", "s5"}));
+        QCOMPARE(fx.panel(0), "Messages: 3");
+        QCOMPARE(QDir(fx.saved()).entryList({"m*.eml"}, QDir::Files, QDir::Name), (QStringList{"m0.eml", "m1.eml", "m2.eml"}));
+        QVERIFY(fx.read(fx.saved() + "/m2.eml").contains("Subject: s5"));
+        QCOMPARE(fx.read(fx.saved() + "/emax.dat"), "3\r\n");
+    }
+
+    void deletingRowZeroRelists()
+    {
+        fx.start();
+        storeSaved({0, 1, 2}, "3\r\n");
+        fx.run("ViewSavedMail1");
+        fx.select(0);
+        fx.run("DeleteSelectedMessage1");
+        QCOMPARE(fx.rows(1), (QStringList{"s1", "s2"}));
+        QVERIFY(fx.read(fx.saved() + "/m0.eml").contains("Subject: s1"));
+        QVERIFY(!QFile::exists(fx.saved() + "/m2.eml"));
+        QCOMPARE(fx.read(fx.saved() + "/emax.dat"), "2\r\n");
+    }
+
+    // "05" counts as 5: m05.eml is never a listed number; an unreadable
+    // file shows its name and the listing goes on.
+    void oddFilesInTheStore()
+    {
+        fx.start();
+        storeSaved({0, 2}, "05\r\n");
+        fx.write(fx.saved() + "/m05.eml", mail("x@x.test", "never"));
+        QDir(fx.saved()).mkdir("m1.eml");
+        fx.run("ViewSavedMail1");
+        QCOMPARE(fx.rows(1), (QStringList{"s0", "m1.eml", "s2"}));
+        QVERIFY(QFile::exists(fx.saved() + "/m05.eml"));
+        QVERIFY(fx.answers->asked.isEmpty());
+    }
+
+    void storeWithoutAUsableCounter_data()
+    {
+        QTest::addColumn<QString>("listing");
+        QTest::addColumn<QByteArray>("counter");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("saved, none") << "ViewSavedMail1" << QByteArray()
+                                     << "There are no saved email messages in the email directory";
+        QTest::newRow("copies, none") << "RetrieveCopiestoSelf1" << QByteArray()
+                                      << "There are no saved email messages in the CopyToSelf directory";
+        QTest::newRow("not a number") << "ViewSavedMail1" << QByteArray("x1\r\n") << "'x1' is not a valid integer value";
+    }
+    void storeWithoutAUsableCounter()
+    {
+        QFETCH(QString, listing);
+        QFETCH(QByteArray, counter);
+        QFETCH(QString, box);
+        fx.start();
+        if (!counter.isEmpty())
+            fx.write(fx.saved() + "/emax.dat", counter);
+        fx.run(qPrintable(listing));
+        QCOMPARE(fx.answers->asked, QStringList{box});
+        QVERIFY(partOf<QAction>(*fx.mailbox, "Retreive1")->isEnabled());
+        QVERIFY(!partOf<QAction>(*fx.mailbox, "DeleteSelectedMessage1")->isEnabled());
+    }
+
+    void copiesShowTheRecipient()
+    {
+        fx.start();
+        storeSaved({0}, "1\r\n");
+        fx.write(fx.copies() + "/cm0.eml", mail("me@here.test", "sent"));
+        fx.write(fx.copies() + "/copymax.dat", "1\r\n");
+        fx.run("RetrieveCopiestoSelf1");
+        QCOMPARE(fx.list()->headerItem()->text(0), "To:");
+        QCOMPARE(fx.rows(0), QStringList{"bob@there.test"});
+        fx.run("ViewSavedMail1");
+        QCOMPARE(fx.list()->headerItem()->text(0), "From:");
+    }
+
+    void viewReplyAndForward()
+    {
+        fx.start();
+        storeSaved({0}, "1\r\n");
+        fx.run("ViewSavedMail1");
+        fx.select(0);
+        fx.run("View1");
+        const QStringList summary{"To: bob@there.test", "From: Ann <ann@x.test>", "Subject: s0", "Date: ",
+                                  "Return Address: ", "", "", "", "first", "", "last"};
+        QCOMPARE(editorLines(), summary);
+        QCOMPARE(fx.form->docName(), QDir(fx.saved()).filePath("m0.eml"));
+
+        fx.run("Reply1");
+        QCOMPARE(partOf<QLineEdit>(*fx.form, "toEdit")->text(), "ann@x.test");
+        QCOMPARE(partOf<QLineEdit>(*fx.form, "subjectEdit")->text(), "s0");
+        QStringList quoted;
+        for (const QString& line : summary)
+            quoted << ">" + line;
+        QCOMPARE(editorLines(), quoted);
+
+        fx.run("Forward1");
+        QCOMPARE(partOf<QLineEdit>(*fx.form, "toEdit")->text(), "");
+        QCOMPARE(editorLines().first(), "->To: bob@there.test");
+        QCOMPARE(editorLines().last(), "Forwarded by: Me me@here.test");
+    }
+
+    void clickCountsAttachmentsAndExecuteOpensTheFirst()
+    {
+        fx.start();
+        TmsMessage message;
+        message.Sender().SetAddress("ann@x.test");
+        message.SetSubject("files");
+        message.Body() << "see";
+        for (const char* name : {"one.txt", "two.txt"}) {
+            fx.write(fx.path(name), name);
+            message.Attachments().AddFile(fx.path(name));
+        }
+        message.SaveToFile(fx.saved() + "/m0.eml");
+        fx.write(fx.saved() + "/emax.dat", "1\r\n");
+        QStringList opened;
+        SetFileOpener([&](const QString& path) { opened << QFileInfo(path).fileName(); return 0; });
+        fx.run("ViewSavedMail1");
+        fx.select(0);
+        emit fx.list()->itemClicked(fx.list()->topLevelItem(0), 0);
+        QCOMPARE(fx.panel(2), "Attachments: 2");
+        QVERIFY(partOf<QAction>(*fx.mailbox, "ExecuteButton")->isEnabled());
+        fx.run("ExecuteAttachment1");
+        SetFileOpener({});
+        QCOMPARE(opened, QStringList{"one.txt"});
+    }
+
+    void emptyMailbox()
+    {
+        TScriptedServer server;
+        loggedIn(server, "+OK 0 0").Expect("QUIT").Reply("+OK bye");
+        fx.start(server.Address());
+        fx.run("Retreive1");
+        QCOMPARE(fx.rows(0), QStringList());
+        QCOMPARE(fx.panel(0), "Messages: 0");
+        QCOMPARE(fx.panel(1), "Done");
+        QCOMPARE(enabledCommands(), (QStringList{"ViewSavedMail1", "SavedMailButton", "RetrieveCopiestoSelf1",
+                                                 "CopiesButton", "SaveButton", "ViewButton", "Reply1", "ReplyButton",
+                                                 "Forward1", "ForwardButton"}));
+        QVERIFY(fx.answers->asked.isEmpty());
+    }
+
+    void failedRetrievalKeepsRowsAndState_data()
+    {
+        QTest::addColumn<bool>("loginRefused");
+        QTest::newRow("login refused") << true;
+        QTest::newRow("time-out mid-retrieval") << false;
+    }
+    void failedRetrievalKeepsRowsAndState()
+    {
+        QFETCH(bool, loginRefused);
+        TScriptedServer server;
+        if (loginRefused)
+            server.Reply("+OK").Expect("USER tester").Reply("+OK").Expect("PASS secret").Reply("-ERR no").Expect("QUIT");
+        else
+            message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")).Expect("LIST 2");
+        fx.start(server.Address());
+        AppSettings().DeleteFromServer = true;
+        partOf<TrkSocket>(*fx.mailbox, "msPOP1")->SetTimeOut(1);
+        fx.run("Retreive1");
+        QCOMPARE(fx.answers->asked.size(), 1);
+        QCOMPARE(fx.rows(1), loginRefused ? QStringList() : QStringList{"one"});
+        QVERIFY(partOf<QAction>(*fx.mailbox, "Retreive1")->isEnabled());
+        QVERIFY(fx.mailbox->cursor().shape() != Qt::WaitCursor && fx.list()->cursor().shape() != Qt::WaitCursor);
+    }
+
+    // The store vanishes after the first message: the second, not on disk,
+    // is never deleted from the server.
+    void mailDeletedFromTheServerIsOnDiskFirst()
+    {
+        TScriptedServer server;
+        message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")).Expect("DELE 1").Reply("+OK");
+        message(server, 2, mail("b@x.test", "two")).Expect("QUIT").Reply("+OK bye");
+        fx.start(server.Address());
+        auto* pop = partOf<TmsCustomPOP>(*fx.mailbox, "msPOP1");
+        const TmsNumNotifyEvent deleting = pop->OnDeleting;
+        const QString moved = fx.path("moved");
+        pop->OnDeleting = [&](QObject* sender, int n) {
+            deleting(sender, n);
+            QDir().rename(fx.saved(), moved);
+            fx.write(fx.saved(), "a file where the store was");
+        };
+        fx.run("Retreive1");
+        QTRY_VERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
+        QCOMPARE(fx.rows(1), QStringList{"one"});
+        QVERIFY(fx.read(moved + "/m0.eml").contains(" one\r\n"));
+        QCOMPARE(fx.answers->asked.size(), 1);
+    }
+
+    void storedOnTheWaySavesNoSecondCopy()
+    {
+        TScriptedServer server;
+        message(loggedIn(server, "+OK 1 100"), 1, mail("a@x.test", "one")).Expect("DELE 1").Reply("+OK");
+        server.Expect("QUIT").Reply("+OK bye");
+        fx.start(server.Address());
+        fx.run("Retreive1");
+        QCOMPARE(fx.panel(2), "Saved: 1");
+        fx.select(0);
+        fx.run("Save1");
+        QCOMPARE(fx.panel(2), "Message Saved");
+        QCOMPARE(QDir(fx.saved()).entryList({"m*.eml"}, QDir::Files), QStringList{"m0.eml"});
+    }
+};
+
+QTEST_MAIN(MailboxTest)
+#include "tst_mailbox.moc"
