@@ -89,17 +89,33 @@ void TrkSocket::RaiseLastError()
 
 void TrkSocket::RaiseSocketError(quint16 code)
 {
-    if (!code)
-        return;
+    if (code)
+        RaiseSocketError(code, SocketError::Text(code));
+}
+
+void TrkSocket::RaiseSocketError(quint16 code, const QString& text)
+{
     counter->Stop();
-    QString message = SocketError::Text(code);
+    QString message = text;
     if (OnError)
         OnError(this, message);
     // After these the byte stream is lost or gone: the connection cannot go on.
     if (code == SocketError::ConnectionReset || code == SocketError::ReplyLineTooLong
-        || code == SocketError::ClosedInData)
+        || code == SocketError::ClosedInData || code == SocketError::ClosedInReply)
         Close();
     throw ESocketError(message, code);
+}
+
+void TrkSocket::RaiseClosedByServer()
+{
+    RaiseSocketError(SocketError::ClosedInReply, SocketError::Text(SocketError::ClosedInReply).arg(CurrentStep()));
+}
+
+QString TrkSocket::StepName(const QByteArray& command) const
+{
+    if (command.isEmpty())
+        return QStringLiteral("the greeting");
+    return QString::fromUtf8(command).section(QLatin1Char(' '), 0, 0);
 }
 
 void TrkSocket::RaiseTimedOut()
@@ -162,14 +178,34 @@ void TmsMailBase::Disconnect()
     Close();
 }
 
-void TmsMailBase::RunSession(const std::function<void()>& work)
+void TmsMailBase::RaiseServerError()
+{
+    if (LastReply.isEmpty())
+        throw EServerError(QStringLiteral("Empty reply from the server during %1").arg(CurrentStep()));
+    throw EServerError(QString::fromUtf8(LastReply));
+}
+
+// A goodbye that finds the connection gone says less than the error that
+// ended the work (a server that replied 421 and hung up).
+void TmsMailBase::RunSession(const std::function<void()>& work,
+                             const std::function<void(const Exception&)>& goodbyeFailed)
 {
     try {
         Connect();
         work();
     } catch (const Exception&) {
-        Disconnect();
+        try {
+            Disconnect();
+        } catch (const ESocketError&) {
+            // the error under way stands
+        }
         throw;
     }
-    Disconnect();
+    try {
+        Disconnect();
+    } catch (const Exception& e) {
+        if (!goodbyeFailed)
+            throw;
+        goodbyeFailed(e);
+    }
 }

@@ -75,9 +75,15 @@ public:
 
 protected:
     void RaiseSocketError(quint16 code);   // code 0 raises nothing
+    [[noreturn]] void RaiseSocketError(quint16 code, const QString& message);
     [[noreturn]] void RaiseTimedOut();
     [[noreturn]] void RaiseCanceled();
     void RaiseLastError();
+    // How messages name the step whose reply is awaited after a command:
+    // "the greeting" before any, else the command's first word, so no
+    // argument (a password) ever shows.
+    virtual QString StepName(const QByteArray& command) const;
+    QString CurrentStep() const { return StepName(lastCommand); }
 
 private:
     class TNotifyWindow;
@@ -109,6 +115,7 @@ private:
     int TakeLinePart(QByteArray& line, bool& found);
     void FireProgress(qint64 done, qint64 total);
     void CloseQuietly();
+    [[noreturn]] void RaiseClosedByServer();
 
     TrkWinsock& winsock;
     QObject* window;
@@ -116,7 +123,9 @@ private:
     TWSAData startupData{};
     TSocket socket = NoSocket;
     TAsyncHandle asyncHandle = 0;
-    quint32 remoteAddr = 0;
+    quint32 remoteAddr = 0;    // IPv4, network order
+    QByteArray remoteAddr6;    // an IPv6 literal's 16 bytes; empty for IPv4
+    QByteArray lastCommand;    // since the connect
     char lookupBuffer[1024] = {};
 
     bool canceled = false;
@@ -143,7 +152,12 @@ protected:
     // The first step of every Login: ConnectSocket, closing the socket when
     // it fails, as there is no session yet to say QUIT to.
     void ConnectOrClose();
-    // Connect, the work and, whatever happens, Disconnect: an error of the
-    // Disconnect replaces one under way.
-    void RunSession(const std::function<void()>& work);
+    // A refusal: the server's reply line, or what it answered when empty.
+    [[noreturn]] void RaiseServerError();
+    // Connect, the work and, whatever happens, Disconnect. After failed work
+    // an error of the Disconnect replaces the one under way, unless it only
+    // finds the connection gone. After work that succeeded it is raised too,
+    // or handed to goodbyeFailed when one is given.
+    void RunSession(const std::function<void()>& work,
+                    const std::function<void(const Exception&)>& goodbyeFailed = {});
 };

@@ -20,6 +20,7 @@ void TrkSocket::SendLine(const QByteArray& line)
     ProcessMessages();
     SendAll(data.constData(), data.size(), TSendClock::FromStart);
     StopAndCheck();
+    lastCommand = line;
     if (OnCommand)
         OnCommand(this, line);
 }
@@ -99,20 +100,20 @@ int TrkSocket::ReadLine(QByteArray& line)
     try {
         QByteArray buffer;
         bool found = false;
-        while (!found && !canceled && !counter->Expired()) {
+        bool ended = false;   // the server closed the connection
+        while (!found && !ended && !canceled && !counter->Expired()) {
             const int n = TakeLinePart(buffer, found);
-            if (n == 0)
-                break;   // the server closed the connection
+            ended = n == 0;
             if (n < 0)
                 WaitForData();
         }
-        if (found) {
-            while (buffer.endsWith('\n') || buffer.endsWith('\r'))
-                buffer.chop(1);
-            line = buffer;
-            code = ReplyCode(line);
-        }
         StopAndCheck();
+        if (!found)
+            RaiseClosedByServer();
+        while (buffer.endsWith('\n') || buffer.endsWith('\r'))
+            buffer.chop(1);
+        line = buffer;
+        code = ReplyCode(line);
     } catch (const Exception&) {
         if (OnReply)
             OnReply(this, line);

@@ -19,6 +19,7 @@ const QHash<quint16, const char*>& texts()
         {57009, "Reply line is longer than 65536 bytes"},
         {57010, "Command line must not contain CR or LF"},
         {57011, "Connection closed by the server before the end of the data"},
+        {57012, "Connection closed by the server during %1"},
         {57102, "MailMessage property must be assigned"},
         {57103, "UserName property is required"},
         {57104, "Password property is required"},

@@ -14,6 +14,7 @@ enum : quint16 {
     ReplyLineTooLong = 57009,
     LineBreakInCommand = 57010,
     ClosedInData = 57011,
+    ClosedInReply = 57012,   // its text takes the step: "%1"
     MessageRequired = 57102,
     UserNameRequired = 57103,
     PasswordRequired = 57104,

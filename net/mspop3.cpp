@@ -39,7 +39,7 @@ int TmsCustomPOP::ReplyCode(const QByteArray& line)
 void TmsCustomPOP::CheckReply()
 {
     if (ReadLine(LastReply) != 1)
-        throw EServerError(QString::fromUtf8(LastReply));
+        RaiseServerError();
 }
 
 void TmsCustomPOP::Command(const QByteArray& line)
@@ -116,6 +116,5 @@ void TmsCustomPOP::DeleteMessage(int index)
 {
     if (OnDeleting)
         OnDeleting(this, index);
-    SendLine("DELE " + Number(index));
-    ReadLine(LastReply);
+    Command("DELE " + Number(index));
 }

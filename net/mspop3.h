@@ -21,8 +21,8 @@ public:
     TmsNumNotifyEvent OnRetrieved;
     TmsNumNotifyEvent OnDeleting;
 
+    // Each raises EServerError when the server refuses a step.
     void RetrieveMessage(int index);
-    // The server's answer is not examined.
     void DeleteMessage(int index);
     void GetStatus();
     int ReplyCode(const QByteArray& line) override;
@@ -49,6 +49,9 @@ public:
 
     // Owned; RetrieveAll appends to it and never empties it.
     TmsMessageList* const MessageList;
+    // RetrieveAll went on past a message the server would not give (LIST or
+    // RETR refused: it stays there) or delete (it will be retrieved again).
+    TmsNumErrorEvent OnMessageError;
 
     // Connect, retrieve every message (deleting each once it is stored,
     // unless told to leave it), and always disconnect.
@@ -56,4 +59,7 @@ public:
 
 protected:
     void StoreMessage(int index, TStream& stream) override;
+
+private:
+    bool Refused(int index, const std::function<void()>& step, const char* outcome);
 };

@@ -16,7 +16,17 @@ TmsSMTP::~TmsSMTP() = default;
 void TmsSMTP::Check2xx(int code)
 {
     if (code / 100 != 2)
-        throw EServerError(QString::fromUtf8(LastReply));
+        RaiseServerError();
+}
+
+QString TmsSMTP::StepName(const QByteArray& command) const
+{
+    if (command == ".")
+        return QStringLiteral("the end of the data");
+    for (const char* verb : {"MAIL FROM", "RCPT TO"})
+        if (command.startsWith(verb))
+            return QString::fromLatin1(verb);
+    return TmsMailBase::StepName(command);
 }
 
 void TmsSMTP::Open()
@@ -45,7 +55,14 @@ void TmsSMTP::Logout()
     Check2xx(ReadReply());
 }
 
+// Reporting a failure once the server has the message would invite sending
+// it twice.
 void TmsSMTP::Send()
 {
-    RunSession([this] { SendMail(); });
+    RunSession([this] { SendMail(); },
+               [this](const Exception& e) {
+                   QString message = e.Message;
+                   if (OnQuitFailed)
+                       OnQuitFailed(this, message);
+               });
 }

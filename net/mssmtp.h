@@ -18,13 +18,17 @@ public:
     TNotifyEvent OnSending;
     TNotifyEvent OnMailSent;
     TmsAddressRejectedEvent OnAddressRejected;
+    // The message was sent, but QUIT failed (refused, timed out, connection
+    // gone); Msg says how. Send still succeeds: the server has the message.
+    TmsErrorEvent OnQuitFailed;
 
     // Not owned; cleared when the message is destroyed.
     QPointer<TmsMessage> MailMessage;
     // The encoded text being sent; exists only while SendMail runs.
     TTempFileStream* MessageStream() const { return stream.get(); }
 
-    // Connect, SendMail and, whatever happens, Disconnect.
+    // Connect, SendMail and, whatever happens, Disconnect; once the server
+    // has accepted the message a failing Disconnect goes to OnQuitFailed.
     void Send();
     // Sends MailMessage over a connection already open and greeted.
     void SendMail();
@@ -33,6 +37,7 @@ public:
 protected:
     void Login() override;
     void Logout() override;
+    QString StepName(const QByteArray& command) const override;
 
 private:
     void Check2xx(int code);

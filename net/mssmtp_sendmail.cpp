@@ -38,7 +38,7 @@ void TmsSMTP::SendEnvelope()
             SendRecipient(list->Items(i).Address());
     SendLine("DATA");
     if (ReadReply() / 100 != 3)
-        throw EServerError(QString::fromUtf8(LastReply));
+        RaiseServerError();
 }
 
 void TmsSMTP::SendRecipient(const QByteArray& address)
@@ -50,7 +50,7 @@ void TmsSMTP::SendRecipient(const QByteArray& address)
     if (OnAddressRejected)
         OnAddressRejected(this, address, LastReply, proceed);
     if (!proceed)
-        throw EServerError(QString::fromUtf8(LastReply));
+        RaiseServerError();
 }
 
 // The end-of-data line must start a line of its own; an empty line before it

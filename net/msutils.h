@@ -16,6 +16,7 @@ using TmsErrorEvent = std::function<void(QObject* Sender, QString& Msg)>;
 using TmsProgressEvent = std::function<void(QObject* Sender, int Perc, qint64 Transferred)>;
 using TmsLineEvent = std::function<void(QObject* Sender, const QByteArray& Line)>;
 using TmsNumNotifyEvent = std::function<void(QObject* Sender, int Num)>;
+using TmsNumErrorEvent = std::function<void(QObject* Sender, int Num, const QString& Msg)>;
 using TmsAddressRejectedEvent = std::function<void(QObject* Sender, const QByteArray& TheAddress,
                                                    const QByteArray& ServerReply, bool& Proceed)>;
 

@@ -118,6 +118,11 @@ quint32 TrkWinsock::InetAddr(const char* text)
     return reinterpret_cast<WinsockProc::inet_addr>(GetProc("inet_addr"))(text);
 }
 
+int TrkWinsock::InetPton(int af, const char* text, void* address)
+{
+    return loaded<WinsockProc::inet_pton>("inet_pton")(af, text, address);
+}
+
 int TrkWinsock::GetHostName(char* name, int namelen)
 {
     return loaded<WinsockProc::gethostname>("gethostname")(name, namelen);

@@ -63,6 +63,7 @@ using recv = int (*)(TSocket s, char* buf, int len, int flags);
 using closesocket = int (*)(TSocket s);
 using htons = quint16 (*)(quint16 value);
 using inet_addr = quint32 (*)(const char* text);
+using inet_pton = int (*)(int af, const char* text, void* address);
 using gethostname = int (*)(char* name, int namelen);
 }
 
@@ -106,6 +107,7 @@ public:
     int CloseSocket(TSocket s);
     quint16 Htons(quint16 value);
     quint32 InetAddr(const char* text);   // needs no loaded check: a missing module has no entry
+    int InetPton(int af, const char* text, void* address);   // 1 when text is an address of family af
     int GetHostName(char* name, int namelen);
 
 private:

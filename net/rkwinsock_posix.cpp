@@ -207,6 +207,7 @@ const TSocketLibrary& TrkWinsock::SystemLibrary()
         {"closesocket", AsSocketProc(&closeSocket)},
         {"htons", AsSocketProc(&toNetwork)},
         {"inet_addr", AsSocketProc(&addressOf)},
+        {"inet_pton", AsSocketProc(&::inet_pton)},
         {"gethostname", AsSocketProc(&hostName)},
     };
     return library;

@@ -7,10 +7,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-TScriptedServer::TScriptedServer()
+TScriptedServer::TScriptedServer(const QHostAddress& at)
 {
-    server.listen(QHostAddress::LocalHost);
+    server.listen(at);
     connect(&server, &QTcpServer::newConnection, this, &TScriptedServer::accept);
+}
+
+QString TScriptedServer::Address() const
+{
+    const QHostAddress at = server.serverAddress();
+    const QString host = at.protocol() == QAbstractSocket::IPv6Protocol ? '[' + at.toString() + ']' : at.toString();
+    return host + QStringLiteral(":%1").arg(Port());
 }
 
 TScriptedServer::~TScriptedServer()

@@ -1,5 +1,5 @@
 #pragma once
-// A mail server that plays one exact dialogue on 127.0.0.1, for what a real
+// A mail server that plays one exact dialogue on 127.0.0.1 (or ::1), for what a real
 // server will not do: odd replies, silence, a close in mid-line, a reset.
 // It runs on the test's own event loop, so it moves while the client under
 // test waits. Failures of the dialogue are collected in Failures().
@@ -13,11 +13,12 @@ class QTcpSocket;
 
 class TScriptedServer : public QObject {
 public:
-    TScriptedServer();
+    explicit TScriptedServer(const QHostAddress& at = QHostAddress::LocalHost);
     ~TScriptedServer() override;
 
     quint16 Port() const { return server.serverPort(); }
-    QString Address() const { return QStringLiteral("127.0.0.1:%1").arg(Port()); }
+    // As a client's Server names it: "127.0.0.1:port" or "[::1]:port".
+    QString Address() const;
 
     // The dialogue, played in order from the moment a client connects.
     TScriptedServer& Reply(const QByteArray& line) { return Send(line + "\r\n"); }

@@ -57,6 +57,29 @@ private slots:
         QCOMPARE(probe.session.ReadReply(), 220);
     }
 
+    // An IPv6 literal is bracketed when a port follows; bare or bracketed
+    // alone it takes the default port.
+    void connectsToAnIPv6Literal_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::newRow("bracketed with port") << "[::1]:%1";
+        QTest::newRow("bracketed") << "[::1]";
+        QTest::newRow("bare") << "::1";
+        QTest::newRow("bare, long form") << "0:0:0:0:0:0:0:1";
+    }
+    void connectsToAnIPv6Literal()
+    {
+        QFETCH(QString, server);
+        TScriptedServer listening(QHostAddress::LocalHostIPv6);
+        listening.Reply("220 ready");
+        const bool withPort = server.contains(QLatin1String("%1"));
+        TSessionProbe probe(withPort ? server.arg(listening.Port()) : server);
+        probe.session.ServiceName = "pv-no-such-service";
+        probe.session.DefaultPort = withPort ? 1 : listening.Port();
+        probe.OpenAndConnect();
+        QCOMPARE(probe.session.ReadReply(), 220);
+    }
+
     void serviceDatabaseGivesThePort()
     {
         TSessionProbe probe(QStringLiteral("127.0.0.1"));

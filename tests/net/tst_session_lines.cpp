@@ -1,6 +1,6 @@
 // The session's line protocol against scripted servers: reply lines and
 // codes, multi-line replies, lines the reply buffer of old could not hold,
-// closes in mid-line, and command lines.
+// closes before a line ends, and command lines.
 #include "ScriptedServer.h"
 #include "SessionProbe.h"
 #include "errorof.h"
@@ -98,23 +98,34 @@ private slots:
         QCOMPARE(probe.replies, QList<QByteArray>({QByteArray()}));
     }
 
-    void closeInMidLineGivesNoLine()
+    // A close before a whole line is an error at once, naming the step
+    // awaited by the command's first word only (never its argument).
+    void closeBeforeALineEnds_data()
     {
-        TScriptedServer server;
-        server.Send("220 half a li").Pause(30).Close();
-        Connected probe(server);
-        QByteArray line = "stale";
-        QCOMPARE(probe.session.ReadLine(line), -1);
-        QVERIFY(line.isEmpty());
-        QCOMPARE(probe.replies, QList<QByteArray>({QByteArray()}));
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QString>("step");
+        QTest::newRow("nothing") << QByteArray() << QByteArray() << "the greeting";
+        QTest::newRow("half a line") << QByteArray() << QByteArray("220 half a li") << "the greeting";
+        QTest::newRow("after a command") << QByteArray("PASS secret") << QByteArray() << "PASS";
     }
-
-    void closeBeforeAnyReplyEndsAtOnce()
+    void closeBeforeALineEnds()
     {
+        QFETCH(QByteArray, command);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, step);
         TScriptedServer server;
-        server.Close();
+        if (!command.isEmpty())
+            server.Expect(command);
+        server.Send(sent).Pause(30).Close();
         Connected probe(server);
-        QCOMPARE(probe.session.ReadReply(), -1);
+        if (!command.isEmpty())
+            probe.session.SendLine(command);
+        QByteArray line = "stale";
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.session.ReadLine(line); }),
+                 "Connection closed by the server during " + step);
+        QVERIFY(line.isEmpty());
+        QVERIFY(!probe.session.Connected());
         QVERIFY(!probe.session.Expired());
     }
 

@@ -13,18 +13,21 @@ namespace {
 
 const char help[] =
     "Usage: pvmail retrieve --server HOST[:PORT] --user NAME --password-file FILE\n"
-    "                       [--leave-on-server] --store DIR\n"
+    "                       [--leave-on-server] [--timeout SECONDS] --store DIR\n"
     "\n"
     "Retrieves every message of the POP3 mailbox and writes each into DIR as the\n"
     "next numbered mN.eml, counted in DIR/emax.dat, before it is deleted from the\n"
     "server (unless --leave-on-server). The password is the first line of FILE.\n"
-    "Prints one JSON line per message: number (on the server), file, from, subject\n"
-    "and attachments. Exits with 0 when all went well, 1 with the error otherwise;\n"
-    "messages stored before an error stay stored and on the server.\n";
+    "An IPv6 server is written [ADDRESS]:PORT. --timeout is the seconds of silence\n"
+    "allowed (default 60). Prints one JSON line per message: number (on the\n"
+    "server), file, from, subject and attachments. A message the server will not\n"
+    "give or delete is reported on standard error and the rest go on. Exits with 0\n"
+    "when all went well, 1 otherwise, with the error that stopped it; messages\n"
+    "stored before an error stay stored and on the server.\n";
 
 const QList<QCommandLineOption> options = {
     {"server", {}, "HOST[:PORT]"}, {"user", {}, "NAME"}, {"password-file", {}, "FILE"},
-    {"store", {}, "DIR"},          QCommandLineOption("leave-on-server"),
+    {"store", {}, "DIR"},          {"timeout", {}, "SECONDS"}, QCommandLineOption("leave-on-server"),
 };
 
 QString readPassword(const QString& fileName)
@@ -66,16 +69,26 @@ int run(const QStringList& arguments)
     if (!parser.positionalArguments().isEmpty())
         return PvError("retrieve", QStringLiteral("unexpected argument %1").arg(parser.positionalArguments()[0])),
                PvUsage;
+    bool timeOutOk = true;
+    const int timeOut = parser.isSet("timeout") ? parser.value("timeout").toInt(&timeOutOk) : 60;
+    if (!timeOutOk)
+        return PvError("retrieve", QStringLiteral("--timeout takes a number of seconds")), PvUsage;
     try {
         TmsPOP pop;
         pop.Server = parser.value("server");
+        pop.SetTimeOut(timeOut);
         pop.UserName = parser.value("user");
         pop.Password = readPassword(parser.value("password-file"));
         const QString store = parser.value("store");
         pop.OnRetrieved = [&pop, &store](QObject*, int index) { storeLast(pop, index, store); };
+        bool allWell = true;
+        pop.OnMessageError = [&allWell](QObject*, int, const QString& message) {
+            allWell = false;
+            PvError("retrieve", message);
+        };
         pop.RetrieveAll(parser.isSet("leave-on-server") ? TmsAfterRetrieve::LeaveOnServer
                                                         : TmsAfterRetrieve::Delete);
-        return PvOk;
+        return allWell ? PvOk : PvFailed;
     } catch (const Exception& e) {
         return PvError("retrieve", e.Message);
     }

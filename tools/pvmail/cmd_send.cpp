@@ -17,9 +17,11 @@ const char help[] =
     "Sends one message over SMTP. The body is the text of BODYFILE, or of standard\n"
     "input with -, or empty; UTF-8 text is labelled as such. --to, --cc and --bcc\n"
     "may be given more than once. --receipt asks for a return receipt; --timeout is\n"
-    "the seconds of silence allowed (default 60). --verbose prints each event of the\n"
-    "client, with the commands and replies, on standard error. Exits with 0 once the\n"
-    "server has accepted the message, 1 with the error otherwise.\n";
+    "the seconds of silence allowed (default 60). An IPv6 server is written\n"
+    "[ADDRESS]:PORT. --verbose prints each event of the client, with the commands\n"
+    "and replies, on standard error. Exits with 0 once the server has accepted the\n"
+    "message (a failed goodbye after that is reported on standard error), 1 with\n"
+    "the error otherwise.\n";
 
 const QList<QCommandLineOption> options = {
     {"server", {}, "HOST[:PORT]"}, {"from", {}, "ADDR"}, {"name", {}, "NAME"},      {"to", {}, "ADDR"},
@@ -108,6 +110,9 @@ int run(const QStringList& arguments)
         smtp.SetTimeOut(timeOut);
         if (parser.isSet("verbose"))
             reportEvents(smtp);
+        smtp.OnQuitFailed = [](QObject*, QString& msg) {
+            PvError("send", QStringLiteral("the message was sent, but closing the connection failed: ") + msg);
+        };
         TmsMessage message;
         SendDraft(draft, smtp, message);
         return PvOk;
