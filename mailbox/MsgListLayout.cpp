@@ -141,7 +141,9 @@ void TForm3::buildStatusBar()
     MsgListStatus->setObjectName(QStringLiteral("MsgListStatus"));
     for (const auto& [width, alignment] : {std::pair{180, Qt::AlignLeft}, {75, Qt::AlignHCenter}, {50, Qt::AlignLeft}}) {
         auto* panel = new QLabel(MsgListStatus);
-        panel->setFixedWidth(width);
+        // The last panel's design width cannot hold "Attachments: " and a count in today's fonts.
+        const QString widest = panels.size() == 2 ? QStringLiteral("Attachments: 00") : QString();
+        panel->setFixedWidth(std::max(width, panel->fontMetrics().horizontalAdvance(widest) + 8));
         panel->setAlignment(alignment | Qt::AlignVCenter);
         panel->setFrameShape(QFrame::StyledPanel);
         MsgListStatus->addWidget(panel);
@@ -157,7 +159,9 @@ void TForm3::buildList()
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setMouseTracking(true); // hot tracking
-    ListView1->setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid palette(mid); border-bottom: 1px solid palette(mid); }"));
+    ListView1->setStyleSheet(QStringLiteral(
+        "QTreeView::item { border-right: 1px solid palette(mid); border-bottom: 1px solid palette(mid); }"
+        "QTreeView::item:selected { background: palette(highlight); color: palette(highlighted-text); }"));
     ListView1->setHeaderLabels({QStringLiteral("From:"), QStringLiteral("Subject:")});
     ListView1->header()->resizeSection(0, 220);
     ListView1->header()->resizeSection(1, 220);
