@@ -87,7 +87,9 @@ void readRegistryKeys(TSettingsStore& s)
 {
     TRegistry reg(HKEY_CURRENT_USER);
     reg.OpenKey(settingsKey, false); // absent: read at the root, where defaults apply
-    s.DocMax = readString(reg, QStringLiteral("DocMax"), QString());
+    // DocMax chosen before the key existed stays at the root until chosen again.
+    const QString rootDocMax = readString(TRegistry(HKEY_CURRENT_USER), QStringLiteral("DocMax"), QString());
+    s.DocMax = readString(reg, QStringLiteral("DocMax"), rootDocMax);
     s.OpenDir = readString(reg, QStringLiteral("OpenDir"), DefaultDocumentDir());
     s.SaveDir = readString(reg, QStringLiteral("SaveDir"), DefaultDocumentDir());
     s.CopySelfDir = readString(reg, QStringLiteral("CopySelfDir"), DefaultCopySelfDir());

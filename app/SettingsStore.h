@@ -28,7 +28,8 @@ struct TSettingsStore {
 TSettingsStore& AppSettings();
 
 // Fills the store from the registry key "\Software\Penvale" (or, when that
-// key does not exist, from the root of the hive), defaults for what is absent.
+// key does not exist, from the root of the hive), defaults for what is absent;
+// DocMax absent from the key is looked up at the root too.
 void readRegistryKeys(TSettingsStore& store);
 // Writes the groups chosen by dirPermanent and commPermanent.
 void writeRegistryKeys(const TSettingsStore& store);
