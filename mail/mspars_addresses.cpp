@@ -5,39 +5,52 @@
 
 #include "mail/mstext_p.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
 
-struct Stretch {
-    qsizetype end;    // just after the closing mark, or the text's end when it never closes
-    QByteArray inner; // without its marks and backslash escapes
-};
-
-// The quoted string or comment that opens at text[at]; comments nest.
-Stretch readStretch(QByteArrayView text, qsizetype at)
-{
-    const char close = text[at] == '"' ? '"' : ')';
-    Stretch stretch{text.size(), {}};
-    int depth = 1;
-    for (qsizetype i = at + 1; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\\' && i + 1 < text.size()) {
-            c = text[++i];
-        } else if (c == close && --depth == 0) {
-            stretch.end = i + 1;
-            break;
-        } else if (close == ')' && c == '(') {
-            ++depth;
-        }
-        stretch.inner += c;
-    }
-    return stretch;
-}
-
 bool opensStretch(char c)
 {
     return c == '"' || c == '(';
+}
+
+// Where the quoted string or comment that opens at text[at] closes: the
+// index of its closing mark, or the text's size when it never closes.
+// Comments nest; backslash escapes in both.
+qsizetype closingMark(QByteArrayView text, qsizetype at)
+{
+    const char close = text[at] == '"' ? '"' : ')';
+    int depth = 1;
+    for (qsizetype i = at + 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\')
+            ++i;
+        else if (c == close && --depth == 0)
+            return i;
+        else if (close == ')' && c == '(')
+            ++depth;
+    }
+    return text.size();
+}
+
+qsizetype afterStretch(QByteArrayView text, qsizetype at)
+{
+    return std::min(closingMark(text, at) + 1, text.size());
+}
+
+// The text inside a stretch without the backslashes of its escapes.
+QByteArray unescaped(QByteArrayView inner)
+{
+    if (!inner.contains('\\'))
+        return inner.toByteArray();
+    QByteArray text;
+    for (qsizetype i = 0; i < inner.size(); ++i) {
+        if (inner[i] == '\\' && i + 1 < inner.size())
+            ++i;
+        text += inner[i];
+    }
+    return text;
 }
 
 // The ">" that closes the "<" at open, outside quoted strings; -1 if none.
@@ -45,7 +58,7 @@ qsizetype angleEnd(QByteArrayView text, qsizetype open)
 {
     for (qsizetype i = open + 1; i < text.size();) {
         if (text[i] == '"')
-            i = readStretch(text, i).end;
+            i = afterStretch(text, i);
         else if (text[i] == '>')
             return i;
         else
@@ -67,17 +80,18 @@ void parseMailbox(QByteArrayView text, TmsMailAddress& address)
     for (qsizetype i = 0; i < text.size();) {
         const char c = text[i];
         if (opensStretch(c)) {
-            const Stretch stretch = readStretch(text, i);
+            const qsizetype close = closingMark(text, i);
+            const qsizetype end = std::min(close + 1, text.size());
             if (c == '"') {
-                phrase += stretch.inner;
-                bare += text.sliced(i, stretch.end - i);
+                phrase += unescaped(text.sliced(i + 1, close - i - 1));
+                bare += text.sliced(i, end - i);
             } else {
                 if (comment.isEmpty())
-                    comment = stretch.inner;
+                    comment = unescaped(text.sliced(i + 1, close - i - 1));
                 phrase += ' ';
                 bare += ' ';
             }
-            i = stretch.end;
+            i = end;
         } else if (c == '<' && !angle) {
             const qsizetype close = angleEnd(text, i);
             if (close < 0) {
@@ -89,10 +103,13 @@ void parseMailbox(QByteArrayView text, TmsMailAddress& address)
             before = phrase.simplified();
             phrase.clear();
             i = close + 1;
-        } else {
-            phrase += c;
-            bare += c;
-            ++i;
+        } else { // a run of plain text, copied whole
+            qsizetype end = i + 1;
+            while (end < text.size() && !opensStretch(text[end]) && text[end] != '<')
+                ++end;
+            phrase += text.sliced(i, end - i);
+            bare += text.sliced(i, end - i);
+            i = end;
         }
     }
     const QByteArray name = !angle ? QByteArray() : before.isEmpty() ? phrase.simplified() : before;
@@ -131,7 +148,7 @@ void ParseAddressList(const QByteArray& text, TmsAddressList& list)
     for (qsizetype i = 0; i < text.size();) {
         const char c = text[i];
         if (opensStretch(c)) {
-            i = readStretch(text, i).end;
+            i = afterStretch(text, i);
             continue;
         }
         if (c == '<' || c == '>')
