@@ -1,9 +1,9 @@
-# Penvale: make run | make check | make bench
+# Penvale: make run | make check | make bench | make install
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: deps build run check bench clean fuzz
+.PHONY: deps build run check bench clean fuzz install
 
 deps:
 	@scripts/deps.sh
@@ -23,6 +23,11 @@ bench: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# Installs under PREFIX; a package build stages it under DESTDIR.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # libFuzzer harnesses (clang, ASan, UBSan) in a build of their own, each run
 # for FUZZ_SECONDS seconds.

@@ -29,6 +29,14 @@ QLineEdit* composeField(const QString& name, int width)
     return edit;
 }
 
+// A field's caption, read out by screen readers as the field's name.
+QLabel* captionFor(QLineEdit* field, const QString& caption)
+{
+    auto* label = new QLabel(caption);
+    label->setBuddy(field);
+    return label;
+}
+
 QPushButton* composeButton(const QString& name, const QString& caption, const QString& hint)
 {
     auto* button = new QPushButton(caption);
@@ -63,15 +71,15 @@ void TForm1::buildComposePanel()
     auto* grid = new QGridLayout(Panel3);
     grid->setContentsMargins(4, 2, 4, 2);
     grid->setVerticalSpacing(2);
-    grid->addWidget(new QLabel(QStringLiteral("To:")), 0, 0);
+    grid->addWidget(captionFor(toEdit, QStringLiteral("To:")), 0, 0);
     grid->addWidget(toEdit, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Subject:")), 0, 2);
+    grid->addWidget(captionFor(subjectEdit, QStringLiteral("Subject:")), 0, 2);
     grid->addWidget(subjectEdit, 0, 3);
     grid->addWidget(SendBtn, 0, 4);
     grid->addWidget(CancelBtn, 0, 5);
-    grid->addWidget(new QLabel(QStringLiteral("cc:")), 1, 0);
+    grid->addWidget(captionFor(eCC, QStringLiteral("cc:")), 1, 0);
     grid->addWidget(eCC, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Attachments:")), 1, 2);
+    grid->addWidget(captionFor(AttEdit, QStringLiteral("Attachments:")), 1, 2);
     grid->addWidget(AttEdit, 1, 3, 1, 2);
     grid->addWidget(Button1, 1, 5);
     grid->setColumnStretch(1, 163);

@@ -7,24 +7,31 @@
 #include "toolkit/gui/ErrorHandler.h"
 #include "toolkit/gui/RichEdit.h"
 
+#include <QAbstractItemView>
+#include <QAbstractScrollArea>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
+#include <QPainter>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimeEdit>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
 
-// An item whose command arrives with a later piece of the program.
-QAction* addPending(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut = {})
+QAction* newItem(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut = {})
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
@@ -37,7 +44,7 @@ template <class Handler>
 QAction* addItem(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut,
                  QObject* context, Handler handler)
 {
-    QAction* action = addPending(menu, name, caption, shortcut);
+    QAction* action = newItem(menu, name, caption, shortcut);
     QObject::connect(action, &QAction::triggered, context, Guard([handler](bool) { handler(); }));
     return action;
 }
@@ -48,7 +55,7 @@ template <class Handler>
 QAction* addCheckItem(QMenu* menu, const QString& name, const QString& caption, const QKeySequence& shortcut,
                       QObject* context, Handler handler)
 {
-    QAction* action = addPending(menu, name, caption, shortcut);
+    QAction* action = newItem(menu, name, caption, shortcut);
     action->setCheckable(true);
     QObject::connect(action, &QAction::triggered, context, Guard([action, handler](bool checked) {
         action->setChecked(!checked);
@@ -57,24 +64,101 @@ QAction* addCheckItem(QMenu* menu, const QString& name, const QString& caption, 
     return action;
 }
 
-QToolButton* toolButton(QWidget* bar, const QString& hint, const QIcon& icon, const QString& text = {})
+QToolButton* toolButton(QWidget* bar, const QString& hint, const QIcon& icon)
 {
     auto* button = new QToolButton(bar);
     button->setToolTip(hint);
+    button->setAccessibleName(hint);
     button->setAutoRaise(true);
-    if (icon.isNull())
-        button->setText(text);
-    else
-        button->setIcon(icon);
+    button->setIcon(icon);
     bar->layout()->addWidget(button);
     return button;
 }
+
+// A button that runs action, greyed while the action is.
+QToolButton* commandButton(QWidget* bar, QAction* action, const QString& hint, const QIcon& icon)
+{
+    auto* button = toolButton(bar, hint, icon);
+    QObject::connect(button, &QToolButton::clicked, action, &QAction::trigger);
+    button->setEnabled(action->isEnabled());
+    QObject::connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
+    return button;
+}
+
+void addSeparator(QWidget* bar)
+{
+    auto* line = new QFrame(bar);
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setContentsMargins(3, 4, 3, 4);
+    bar->layout()->addWidget(line);
+}
+
+// Screen readers read a spin box or an editable list through its text field too.
+void nameControl(QWidget* control, const QString& name)
+{
+    control->setAccessibleName(name);
+    if (auto* field = control->findChild<QLineEdit*>())
+        field->setAccessibleName(name);
+}
+
+// One entry per family: the font database tells apart a family that several
+// foundries make by a "[foundry]" suffix the user has no use for.
+QStringList fontFamilies()
+{
+    static const QRegularExpression foundry(QStringLiteral("\\s*\\[[^\\]]*\\]$"));
+    QStringList families;
+    for (const QString& family : QFontDatabase::families())
+        if (!QFontDatabase::isPrivateFamily(family))
+            families << QString(family).remove(foundry);
+    families.removeDuplicates();
+    families.sort(Qt::CaseInsensitive);
+    return families;
+}
+
+// A status panel of fixed width: text too long for it ends in an ellipsis and
+// shows whole as the panel's tooltip, so it never pushes the others aside.
+class StatusPanelLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        painter.drawText(room(), Qt::AlignLeft | Qt::AlignVCenter, shown());
+    }
+
+    bool event(QEvent* event) override
+    {
+        if (event->type() != QEvent::ToolTip || shown() == text())
+            return QLabel::event(event);
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+        return true;
+    }
+
+private:
+    QRect room() const { return contentsRect().adjusted(3, 0, -3, 0); }
+    QString shown() const { return fontMetrics().elidedText(text(), Qt::ElideRight, room().width()); }
+};
 
 } // namespace
 
 void TForm1::buildMenus()
 {
     const auto ctrl = [](char key) { return QKeySequence(Qt::CTRL | Qt::Key(key)); };
+    // Commands whose handlers are still to come stay greyed. A disabled group
+    // keeps them so even when a mode switch enables the rich-text items.
+    auto* pending = new QActionGroup(this);
+    pending->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    pending->setEnabled(false);
+    const auto addPending = [pending](QMenu* menu, const char* name, const char* caption,
+                                      const QKeySequence& shortcut = {}) {
+        QAction* action = newItem(menu, QString::fromLatin1(name), QString::fromLatin1(caption), shortcut);
+        pending->addAction(action);
+        return action;
+    };
 
     File1 = menuBar()->addMenu(QStringLiteral("&File"));
     New1 = addItem(File1, "New1", "&New", ctrl('N'), this, [this] { New1Click(); });
@@ -83,7 +167,7 @@ void TForm1::buildMenus()
     SaveAs1 = addItem(File1, "SaveAs1", "Save&As", ctrl('A'), this, [this] { SaveAs1Click(); });
     File1->addSeparator();
     SendEmail1 = addItem(File1, "SendEmail1", "Send &Email", ctrl('E'), this, [this] { SendEmail1Click(); });
-    RetreiveEmail1 = addPending(File1, "RetreiveEmail1", "&Retrieve Email", ctrl('R'));
+    RetreiveEmail1 = addItem(File1, "RetreiveEmail1", "&Retrieve Email", ctrl('R'), this, [this] { RetreiveEmail1Click(); });
     File1->addSeparator();
     PageSetup1 = addPending(File1, "PageSetup1", "Pa&ge Setup", ctrl('G'));
     Print1 = addPending(File1, "Print1", "&Print", ctrl('P'));
@@ -136,17 +220,17 @@ void TForm1::buildMenus()
     addAction(helpKey);
 
     PopupMenu1 = new QMenu(this);
-    PopupMenu1->addAction(QStringLiteral("Cut"));
-    PopupMenu1->addAction(QStringLiteral("Copy"));
-    PopupMenu1->addAction(QStringLiteral("Paste"));
-    PopupMenu1->addAction(QStringLiteral("Undo"));
+    connect(PopupMenu1->addAction(QStringLiteral("Cut")), &QAction::triggered, Cut1, &QAction::trigger);
+    connect(PopupMenu1->addAction(QStringLiteral("Copy")), &QAction::triggered, Copy1, &QAction::trigger);
+    connect(PopupMenu1->addAction(QStringLiteral("Paste")), &QAction::triggered, Paste1, &QAction::trigger);
+    pending->addAction(PopupMenu1->addAction(QStringLiteral("Undo")));
     PopupMenu1->addSeparator();
-    PopupBold1 = PopupMenu1->addAction(QStringLiteral("Bold"));
-    PopupUnderline1 = PopupMenu1->addAction(QStringLiteral("Underline"));
-    PopupItalicize1 = PopupMenu1->addAction(QStringLiteral("Italicize"));
+    PopupBold1 = pending->addAction(PopupMenu1->addAction(QStringLiteral("Bold")));
+    PopupUnderline1 = pending->addAction(PopupMenu1->addAction(QStringLiteral("Underline")));
+    PopupItalicize1 = pending->addAction(PopupMenu1->addAction(QStringLiteral("Italicize")));
     PopupMenu1->addSeparator();
-    PopupMenu1->addAction(QStringLiteral("Page Setup Width"))->setCheckable(true);
-    PopupMenu1->addAction(QStringLiteral("Default Width"));
+    pending->addAction(PopupMenu1->addAction(QStringLiteral("Page Setup Width")))->setCheckable(true);
+    pending->addAction(PopupMenu1->addAction(QStringLiteral("Default Width")));
 
     richOnlyActions = {Font1, Bold1, Italicize1, Underline1, PopupBold1, PopupItalicize1, PopupUnderline1};
 }
@@ -159,33 +243,45 @@ void TForm1::buildToolbar()
     row->setContentsMargins(2, 0, 2, 0);
     row->setSpacing(0);
     QStyle* s = style();
-    const auto bind = [this](QToolButton* button, QAction* action) {
-        connect(button, &QToolButton::clicked, action, &QAction::trigger);
+    const auto themed = [s](const char* name, QStyle::StandardPixmap fallback) {
+        return themedIcon(name, s->standardIcon(fallback));
     };
-    bind(toolButton(Panel1, "Begin a new document", s->standardIcon(QStyle::SP_FileIcon)), New1);
-    bind(toolButton(Panel1, "Open an existing document file", s->standardIcon(QStyle::SP_DialogOpenButton)), Open1);
-    bind(toolButton(Panel1, "Save the current document to disk", s->standardIcon(QStyle::SP_DialogSaveButton)), Save1);
-    bind(toolButton(Panel1, "Send Email", toolIcon(ToolIcon::SendMail)), SendEmail1);
-    bind(toolButton(Panel1, "Retrieve Email ", toolIcon(ToolIcon::RetrieveMail)), RetreiveEmail1);
-    bind(toolButton(Panel1, "Print the current document", toolIcon(ToolIcon::Print)), Print1);
-    bind(toolButton(Panel1, "Page Setup", s->standardIcon(QStyle::SP_FileDialogDetailedView)), PageSetup1);
-    bind(toolButton(Panel1, "Cut selected text to the clipboard", toolIcon(ToolIcon::Cut)), Cut1);
-    bind(toolButton(Panel1, "Copy selected text to the clipboard", toolIcon(ToolIcon::Copy)), Copy1);
-    bind(toolButton(Panel1, "Paste from the clipboard into the current document", toolIcon(ToolIcon::Paste)), Paste1);
-    bind(toolButton(Panel1, "Undo", s->standardIcon(QStyle::SP_ArrowBack)), Undo1);
-    bind(toolButton(Panel1, "Search for text", s->standardIcon(QStyle::SP_FileDialogContentsView)), Find1);
-    bind(toolButton(Panel1, "Search and replace text", s->standardIcon(QStyle::SP_BrowserReload)), Replace1);
-    bind(toolButton(Panel1, "Settings", s->standardIcon(QStyle::SP_ComputerIcon)), Settings1);
+    const auto drawn = [](const char* name, ToolIcon fallback) { return themedIcon(name, toolIcon(fallback)); };
+    commandButton(Panel1, New1, "Begin a new document", themed("document-new", QStyle::SP_FileIcon));
+    commandButton(Panel1, Open1, "Open an existing document file",
+                  themed("document-open", QStyle::SP_DialogOpenButton));
+    commandButton(Panel1, Save1, "Save the current document to disk",
+                  themed("document-save", QStyle::SP_DialogSaveButton));
+    addSeparator(Panel1);
+    commandButton(Panel1, SendEmail1, "Send Email", drawn("mail-send", ToolIcon::SendMail));
+    commandButton(Panel1, RetreiveEmail1, "Retrieve Email ", drawn("mail-receive", ToolIcon::RetrieveMail));
+    addSeparator(Panel1);
+    commandButton(Panel1, Print1, "Print the current document", drawn("document-print", ToolIcon::Print));
+    commandButton(Panel1, PageSetup1, "Page Setup",
+                  themed("document-page-setup", QStyle::SP_FileDialogDetailedView));
+    addSeparator(Panel1);
+    commandButton(Panel1, Cut1, "Cut selected text to the clipboard", drawn("edit-cut", ToolIcon::Cut));
+    commandButton(Panel1, Copy1, "Copy selected text to the clipboard", drawn("edit-copy", ToolIcon::Copy));
+    commandButton(Panel1, Paste1, "Paste from the clipboard into the current document",
+                  drawn("edit-paste", ToolIcon::Paste));
+    commandButton(Panel1, Undo1, "Undo", themed("edit-undo", QStyle::SP_ArrowBack));
+    addSeparator(Panel1);
+    commandButton(Panel1, Find1, "Search for text", themed("edit-find", QStyle::SP_FileDialogContentsView));
+    commandButton(Panel1, Replace1, "Search and replace text",
+                  themed("edit-find-replace", QStyle::SP_BrowserReload));
+    addSeparator(Panel1);
+    commandButton(Panel1, Settings1, "Settings", themed("preferences-system", QStyle::SP_ComputerIcon));
     DateTimePicker1 = new QDateEdit(Panel1);
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
     DateTimePicker1->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
     DateTimePicker1->setCalendarPopup(true);
     DateTimePicker1->setFixedWidth(230);
     DateTimePicker1->setToolTip(QStringLiteral("Double click to insert date into document"));
-    row->addSpacing(4);
+    nameControl(DateTimePicker1, DateTimePicker1->toolTip());
+    row->addSpacing(6);
     row->addWidget(DateTimePicker1);
     row->addStretch(1);
-    auto* exitButton = toolButton(Panel1, "Exit Penvale", s->standardIcon(QStyle::SP_DialogCloseButton));
+    auto* exitButton = toolButton(Panel1, "Exit Penvale", drawn("application-exit", ToolIcon::Exit));
     connect(exitButton, &QToolButton::clicked, this, Guard([this](bool) { SpeedButton15Click(); }));
 }
 
@@ -200,39 +296,45 @@ void TForm1::buildFormatBar()
     FontName->setObjectName(QStringLiteral("FontName"));
     FontName->setEditable(true);
     FontName->setInsertPolicy(QComboBox::NoInsert);
-    QStringList families = QFontDatabase::families();
-    families.sort(Qt::CaseInsensitive);
-    FontName->addItems(families);
+    FontName->addItems(fontFamilies());
     FontName->setMaxVisibleItems(24);
-    FontName->setFixedWidth(150);
+    // Room for a long family name in the field, and for the longest in the list.
+    FontName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    FontName->setMinimumContentsLength(22);
+    FontName->view()->setMinimumWidth(FontName->view()->sizeHintForColumn(0) + 24);
     FontName->setToolTip(QStringLiteral("Choose font typeface form list"));
+    nameControl(FontName, FontName->toolTip());
     row->addWidget(FontName);
     SpinEdit1 = new QSpinBox(Panel2);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setRange(8, 72);
     SpinEdit1->setToolTip(QStringLiteral("Set font size"));
+    nameControl(SpinEdit1, SpinEdit1->toolTip());
     row->addWidget(SpinEdit1);
     ColorGrid1 = new TColorGrid(Panel2);
     ColorGrid1->setObjectName(QStringLiteral("ColorGrid1"));
     ColorGrid1->setToolTip(QStringLiteral("Click to Choose Font Color"));
+    ColorGrid1->setAccessibleName(ColorGrid1->toolTip());
     row->addWidget(ColorGrid1);
-    for (const char* caption : {"B", "I", "U"}) {
-        auto* button = toolButton(Panel2, QString(), {}, QString::fromLatin1(caption));
+    const std::pair<QAction*, const char*> styles[] = {{Bold1, "B"}, {Italicize1, "I"}, {Underline1, "U"}};
+    for (const auto& [action, caption] : styles) {
+        QToolButton* button = commandButton(Panel2, action, QString(), QIcon());
+        button->setText(QString::fromLatin1(caption));
+        button->setAccessibleName(QString(action->text()).remove(QLatin1Char('&')));
         QFont font = button->font();
-        font.setBold(caption[0] == 'B');
-        font.setItalic(caption[0] == 'I');
-        font.setUnderline(caption[0] == 'U');
+        font.setBold(action == Bold1);
+        font.setItalic(action == Italicize1);
+        font.setUnderline(action == Underline1);
         button->setFont(font);
-        FormatButtons << button;
     }
-    connect(FormatButtons[0], &QToolButton::clicked, Bold1, &QAction::trigger);
-    connect(FormatButtons[1], &QToolButton::clicked, Italicize1, &QAction::trigger);
-    connect(FormatButtons[2], &QToolButton::clicked, Underline1, &QAction::trigger);
     row->addStretch(1);
     DateTimePicker2 = new QTimeEdit(Panel2);
     DateTimePicker2->setObjectName(QStringLiteral("DateTimePicker2"));
+    nameControl(DateTimePicker2, QStringLiteral("Time"));
     row->addWidget(DateTimePicker2);
-    toolButton(Panel2, "Reset time and date to current", style()->standardIcon(QStyle::SP_BrowserReload));
+    QToolButton* resetClock = toolButton(Panel2, "Reset time and date to current",
+                                         themedIcon("view-refresh", style()->standardIcon(QStyle::SP_BrowserReload)));
+    resetClock->setEnabled(false); // its command is still to come
 }
 
 void TForm1::buildStatusBar()
@@ -240,14 +342,18 @@ void TForm1::buildStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
-    // Design widths in StatusPanel order; the last panel takes what is left.
+    // Design widths in StatusPanel order; the last panel takes what is left,
+    // and never less than its longest usual word.
     for (int width : {156, 32, 72, 260, 50}) {
-        auto* panel = new QLabel(bar);
+        auto* panel = new StatusPanelLabel(bar);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        panel->setMinimumWidth(width);
         panel->installEventFilter(this);
         const bool last = statusPanels.size() == int(StatusPanel::State);
+        if (last)
+            panel->setMinimumWidth(std::max(width, panel->fontMetrics().horizontalAdvance(QStringLiteral("Unmodified")) + 12));
+        else
+            panel->setFixedWidth(width);
         bar->addWidget(panel, last ? 1 : 0);
         statusPanels << panel;
     }
@@ -261,6 +367,7 @@ void TForm1::buildLayout()
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->OnChange = Guard([this] { RichEdit1Change(); });
     RichEdit1->OnSelectionChange = Guard([this] { RichEdit1SelectionChange(); });
+    RichEdit1->OnMaxLengthRefused = Guard([this] { RichEdit1MaxLengthRefused(); });
     RichEdit1->view()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(RichEdit1->view(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(RichEdit1->view()->mapToGlobal(at)); });
@@ -277,4 +384,7 @@ void TForm1::buildLayout()
     column->addWidget(Panel3);
     column->addWidget(RichEdit1, 1);
     setCentralWidget(client);
+    for (QAbstractScrollArea* view : RichEdit1->findChildren<QAbstractScrollArea*>())
+        view->setAccessibleName(QStringLiteral("Document"));
+    setWindowIcon(QIcon(programPicture(64)));
 }

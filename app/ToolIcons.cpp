@@ -1,8 +1,10 @@
 #include "app/ToolIcons.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -73,10 +75,41 @@ void draw(QPainter& p, ToolIcon which)
         p.drawRect(QRectF(4.5, 1.5, 4, 2));
         drawSheet(p, QRectF(7.5, 6.5, 7, 8));
         break;
+    case ToolIcon::Exit: // an open door with the way out: not a window's close cross
+        p.setBrush(QColor(235, 235, 235));
+        p.drawRect(QRectF(1.5, 1.5, 8, 13));
+        p.setBrush(QColor(160, 110, 60));
+        p.drawPolygon(QPolygonF({QPointF(1.5, 1.5), QPointF(6.5, 3.5), QPointF(6.5, 15.5), QPointF(1.5, 14.5)}));
+        drawArrow(p, QPointF(8, 8), QPointF(15, 8), QColor(180, 40, 30));
+        break;
     }
 }
 
 } // namespace
+
+QIcon themedIcon(const char* themeName, const QIcon& fallback)
+{
+    return QIcon::fromTheme(QString::fromLatin1(themeName), fallback);
+}
+
+QPixmap programPicture(int side)
+{
+    QPixmap picture(side, side);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(side / 64.0, side / 64.0);
+    p.setBrush(Qt::white);
+    p.setPen(QPen(QColor(90, 90, 90), 2));
+    p.drawRoundedRect(QRectF(10, 6, 40, 52), 4, 4);
+    p.setPen(QPen(QColor(120, 140, 170), 2));
+    for (int y = 18; y <= 46; y += 7)
+        p.drawLine(16, y, 40, y);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 60, 140));
+    p.drawPolygon(QPolygonF({QPointF(58, 10), QPointF(62, 14), QPointF(36, 46), QPointF(30, 48), QPointF(32, 42)}));
+    return picture;
+}
 
 QIcon toolIcon(ToolIcon which)
 {

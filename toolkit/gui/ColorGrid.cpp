@@ -1,11 +1,18 @@
 #include "toolkit/gui/ColorGrid.h"
 
+#include "toolkit/gui/ColorGridAccessible_p.h"
+
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 TColorGrid::TColorGrid(QWidget* parent) : QWidget(parent)
 {
+    InstallColorGridAccessibility();
     setMinimumSize(16 * 10, 16);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 const QList<QColor>& TColorGrid::Palette()
@@ -19,15 +26,41 @@ const QList<QColor>& TColorGrid::Palette()
     return colours;
 }
 
+QString TColorGrid::ColorName(int index)
+{
+    static const char* const names[] = {"Black", "Maroon", "Green", "Olive", "Navy", "Purple", "Teal", "Silver",
+                                        "Gray", "Red", "Lime", "Yellow", "Blue", "Fuchsia", "Aqua", "White"};
+    return index >= 0 && index < Palette().size() ? QString::fromLatin1(names[index]) : QString();
+}
+
 void TColorGrid::SetForegroundIndex(int index)
 {
     if (index < 0 || index >= Palette().size())
         return;
     foreground = Palette()[index];
+    current = index;
     update();
 }
 
-QRect TColorGrid::cellRect(int index) const
+void TColorGrid::SetCurrentIndex(int index)
+{
+    if (index < 0 || index >= Palette().size() || index == current)
+        return;
+    current = index;
+    update();
+    ColorGridCurrentChanged(this);
+}
+
+void TColorGrid::PickIndex(int index)
+{
+    if (index < 0 || index >= Palette().size())
+        return;
+    SetForegroundIndex(index);
+    if (OnClick)
+        OnClick();
+}
+
+QRect TColorGrid::CellRect(int index) const
 {
     const int count = Palette().size();
     const int left = index * width() / count;
@@ -39,17 +72,33 @@ void TColorGrid::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     for (int i = 0; i < Palette().size(); ++i) {
-        const QRect cell = cellRect(i);
+        const QRect cell = CellRect(i);
         painter.fillRect(cell, Palette()[i]);
         painter.setPen(Palette()[i] == foreground ? QPen(palette().highlight(), 2) : QPen(Qt::gray));
         painter.drawRect(cell);
+    }
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = CellRect(current).adjusted(-1, -1, 1, 1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
 }
 
 void TColorGrid::mousePressEvent(QMouseEvent* event)
 {
-    const int index = int(event->position().x()) * Palette().size() / std::max(1, width());
-    SetForegroundIndex(index);
-    if (OnClick)
-        OnClick();
+    PickIndex(int(event->position().x()) * Palette().size() / std::max(1, width()));
+}
+
+void TColorGrid::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left: case Qt::Key_Up: SetCurrentIndex(current - 1); break;
+    case Qt::Key_Right: case Qt::Key_Down: SetCurrentIndex(current + 1); break;
+    case Qt::Key_Home: SetCurrentIndex(0); break;
+    case Qt::Key_End: SetCurrentIndex(Palette().size() - 1); break;
+    case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Space: PickIndex(current); break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
 }

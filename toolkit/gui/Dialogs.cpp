@@ -52,13 +52,33 @@ QStringList QtNameFilters(const QString& filter)
     return filters;
 }
 
+void SetNameFilters(QFileDialog& dialog, const QString& filter, int index)
+{
+    // The dialog shows each description as written; the masks it filters by
+    // stay behind it, so "Rich Text(*.rtf)" is not followed by "(*.rtf)" again.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    const QStringList filters = QtNameFilters(filter);
+    dialog.setNameFilters(filters);
+    if (index >= 1 && index <= filters.size())
+        dialog.selectNameFilter(filters[index - 1]);
+}
+
+int SelectedFilterIndex(const QFileDialog& dialog, const QString& filter)
+{
+    // Dialogs hand the choice back with its masks or, hiding them, without.
+    const QString selected = dialog.selectedNameFilter();
+    const QStringList filters = QtNameFilters(filter);
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i < filters.size(); ++i)
+        if (filters[i] == selected || parts[2 * i] == selected)
+            return int(i) + 1;
+    return 0;
+}
+
 bool TOpenDialog::run()
 {
     QFileDialog dialog(parentWindow(), Title, InitialDir);
-    const QStringList filters = QtNameFilters(Filter);
-    dialog.setNameFilters(filters);
-    if (FilterIndex >= 1 && FilterIndex <= filters.size())
-        dialog.selectNameFilter(filters[FilterIndex - 1]);
+    SetNameFilters(dialog, Filter, FilterIndex);
     dialog.setAcceptMode(saving() ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (saving())
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -72,7 +92,7 @@ bool TOpenDialog::run()
         return false;
     Files = dialog.selectedFiles();
     FileName = Files.first();
-    FilterIndex = filters.indexOf(dialog.selectedNameFilter()) + 1;
+    FilterIndex = SelectedFilterIndex(dialog, Filter);
     return true;
 }
 

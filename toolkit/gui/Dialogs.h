@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <functional>
 
+class QFileDialog;
 class QPrinter;
 class QWidget;
 
@@ -31,6 +32,10 @@ protected:
 // may hold several masks joined by ";". A description without a pattern is
 // offered as matching every file.
 QStringList QtNameFilters(const QString& filter);
+// Offers filter's pairs in dialog, the index-th (1-based) preselected.
+void SetNameFilters(QFileDialog& dialog, const QString& filter, int index);
+// The 1-based index in filter of the pair chosen in dialog; 0 for none.
+int SelectedFilterIndex(const QFileDialog& dialog, const QString& filter);
 
 class TOpenDialog : public TCommonDialog {
     Q_OBJECT
