@@ -23,6 +23,7 @@ public:
     int TimeOut() const { return counter->TimeOut(); }
     void SetTimeOut(int seconds) { counter->SetTimeOut(seconds); }
 
+    // host[:port]; an IPv6 literal is written bare or as [address]:port.
     QString Server;
     quint16 DefaultPort = 0;
     QByteArray ServiceName;

@@ -36,8 +36,10 @@ bool TmsPOP::Refused(int index, const std::function<void()>& step, const char* o
         step();
         return false;
     } catch (const EServerError& e) {
+        const QString message =
+            QStringLiteral("Message %1 %2: %3").arg(index + 1).arg(QLatin1String(outcome), e.Message);
         if (OnMessageError)
-            OnMessageError(this, index, QStringLiteral("Message %1 %2: %3").arg(index + 1).arg(QLatin1String(outcome), e.Message));
+            OnMessageError(this, index, message);
         return true;
     }
 }
