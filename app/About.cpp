@@ -71,7 +71,7 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner)
     column->addLayout(pages);
     column->addWidget(buttons);
 
-    setMinimumWidth(380);
+    setMinimumWidth(420);
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
