@@ -7,6 +7,12 @@
 
 namespace Rtf {
 
+// The Symbol font's own encoding (\fcharset2), numbered as Windows numbers it.
+constexpr int SymbolCodePage = 42;
+
+// The Unicode character a Symbol font code (0x20..0xFF) draws.
+char16_t symbolCharacter(uchar code);
+
 // Code page that an RTF \fcharset value stands for; 0 when it has none.
 int codePageOfCharset(int charset);
 

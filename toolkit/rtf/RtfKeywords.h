@@ -9,8 +9,14 @@ enum class Keyword {
     // text
     Par, Line, Tab, Cell, Row, EmDash, EnDash, Bullet, LeftQuote, RightQuote,
     LeftDoubleQuote, RightDoubleQuote, EmSpace, EnSpace, Unicode, UnicodeSkip, Binary,
+    FootnoteMark,
+    // the ANSI and Unicode alternatives of \upr
+    UnicodePair, UnicodeAlternative,
     // character formatting
     Plain, Bold, Italic, Underline, UnderlineNone, StrikeOut, FontSize, Color, Font,
+    // paragraph formatting
+    ParagraphDefault, AlignLeft, AlignCentre, AlignRight, AlignJustify, LeftIndent, RightIndent,
+    FirstIndent, SpaceBefore, SpaceAfter, LineSpacing, LineMultiple,
     // document and tables
     Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, FontTable, FontCharset, FontCodePage,
     ColorTable, Red, Green, Blue,

@@ -2,6 +2,7 @@
 
 #include "RtfCodePage.h"
 #include "RtfKeywords.h"
+#include "RtfParagraph.h"
 
 #include <QColor>
 #include <QHash>
@@ -38,6 +39,7 @@ enum class Destination { Text, FontTable, ColorTable, Skipped };
 
 struct GroupState {
     CharState chars;
+    Paragraph paragraph;
     int unicodeSkip = 1;
     Destination destination = Destination::Text;
 };
@@ -82,6 +84,7 @@ public:
         while (p < end && parseToken()) {
         }
         decodePendingBytes();
+        setParagraphFormat(groups.empty() ? lastParagraph : state.paragraph);
         flushRun();
         dropFinalParagraphMark();
         cursor.endEditBlock();
@@ -103,6 +106,8 @@ private:
         }
         if (c == '\\') {
             parseControl();
+        } else if (c == '\r' || c == '\n') {
+            // Line ends are not content, not even the fallback of a \uN.
         } else if (skipCount > 0) {
             --skipCount;
         } else if (uchar(c) >= 0x80) {
@@ -137,6 +142,8 @@ private:
             commitFont();
         if (groups.empty())
             return false;
+        if (groups.size() == 1)
+            lastParagraph = state.paragraph;   // the last paragraph may lack its \par
         state = groups.back();
         groups.pop_back();
         return !groups.empty();
@@ -197,20 +204,24 @@ private:
         case '\\': case '{': case '}': addText(QString(QLatin1Char(c))); break;
         case '~': addText(u"\u00A0"); break;
         case '_': addText(u"\u2011"); break;
-        case '\r': case '\n': addText(u"\n"); break;
-        case '*': if (groups.size() > 1) skipGroup(); break;
-        default: break;   // optional hyphen, formula and index marks
+        case '-': addText(u"\u00AD"); break;
+        case '\r': case '\n': endParagraph(); break;
+        case '*': if (groups.size() > 1 && !unicodeAlternativeFollows()) skipGroup(); break;
+        default: break;   // formula and index marks
         }
     }
 
     void applyKeyword(Keyword keyword, bool hasParam, int param)
     {
         CharState& chars = state.chars;
+        Paragraph& paragraph = state.paragraph;
         const bool on = !hasParam || param != 0;
         switch (keyword) {
-        case Keyword::Par: case Keyword::Row: addText(u"\n"); break;
+        case Keyword::Par: endParagraph(); break;
+        case Keyword::Row: pendingCells = 0; endParagraph(); break;
+        case Keyword::Cell: if (state.destination == Destination::Text) ++pendingCells; break;
         case Keyword::Line: addText(u"\u2028"); break;
-        case Keyword::Tab: case Keyword::Cell: addText(u"\t"); break;
+        case Keyword::Tab: addText(u"\t"); break;
         case Keyword::EmDash: addText(u"\u2014"); break;
         case Keyword::EnDash: addText(u"\u2013"); break;
         case Keyword::Bullet: addText(u"\u2022"); break;
@@ -223,6 +234,12 @@ private:
         case Keyword::Unicode: addUnicode(param); break;
         case Keyword::UnicodeSkip: state.unicodeSkip = std::clamp(param, 0, MaxUnicodeSkip); break;
         case Keyword::Binary: p += std::min<qint64>(std::max(param, 0), end - p); break;
+        case Keyword::FootnoteMark: addFootnoteMark(); break;
+        case Keyword::UnicodePair: enterTable(Destination::Skipped); break;
+        case Keyword::UnicodeAlternative:
+            if (state.destination == Destination::Skipped)
+                state.destination = Destination::Text;
+            break;
         case Keyword::Plain: chars = CharState(); break;
         case Keyword::Bold: chars.bold = on; break;
         case Keyword::Italic: chars.italic = on; break;
@@ -232,6 +249,18 @@ private:
         case Keyword::FontSize: chars.halfPoints = param > 0 ? std::min(param, 3276) : 24; break;
         case Keyword::Color: chars.color = param; break;
         case Keyword::Font: selectFont(param); break;
+        case Keyword::ParagraphDefault: paragraph = Paragraph(); break;
+        case Keyword::AlignLeft: paragraph.alignment = Paragraph::Left; break;
+        case Keyword::AlignCentre: paragraph.alignment = Paragraph::Centre; break;
+        case Keyword::AlignRight: paragraph.alignment = Paragraph::Right; break;
+        case Keyword::AlignJustify: paragraph.alignment = Paragraph::Justify; break;
+        case Keyword::LeftIndent: paragraph.leftIndent = paragraphTwips(param); break;
+        case Keyword::RightIndent: paragraph.rightIndent = paragraphTwips(param); break;
+        case Keyword::FirstIndent: paragraph.firstIndent = paragraphTwips(param); break;
+        case Keyword::SpaceBefore: paragraph.spaceBefore = paragraphTwips(param); break;
+        case Keyword::SpaceAfter: paragraph.spaceAfter = paragraphTwips(param); break;
+        case Keyword::LineSpacing: paragraph.lineSpacing = paragraphTwips(param); break;
+        case Keyword::LineMultiple: paragraph.lineMultiple = on; break;
         case Keyword::Ansi: codePage = 1252; break;
         case Keyword::Mac: codePage = 10000; break;
         case Keyword::Pc: codePage = 437; break;
@@ -255,6 +284,40 @@ private:
         // A table word outside a group of its own would swallow the document.
         if (groups.size() > 1)
             state.destination = table;
+    }
+
+    // "{\*\ud" holds the Unicode alternative of an \upr group: read, not skipped.
+    bool unicodeAlternativeFollows() const
+    {
+        return end - p >= 3 && p[0] == '\\' && p[1] == 'u' && p[2] == 'd' && (end - p == 3 || !isLetter(p[3]));
+    }
+
+    // Paragraph formats hold for the paragraph their \par ends.
+    void endParagraph()
+    {
+        if (state.destination != Destination::Text)
+            return;
+        pendingCells = 0;
+        setParagraphFormat(state.paragraph);
+        addText(u"\n");
+    }
+
+    // The block the cursor is in takes paragraph's format; the blocks that
+    // follow inherit it until the format changes.
+    void setParagraphFormat(const Paragraph& paragraph)
+    {
+        if (paragraph == blockParagraph)
+            return;
+        decodePendingBytes();
+        flushRun();
+        cursor.setBlockFormat(blockFormatOf(paragraph));
+        blockParagraph = paragraph;
+    }
+
+    void addFootnoteMark()
+    {
+        if (state.destination == Destination::Text)
+            addText(QString::number(++footnotes));
     }
 
     void selectFont(int index)
@@ -323,7 +386,10 @@ private:
     {
         if (value < 0)
             value += 65536;
-        const char16_t unit = (value >= 0 && value <= 0xFFFF) ? char16_t(value) : char16_t(0xFFFD);
+        char16_t unit = (value >= 0 && value <= 0xFFFF) ? char16_t(value) : char16_t(0xFFFD);
+        // Word gives Symbol font characters as U+F020..U+F0FF.
+        if (unit >= 0xF020 && unit <= 0xF0FF && currentCodePage() == SymbolCodePage)
+            unit = symbolCharacter(uchar(unit));
         if (unit >= 0x20 || unit == '\t')
             addText(QStringView(&unit, 1));
         skipCount = state.unicodeSkip;
@@ -347,7 +413,12 @@ private:
     {
         if (state.destination == Destination::FontTable)
             return pendingFont.codePage ? pendingFont.codePage : codePage;
-        const auto font = fonts.constFind(state.chars.font >= 0 ? state.chars.font : defaultFont);
+        return codePageOfFont(state.chars.font);
+    }
+
+    int codePageOfFont(int index) const
+    {
+        const auto font = fonts.constFind(index >= 0 ? index : defaultFont);
         return (font != fonts.cend() && font->codePage) ? font->codePage : codePage;
     }
 
@@ -367,8 +438,11 @@ private:
     void addText(QLatin1StringView text)
     {
         decodePendingBytes();
-        if (state.destination == Destination::Text && state.chars == runChars)
+        if (state.destination == Destination::Text && state.chars == runChars && pendingCells == 0
+            && !runInSymbolFont)
             runText += text;
+        else if (state.destination == Destination::Text && codePageOfFont(state.chars.font) == SymbolCodePage)
+            addSymbolText(text);
         else
             addText(QString(text));
     }
@@ -381,6 +455,12 @@ private:
             if (!(state.chars == runChars)) {
                 flushRun();
                 runChars = state.chars;
+                runInSymbolFont = codePageOfFont(runChars.font) == SymbolCodePage;
+            }
+            // Cells of a row are separated by tabs, the row's last cell by none.
+            if (pendingCells > 0) {
+                runText += QString(pendingCells, u'\t');
+                pendingCells = 0;
             }
             runText += text;
             break;
@@ -394,6 +474,15 @@ private:
         case Destination::Skipped:
             break;
         }
+    }
+
+    // Letters in the Symbol font draw Greek and signs.
+    void addSymbolText(QLatin1StringView text)
+    {
+        QString mapped(text.size(), Qt::Uninitialized);
+        for (qsizetype i = 0; i < text.size(); ++i)
+            mapped[i] = QChar(symbolCharacter(uchar(text[i].unicode())));
+        addText(mapped);
     }
 
     void addFontNameText(QStringView text)
@@ -459,9 +548,15 @@ private:
     std::vector<GroupState> groups;
     int overflowDepth = 0;
     int skipCount = 0;      // fallback characters still to skip after \uN
+    int pendingCells = 0;   // cells ended in this row and not yet followed by text
+    int footnotes = 0;
+
+    Paragraph blockParagraph;   // the format of the block the cursor is in
+    Paragraph lastParagraph;    // the format in force when the document closed
 
     QString runText;
-    CharState runChars;
+    CharState runChars{.font = -2};   // no font: the first text starts a run
+    bool runInSymbolFont = false;
     QHash<CharState, QTextCharFormat> formats;
 
     int codePage = 1252;
