@@ -1,5 +1,7 @@
 #include "RtfWriter.h"
 
+#include "RtfParagraph.h"
+
 #include <QColor>
 #include <QHash>
 #include <QList>
@@ -30,9 +32,10 @@ void appendEscaped(QByteArray& out, QStringView text)
             out += "\\~";
         } else if (c >= 0x80 && c != QChar::ObjectReplacementCharacter) {
             // \uN takes a signed 16-bit N; surrogate pairs go out unit by unit.
+            // The fallback is a hex escape: some readers drop a "?" with the character.
             out += "\\u";
             out += QByteArray::number(int(qint16(c)));
-            out += '?';
+            out += "\\'3f";
         }
         // Other control characters have no RTF form and are dropped.
     }
@@ -49,7 +52,15 @@ public:
     {
         QByteArray body;
         body.reserve(doc.characterCount() + doc.characterCount() / 4);
+        QByteArray paragraph;   // the words of the paragraph format in force
         for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+            const QByteArray& words = paragraphWordsOf(block);
+            if (words != paragraph) {
+                body += "\\pard";
+                body += words;
+                body += ' ';
+                paragraph = words;
+            }
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 const QTextFragment fragment = it.fragment();
                 body += '{';
@@ -76,8 +87,17 @@ private:
         for (const QColor& c : colors)
             out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green())
                  + "\\blue" + QByteArray::number(c.blue()) + ';';
-        out += "}\n";
+        out += "}\n{\\*\\generator Penvale;}\n";
         return out;
+    }
+
+    const QByteArray& paragraphWordsOf(const QTextBlock& block)
+    {
+        const int index = block.blockFormatIndex();
+        auto cached = wordsByParagraph.find(index);
+        if (cached == wordsByParagraph.end())
+            cached = wordsByParagraph.insert(index, paragraphWords(block.blockFormat()));
+        return *cached;
     }
 
     // Control words of one character format, cached by the document's index.
@@ -128,6 +148,7 @@ private:
     QStringList fonts;
     QList<QColor> colors;
     QHash<int, QByteArray> wordsByFormat;
+    QHash<int, QByteArray> wordsByParagraph;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
-// Writes a QTextDocument as RTF: text, paragraphs, tabs and line breaks, and
-// per run the font name, size, colour, bold, italic, underline, strike-out.
+// Writes a QTextDocument as RTF: text, paragraphs with their alignment,
+// indents and spacing, tabs and line breaks, and per run the font name, size,
+// colour, bold, italic, underline, strike-out.
 #include <QByteArray>
 
 class QFont;

@@ -2,6 +2,7 @@
 #include "RichEditTestSupport.h"
 #include "toolkit/rtf/RtfReader.h"
 
+#include <QTextBlock>
 #include <QtTest>
 
 class TestRtfReader : public QObject {
@@ -86,6 +87,58 @@ private slots:
         QCOMPARE(lines[2], QStringLiteral("esc \\ { } \u00A0nbsp–—•‘’“”"));
     }
 
+    // Lists, footnotes, optional hyphens, tables and a \uN whose fallback
+    // follows a line end, as LibreOffice's own text export shows them, but
+    // for a row's cells, which are one paragraph separated by tabs.
+    void readsWhatWordProcessorsWrite()
+    {
+        QTextDocument doc;
+        QVERIFY(Rtf::read(sample("wordprocessor.rtf"), doc));
+        QCOMPARE(doc.toPlainText().split(u'\n').mid(3), QStringList({
+            QStringLiteral("Café with a line end before the fallback, and € a euro."),
+            QStringLiteral("•\tFirst bullet"), QStringLiteral("•\tSecond bullet"),
+            QStringLiteral("1.\tNumbered one"), QStringLiteral("2.\tNumbered two"),
+            QStringLiteral("Hy\u00ADphen\u00ADation and a note1 end."), QStringLiteral("A second note2 here."),
+            QStringLiteral("One\tTwo\tThree"), QStringLiteral("Four\t\tSix"), QStringLiteral("After the table.")}));
+    }
+
+    void readsParagraphFormats()
+    {
+        QTextDocument doc;
+        QVERIFY(Rtf::read(sample("wordprocessor.rtf"), doc));
+        const QTextBlockFormat title = doc.findBlockByNumber(0).blockFormat();
+        QCOMPARE(title.alignment(), Qt::AlignHCenter);
+        QCOMPARE(title.topMargin(), 16.0);   // 12 points, in pixels at 96 per inch
+        QCOMPARE(title.bottomMargin(), 8.0);
+        const QTextBlockFormat indented = doc.findBlockByNumber(1).blockFormat();
+        QCOMPARE(indented.alignment(), Qt::AlignJustify);
+        QCOMPARE(indented.leftMargin(), 48.0);
+        QCOMPARE(indented.rightMargin(), 24.0);
+        QCOMPARE(indented.textIndent(), -24.0);
+        QCOMPARE(indented.lineHeightType(), int(QTextBlockFormat::ProportionalHeight));
+        QCOMPARE(indented.lineHeight(), 150.0);
+        const QTextBlockFormat exact = doc.findBlockByNumber(2).blockFormat();
+        QCOMPARE(exact.alignment(), Qt::AlignRight);
+        QCOMPARE(exact.lineHeightType(), int(QTextBlockFormat::FixedHeight));
+        QCOMPARE(exact.lineHeight(), 20.0);
+        const QTextBlockFormat atLeast = doc.findBlockByNumber(3).blockFormat();
+        QCOMPARE(atLeast.lineHeightType(), int(QTextBlockFormat::MinimumHeight));
+        QVERIFY(!atLeast.hasProperty(QTextFormat::BlockAlignment));
+        QCOMPARE(doc.findBlockByNumber(4).blockFormat().leftMargin(), 48.0);
+        QCOMPARE(doc.lastBlock().blockFormat(), QTextBlockFormat());
+    }
+
+    void symbolFontDrawsGreekAndSigns()
+    {
+        const QByteArray fonts = "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f2\\fcharset2 Symbol;}}";
+        QCOMPARE(textOf(fonts + "{\\f2 a\\'b3b \\'b7\\u-3913\\'b7}\\u-3913?}"), QStringLiteral("α≥β ••\uF0B7"));
+    }
+
+    void takesTheUnicodeAlternative()
+    {
+        QCOMPARE(textOf("{\\rtf1 {\\upr{ANSI}{\\*\\ud{Unicode \\u1046?}}} end}"), QStringLiteral("Unicode Ж end"));
+    }
+
     void recognisesRtf()
     {
         QTextDocument doc;
@@ -118,6 +171,8 @@ private slots:
         QTest::newRow("huge skip") << QByteArray("{\\rtf1 \\uc99999999 a\\u66 bcdefghijklmnopqrstuvwxyz}")
                                    << "aBrstuvwxyz";
         QTest::newRow("huge indexes") << QByteArray("{\\rtf1 \\cf2147483648\\f-99999999999 a}") << "a";
+        QTest::newRow("huge indents") << QByteArray("{\\rtf1 \\li99999999999\\fi-99999999999\\sl-99999999999 a\\par}") << "a";
+        QTest::newRow("cells without a row") << QByteArray("{\\rtf1 a\\cell b\\cell}") << "a\tb";
         QTest::newRow("star at top") << QByteArray("{\\rtf1\\*\\x a}") << "a";
         QTest::newRow("font table at top") << QByteArray("{\\rtf1\\fonttbl a}") << "a";
         QTest::newRow("long word") << QByteArray("{\\rtf1 \\") + QByteArray(100000, 'w') + " a}" << "a";
@@ -152,7 +207,8 @@ private slots:
     void cutFilesLoadTheTextBeforeTheCut_data()
     {
         QTest::addColumn<QString>("file");
-        for (const char* file : {"cp1252.rtf", "cyrillic.rtf", "unicode.rtf", "destinations.rtf", "field.rtf", "groups.rtf"})
+        for (const char* file : {"cp1252.rtf", "cyrillic.rtf", "unicode.rtf", "destinations.rtf", "field.rtf", "groups.rtf",
+                                 "wordprocessor.rtf"})
             QTest::newRow(file) << QString::fromLatin1(file);
     }
 
