@@ -1,12 +1,17 @@
-// Other programs read our RTF: LibreOffice keeps text and character formats,
-// pandoc keeps the text of ASCII documents.
+// Other programs read our RTF: LibreOffice keeps text, character and
+// paragraph formats, pandoc keeps the text. And we read a word processor's
+// RTF as LibreOffice reads it.
 #include "RichEditTestSupport.h"
+#include "toolkit/rtf/RtfReader.h"
 #include "toolkit/rtf/RtfWriter.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -82,6 +87,8 @@ QList<QList<Span>> paragraphsOf(const QByteArray& fodt)
                 paragraphs.last().append({{}, styles.value(attributes.value("text:style-name").toString())});
             } else if (name == u"text:tab" && inParagraph) {
                 paragraphs.last().last().text += u'\t';
+            } else if (name == u"text:s" && inParagraph) {
+                paragraphs.last().last().text += QString(qMax(1, attributes.value("text:c").toInt()), u' ');
             }
         } else if (xml.isEndElement() && xml.qualifiedName() == u"text:p") {
             inParagraph = false;
@@ -92,6 +99,71 @@ QList<QList<Span>> paragraphsOf(const QByteArray& fodt)
         }
     }
     return paragraphs;
+}
+
+// Paragraphs of LibreOffice's HTML export: each one's align and style
+// attributes, and its text split into runs of equal character formats,
+// white space collapsed. A run's properties: "b", "i", "u", "color", "face"
+// and "size" as the innermost enclosing element gives them.
+struct HtmlParagraph {
+    Properties properties;
+    QList<Span> runs;
+};
+
+QList<HtmlParagraph> htmlParagraphsOf(const QString& html)
+{
+    static const QRegularExpression token(QStringLiteral("<(/?)(\\w+)([^>]*)>|([^<]+)"));
+    static const QRegularExpression attribute(QStringLiteral("([\\w-]+)=\"([^\"]*)\""));
+    static const QRegularExpression declaration(QStringLiteral("([\\w-]+):\\s*([^;]+)"));
+    QList<HtmlParagraph> paragraphs;
+    QList<Properties> open;   // the properties each open element adds
+    for (const auto& m : token.globalMatch(html.mid(html.indexOf(u"<body")))) {
+        const QString tag = m.captured(2).toLower();
+        if (!m.captured(4).isEmpty()) {
+            if (paragraphs.isEmpty())
+                continue;
+            Properties properties;
+            for (const Properties& p : std::as_const(open))
+                properties.insert(p);
+            QString text = m.captured(4).simplified().replace(QLatin1String("&amp;"), QLatin1String("&"));
+            if (text.isEmpty() && m.captured(4).size() > 0)
+                text = u' ';
+            QList<Span>& runs = paragraphs.last().runs;
+            if (!runs.isEmpty() && runs.last().properties == properties)
+                runs.last().text += text;
+            else
+                runs.append({text, properties});
+        } else if (!m.captured(1).isEmpty()) {
+            if (tag != u"br" && !open.isEmpty())
+                open.removeLast();
+        } else if (tag != u"br" && tag != u"meta" && tag != u"img") {
+            Properties attributes, properties;
+            for (const auto& a : attribute.globalMatch(m.captured(3)))
+                attributes.insert(a.captured(1), a.captured(2));
+            for (const auto& d : declaration.globalMatch(attributes.value("style")))
+                attributes.insert(d.captured(1), d.captured(2).trimmed());
+            if (tag == u"p")
+                paragraphs.append({attributes, {}});
+            if (tag == u"b" || tag == u"i" || tag == u"u")
+                properties.insert(tag, tag);
+            if (tag == u"font") {
+                if (attributes.contains("color"))
+                    properties.insert("color", attributes.value("color"));
+                if (attributes.contains("face"))
+                    properties.insert("face", attributes.value("face").section(u',', 0, 0));
+                if (attributes.contains("font-size"))
+                    properties.insert("size", attributes.value("font-size"));
+            }
+            open.append(properties);
+        }
+    }
+    return paragraphs;
+}
+
+// A length of LibreOffice's HTML ("0.5in") in pixels at 96 per inch.
+double pixelsOf(const QString& length)
+{
+    return length.endsWith(u"in") ? length.chopped(2).toDouble() * 96 : -1;
 }
 
 } // namespace
@@ -109,29 +181,35 @@ class TestRtfPeer : public QObject {
         return file.fileName();
     }
 
+    // LibreOffice's conversion of the file rtf to format (a filter as
+    // --convert-to takes it), read from the file it writes.
+    QByteArray convert(const QString& rtf, const QString& format, const QString& extension)
+    {
+        bool ok = false;
+        const QByteArray error = run(QStandardPaths::findExecutable("soffice"),
+                                     {"-env:UserInstallation=file://" + dir.filePath("profile"), "--headless",
+                                      "--convert-to", format, "--outdir", dir.path(), rtf},
+                                     dir.path(), &ok);
+        if (!ok)
+            qWarning("%s", error.constData());
+        QFile converted(dir.filePath(QFileInfo(rtf).completeBaseName() + u'.' + extension));
+        return converted.open(QIODevice::ReadOnly) ? converted.readAll() : QByteArray();
+    }
+
 private slots:
     void libreOfficeReadsTextAndFormats()
     {
-        const QString soffice = QStandardPaths::findExecutable("soffice");
-        if (soffice.isEmpty())
+        if (QStandardPaths::findExecutable("soffice").isEmpty())
             QSKIP("LibreOffice is not installed");
         QTextDocument doc;
-        fill(doc, {{"Plain ", styled(0)}, {"Bold", styled(Bold)}, {" ", styled(0)},
+        fill(doc, {{"Plain  two spaces ", styled(0)}, {"Bold", styled(Bold)}, {" ", styled(0)},
                    {"Italic", styled(Italic)}, {" ", styled(0)}, {"Under", styled(Underline)}, {" ", styled(0)},
                    {"Strike", styled(StrikeOut)}, {" ", styled(0)}, {"Red", styled(0, QColor(255, 0, 0))},
                    {" ", styled(0)}, {"Big", styled(0, {}, 20)}, {" ", styled(0)},
                    {"Courier", styled(0, {}, 0, "Courier New")},
                    {"\nÜnïcödé Жж \U0001F600", styled(Bold | Italic, QColor(0, 128, 255), 14, "Times New Roman")},
                    {"\tafter {tab} \\", styled(0)}});
-        const QString rtf = save(doc, "formats.rtf");
-        bool ok = false;
-        const QByteArray error = run(soffice, {"-env:UserInstallation=file://" + dir.filePath("profile"),
-                                               "--headless", "--convert-to", "fodt", "--outdir", dir.path(), rtf},
-                                     dir.path(), &ok);
-        QVERIFY2(ok, error.constData());
-        QFile converted(dir.filePath("formats.fodt"));
-        QVERIFY(converted.open(QIODevice::ReadOnly));
-        const QList<QList<Span>> paragraphs = paragraphsOf(converted.readAll());
+        const QList<QList<Span>> paragraphs = paragraphsOf(convert(save(doc, "formats.rtf"), "fodt", "fodt"));
 
         QStringList texts;
         QHash<QString, Properties> byText;
@@ -155,9 +233,10 @@ private slots:
         QCOMPARE(property("Red", "fo:color"), QStringLiteral("#ff0000"));
         QCOMPARE(property("Big", "fo:font-size"), QStringLiteral("20pt"));
         QCOMPARE(property("Courier", "style:font-name"), QStringLiteral("Courier New"));
-        QCOMPARE(property("Plain ", "fo:font-weight"), QString());
-        QCOMPARE(property("Plain ", "fo:font-size"), QStringLiteral("10pt"));
-        QCOMPARE(property("Plain ", "style:font-name"), QStringLiteral("Arial"));
+        const QString plain = QStringLiteral("Plain  two spaces ");
+        QCOMPARE(property(plain, "fo:font-weight"), QString());
+        QCOMPARE(property(plain, "fo:font-size"), QStringLiteral("10pt"));
+        QCOMPARE(property(plain, "style:font-name"), QStringLiteral("Arial"));
         const QString unicode = QStringLiteral("Ünïcödé Жж \U0001F600");
         QCOMPARE(property(unicode, "fo:font-weight"), QStringLiteral("bold"));
         QCOMPARE(property(unicode, "fo:font-style"), QStringLiteral("italic"));
@@ -166,16 +245,112 @@ private slots:
         QCOMPARE(property(unicode, "style:font-name"), QStringLiteral("Times New Roman"));
     }
 
-    void pandocReadsAsciiText()
+    // A document formatted with every command of the editor, saved, opened
+    // again, and opened in LibreOffice: every run keeps its formats there.
+    void theUsersDocumentKeepsItsRunsAndParagraphs()
+    {
+        if (QStandardPaths::findExecutable("soffice").isEmpty())
+            QSKIP("LibreOffice is not installed");
+        struct Run { QString text; int style; QColor color; int points; QString font; };
+        const QColor red(255, 0, 0), blue(0, 128, 255);
+        const QList<QList<Run>> paragraphs = {
+            {{"Bold", Bold, {}, 10, "Arial"}, {" then", 0, {}, 10, "Arial"},
+             {"Italic red", Italic, red, 14, "Arial"}, {"Under blue", Underline, blue, 24, "Courier New"}},
+            {{"All three", Bold | Italic | Underline, {}, 10, "Courier New"}, {" plain", 0, {}, 10, "Arial"}},
+            {{"Right", 0, red, 14, "Arial"}},
+        };
+        QList<QTextBlockFormat> formats(3);
+        formats[0].setAlignment(Qt::AlignHCenter);
+        formats[0].setTopMargin(16);
+        formats[1].setLeftMargin(48);
+        formats[1].setTextIndent(-24);
+        formats[1].setLineHeight(150, QTextBlockFormat::ProportionalHeight);
+        formats[2].setAlignment(Qt::AlignRight);
+        formats[2].setBottomMargin(8);
+        formats[2].setLineHeight(20, QTextBlockFormat::FixedHeight);
+        QTextDocument doc;
+        fill(doc, {});
+        QTextCursor c(&doc);
+        for (qsizetype i = 0; i < paragraphs.size(); ++i) {
+            if (i > 0)
+                c.insertBlock();
+            c.setBlockFormat(formats[i]);
+            for (const Run& r : paragraphs[i])
+                c.insertText(r.text, styled(r.style, r.color, r.points, r.font));
+        }
+        const QString rtf = save(doc, "document.rtf");
+
+        QTextDocument back;
+        QFile file(rtf);
+        QVERIFY(file.open(QIODevice::ReadOnly) && Rtf::read(file.readAll(), back));
+        for (qsizetype i = 0; i < paragraphs.size(); ++i) {
+            QCOMPARE(back.findBlockByNumber(int(i)).blockFormat(), formats[i]);
+            for (const Run& r : paragraphs[i]) {
+                const RichEditAttributes a = attributesOf(back, r.text);
+                QVERIFY2(a.style == r.style && a.points == r.points && a.name == r.font, qPrintable(r.text));
+                QVERIFY2(a.color == (r.color.isValid() ? r.color : QColor(Qt::black)), qPrintable(r.text));
+            }
+        }
+
+        const QList<HtmlParagraph> html = htmlParagraphsOf(QString::fromUtf8(convert(rtf, "html", "html")));
+        QCOMPARE(html.size(), paragraphs.size());
+        for (qsizetype i = 0; i < paragraphs.size(); ++i) {
+            for (const Run& r : paragraphs[i]) {
+                const auto span = std::find_if(html[i].runs.cbegin(), html[i].runs.cend(),
+                                               [&](const Span& s) { return s.text.contains(r.text.trimmed()); });
+                QVERIFY2(span != html[i].runs.cend(), qPrintable(r.text));
+                const Properties& p = span->properties;
+                const QString what = r.text + u' ' + QStringList(p.keys() + p.values()).join(u',');
+                QVERIFY2(p.contains("b") == bool(r.style & Bold), qPrintable(what));
+                QVERIFY2(p.contains("i") == bool(r.style & Italic), qPrintable(what));
+                QVERIFY2(p.contains("u") == bool(r.style & Underline), qPrintable(what));
+                QVERIFY2(p.value("size") == QStringLiteral("%1pt").arg(r.points), qPrintable(what));
+                QVERIFY2(p.value("face") == r.font, qPrintable(what));
+                if (r.color.isValid())
+                    QVERIFY2(p.value("color") == r.color.name(), qPrintable(what));
+            }
+        }
+        const auto length = [&](int paragraph, const char* name) {
+            return pixelsOf(html[paragraph].properties.value(QLatin1String(name)));
+        };
+        QCOMPARE(html[0].properties.value("align"), QStringLiteral("center"));
+        QCOMPARE(qRound(length(0, "margin-top")), 16);
+        QCOMPARE(qRound(length(1, "margin-left")), 48);
+        QCOMPARE(qRound(length(1, "text-indent")), -24);
+        QCOMPARE(html[1].properties.value("line-height"), QStringLiteral("150%"));
+        QCOMPARE(html[2].properties.value("align"), QStringLiteral("right"));
+        QCOMPARE(qRound(length(2, "margin-bottom")), 8);
+        QCOMPARE(qRound(length(2, "line-height")), 20);
+    }
+
+    // What LibreOffice's text export shows of a word processor's lists,
+    // footnotes and tables, white space aside: we show it too.
+    void readsWordProcessorFilesAsLibreOfficeDoes()
+    {
+        if (QStandardPaths::findExecutable("soffice").isEmpty())
+            QSKIP("LibreOffice is not installed");
+        QFile file(dir.filePath("wordprocessor.rtf"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(sample("wordprocessor.rtf"));
+        file.close();
+        QTextDocument doc;
+        QVERIFY(Rtf::read(sample("wordprocessor.rtf"), doc));
+        QString theirs = QString::fromUtf8(convert(file.fileName(), "txt:Text (encoded):UTF8", "txt"));
+        theirs.remove(QChar(0xFEFF));
+        QVERIFY(!theirs.isEmpty());
+        QCOMPARE(doc.toPlainText().simplified(), theirs.simplified());
+    }
+
+    void pandocReadsText()
     {
         const QString pandoc = QStandardPaths::findExecutable("pandoc");
         if (pandoc.isEmpty())
             QSKIP("pandoc is not installed");
         QTextDocument doc;
-        fill(doc, {{"Plain text with {braces} and back\\slash, ", styled(0)}, {"Bold", styled(Bold)},
+        fill(doc, {{"Plain text with {braces}, back\\slash and café €, ", styled(0)}, {"Bold", styled(Bold)},
                    {" and ", styled(0)}, {"Italic", styled(Italic)},
                    {"\nSecond paragraph, coloured.", styled(Underline, Qt::blue, 16, "Courier New")}});
-        const QString rtf = save(doc, "ascii.rtf");
+        const QString rtf = save(doc, "text.rtf");
         bool ok = false;
         const QByteArray plain = run(pandoc, {"-f", "rtf", "-t", "plain", "--wrap=none", rtf}, dir.path(), &ok);
         QVERIFY2(ok, plain.constData());
