@@ -5,12 +5,15 @@
 #include "net/mssmtp.h"
 #include "app/SettingsStore.h"
 #include "toolkit/Exception.h"
+#include "toolkit/Streams.h"
 #include "toolkit/gui/ColorGrid.h"
 #include "toolkit/gui/Dialogs.h"
 #include "toolkit/gui/ErrorHandler.h"
 #include "toolkit/gui/Prompter.h"
 #include "toolkit/gui/RichEdit.h"
 #include "toolkit/gui/Shell.h"
+#include "widgets/FileDrop.h"
+#include "widgets/mrfl.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -66,6 +69,7 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent) : QMainWindow(pare
     buildFormatBar();
     buildStatusBar();
     buildLayout();
+    createFileComponents();
     FormCreate();
 }
 
@@ -249,6 +253,7 @@ void TForm1::Open1Click()
     RichEdit1->SetSelStart(0);
     setWordWrapOn();
     setCurrentDocument(OpenDialog1->FileName, false);
+    MostRecentUsedList1->AddFilename(OpenDialog1->FileName);
 }
 
 void TForm1::Save1Click()
@@ -271,6 +276,26 @@ void TForm1::SaveAs1Click()
         return;
     saveDocument(SaveDialog1->FileName);
     setCurrentDocument(SaveDialog1->FileName, false);
+    MostRecentUsedList1->AddFilename(SaveDialog1->FileName);
+}
+
+// The recent-files list on the File menu after "&Print", and the editor as
+// the target of files dropped from the file manager.
+void TForm1::createFileComponents()
+{
+    MostRecentUsedList1 = new TMostRecentUsedList(this);
+    MostRecentUsedList1->setObjectName(QStringLiteral("MostRecentUsedList1"));
+    MostRecentUsedList1->MenuToAttach = File1;
+    MostRecentUsedList1->MenuIndex = 10;
+    MostRecentUsedList1->RegistryKey = QStringLiteral("Software\\Penvale\\mru");
+    MostRecentUsedList1->OnSelectFilename = [this](QObject*, const QString& fileName) {
+        MostRecentUsedList1SelectFilename(fileName);
+    };
+    MostRecentUsedList1->Loaded();
+    FileDrop1 = new TFileDrop(this);
+    FileDrop1->setObjectName(QStringLiteral("FileDrop1"));
+    FileDrop1->SetDropControl(RichEdit1);
+    FileDrop1->OnDrop = Guard([this](QObject*) { FileDrop1Drop(); });
 }
 
 void TForm1::MostRecentUsedList1SelectFilename(const QString& fileName)
@@ -282,14 +307,20 @@ void TForm1::MostRecentUsedList1SelectFilename(const QString& fileName)
     setCurrentDocument(fileName, false);
 }
 
-void TForm1::FileDrop1Drop(const QStringList& fileNames)
+void TForm1::FileDrop1Drop()
 {
-    if (!fileNames.isEmpty())
-        onFileDrop(fileNames.first());
+    if (FileDrop1->FileCount() > 0)
+        onFileDrop(FileDrop1->Files().first());
 }
 
+// A drop replaces the document as Open does, so unsaved changes are asked
+// about; but only once the file is known to open, so a drop of something that
+// cannot be read asks nothing and changes nothing.
 void TForm1::onFileDrop(const QString& fileName)
 {
+    TFileStream(fileName, TFileStream::fmOpenRead);
+    if (!saveChangesCheck())
+        return;
     loadDocument(fileName);
     setCurrentDocument(fileName, false);
 }

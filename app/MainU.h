@@ -17,8 +17,10 @@ class QSpinBox;
 class QTimeEdit;
 class QToolButton;
 class TColorGrid;
+class TFileDrop;
 class TmsMessage;
 class TmsSMTP;
+class TMostRecentUsedList;
 struct TmsDraft;
 class TOpenDialog;
 class TRichEdit;
@@ -47,9 +49,6 @@ public:
     bool newDocument() const { return documentIsNew; }
     QString statusText(StatusPanel panel) const;
 
-    // Files dropped on the editor: the drop target hands them here.
-    void FileDrop1Drop(const QStringList& fileNames);
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -75,6 +74,7 @@ private:
     void buildLayout();
     void buildComposePanel();
     void createMailComponents();
+    void createFileComponents();
 
     // Document session.
     DocState getDocState() const;
@@ -92,6 +92,7 @@ private:
     void Save1Click();
     void SaveAs1Click();
     void MostRecentUsedList1SelectFilename(const QString& fileName);
+    void FileDrop1Drop();
 
     // Modes and options.
     void PlainText1Click();
@@ -148,6 +149,8 @@ private:
     TSaveDialog* SaveDialog1 = nullptr;
     TmsMessage* msMessage1 = nullptr;
     TmsSMTP* msSMTP1 = nullptr;
+    TMostRecentUsedList* MostRecentUsedList1 = nullptr;
+    TFileDrop* FileDrop1 = nullptr;
     QWidget* Panel1 = nullptr;   // toolbar
     QWidget* Panel2 = nullptr;   // format bar
     QWidget* Panel3 = nullptr;   // compose panel

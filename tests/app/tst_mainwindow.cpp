@@ -1,4 +1,5 @@
 #include "Answers.h"
+#include "FileDrops.h"
 #include "FreshSettings.h"
 #include "WindowParts.h"
 
@@ -377,13 +378,14 @@ private slots:
         QVERIFY(answers->asked.isEmpty());
     }
 
-    void droppingLoadsTheFirstFileWithoutAsking()
+    void droppingLoadsTheFirstFileAskingForChanges()
     {
         type("unsaved");
         writeFile(path("d1.txt"), "one");
         writeFile(path("d2.txt"), "two");
-        form->FileDrop1Drop({path("d1.txt"), path("d2.txt"), path("d3.txt")});
-        QVERIFY(answers->asked.isEmpty());
+        answers->boxAnswers << mrNo;
+        dropOn(editor()->view(), uriListOf({path("d1.txt"), path("d2.txt"), path("d3.txt")}));
+        QCOMPARE(answers->asked, QStringList{"Document has changed. Save changes?"});
         QCOMPARE(editor()->Text(), QString("one"));
         QCOMPARE(form->docName(), path("d1.txt"));
     }
