@@ -11,7 +11,6 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -245,8 +244,9 @@ private slots:
         QCOMPARE(property(unicode, "style:font-name"), QStringLiteral("Times New Roman"));
     }
 
-    // A document formatted with every command of the editor, saved, opened
-    // again, and opened in LibreOffice: every run keeps its formats there.
+    // A document formatted with every command of the editor, saved and opened
+    // in LibreOffice: every run and paragraph keeps its formats there. (Our
+    // own reading of such documents is the writer test's round trip.)
     void theUsersDocumentKeepsItsRunsAndParagraphs()
     {
         if (QStandardPaths::findExecutable("soffice").isEmpty())
@@ -278,21 +278,8 @@ private slots:
             for (const Run& r : paragraphs[i])
                 c.insertText(r.text, styled(r.style, r.color, r.points, r.font));
         }
-        const QString rtf = save(doc, "document.rtf");
-
-        QTextDocument back;
-        QFile file(rtf);
-        QVERIFY(file.open(QIODevice::ReadOnly) && Rtf::read(file.readAll(), back));
-        for (qsizetype i = 0; i < paragraphs.size(); ++i) {
-            QCOMPARE(back.findBlockByNumber(int(i)).blockFormat(), formats[i]);
-            for (const Run& r : paragraphs[i]) {
-                const RichEditAttributes a = attributesOf(back, r.text);
-                QVERIFY2(a.style == r.style && a.points == r.points && a.name == r.font, qPrintable(r.text));
-                QVERIFY2(a.color == (r.color.isValid() ? r.color : QColor(Qt::black)), qPrintable(r.text));
-            }
-        }
-
-        const QList<HtmlParagraph> html = htmlParagraphsOf(QString::fromUtf8(convert(rtf, "html", "html")));
+        const QByteArray converted = convert(save(doc, "document.rtf"), "html", "html");
+        const QList<HtmlParagraph> html = htmlParagraphsOf(QString::fromUtf8(converted));
         QCOMPARE(html.size(), paragraphs.size());
         for (qsizetype i = 0; i < paragraphs.size(); ++i) {
             for (const Run& r : paragraphs[i]) {
