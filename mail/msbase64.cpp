@@ -44,6 +44,21 @@ char* decodeGroup(const quint8* v, qsizetype n, char* out)
     return out;
 }
 
+// Groups of four alphabet characters, the bulk of any base64 text; stops
+// before the first group that holds anything else.
+inline void decodeWholeGroups(const uchar*& s, const uchar* end, char*& out)
+{
+    for (; end - s >= 4; s += 4, out += 3) {
+        const quint32 a = values[s[0]], b = values[s[1]], c = values[s[2]], d = values[s[3]];
+        if ((a | b | c | d) >= 64)
+            break;
+        const quint32 bits = a << 18 | b << 12 | c << 6 | d;
+        out[0] = char(bits >> 16);
+        out[1] = char(bits >> 8);
+        out[2] = char(bits);
+    }
+}
+
 } // namespace
 
 quint8 Base64CharValue(char c)
@@ -69,15 +84,7 @@ void Base64DecodeLine(QByteArrayView line, QByteArray& appendTo)
     const uchar* s = reinterpret_cast<const uchar*>(line.data());
     const uchar* end = s + line.size();
     char* out = appendTo.data() + start;
-    for (; end - s >= 4; s += 4, out += 3) { // groups without padding
-        const quint32 a = values[s[0]], b = values[s[1]], c = values[s[2]], d = values[s[3]];
-        if ((a | b | c | d) >= 64)
-            break;
-        const quint32 bits = a << 18 | b << 12 | c << 6 | d;
-        out[0] = char(bits >> 16);
-        out[1] = char(bits >> 8);
-        out[2] = char(bits);
-    }
+    decodeWholeGroups(s, end, out);
     for (; s < end; s += 4) {
         const qsizetype n = std::min<qsizetype>(4, end - s);
         quint8 v[4];
@@ -91,6 +98,57 @@ void Base64DecodeLine(QByteArrayView line, QByteArray& appendTo)
         out = decodeGroup(v, n, out);
     }
     appendTo.truncate(out - appendTo.constData());
+}
+
+void TBase64Decoder::Add(QByteArrayView text, QByteArray& appendTo)
+{
+    CodecWorkDone(text.size());
+    const qsizetype start = appendTo.size();
+    // A group of k characters gives at most k - 1 bytes, never more than
+    // three quarters of them: room for whole lines of groups exactly.
+    appendTo.resize(start + (held + text.size()) * 3 / 4);
+    const uchar* s = reinterpret_cast<const uchar*>(text.data());
+    const uchar* end = s + text.size();
+    char* out = appendTo.data() + start;
+    while (s < end) {
+        if (held == 0) {
+            decodeWholeGroups(s, end, out);
+            if (s == end)
+                break;
+        }
+        const quint8 v = values[*s++];
+        if (v < 64) {
+            bits = bits << 6 | v;
+            if (++held == 4)
+                out = endGroup(out);
+        } else if (v == pad && held >= 2) {
+            out = endGroup(out);
+        }
+    }
+    appendTo.truncate(out - appendTo.constData());
+}
+
+void TBase64Decoder::Finish(QByteArray& appendTo)
+{
+    if (held == 1) {
+        held = 0;
+        bits = 0;
+        throw EInOutError(QStringLiteral("Incomplete base64 data"));
+    }
+    char tail[2];
+    appendTo.append(tail, endGroup(tail) - tail);
+}
+
+// The bytes of the group under way: held - 1 of them, as its characters
+// hold whole bytes.
+char* TBase64Decoder::endGroup(char* out)
+{
+    const quint32 group = bits << 6 * (4 - held);
+    for (int i = 0; i + 1 < held; ++i)
+        *out++ = char(group >> (16 - 8 * i));
+    bits = 0;
+    held = 0;
+    return out;
 }
 
 QByteArray Base64EncodeLine(QByteArrayView bytes)

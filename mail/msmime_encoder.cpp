@@ -2,12 +2,16 @@
 // multipart structure. Part data is written by msmime_encoder_parts.cpp.
 #include "mail/msmime.h"
 
+#include "mail/mscharset_p.h"
+#include "mail/msmime_encoder_p.h"
 #include "mail/msmime_p.h"
 #include "mail/msmsg_names_p.h"
 #include "mail/mspars.h"
 #include "mail/mstext_p.h"
 
 #include <QRandomGenerator>
+
+#include <algorithm>
 
 namespace {
 
@@ -18,6 +22,25 @@ constexpr int boundaryDraws = 100;
 bool isBodyFile(const TmsAttItem& item)
 {
     return !BodyFileType(item).isEmpty();
+}
+
+bool isForeignLine(const QByteArray& line)
+{
+    return HasEightBit(line) && !IsValidUtf8(line);
+}
+
+// The body's lines, each ended by CR LF, in UTF-8, as its label says. A line
+// that is not came from a file in another set: it is read as windows-1252,
+// which holds Latin-1's letters.
+QByteArray utf8Text(const TStringList& body)
+{
+    if (std::none_of(body.begin(), body.end(), isForeignLine))
+        return body.Text();
+    TStringList lines = body;
+    for (QByteArray& line : lines)
+        if (isForeignLine(line))
+            line = Windows1252ToUtf8(line);
+    return lines.Text();
 }
 
 } // namespace
@@ -110,7 +133,7 @@ void TmsCustomEncoder::writeTextPart(PartEnd end)
     WriteLine(needsQuotedPrintable() ? "Content-Transfer-Encoding: quoted-printable" : "Content-Transfer-Encoding: 7bit");
     WriteLine("");
     if (needsQuotedPrintable())
-        return writeQuotedPrintable(message.Body().Text(), end);
+        return writeQuotedPrintable(utf8Text(message.Body()), end);
     for (const QByteArray& line : std::as_const(message.Body()))
         WriteLine(line);
     if (end != PartEnd::EndOfText)
@@ -126,7 +149,7 @@ void TmsCustomEncoder::writeFormattedMessage()
     WriteLine(type);
     WriteLine("Content-Transfer-Encoding: quoted-printable");
     WriteLine("");
-    writeQuotedPrintable(message.Body().Text(), PartEnd::EndOfText);
+    writeQuotedPrintable(utf8Text(message.Body()), PartEnd::EndOfText);
 }
 
 void TmsCustomEncoder::writeSinglePartMessage()
@@ -137,8 +160,8 @@ void TmsCustomEncoder::writeSinglePartMessage()
     if (message.Attachments().Count() > 1 || !isBodyFile(item)) {
         writeAttachmentHeaders(item, PartNaming::Named);
     } else {
-        WriteLine("Content-Type: " + BodyFileType(item));
-        WriteLine(QByteArray("Content-Transfer-Encoding: ") + AttEncodingNames[item.Encoding()]);
+        WriteLine("Content-Type: " + BodyFileType(item) + CharsetParameter(item.ContentType()));
+        WriteLine(TransferEncodingLine(item.Encoding()));
         WriteLine("");
     }
     writeAttachmentData(item, PartEnd::EndOfText);

@@ -7,14 +7,29 @@
 
 #include "mail/mscodecpump_p.h"
 #include "mail/mscoding.h"
+#include "mail/msmime_encoder_p.h"
 #include "mail/msmime_p.h"
 #include "mail/msmsg_names_p.h"
+#include "mail/mspars.h"
 
 namespace {
 
 constexpr qsizetype base64Block = 57;
 
 } // namespace
+
+// The RFC's tokens, which the model's names follow save for "7 bit".
+QByteArray TransferEncodingLine(TAttEncoding encoding)
+{
+    static const char* const tokens[] = {"7bit", "Base64", "Quoted-Printable"};
+    return QByteArray("Content-Transfer-Encoding: ") + tokens[encoding];
+}
+
+QByteArray CharsetParameter(const QByteArray& contentType)
+{
+    const QByteArray charset = GetHeaderParameter("charset", SingleLine(contentType));
+    return charset.isEmpty() ? QByteArray() : ParameterText("charset", charset);
+}
 
 void TmsCustomEncoder::writeAttachmentPart(const TmsAttItem& item, PartNaming naming, PartEnd end)
 {
@@ -31,10 +46,13 @@ void TmsCustomEncoder::writeAttachmentHeaders(const TmsAttItem& item, PartNaming
 {
     const bool named = naming == PartNaming::Named;
     const QByteArray name = BareFileName(item.FileName());
-    const QByteArray type = item.ContentType().isEmpty() ? QByteArray("application/octet-stream")
-                                                         : SingleLine(item.ContentType());
+    // The part's own type, never one its name suggests; the name is ours to add.
+    QByteArray type = ExtractMimeType(SingleLine(item.ContentType()).trimmed());
+    if (type.isEmpty())
+        type = "application/octet-stream";
+    type += CharsetParameter(item.ContentType());
     WriteLine("Content-Type: " + type + (named ? ParameterText("name", name) : QByteArray()));
-    WriteLine(QByteArray("Content-Transfer-Encoding: ") + AttEncodingNames[item.Encoding()]);
+    WriteLine(TransferEncodingLine(item.Encoding()));
     if (named)
         WriteLine("Content-Disposition: attachment" + ParameterText("filename", name));
     WriteLine("");

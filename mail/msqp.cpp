@@ -10,7 +10,10 @@
 
 namespace {
 
+// A line holds at most lineWidth source bytes and, escaped, at most
+// maxEncodedLine characters, its soft break included (RFC 2045 6.7).
 constexpr qsizetype lineWidth = 65;
+constexpr qsizetype maxEncodedLine = 76;
 constexpr qsizetype blockSize = 64 * 1024;
 
 constexpr std::array<bool, 256> makeEscaped()
@@ -22,9 +25,6 @@ constexpr std::array<bool, 256> makeEscaped()
 }
 
 constexpr std::array<bool, 256> escaped = makeEscaped();
-
-// How an encoded line ends: a soft break ("=") joins it to the next.
-enum class LineBreak { Hard, Soft };
 
 // Cuts the paragraphs of a source into escaped lines. Lines are written as
 // soon as the bytes that decide them are known, so memory stays bounded by
@@ -46,56 +46,86 @@ public:
     // line: those go out at once, without a copy.
     void endParagraphWith(const char* bytes, qsizetype count)
     {
-        if (paragraph.isEmpty() && count < lineWidth)
-            return emitLine(bytes, count, LineBreak::Hard);
+        if (paragraph.isEmpty() && emittedLastLine(bytes, count))
+            return;
         append(bytes, count);
         endParagraph();
     }
 
     void endParagraph()
     {
-        while (paragraph.size() - start >= lineWidth)
+        while (!emittedLastLine(paragraph.constData() + start, paragraph.size() - start))
             emitBrokenLine();
-        emitLine(paragraph.constData() + start, paragraph.size() - start, LineBreak::Hard);
         paragraph.resize(0);
         start = 0;
     }
 
 private:
-    // The next line ends before the rightmost blank in reach, or after
-    // lineWidth bytes when there is none; that blank begins the next line.
+    // Writes the n bytes at s as the paragraph's last line if they fit in one.
+    bool emittedLastLine(const char* s, qsizetype n)
+    {
+        if (n >= lineWidth)
+            return false;
+        const qsizetype length = escapeLastLine(s, n);
+        if (length > maxEncodedLine)
+            return false;
+        sink(QByteArrayView(line, length));
+        return true;
+    }
+
+    // The next line ends before the rightmost blank in reach, or holds all
+    // the bytes that fit when there is none; that blank begins the next line.
+    // One pass escapes the bytes in reach and notes where each blank began.
     void emitBrokenLine()
     {
         const char* s = paragraph.constData() + start;
-        qsizetype end = std::min(lineWidth, paragraph.size() - start - 1);
-        while (end > 0 && s[end] != ' ')
-            --end;
-        const qsizetype length = end > 0 ? end : lineWidth;
-        emitLine(s, length, LineBreak::Soft);
-        start += length;
+        const qsizetype rest = paragraph.size() - start;
+        const qsizetype limit = std::min(rest, lineWidth);
+        char* d = line;
+        char* cut = nullptr;
+        qsizetype blank = 0;
+        qsizetype fit = 0;
+        for (; fit < limit; ++fit) {
+            const uchar c = uchar(s[fit]);
+            char* next = escaped[c] ? WriteHexEscape(d, '=', c) : (*d = char(c), d + 1);
+            if (next - line > maxEncodedLine - 1) // no room left for the soft break
+                break;
+            if (c == ' ') { // one at the start leaves blank 0: no break there
+                blank = fit;
+                cut = d;
+            }
+            d = next;
+        }
+        if (fit < rest && s[fit] == ' ') {
+            blank = fit;
+            cut = d;
+        }
+        if (blank > 0)
+            d = cut;
+        *d++ = '=';
+        sink(QByteArrayView(line, d - line));
+        start += blank > 0 ? blank : fit;
     }
 
-    // A blank ending a line is escaped too: transports may strip it.
-    void emitLine(const char* s, qsizetype n, LineBreak lineBreak)
+    // Escapes a paragraph's last line into line and returns the length. A
+    // blank ending it is escaped too: transports may strip it.
+    qsizetype escapeLastLine(const char* s, qsizetype n)
     {
-        const bool soft = lineBreak == LineBreak::Soft;
-        char buffer[lineWidth * 3 + 1];
-        char* d = buffer;
+        char* d = line;
         for (qsizetype i = 0; i < n; ++i) {
             const uchar c = uchar(s[i]);
-            if (escaped[c] || (c == ' ' && i == n - 1 && !soft))
+            if (escaped[c] || (c == ' ' && i == n - 1))
                 d = WriteHexEscape(d, '=', c);
             else
                 *d++ = char(c);
         }
-        if (soft)
-            *d++ = '=';
-        sink(QByteArrayView(buffer, d - buffer));
+        return d - line;
     }
 
     const QPLineSink& sink;
     QByteArray paragraph;
     qsizetype start = 0;
+    char line[lineWidth * 3 + 1];
 };
 
 // Decoding never lengthens a line, so it writes into room made at once.

@@ -20,8 +20,8 @@ public:
     TQuotedPrintable(TStream& stream, TStringList& lines) : stream(stream), lines(lines) {}
 
     // Encodes the whole stream, from its start, appending lines of at most 65
-    // source bytes; longer paragraphs break before their last blank within
-    // reach, with "=" at the end of each broken line.
+    // source bytes and 76 characters; longer paragraphs break before their
+    // last blank within reach, with "=" at the end of each broken line.
     void EncodeStream();
     // Decodes every line and writes the bytes at the stream's position.
     void DecodeLines();

@@ -148,7 +148,7 @@ private slots:
         m.Attachments().Clear();
         attach(m, "notes.txt", "one\r\ntwo", ae7Bit, "text/plain");
         QVERIFY(encoded(m).endsWith(crlf({"Content-Type: text/plain; name=\"notes.txt\"",
-                                          "Content-Transfer-Encoding: 7 bit",
+                                          "Content-Transfer-Encoding: 7bit",
                                           "Content-Disposition: attachment; filename=\"notes.txt\"", "", "one",
                                           "two"})));
     }
