@@ -8,10 +8,15 @@
 #include <QFileInfo>
 #include <QMenu>
 
+#include <algorithm>
+
 namespace {
 
 const QString listSection = QStringLiteral("MRU");
 const QString totalValue = QStringLiteral("Total");
+// Far more than a menu can usefully show: a damaged "Total" must not stall
+// the program's start.
+constexpr int mostLoaded = 100;
 
 // Decimal, or hexadecimal after "0x"; anything else counts as no entries.
 int parseTotal(const QString& text)
@@ -139,7 +144,7 @@ void TMostRecentUsedList::SaveList() const
 void TMostRecentUsedList::LoadList()
 {
     const TRegIniFile store(RegistryKey);
-    const int total = parseTotal(store.ReadString(listSection, totalValue, QString()));
+    const int total = std::min(parseTotal(store.ReadString(listSection, totalValue, QString())), mostLoaded);
     for (int i = 0; i < total; ++i)
         entries.append({store.ReadString(listSection, QString::number(i), QString()), newItem()});
     AttachMenu();

@@ -132,6 +132,13 @@ private slots:
         QCOMPARE(captions().at(1), QString("&1 new.txt"));
     }
 
+    void aDamagedTotalLoadsABoundedList()
+    {
+        store("2147483647", 0);
+        auto list = makeList();
+        QCOMPARE(captions().size(), 101);
+    }
+
     void aMissingEntryReadsAsAnEmptyName()
     {
         store("2", 1);
