@@ -10,8 +10,7 @@
 #include <QWidget>
 
 struct DropResult {
-    bool entered = false;                 // the target took the drag
-    bool dropped = false;                 // and the drop
+    bool dropped = false;                       // the target took the drag and the drop
     Qt::DropAction action = Qt::IgnoreAction;   // what the file manager is told to do with the file
 };
 
@@ -33,7 +32,6 @@ inline DropResult dragAndDrop(QWidget* over, const QMimeData& data)
     QApplication::sendEvent(target, &enter);
     if (!enter.isAccepted())
         return result;
-    result.entered = true;
     QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
     move.setDropAction(enter.dropAction());
     QApplication::sendEvent(target, &move);

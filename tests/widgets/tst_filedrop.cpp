@@ -33,14 +33,9 @@ private slots:
         editor.reset();
     }
 
-    void startsWithoutControlOrFiles()
-    {
-        QCOMPARE(drop->FileCount(), 0);
-        QVERIFY(!drop->EnableDrop() && !drop->DropControl());
-    }
-
     void collectsEveryFileInOrderAsACopy()
     {
+        QCOMPARE(drop->FileCount(), 0);
         drop->SetDropControl(editor.get());
         QVERIFY(drop->EnableDrop());
         const QString longName = "/home/user/" + QString(140, 'n') + ".txt";
@@ -52,13 +47,6 @@ private slots:
         QCOMPARE(drop->FileCount(), 3);
         QCOMPARE(drop->Files(), files);
         QVERIFY(editor->toPlainText().isEmpty()); // the names are not typed into the text
-    }
-
-    void anAddressThatIsNoFileIsKeptAsWritten()
-    {
-        drop->SetDropControl(editor.get());
-        QVERIFY(dropOn(editor.get(), "https://example.org/a.txt\r\n").dropped);
-        QCOMPARE(drop->Files(), QStringList{"https://example.org/a.txt"});
     }
 
     void textIsLeftToTheControl()

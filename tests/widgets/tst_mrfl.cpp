@@ -92,18 +92,12 @@ private slots:
         QCOMPARE(stored(), (QStringList{"/docs/Letter.txt", "/docs/other.txt"}));
     }
 
-    void separatorOnlyWithEntries()
-    {
-        auto list = makeList();
-        QCOMPARE(menu->actions().size(), 12);
-        list->AddFilename("/docs/a.txt");
-        QCOMPARE(captions(), (QStringList{"-", "&1 a.txt"}));
-    }
-
-    void entriesFollowTheSeparatorAtMenuIndex()
+    void theSeparatorAtMenuIndexComesWithTheFirstEntry()
     {
         auto list = makeList(10);
+        QCOMPARE(captions(10), (QStringList{"item 10", "item 11"}));
         list->AddFilename("/docs/a.txt");
+        QCOMPARE(captions(10), (QStringList{"-", "&1 a.txt", "item 10", "item 11"}));
         list->AddFilename("/docs/b.txt");
         QCOMPARE(captions(10), (QStringList{"-", "&1 b.txt", "&2 a.txt", "item 10", "item 11"}));
     }
