@@ -20,12 +20,12 @@
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSpinBox>
@@ -42,6 +42,10 @@ namespace {
 const QString newDocumentName = QStringLiteral("New Document");
 const QString docChangedQuestion = QStringLiteral("Document has changed. Save changes?");
 const QString formattingLostQuestion = QStringLiteral("All text formatting will be lost. Continue?");
+const QString savedAsUtf8Warning =
+    QStringLiteral("This text has characters that windows-1252 cannot hold, so it is saved as UTF-8.");
+const QString sizeLimitReached = QStringLiteral("Size limit reached: at most %1 characters");
+const QString sizeLimitExceeded = QStringLiteral("Size limit exceeded: %1 characters, the limit is %2");
 const QString captionTo1Meg = QStringLiteral("Max Size - 1 Meg");
 const QString captionTo100Meg = QStringLiteral("Max Size - 100 Meg");
 const QString openFilter = QStringLiteral(
@@ -52,6 +56,16 @@ constexpr int oneMeg = 1000000;
 constexpr int hundredMeg = 100000000;
 constexpr int designPixelsPerInch = 96;
 constexpr float designInchesPerPixel = 1.0f / designPixelsPerInch;
+
+// The help page: beside the program in a build tree, in the shared data folder
+// once installed; named beside the program when neither holds it.
+QString helpPagePath()
+{
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString beside = programDir + QStringLiteral("/Orvid.html");
+    const QString installed = QDir::cleanPath(programDir + QStringLiteral("/../share/penvale/Orvid.html"));
+    return !QFileInfo(beside).isFile() && QFileInfo(installed).isFile() ? installed : beside;
+}
 
 } // namespace
 
@@ -70,6 +84,10 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent) : QMainWindow(pare
     buildStatusBar();
     buildLayout();
     createFileComponents();
+    createPrintComponents();
+    createEditComponents();
+    createFindComponents();
+    createClockComponents();
     FormCreate();
 }
 
@@ -84,7 +102,7 @@ int TForm1::scaled(int designPixels) const
 
 void TForm1::FormCreate()
 {
-    helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Orvid.html");
+    helpFile = helpPagePath();
     const QScreen* screen = this->screen();
     screenScale = float(screen ? screen->logicalDotsPerInch() : designPixelsPerInch) * designInchesPerPixel;
     defaultWidth = scaled(656);
@@ -119,8 +137,7 @@ void TForm1::FormShow()
 {
     if (commandLine.isEmpty() || !QFileInfo(commandLine.first()).isFile())
         return;
-    loadDocument(commandLine.first());
-    setCurrentDocument(commandLine.first(), false);
+    openDocument(commandLine.first());
     setWordWrapOn();
 }
 
@@ -174,16 +191,17 @@ bool TForm1::executeSave(SaveDecision decision)
 {
     switch (decision) {
     case SaveDecision::SaveAs:
-        // Cancelling this dialog drops the changes; the calling operation goes on.
-        if (SaveDialog1->Execute()) {
-            saveDocument(SaveDialog1->FileName);
-            documentName = SaveDialog1->FileName;
-        }
+        // Cancelling this dialog cancels the calling operation: the changes are kept.
+        if (!SaveDialog1->Execute())
+            return false;
+        saveDocument(SaveDialog1->FileName);
+        setCurrentDocument(SaveDialog1->FileName, false);
         return true;
     case SaveDecision::Cancel:
         return false;
     case SaveDecision::SaveNamed:
         saveDocument(documentName);
+        setCurrentDocument(documentName, false);
         return true;
     case SaveDecision::GoOn:
         break;
@@ -191,6 +209,7 @@ bool TForm1::executeSave(SaveDecision decision)
     return true;
 }
 
+// A save that fails throws, which also stops the calling operation.
 bool TForm1::saveChangesCheck()
 {
     return executeSave(confirmSave());
@@ -206,13 +225,28 @@ void TForm1::setCurrentDocument(const QString& name, bool isNew)
     upDateStatusBar();
 }
 
-void TForm1::loadDocument(const QString& fileName)
+// RTF content is read as RTF whatever the mode, so it is never shown, and
+// then saved, as code.
+void TForm1::openDocument(const QString& fileName)
 {
+    if (PlainText1->isChecked() && TRichEdit::IsRtfFile(fileName))
+        setRichText();
     RichEdit1->LoadFromFile(fileName);
+    setCurrentDocument(fileName, false);
+    const int limit = RichEdit1->MaxLength();
+    if (limit > 0 && RichEdit1->TextLength() > limit)
+        setStatus(StatusPanel::Font, sizeLimitExceeded.arg(QLocale().toString(RichEdit1->TextLength()),
+                                                           QLocale().toString(limit)));
 }
 
 void TForm1::saveDocument(const QString& fileName)
 {
+    if (RichEdit1->PlainText() && !RichEdit1->TextFitsFileFormat()) {
+        TTextFileFormat format = RichEdit1->TextFileFormat();
+        format.encoding = TTextEncoding::Utf8;
+        RichEdit1->SetTextFileFormat(format);   // said once: later saves fit
+        MessageDlg(savedAsUtf8Warning, mtWarning, mbOK);
+    }
     RichEdit1->SaveToFile(fileName);
 }
 
@@ -237,6 +271,8 @@ void TForm1::New1Click()
     if (!saveChangesCheck())
         return;
     RichEdit1->Clear();
+    RichEdit1->ClearUndo();   // the old document is not undone into the new one
+    RichEdit1->SetTextFileFormat({});   // UTF-8 with LF
     resetSelectionAttributes(12);
     setCurrentDocument(newDocumentName, true);
     setWordWrapOn();
@@ -249,10 +285,8 @@ void TForm1::Open1Click()
         return;
     if (!OpenDialog1->Execute())
         return;
-    loadDocument(OpenDialog1->FileName);
-    RichEdit1->SetSelStart(0);
+    openDocument(OpenDialog1->FileName);
     setWordWrapOn();
-    setCurrentDocument(OpenDialog1->FileName, false);
     MostRecentUsedList1->AddFilename(OpenDialog1->FileName);
 }
 
@@ -302,9 +336,8 @@ void TForm1::MostRecentUsedList1SelectFilename(const QString& fileName)
 {
     if (!saveChangesCheck())
         return;
-    loadDocument(fileName);
+    openDocument(fileName);
     setWordWrapOn();
-    setCurrentDocument(fileName, false);
 }
 
 void TForm1::FileDrop1Drop()
@@ -321,8 +354,7 @@ void TForm1::onFileDrop(const QString& fileName)
     TFileStream(fileName, TFileStream::fmOpenRead);
     if (!saveChangesCheck())
         return;
-    loadDocument(fileName);
-    setCurrentDocument(fileName, false);
+    openDocument(fileName);
 }
 
 // ---- Modes ------------------------------------------------------------------
@@ -339,8 +371,6 @@ void TForm1::setFormatControlsEnabled(bool enabled)
 {
     for (QAction* action : std::as_const(richOnlyActions))
         action->setEnabled(enabled);
-    for (QToolButton* button : std::as_const(FormatButtons))
-        button->setEnabled(enabled);
     FontName->setVisible(enabled);
     SpinEdit1->setVisible(enabled);
     ColorGrid1->setVisible(enabled);
@@ -419,25 +449,17 @@ void TForm1::MaxSize10Meg1Click()
     writeDocMax(AppSettings().DocMax);
 }
 
+// The editor keeps its document while the window is shown again, so the
+// switch leaves the text, its formats and the modified flag alone.
 void TForm1::StayOnTop1Click()
 {
     const bool on = !StayOnTop1->isChecked();
-    const QString scratch = AppSettings().SaveDir + QStringLiteral("/doc.tmp");
-    const bool wrote = RichEdit1->LineCount() > 0;
-    if (wrote)
-        saveDocument(scratch);
     StayOnTop1->setChecked(on);
     onTop = on;
     const bool visible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible)
         show(); // changing the stacking flag hides the window
-    if (wrote) {
-        loadDocument(scratch);
-        QFile::remove(scratch); // the copy served the switch only
-    }
-    RichEdit1->SetModified(false);
-    upDateStatusBar();
 }
 
 // ---- Status bar, help, About ---------------------------------------------
@@ -473,8 +495,9 @@ void TForm1::Contents1Click()
 {
     if (!QFileInfo(helpFile).isFile())
         throw Exception(QStringLiteral("Cannot find the help file \"%1\".").arg(helpFile));
-    if (!Shell::OpenFile(helpFile))
-        throw Exception(QStringLiteral("No program could show the help file \"%1\".").arg(helpFile));
+    Shell::OpenFile(helpFile, this, Guard([file = helpFile] {
+        throw Exception(QStringLiteral("No program could show the help file \"%1\".").arg(file));
+    }));
 }
 
 void TForm1::About1Click()
@@ -509,7 +532,14 @@ void TForm1::RichEdit1Change()
 
 void TForm1::RichEdit1SelectionChange()
 {
+    setChangeStates();
+    getCurrentSelState();
     upDateStatusBar();
+}
+
+void TForm1::RichEdit1MaxLengthRefused()
+{
+    setStatus(StatusPanel::Font, sizeLimitReached.arg(QLocale().toString(RichEdit1->MaxLength())));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

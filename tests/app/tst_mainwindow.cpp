@@ -5,19 +5,24 @@
 
 #include "app/About.h"
 #include "app/MainU.h"
+#include "app/Settings.h"
 #include "app/SettingsStore.h"
 #include "toolkit/Registry.h"
 #include "toolkit/gui/RichEdit.h"
 #include "toolkit/gui/Shell.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -121,16 +126,18 @@ private slots:
     {
         const QList<std::pair<QString, QStringList>> expected = {
             {"&File", {"&New  Ctrl+N", "&Open  Ctrl+O", "&Save  Ctrl+S", "Save&As  Ctrl+A", "----",
-                       "Send &Email  Ctrl+E", "&Retrieve Email  Ctrl+R", "----", "Pa&ge Setup  Ctrl+G",
-                       "&Print  Ctrl+P", "----", "E&xit  Ctrl+Z"}},
-            {"&Edit", {"&Cut  Ctrl+X", "Cop&y  Ctrl+C", "&Paste  Ctrl+V", "&Undo  Ctrl+U", "----", "&Find",
-                       "&Replace"}},
+                       "Send &Email  Ctrl+E", "&Retrieve Email  Ctrl+R", "----", "Pa&ge Setup  Ctrl+G  (grey)",
+                       "&Print  Ctrl+P  (grey)", "----", "E&xit  Ctrl+Z"}},
+            {"&Edit", {"&Cut  Ctrl+X", "Cop&y  Ctrl+C", "&Paste  Ctrl+V", "&Undo  Ctrl+U  (grey)", "----",
+                       "&Find  (grey)", "&Replace  (grey)"}},
             {"&Text Attributes", {"&Font  Ctrl+F  (grey)", "----", "&Bold  Ctrl+B  (grey)",
                                   "&Italicize  Ctrl+I  (grey)", "Under&line  Ctrl+L  (grey)", "----",
                                   "[x] &Plain Text Only"}},
-            {"&Options", {"&Default Editor Width", "[ ] Default Width &Only", "[ ] Use &Page Setup Width",
-                          "Max Size - 1 Meg", "----", "[x] &Word Wrap  Ctrl+W", "----", "[ ] Stay On &Top  Ctrl+T",
-                          "Short Date &Format", "Start &Clock", "Start Ti&mer", "----", "&Settings"}},
+            {"&Options", {"&Default Editor Width  (grey)", "[ ] Default Width &Only  (grey)",
+                          "[ ] Use &Page Setup Width  (grey)", "Max Size - 1 Meg", "----",
+                          "[x] &Word Wrap  Ctrl+W  (grey)", "----", "[ ] Stay On &Top  Ctrl+T",
+                          "Short Date &Format  (grey)", "Start &Clock  (grey)", "Start Ti&mer  (grey)", "----",
+                          "&Settings"}},
             {"&Help", {"&Contents", "----", "About"}},
         };
         const QList<QAction*> bar = form->menuBar()->actions();
@@ -148,23 +155,20 @@ private slots:
     {
         QTest::addColumn<bool>("named");
         QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("dialogConfirms");
         QTest::addColumn<bool>("goesOn");
         QTest::addColumn<bool>("written");
-        QTest::newRow("new, yes, saved") << false << int(mrYes) << true << true << true;
-        QTest::newRow("new, yes, dialog cancelled") << false << int(mrYes) << false << true << false;
-        QTest::newRow("new, no") << false << int(mrNo) << false << true << false;
-        QTest::newRow("new, cancel") << false << int(mrCancel) << false << false << false;
-        QTest::newRow("named, yes") << true << int(mrYes) << false << true << true;
-        QTest::newRow("named, no") << true << int(mrNo) << false << true << false;
-        QTest::newRow("named, cancel") << true << int(mrCancel) << false << false << false;
+        QTest::newRow("new, yes, saved") << false << int(mrYes) << true << true;
+        QTest::newRow("new, no") << false << int(mrNo) << true << false;
+        QTest::newRow("new, cancel") << false << int(mrCancel) << false << false;
+        QTest::newRow("named, yes") << true << int(mrYes) << true << true;
+        QTest::newRow("named, no") << true << int(mrNo) << true << false;
+        QTest::newRow("named, cancel") << true << int(mrCancel) << false << false;
     }
 
     void saveChangesIsAskedOnlyForChanges()
     {
         QFETCH(bool, named);
         QFETCH(int, answer);
-        QFETCH(bool, dialogConfirms);
         QFETCH(bool, goesOn);
         QFETCH(bool, written);
         const QString target = named ? path("named.txt") : path("chosen.txt");
@@ -176,7 +180,7 @@ private slots:
 
         answers->boxAnswers << answer;
         if (!named && answer == mrYes)
-            answers->files << (dialogConfirms ? std::optional<QString>(target) : std::nullopt);
+            answers->files << target;
         click("New1");
 
         QCOMPARE(answers->asked, QStringList{"Document has changed. Save changes?"});
@@ -189,6 +193,43 @@ private slots:
             QCOMPARE(fileBytes(target), QByteArray("old"));
         else
             QVERIFY(!QFile::exists(target));
+    }
+
+    // Yes, then a save that is not made (its dialog cancelled, or the write
+    // failing) cancels whatever asked, and the changes stay.
+    void aSaveNotMadeCancelsTheOperation_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<bool>("saveFails");
+        for (const char* operation : {"New1", "Open1", "drop", "close"}) {
+            QTest::addRow("%s, dialog cancelled", operation) << QString(operation) << false;
+            QTest::addRow("%s, save fails", operation) << QString(operation) << true;
+        }
+    }
+
+    void aSaveNotMadeCancelsTheOperation()
+    {
+        QFETCH(QString, operation);
+        QFETCH(bool, saveFails);
+        writeFile(path("other.txt"), "other");
+        type("precious");
+        answers->boxAnswers << mrYes;
+        answers->files << (saveFails ? std::optional<QString>(path("missing-dir/doc.txt")) : std::nullopt);
+        answers->files << path("other.txt"); // for an open dialog, which must not come
+
+        if (operation == "drop")
+            dropOn(editor()->view(), uriListOf({path("other.txt")}));
+        else if (operation == "close")
+            QVERIFY(!form->close());
+        else
+            click(qPrintable(operation));
+
+        QCOMPARE(answers->dialogsRun, 1);
+        QCOMPARE(answers->asked.size(), saveFails ? 2 : 1);
+        QCOMPARE(editor()->Text(), QString("precious"));
+        QCOMPARE(form->docName(), QString("New Document"));
+        QVERIFY(form->newDocument() && editor()->Modified());
+        QVERIFY(form->isVisible());
     }
 
     void aCleanDocumentAsksNothing()
@@ -260,7 +301,7 @@ private slots:
         click("PlainText1"); // to rich text, never asks
         QVERIFY(!item("PlainText1")->isChecked());
         QCOMPARE(panel(StatusPanel::Mode), QString("Rich Text"));
-        QVERIFY(partOf<QComboBox>(*form, "FontName")->isVisible() && item("Bold1")->isEnabled());
+        QVERIFY(partOf<QComboBox>(*form, "FontName")->isVisible());
         type("styled");
         editor()->SelectAll();
         editor()->SetSelFontSize(20);
@@ -308,6 +349,130 @@ private slots:
         QCOMPARE(answers->lastDialog.title, QString("Open"));
     }
 
+    // RTF content switches the window to rich text first, from every path
+    // that loads; the name and the filter never choose.
+    void anRtfFileOpensInRichTextFromEveryPath_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("command line") << "command line";
+        QTest::newRow("Open") << "Open1";
+        QTest::newRow("drop") << "drop";
+    }
+
+    void anRtfFileOpensInRichTextFromEveryPath()
+    {
+        QFETCH(QString, way);
+        const QString letter = path("letter.txt");
+        writeFile(letter, "{\\rtf1 {\\b Dear} reader}");
+        if (way == "command line") {
+            form.reset();
+            makeForm({letter});
+        } else if (way == "drop") {
+            dropOn(editor()->view(), uriListOf({letter}));
+        } else {
+            answers->files << letter;
+            click("Open1");
+        }
+        QCOMPARE(editor()->Text(), QString("Dear reader"));
+        QVERIFY(!item("PlainText1")->isChecked() && partOf<QComboBox>(*form, "FontName")->isVisible());
+        QCOMPARE(panel(StatusPanel::Mode), QString("Rich Text"));
+        QCOMPARE(panel(StatusPanel::State), QString("Unmodified"));
+        QCOMPARE(form->docName(), letter);
+
+        type("My ");
+        click("Save1");
+        answers->files << letter;
+        click("Open1");
+        QCOMPARE(editor()->Text(), QString("My Dear reader"));
+        openNamed(path("plain.rtf"), "plain words"); // stays in rich text
+        QCOMPARE(panel(StatusPanel::Mode), QString("Rich Text"));
+    }
+
+    void aPlainFileOpensInTheCurrentMode()
+    {
+        openNamed(path("plain.rtf"), "{not rtf}");
+        QCOMPARE(panel(StatusPanel::Mode), QString("Plain Text"));
+        QCOMPARE(editor()->Text(), QString("{not rtf}"));
+    }
+
+    // Saving writes a file back as it was read; a character the file's
+    // encoding lacks makes it UTF-8, said once.
+    void aWindowsFileIsSavedBackByteForByte()
+    {
+        openNamed(path("latin.txt"), "Caf\xE9 cr\xE8me\r\nPrice \x80 5\r\n");
+        type("A ");
+        click("Save1");
+        QCOMPARE(fileBytes(path("latin.txt")), QByteArray("A Caf\xE9 cr\xE8me\r\nPrice \x80 5\r\n"));
+        QVERIFY(answers->asked.isEmpty());
+
+        editor()->SetSelText(QString::fromUtf8("\xE2\x86\x92 ")); // an arrow
+        click("Save1");
+        type("B");
+        click("Save1");
+        QCOMPARE(answers->asked, QStringList{
+            "This text has characters that windows-1252 cannot hold, so it is saved as UTF-8."});
+        QCOMPARE(fileBytes(path("latin.txt")),
+                 QByteArray("A \xE2\x86\x92 BCaf\xC3\xA9 cr\xC3\xA8me\r\nPrice \xE2\x82\xAC 5\r\n"));
+
+        openNamed(path("latin.txt"), "Caf\xE9\r\n");
+        click("New1");
+        type("new");
+        answers->files << path("new.txt");
+        click("Save1");
+        QCOMPARE(fileBytes(path("new.txt")), QByteArray("new\n"));
+    }
+
+    // A text of lines of 100 characters (line ends included).
+    static QByteArray linesOf(qsizetype characters)
+    {
+        QByteArray text(characters, 'x');
+        for (qsizetype end = 49; end < characters; end += 100)
+            text[end] = '\n';
+        return text;
+    }
+
+    // Refused input is explained; a longer file loads whole and says so.
+    void theSizeLimitSaysWhyInTheStatusBar()
+    {
+        click("MaxSize10Meg1");
+        openNamed(path("full.txt"), linesOf(1000000));
+        editor()->view()->setFocus();
+        editor()->SetSelStart(500);
+        QApplication::clipboard()->setText("more");
+        click("Paste1");
+        QVERIFY(panel(StatusPanel::Font).startsWith("Size limit reached: at most 1"));
+        QVERIFY(!editor()->Modified());
+        editor()->SetSelStart(10);
+        QCOMPARE(panel(StatusPanel::Font), QString("Arial"));
+        QTest::keyClick(editor()->view(), Qt::Key_A);
+        QVERIFY(panel(StatusPanel::Font).startsWith("Size limit reached"));
+
+        openNamed(path("over.txt"), linesOf(1000001));
+        QCOMPARE(editor()->TextLength(), 1000001);
+        QVERIFY(panel(StatusPanel::Font).startsWith("Size limit exceeded: 1"));
+    }
+
+    // "Make these settings permanent" creates the key; the limit chosen
+    // before stays chosen, and later choices go into the key.
+    void theSizeLimitOutlivesTheSettingsKey()
+    {
+        click("MaxSize10Meg1");
+        TForm2::SetAnswerer([](TForm2& dialog) {
+            dialog.WriteDirSettings->setChecked(true);
+            return int(QDialog::Accepted);
+        });
+        click("Settings1");
+        TForm2::SetAnswerer({});
+        QVERIFY(TRegistry().KeyExists("\\Software\\Penvale"));
+        form.reset();
+        makeForm();
+        QCOMPARE(editor()->MaxLength(), 1000000);
+        click("MaxSize10Meg1");
+        form.reset();
+        makeForm();
+        QCOMPARE(editor()->MaxLength(), 100000000);
+    }
+
     void sizeLimitCaptionsFollowTheStoredValue_data()
     {
         QTest::addColumn<QString>("stored");
@@ -343,23 +508,29 @@ private slots:
         QCOMPARE(TRegistry().ReadString("DocMax"), QString("100MB"));
     }
 
-    void stayOnTopKeepsTheTextAndClearsTheFlag()
+    // The switch leaves the document as it was: text, formats, name and the
+    // modified flag, so closing still asks.
+    void stayOnTopLeavesTheDocumentAlone()
     {
-        click("StayOnTop1"); // empty document: no scratch file
-        QVERIFY(form->stayOnTopActive() && item("StayOnTop1")->isChecked());
-        QVERIFY(form->windowFlags() & Qt::WindowStaysOnTopHint);
-        QVERIFY(!QFile::exists(path("doc.tmp")));
-
         click("PlainText1");
         type("kept bold");
         editor()->SetSelection(0, 4);
         editor()->SetSelStyle(int(TFontStyle::Bold));
         click("StayOnTop1");
+        QVERIFY(form->stayOnTopActive() && item("StayOnTop1")->isChecked());
+        QVERIFY(form->windowFlags() & Qt::WindowStaysOnTopHint);
+        click("StayOnTop1");
         QVERIFY(!form->stayOnTopActive() && !item("StayOnTop1")->isChecked());
         QCOMPARE(editor()->Text(), QString("kept bold"));
         editor()->SetSelection(0, 4);
         QCOMPARE(editor()->SelStyle(), int(TFontStyle::Bold));
-        QCOMPARE(panel(StatusPanel::State), QString("Unmodified"));
+        QVERIFY(form->newDocument() && editor()->Modified());
+        QCOMPARE(form->docName(), QString("New Document"));
+        QCOMPARE(panel(StatusPanel::State), QString("Modified"));
+        QVERIFY(!QFile::exists(path("doc.tmp")));
+        answers->boxAnswers << mrCancel;
+        QVERIFY(!form->close());
+        QCOMPARE(answers->asked, QStringList{"Document has changed. Save changes?"});
     }
 
     void aCommandLineFileIsOpenedAtFirstShow()
@@ -409,8 +580,9 @@ private slots:
         QCOMPARE(panel(StatusPanel::Font), QString("Scr = 96; Form = 96  656"));
     }
 
-    // The help page is looked up beside the program.
-    void missingHelpIsAClearError()
+    // The help page is looked up beside the program; a desktop without a
+    // viewer for it is said in a box that names the file.
+    void helpThatCannotBeShownIsAClearError()
     {
         const QString helpFile = QCoreApplication::applicationDirPath() + "/Orvid.html";
         QFile::remove(helpFile);
@@ -420,9 +592,19 @@ private slots:
         QCOMPARE(answers->asked, QStringList{QString("Cannot find the help file \"%1\".").arg(helpFile)});
         writeFile(helpFile, "<p>help</p>");
         click("Contents1");
-        QFile::remove(helpFile);
-        Shell::SetOpener({});
         QCOMPARE(opened, QStringList{helpFile});
+
+        Shell::SetOpener({}); // the desktop's opener, finding no viewer
+        QDir().mkpath(path("bin"));
+        writeFile(path("bin/xdg-open"), "#!/bin/sh\necho 'xdg-open: no method available' >&2\nexit 3\n");
+        QFile::setPermissions(path("bin/xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
+        const QByteArray searchPath = qgetenv("PATH");
+        qputenv("PATH", path("bin").toUtf8() + ':' + searchPath);
+        answers->asked.clear();
+        click("Contents1");
+        QTRY_COMPARE(answers->asked, QStringList{QString("No program could show the help file \"%1\".").arg(helpFile)});
+        qputenv("PATH", searchPath);
+        QFile::remove(helpFile);
     }
 
     void aboutSwapsItsPanelOnDoubleClick()
