@@ -70,7 +70,7 @@ private slots:
         UseFreshSettings(dir.filePath("config"));
         answers = std::make_unique<Answers>();
         makeForm();
-        for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        for (const char* name : {"a.txt", "b.txt"})
             writeFile(name, QByteArray("text of ") + name);
     }
 
@@ -107,16 +107,6 @@ private slots:
         QCOMPARE(editor()->Text(), QString("text of a.txt"));
         QCOMPARE(form->docName(), path("a.txt"));
         QCOMPARE(fileMenuTail().mid(1, 2), (QStringList{"&1 a.txt", "&2 b.txt"}));
-    }
-
-    void aDropOpensOnlyTheFirstFileAndLeavesTheList()
-    {
-        const DropResult result = dropOn(editor()->view(), uriListOf({path("c.txt"), path("a.txt"), path("b.txt")}));
-        QVERIFY(result.dropped);
-        QCOMPARE(result.action, Qt::CopyAction);
-        QCOMPARE(editor()->Text(), QString("text of c.txt"));
-        QCOMPARE(form->docName(), path("c.txt"));
-        QCOMPARE(fileMenuTail(), (QStringList{"-", "E&xit"}));
     }
 
     void aDropThatIsNoReadableFileChangesNothing_data()
