@@ -9,7 +9,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -108,12 +107,6 @@ bool TFontDialog::run()
 bool TPrintDialog::run()
 {
     QPrintDialog dialog(Printer, parentWindow());
-    return dialog.exec() == QDialog::Accepted;
-}
-
-bool TPageSetupDialog::run()
-{
-    QPageSetupDialog dialog(Printer, parentWindow());
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -86,16 +86,6 @@ protected:
     bool run() override;
 };
 
-class TPageSetupDialog : public TCommonDialog {
-    Q_OBJECT
-public:
-    TPageSetupDialog(QObject* owner, QPrinter* printer) : TCommonDialog(owner), Printer(printer) {}
-    QPrinter* Printer;
-
-protected:
-    bool run() override;
-};
-
 // Find and replace are modeless: Execute shows the dialog and returns at once;
 // its buttons fire OnFind, or OnReplace with frReplace or frReplaceAll set.
 class TFindDialog : public TCommonDialog {
