@@ -169,8 +169,8 @@ void TForm1::buildMenus()
     SendEmail1 = addItem(File1, "SendEmail1", "Send &Email", ctrl('E'), this, [this] { SendEmail1Click(); });
     RetreiveEmail1 = addItem(File1, "RetreiveEmail1", "&Retrieve Email", ctrl('R'), this, [this] { RetreiveEmail1Click(); });
     File1->addSeparator();
-    PageSetup1 = addPending(File1, "PageSetup1", "Pa&ge Setup", ctrl('G'));
-    Print1 = addPending(File1, "Print1", "&Print", ctrl('P'));
+    PageSetup1 = addItem(File1, "PageSetup1", "Pa&ge Setup", ctrl('G'), this, [this] { PageSetup1Click(); });
+    Print1 = addItem(File1, "Print1", "&Print", ctrl('P'), this, [this] { Print1Click(); });
     File1->addSeparator();
     N2 = addItem(File1, "N2", "E&xit", ctrl('Z'), this, [this] { N2Click(); });
 
@@ -193,11 +193,10 @@ void TForm1::buildMenus()
     PlainText1 = addCheckItem(TextAttributes1, "PlainText1", "&Plain Text Only", {}, this, [this] { PlainText1Click(); });
 
     Options1 = menuBar()->addMenu(QStringLiteral("&Options"));
-    DefaultSize1 = addPending(Options1, "DefaultSize1", "&Default Editor Width");
-    DefaultOnly1 = addPending(Options1, "DefaultOnly1", "Default Width &Only");
-    DefaultOnly1->setCheckable(true);
-    UsePageSetupWidth1 = addPending(Options1, "UsePageSetupWidth1", "Use &Page Setup Width");
-    UsePageSetupWidth1->setCheckable(true);
+    DefaultSize1 = addItem(Options1, "DefaultSize1", "&Default Editor Width", {}, this, [this] { DefaultSize1Click(); });
+    DefaultOnly1 = addCheckItem(Options1, "DefaultOnly1", "Default Width &Only", {}, this, [this] { DefaultOnly1Click(); });
+    UsePageSetupWidth1 = addCheckItem(Options1, "UsePageSetupWidth1", "Use &Page Setup Width", {}, this,
+                                      [this] { UsePageSetupWidth1Click(); });
     MaxSize10Meg1 = addItem(Options1, "MaxSize10Meg1", "Max Size - 1 Meg", {}, this, [this] { MaxSize10Meg1Click(); });
     Options1->addSeparator();
     WordWrap1 = addPending(Options1, "WordWrap1", "&Word Wrap", ctrl('W'));
@@ -229,8 +228,10 @@ void TForm1::buildMenus()
     PopupUnderline1 = pending->addAction(PopupMenu1->addAction(QStringLiteral("Underline")));
     PopupItalicize1 = pending->addAction(PopupMenu1->addAction(QStringLiteral("Italicize")));
     PopupMenu1->addSeparator();
-    pending->addAction(PopupMenu1->addAction(QStringLiteral("Page Setup Width")))->setCheckable(true);
-    pending->addAction(PopupMenu1->addAction(QStringLiteral("Default Width")));
+    PageSetupWidth1 = addCheckItem(PopupMenu1, "PageSetupWidth1", "Page Setup Width", {}, this,
+                                   [this] { UsePageSetupWidth1Click(); });
+    connect(UsePageSetupWidth1, &QAction::enabledChanged, PageSetupWidth1, &QAction::setEnabled);
+    DefaultWidth1 = addItem(PopupMenu1, "DefaultWidth1", "Default Width", {}, this, [this] { DefaultSize1Click(); });
 
     richOnlyActions = {Font1, Bold1, Italicize1, Underline1, PopupBold1, PopupItalicize1, PopupUnderline1};
 }

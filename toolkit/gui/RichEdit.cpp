@@ -468,7 +468,11 @@ void TRichEdit::Print(const QString& title, QPrinter& printer, const QRect& page
         painter.translate(area.topLeft());
         painter.scale(scale, scale);
         painter.translate(0, -i * page.height());
-        copy->drawContents(&painter, QRectF(QPointF(0, i * page.height()), page));
+        // Only this page's part is drawn: a line starting right at its end
+        // belongs to the next page, and would otherwise print twice.
+        const QRectF thisPage(QPointF(0, i * page.height()), QSizeF(page.width(), page.height() - 0.5));
+        painter.setClipRect(thisPage);
+        copy->drawContents(&painter, thisPage);
         painter.restore();
     }
 }

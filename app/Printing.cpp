@@ -1,0 +1,141 @@
+// Printing, page setup and the width of the editor's window.
+#include "app/MainU.h"
+
+#include "app/PageGeometry.h"
+#include "toolkit/Exception.h"
+#include "toolkit/gui/Dialogs.h"
+#include "toolkit/gui/RichEdit.h"
+#include "widgets/CurrentPrinter.h"
+#include "widgets/PgSetup.h"
+
+#include <QAction>
+#include <QPrinter>
+#include <QResizeEvent>
+#include <QScreen>
+#include <functional>
+
+namespace {
+const QString pageSetupJobTitle = QStringLiteral("Brakka Text Editor Document");
+const QString defaultJobTitle = QStringLiteral("Brakka Text Processor Document");
+const QString printingFailed = QStringLiteral("Printing failed: the printer did not take the document.");
+constexpr int pageWidth = 770;
+
+// Calls back whenever the watched widget changes size.
+class ResizeWatch : public QObject {
+public:
+    ResizeWatch(QWidget* watched, std::function<void()> resized) : QObject(watched), resized(std::move(resized))
+    {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize)
+            resized();
+        return false;
+    }
+
+private:
+    std::function<void()> resized;
+};
+
+PrinterMetrics metricsOf(const QPrinter& printer)
+{
+    const QRect printable = printer.pageRect(QPrinter::DevicePixel).toRect();
+    const QRect paper = printer.paperRect(QPrinter::DevicePixel).toRect();
+    return {printer.logicalDpiX(), printer.logicalDpiY(), printable.x() - paper.x(), printable.y() - paper.y(),
+            printer.width(), printer.height()};
+}
+} // namespace
+
+void TForm1::createPrintComponents()
+{
+    PrintDialog1 = new TPrintDialog(this, &CurrentPrinter());
+    PrintDialog1->setObjectName(QStringLiteral("PrintDialog1"));
+    PageSetupDialog1 = new TPageSetupDialog(this);
+    PageSetupDialog1->setObjectName(QStringLiteral("PageSetupDialog1"));
+    PageSetupDialog1->Options = poDisableOrientation | poDefaultMinMargins | poShowHelp;
+    // The editor also changes size without the window: the column follows it.
+    new ResizeWatch(RichEdit1, [this] { SetEditRect(); });
+}
+
+// Without a page setup the default margins print: an inch on each side of
+// whatever printer was chosen, where a fixed pixel rectangle would shrink the
+// column on a printer of high resolution.
+void TForm1::Print1Click()
+{
+    if (!PrintDialog1->Execute())
+        return;
+    QPrinter& printer = CurrentPrinter();
+    ThousandthsToPixels(PageSetupDialog1->Margins);   // for the printer the dialog chose
+    const TPSRect& r = pageRect;
+    RichEdit1->Print(pageSetupApplied ? pageSetupJobTitle : defaultJobTitle, printer,
+                     QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)));
+    if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
+        throw Exception(printingFailed);
+}
+
+void TForm1::PageSetup1Click()
+{
+    if (!PageSetupDialog1->Execute())
+        return;
+    ThousandthsToPixels(PageSetupDialog1->Margins);
+    pageSetupApplied = true;
+    SetEditRect();
+}
+
+void TForm1::ThousandthsToPixels(const TPSRect& margins)
+{
+    const PrinterMetrics printer = metricsOf(CurrentPrinter());
+    const QScreen* screen = this->screen();
+    const qreal screenDpi = screen ? screen->logicalDotsPerInchX() : 96;
+    printerRatio = float(screenDpi) / float(printer.dpiX);
+    pageRect = PageRectFromMargins(margins, printer);
+}
+
+void TForm1::SetEditRect()
+{
+    RichEdit1->SetFormattingRect(EditorTextColumn(pageSetupApplied, pageRect, printerRatio, RichEdit1->size()));
+}
+
+void TForm1::DefaultSize1Click()
+{
+    resize(defaultWidth, height());
+}
+
+void TForm1::DefaultOnly1Click()
+{
+    if (DefaultOnly1->isChecked()) {
+        DefaultOnly1->setChecked(false);
+        UsePageSetupWidth1->setEnabled(true);
+        return;
+    }
+    resize(defaultWidth, height());
+    DefaultOnly1->setChecked(true);
+    UsePageSetupWidth1->setEnabled(false);
+}
+
+void TForm1::UsePageSetupWidth1Click()
+{
+    const bool leaving = UsePageSetupWidth1->isChecked();
+    for (QAction* item : {DefaultSize1, DefaultOnly1, DefaultWidth1})
+        item->setEnabled(leaving);
+    UsePageSetupWidth1->setChecked(!leaving);
+    PageSetupWidth1->setChecked(!leaving);
+    resize(scaled(leaving ? 656 : pageWidth), height());   // once the mode no longer pins the old width
+}
+
+// While a width mode is on, only the height follows the user's dragging.
+void TForm1::FormResize()
+{
+    if (DefaultOnly1->isChecked() && width() != defaultWidth)
+        resize(defaultWidth, height());
+    if (UsePageSetupWidth1->isChecked() && width() != scaled(pageWidth))
+        resize(scaled(pageWidth), height());
+    SetEditRect();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
