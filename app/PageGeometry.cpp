@@ -1,5 +1,7 @@
 #include "app/PageGeometry.h"
 
+#include <QPrinter>
+
 #include <cmath>
 
 namespace {
@@ -8,10 +10,20 @@ constexpr int freeInset = 30;
 
 // Integer products divided with truncation, as printer pixels always were.
 int thousandthsToDots(int thousandths, int dpi) { return thousandths * dpi / 1000; }
-
-// From left, top, right, bottom edges: right and bottom lie just outside.
-QRect fromEdges(int left, int top, int right, int bottom) { return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)); }
 } // namespace
+
+QRect EdgesToRect(const TPSRect& e)
+{
+    return QRect(QPoint(e.Left, e.Top), QPoint(e.Right - 1, e.Bottom - 1));
+}
+
+PrinterMetrics MetricsOf(const QPrinter& printer)
+{
+    const QRect printable = printer.pageRect(QPrinter::DevicePixel).toRect();
+    const QRect paper = printer.paperRect(QPrinter::DevicePixel).toRect();
+    return {printer.logicalDpiX(), printer.logicalDpiY(), printable.x() - paper.x(), printable.y() - paper.y(),
+            printer.width(), printer.height()};
+}
 
 TPSRect PageRectFromMargins(const TPSRect& margins, const PrinterMetrics& p)
 {
@@ -23,7 +35,7 @@ TPSRect PageRectFromMargins(const TPSRect& margins, const PrinterMetrics& p)
 QRect EditorTextColumn(bool pageSetupApplied, const TPSRect& pageRect, float printerRatio, QSize client)
 {
     if (!pageSetupApplied)
-        return fromEdges(freeInset, textTop, client.width() - freeInset, client.height());
+        return EdgesToRect({freeInset, textTop, client.width() - freeInset, client.height()});
     const auto toScreen = [printerRatio](int dots) { return int(std::nearbyint(float(dots) * printerRatio)); };
-    return fromEdges(toScreen(pageRect.Left), textTop, toScreen(pageRect.Right), client.height());
+    return EdgesToRect({toScreen(pageRect.Left), textTop, toScreen(pageRect.Right), client.height()});
 }

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QSize>
 
+class QPrinter;
+
 // What printing needs to know of a printer, in its own pixels: resolution,
 // where its printable area starts on the paper, and that area's size.
 struct PrinterMetrics {
@@ -13,6 +15,11 @@ struct PrinterMetrics {
     int offsetX = 0, offsetY = 0;
     int width = 0, height = 0;
 };
+
+PrinterMetrics MetricsOf(const QPrinter& printer);
+
+// The rectangle between the edges left, top, right, bottom: right and bottom lie just outside it.
+QRect EdgesToRect(const TPSRect& edges);
 
 // margins in thousandths of an inch → left, top, right, bottom in printer
 // pixels from the printable area's origin.

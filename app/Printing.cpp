@@ -38,13 +38,6 @@ private:
     std::function<void()> resized;
 };
 
-PrinterMetrics metricsOf(const QPrinter& printer)
-{
-    const QRect printable = printer.pageRect(QPrinter::DevicePixel).toRect();
-    const QRect paper = printer.paperRect(QPrinter::DevicePixel).toRect();
-    return {printer.logicalDpiX(), printer.logicalDpiY(), printable.x() - paper.x(), printable.y() - paper.y(),
-            printer.width(), printer.height()};
-}
 } // namespace
 
 void TForm1::createPrintComponents()
@@ -67,9 +60,7 @@ void TForm1::Print1Click()
         return;
     QPrinter& printer = CurrentPrinter();
     ThousandthsToPixels(PageSetupDialog1->Margins);   // for the printer the dialog chose
-    const TPSRect& r = pageRect;
-    RichEdit1->Print(pageSetupApplied ? pageSetupJobTitle : defaultJobTitle, printer,
-                     QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)));
+    RichEdit1->Print(pageSetupApplied ? pageSetupJobTitle : defaultJobTitle, printer, EdgesToRect(pageRect));
     if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
         throw Exception(printingFailed);
 }
@@ -85,7 +76,7 @@ void TForm1::PageSetup1Click()
 
 void TForm1::ThousandthsToPixels(const TPSRect& margins)
 {
-    const PrinterMetrics printer = metricsOf(CurrentPrinter());
+    const PrinterMetrics printer = MetricsOf(CurrentPrinter());
     const QScreen* screen = this->screen();
     const qreal screenDpi = screen ? screen->logicalDotsPerInchX() : 96;
     printerRatio = float(screenDpi) / float(printer.dpiX);
