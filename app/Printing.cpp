@@ -2,7 +2,6 @@
 #include "app/MainU.h"
 
 #include "app/PageGeometry.h"
-#include "toolkit/Exception.h"
 #include "toolkit/gui/Dialogs.h"
 #include "toolkit/gui/RichEdit.h"
 #include "widgets/CurrentPrinter.h"
@@ -17,7 +16,6 @@
 namespace {
 const QString pageSetupJobTitle = QStringLiteral("Brakka Text Editor Document");
 const QString defaultJobTitle = QStringLiteral("Brakka Text Processor Document");
-const QString printingFailed = QStringLiteral("Printing failed: the printer did not take the document.");
 constexpr int pageWidth = 770;
 
 // Calls back whenever the watched widget changes size.
@@ -61,8 +59,6 @@ void TForm1::Print1Click()
     QPrinter& printer = CurrentPrinter();
     ThousandthsToPixels(PageSetupDialog1->Margins);   // for the printer the dialog chose
     RichEdit1->Print(pageSetupApplied ? pageSetupJobTitle : defaultJobTitle, printer, EdgesToRect(pageRect));
-    if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
-        throw Exception(printingFailed);
 }
 
 void TForm1::PageSetup1Click()

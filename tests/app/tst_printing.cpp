@@ -136,6 +136,13 @@ private slots:
         QVERIFY2(qAbs(PdfLeftEdge(pdf) - 144) <= 3, qPrintable(QString::number(PdfLeftEdge(pdf))));
     }
 
+    void aPrinterThatCannotPrintIsReported()
+    {
+        FillThreePages(*form);
+        printToPdf("missing folder/out.pdf");
+        QCOMPARE(answers->asked, QStringList{"The printer could not start the document."});
+    }
+
     void cancelledPrintWritesNothing()
     {
         TCommonDialog::SetAnswerer([](TCommonDialog&) { return false; });

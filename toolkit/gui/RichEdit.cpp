@@ -460,7 +460,7 @@ void TRichEdit::Print(const QString& title, QPrinter& printer, const QRect& page
     copy->setPageSize(page);
     QPainter painter(&printer);
     if (!painter.isActive())
-        return;
+        throw Exception(QStringLiteral("The printer could not start the document."));
     for (int i = 0; i < copy->pageCount(); ++i) {
         if (i > 0)
             printer.newPage();
@@ -475,6 +475,8 @@ void TRichEdit::Print(const QString& title, QPrinter& printer, const QRect& page
         copy->drawContents(&painter, thisPage);
         painter.restore();
     }
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        throw Exception(QStringLiteral("The printer did not take the document."));
 }
 
 QTextDocument* TRichEdit::document() const { return d->doc; }

@@ -111,7 +111,8 @@ public:
     void SetFormattingRect(const QRect& rect);
 
     // Lays the text out page by page into pageRect (printer pixels; empty =
-    // the whole printable page). The title names the print job.
+    // the whole printable page). The title names the print job. A printer
+    // that cannot start or take the document raises Exception.
     void Print(const QString& title, QPrinter& printer, const QRect& pageRect = QRect()) const;
 
     QTextDocument* document() const;
