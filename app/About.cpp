@@ -18,7 +18,6 @@ namespace {
 QLabel* textLabel(const QString& text, qreal scale = 1.0, bool bold = false)
 {
     auto* label = new QLabel(text);
-    label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * scale);
@@ -55,6 +54,7 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner)
     Acknowledgements->setAccessibleName(QStringLiteral("Acknowledgements"));
     Acknowledgements->addItems({QStringLiteral("Built with Qt"), QStringLiteral("Liberation fonts for metric-compatible text"),
                                 QStringLiteral("Everyone who tried the early versions")});
+    Acknowledgements->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored); // the page with the texts sizes the box
     Acknowledgements->installEventFilter(this);
     Acknowledgements->viewport()->installEventFilter(this);
 
@@ -71,7 +71,7 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner)
     column->addLayout(pages);
     column->addWidget(buttons);
 
-    setMinimumWidth(420);
+    setMinimumWidth(380);
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
