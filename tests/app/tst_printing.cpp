@@ -126,16 +126,6 @@ private slots:
         QVERIFY2(qAbs(PdfLeftEdge(pdf) - 72) <= 3, qPrintable(QString::number(PdfLeftEdge(pdf))));
     }
 
-    void printsWithThePageSetupMargins()
-    {
-        FillThreePages(*form);
-        answerPageSetup(TPSRect{2000, 1000, 1000, 1000});
-        trigger(*form, "PageSetup1");
-        const QString pdf = printToPdf("setup.pdf");
-        QCOMPARE(PdfInfo(pdf, "Title"), QString("Brakka Text Editor Document"));
-        QVERIFY2(qAbs(PdfLeftEdge(pdf) - 144) <= 3, qPrintable(QString::number(PdfLeftEdge(pdf))));
-    }
-
     void aPrinterThatCannotPrintIsReported()
     {
         FillThreePages(*form);

@@ -117,19 +117,6 @@ private slots:
         dialog.Execute();
         QCOMPARE(steps, (QList{pwFullPage, pwMinimumMargins, pwMargins, pwGreekText, pwEnvStamp, pwYAFullPage}));
     }
-
-    void seamAnswersInsteadOfTheDialog()
-    {
-        TPageSetupDialog dialog(nullptr);
-        TCommonDialog::SetAnswerer([](TCommonDialog& asked) {
-            static_cast<TPageSetupDialog&>(asked).Margins.Left = 2000;
-            return true;
-        });
-        const bool confirmed = dialog.Execute();
-        TCommonDialog::SetAnswerer({});
-        QVERIFY(confirmed);
-        QCOMPARE(dialog.Margins.Left, 2000);
-    }
 };
 
 QTEST_MAIN(PageSetupTest)
