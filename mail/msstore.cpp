@@ -4,6 +4,7 @@
 
 #include "mail/msmsg.h"
 #include "mail/msnewfile_p.h"
+#include "mail/msstore_p.h"
 #include "mail/msstreams.h"
 #include "toolkit/Exception.h"
 
@@ -19,30 +20,6 @@ namespace MailStore {
 
 namespace {
 
-// The counter as text, exactly as its first line holds it.
-QByteArray ReadCounter(const QString& path)
-{
-    QFile file(path);
-    if (!file.exists())
-        return "0";
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFOpenError(Errors::FileOpen(path, file.errorString()));
-    QByteArray line = file.readLine(256);
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    return line;
-}
-
-quint64 CounterValue(const QString& path, const QByteArray& text)
-{
-    bool ok = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-    const quint64 value = ok ? text.toULongLong(&ok) : 0;
-    if (!ok || value > quint64(std::numeric_limits<qint64>::max()) / 2)
-        throw EConvertError(QStringLiteral("The mail store counter %1 does not hold a number: '%2'")
-                                .arg(QDir::toNativeSeparators(path), QString::fromUtf8(text.left(40))));
-    return value;
-}
-
 // Replaced whole or not at all: a torn counter would stop every later save.
 void WriteCounter(const QString& path, quint64 value)
 {
@@ -56,16 +33,34 @@ void WriteCounter(const QString& path, quint64 value)
 
 } // namespace
 
+std::optional<TCounter> ReadCounter(const QString& path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(Errors::FileOpen(path, file.errorString()));
+    QByteArray line = file.readLine(256);
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    bool ok = !line.isEmpty() && std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const quint64 value = ok ? line.toULongLong(&ok) : 0;
+    if (!ok || value > quint64(std::numeric_limits<qint64>::max()) / 2)
+        throw EConvertError(QStringLiteral("The mail store counter %1 does not hold a number: '%2'")
+                                .arg(QDir::toNativeSeparators(path), QString::fromUtf8(line.left(40))));
+    return TCounter{line, value};
+}
+
 QString StoreMessage(const QString& directory, const TStoreKind& kind, TmsCustomMessage& message)
 {
     const QDir dir(directory);
     if (!dir.mkpath(QStringLiteral(".")))
         throw EFCreateError(Errors::FileCreate(directory, QStringLiteral("the directory cannot be created")));
     const QString counter = dir.filePath(kind.counter);
-    const QByteArray first = ReadCounter(counter);
-    const quint64 number = CounterValue(counter, first);
+    const TCounter first = ReadCounter(counter).value_or(TCounter{"0", 0});
+    const quint64 number = first.value;
     const auto fileName = [&](qint64 index) {
-        const QByteArray n = index == 0 ? first : QByteArray::number(number + quint64(index));
+        const QByteArray n = index == 0 ? first.text : QByteArray::number(number + quint64(index));
         return dir.filePath(kind.prefix + QString::fromLatin1(n) + QStringLiteral(".eml"));
     };
     // The empty file holds the number while the text is written beside it.

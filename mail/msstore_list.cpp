@@ -3,6 +3,7 @@
 
 #include "mail/msmsg.h"
 #include "mail/mspars.h"
+#include "mail/msstore_p.h"
 #include "toolkit/Exception.h"
 
 #include <QDir>
@@ -10,27 +11,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <algorithm>
-
 namespace MailStore {
 
 namespace {
-
-// The counter's first line as a number; nullopt without a counter file.
-std::optional<qint64> ReadCount(const QString& path)
-{
-    QFile file(path);
-    if (!file.exists())
-        return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFOpenError(Errors::FileOpen(path, file.errorString()));
-    const QByteArray line = file.readLine(256).trimmed();
-    bool ok = !line.isEmpty() && std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; });
-    const qint64 value = ok ? line.toLongLong(&ok) : 0;
-    if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(QString::fromUtf8(line.left(40))));
-    return value;
-}
 
 void WriteCount(const QString& path, qint64 value)
 {
@@ -63,11 +46,11 @@ QString MessageFile(const QString& directory, const TStoreKind& kind, qint64 num
 std::optional<qint64> ListStore(const QString& directory, const TStoreKind& kind, const TListedRow& row)
 {
     const QString counter = QDir(directory).filePath(kind.counter);
-    const std::optional<qint64> count = ReadCount(counter);
+    const std::optional<TCounter> count = ReadCounter(counter);
     if (!count)
         return std::nullopt;
     qint64 rows = 0;
-    for (qint64 number = 0; number < *count; ++number) {
+    for (qint64 number = 0; number < qint64(count->value); ++number) {
         const QString path = MessageFile(directory, kind, number);
         if (!QFileInfo::exists(path))
             continue;
