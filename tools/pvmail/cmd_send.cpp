@@ -16,8 +16,8 @@ const char help[] =
     "\n"
     "Sends one message over SMTP. The body is the text of BODYFILE, or of standard\n"
     "input with -, or empty. It is sent as UTF-8: a line that is not valid UTF-8 is\n"
-    "read as windows-1252 (which holds Latin-1). --to, --cc and --bcc may be given\n"
-    "more than once. --receipt asks for a return receipt; --timeout is\n"
+    "read as windows-1252 (which holds Latin-1). --to, --cc, --bcc and --attach may\n"
+    "be given more than once. --receipt asks for a return receipt; --timeout is\n"
     "the seconds of silence allowed (default 60). An IPv6 server is written\n"
     "[ADDRESS]:PORT. --verbose prints each event of the client, with the commands\n"
     "and replies, on standard error. Exits with 0 once the server has accepted the\n"
@@ -85,8 +85,7 @@ TmsDraft draftOf(const QCommandLineParser& parser, const QString& bodySource)
     draft.Subject = parser.value("subject").toUtf8();
     draft.ReturnReceipt = parser.isSet("receipt");
     draft.Body.SetText(readBody(bodySource));
-    if (parser.isSet("attach"))
-        draft.AttachmentFiles.append(parser.value("attach"));
+    draft.AttachmentFiles = parser.values("attach");
     return draft;
 }
 
