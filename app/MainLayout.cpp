@@ -9,7 +9,6 @@
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
-#include <QActionGroup>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFontDatabase>
@@ -148,17 +147,6 @@ private:
 void TForm1::buildMenus()
 {
     const auto ctrl = [](char key) { return QKeySequence(Qt::CTRL | Qt::Key(key)); };
-    // Commands whose handlers are still to come stay greyed. A disabled group
-    // keeps them so even when a mode switch enables the rich-text items.
-    auto* pending = new QActionGroup(this);
-    pending->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
-    pending->setEnabled(false);
-    const auto addPending = [pending](QMenu* menu, const char* name, const char* caption,
-                                      const QKeySequence& shortcut = {}) {
-        QAction* action = newItem(menu, QString::fromLatin1(name), QString::fromLatin1(caption), shortcut);
-        pending->addAction(action);
-        return action;
-    };
 
     File1 = menuBar()->addMenu(QStringLiteral("&File"));
     New1 = addItem(File1, "New1", "&New", ctrl('N'), this, [this] { New1Click(); });
@@ -178,17 +166,19 @@ void TForm1::buildMenus()
     Cut1 = addItem(Edit1, "Cut1", "&Cut", ctrl('X'), this, [this] { Cut1Click(); });
     Copy1 = addItem(Edit1, "Copy1", "Cop&y", ctrl('C'), this, [this] { Copy1Click(); });
     Paste1 = addItem(Edit1, "Paste1", "&Paste", ctrl('V'), this, [this] { Paste1Click(); });
-    Undo1 = addPending(Edit1, "Undo1", "&Undo", ctrl('U'));
+    Undo1 = addItem(Edit1, "Undo1", "&Undo", ctrl('U'), this, [this] { Undo1Click(); });
+    Redo1 = addItem(Edit1, "Redo1", "&Redo", {}, this, [this] { Redo1Click(); });
+    Redo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), ctrl('Y')});
     Edit1->addSeparator();
-    Find1 = addPending(Edit1, "Find1", "&Find");
-    Replace1 = addPending(Edit1, "Replace1", "&Replace");
+    Find1 = addItem(Edit1, "Find1", "&Find", {}, this, [this] { Find1Click(); });
+    Replace1 = addItem(Edit1, "Replace1", "&Replace", {}, this, [this] { Replace1Click(); });
 
     TextAttributes1 = menuBar()->addMenu(QStringLiteral("&Text Attributes"));
-    Font1 = addPending(TextAttributes1, "Font1", "&Font", ctrl('F'));
+    Font1 = addItem(TextAttributes1, "Font1", "&Font", ctrl('F'), this, [this] { Font1Click(); });
     TextAttributes1->addSeparator();
-    Bold1 = addPending(TextAttributes1, "Bold1", "&Bold", ctrl('B'));
-    Italicize1 = addPending(TextAttributes1, "Italicize1", "&Italicize", ctrl('I'));
-    Underline1 = addPending(TextAttributes1, "Underline1", "Under&line", ctrl('L'));
+    Bold1 = addCheckItem(TextAttributes1, "Bold1", "&Bold", ctrl('B'), this, [this] { Bold1Click(); });
+    Italicize1 = addCheckItem(TextAttributes1, "Italicize1", "&Italicize", ctrl('I'), this, [this] { Italicize1Click(); });
+    Underline1 = addCheckItem(TextAttributes1, "Underline1", "Under&line", ctrl('L'), this, [this] { Underline1Click(); });
     TextAttributes1->addSeparator();
     PlainText1 = addCheckItem(TextAttributes1, "PlainText1", "&Plain Text Only", {}, this, [this] { PlainText1Click(); });
 
@@ -199,13 +189,13 @@ void TForm1::buildMenus()
                                       [this] { UsePageSetupWidth1Click(); });
     MaxSize10Meg1 = addItem(Options1, "MaxSize10Meg1", "Max Size - 1 Meg", {}, this, [this] { MaxSize10Meg1Click(); });
     Options1->addSeparator();
-    WordWrap1 = addPending(Options1, "WordWrap1", "&Word Wrap", ctrl('W'));
-    WordWrap1->setCheckable(true);
+    WordWrap1 = addCheckItem(Options1, "WordWrap1", "&Word Wrap", ctrl('W'), this, [this] { WordWrap1Click(); });
     Options1->addSeparator();
     StayOnTop1 = addCheckItem(Options1, "StayOnTop1", "Stay On &Top", ctrl('T'), this, [this] { StayOnTop1Click(); });
-    ShortDateFormat1 = addPending(Options1, "ShortDateFormat1", "Short Date &Format");
-    StartClock1 = addPending(Options1, "StartClock1", "Start &Clock");
-    StartTimer1 = addPending(Options1, "StartTimer1", "Start Ti&mer");
+    ShortDateFormat1 = addCheckItem(Options1, "ShortDateFormat1", "Short Date &Format", {}, this,
+                                    [this] { ShortDateFormat1Click(); });
+    StartClock1 = addItem(Options1, "StartClock1", "Start &Clock", {}, this, [this] { StartClock1Click(); });
+    StartTimer1 = addItem(Options1, "StartTimer1", "Start Ti&mer", {}, this, [this] { StartTimer1Click(); });
     Options1->addSeparator();
     Settings1 = addItem(Options1, "Settings1", "&Settings", {}, this, [this] { Settings1Click(); });
 
@@ -219,14 +209,20 @@ void TForm1::buildMenus()
     addAction(helpKey);
 
     PopupMenu1 = new QMenu(this);
-    connect(PopupMenu1->addAction(QStringLiteral("Cut")), &QAction::triggered, Cut1, &QAction::trigger);
-    connect(PopupMenu1->addAction(QStringLiteral("Copy")), &QAction::triggered, Copy1, &QAction::trigger);
-    connect(PopupMenu1->addAction(QStringLiteral("Paste")), &QAction::triggered, Paste1, &QAction::trigger);
-    pending->addAction(PopupMenu1->addAction(QStringLiteral("Undo")));
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    const auto addPopup = [this](const char* caption, QAction* item) {
+        QAction* action = PopupMenu1->addAction(QString::fromLatin1(caption));
+        connect(action, &QAction::triggered, item, &QAction::trigger);
+        return action;
+    };
+    PopupCut1 = addPopup("Cut", Cut1);
+    PopupCopy1 = addPopup("Copy", Copy1);
+    addPopup("Paste", Paste1);
+    addPopup("Undo", Undo1);
     PopupMenu1->addSeparator();
-    PopupBold1 = pending->addAction(PopupMenu1->addAction(QStringLiteral("Bold")));
-    PopupUnderline1 = pending->addAction(PopupMenu1->addAction(QStringLiteral("Underline")));
-    PopupItalicize1 = pending->addAction(PopupMenu1->addAction(QStringLiteral("Italicize")));
+    PopupBold1 = addPopup("Bold", Bold1);
+    PopupUnderline1 = addPopup("Underline", Underline1);
+    PopupItalicize1 = addPopup("Italicize", Italicize1);
     PopupMenu1->addSeparator();
     PageSetupWidth1 = addCheckItem(PopupMenu1, "PageSetupWidth1", "Page Setup Width", {}, this,
                                    [this] { UsePageSetupWidth1Click(); });
@@ -317,25 +313,25 @@ void TForm1::buildFormatBar()
     ColorGrid1->setToolTip(QStringLiteral("Click to Choose Font Color"));
     ColorGrid1->setAccessibleName(ColorGrid1->toolTip());
     row->addWidget(ColorGrid1);
-    const std::pair<QAction*, const char*> styles[] = {{Bold1, "B"}, {Italicize1, "I"}, {Underline1, "U"}};
-    for (const auto& [action, caption] : styles) {
-        QToolButton* button = commandButton(Panel2, action, QString(), QIcon());
+    // Their letters are drawn in the style while the selection has it.
+    const auto styleButton = [this](QAction* action, const char* caption, const char* hint) {
+        QToolButton* button = commandButton(Panel2, action, QString::fromLatin1(hint), QIcon());
         button->setText(QString::fromLatin1(caption));
         button->setAccessibleName(QString(action->text()).remove(QLatin1Char('&')));
-        QFont font = button->font();
-        font.setBold(action == Bold1);
-        font.setItalic(action == Italicize1);
-        font.setUnderline(action == Underline1);
-        button->setFont(font);
-    }
+        return button;
+    };
+    BoldButton = styleButton(Bold1, "B", "Bold selected text");
+    ItalicButton = styleButton(Italicize1, "I", "Italicize selected text");
+    UnderlineButton = styleButton(Underline1, "U", "Underline selected text");
     row->addStretch(1);
     DateTimePicker2 = new QTimeEdit(Panel2);
     DateTimePicker2->setObjectName(QStringLiteral("DateTimePicker2"));
     nameControl(DateTimePicker2, QStringLiteral("Time"));
     row->addWidget(DateTimePicker2);
-    QToolButton* resetClock = toolButton(Panel2, "Reset time and date to current",
-                                         themedIcon("view-refresh", style()->standardIcon(QStyle::SP_BrowserReload)));
-    resetClock->setEnabled(false); // its command is still to come
+    SpeedButton14 = toolButton(Panel2, "Reset time and date to current",
+                               themedIcon("view-refresh", style()->standardIcon(QStyle::SP_BrowserReload)));
+    SpeedButton14->setObjectName(QStringLiteral("SpeedButton14"));
+    connect(SpeedButton14, &QToolButton::clicked, this, Guard([this](bool) { SpeedButton14Click(); }));
 }
 
 void TForm1::buildStatusBar()

@@ -1,17 +1,22 @@
 #include "toolkit/gui/Dialogs.h"
 
+#include "toolkit/gui/ColorGrid.h"
+
 #include <QApplication>
 #include <QCheckBox>
-#include <QColorDialog>
+#include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 namespace {
 TCommonDialog::Answerer& answerer()
@@ -95,13 +100,43 @@ bool TOpenDialog::run()
     return true;
 }
 
+// The font chooser with a colour list of the grid's colours below it: the
+// colour belongs to the font here as it does in the document.
 bool TFontDialog::run()
 {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, Font, parentWindow());
-    if (ok)
-        Font = chosen;
-    return ok;
+    QDialog dialog(parentWindow());
+    dialog.setWindowTitle(QStringLiteral("Font"));
+    auto* fonts = new QFontDialog(Font, &dialog);
+    fonts->setWindowFlags(Qt::Widget);
+    fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    auto* colors = new QComboBox(&dialog);
+    colors->setAccessibleName(QStringLiteral("Colour"));
+    const QList<QColor>& palette = TColorGrid::Palette();
+    for (int i = 0; i < palette.size(); ++i) {
+        QPixmap swatch(16, 16);
+        swatch.fill(palette[i]);
+        colors->addItem(QIcon(swatch), TColorGrid::ColorName(i), palette[i]);
+    }
+    if (!palette.contains(Color))
+        colors->addItem(Color.name(), Color);
+    colors->setCurrentIndex(colors->findData(Color));
+    auto* colorRow = new QHBoxLayout;
+    auto* colorLabel = new QLabel(QStringLiteral("&Colour:"));
+    colorLabel->setBuddy(colors);
+    colorRow->addWidget(colorLabel);
+    colorRow->addWidget(colors, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* column = new QVBoxLayout(&dialog);
+    column->addWidget(fonts);
+    column->addLayout(colorRow);
+    column->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    Font = fonts->currentFont();
+    Color = colors->currentData().value<QColor>();
+    return true;
 }
 
 bool TPrintDialog::run()

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QStackedLayout>
+#include <QStringMatcher>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -165,6 +166,7 @@ void TRichEdit::Impl::load(QByteArray content)
         text.reset();
     }
     doc->setUndoRedoEnabled(undo);
+    doc->clearUndoRedoStacks();   // nor is what came before it
     attachDocument();
     setCursor(QTextCursor(doc));
     doc->setModified(false);
@@ -404,24 +406,39 @@ void TRichEdit::SetSelStyle(TFontStyles style)
 
 TConsistentAttributes TRichEdit::SelConsistency() const { return richEditConsistency(d->cursor()); }
 
+// Block by block with a matcher made once: a search through a long document
+// costs one pass over its text, with no copy of the text beyond a block.
 int TRichEdit::FindText(const QString& text, int from, int to, TSearchOptions options) const
 {
     if (text.isEmpty())
         return -1;
     const int limit = to < 0 ? d->length() : std::min(to, d->length());
-    QTextDocument::FindFlags flags;
-    if (options.MatchCase)
-        flags |= QTextDocument::FindCaseSensitively;
-    if (options.WholeWord)
-        flags |= QTextDocument::FindWholeWords;
-    const QTextCursor match = d->doc->find(text, std::max(from, 0), flags);
-    if (match.isNull() || match.selectionEnd() > limit)
-        return -1;
-    return match.selectionStart();
+    const QStringMatcher matcher(text, options.MatchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    const auto wordEdge = [](const QString& block, qsizetype i) {
+        return i < 0 || i >= block.size() || !(block[i].isLetterOrNumber() || block[i] == u'_');
+    };
+    from = std::max(from, 0);
+    for (QTextBlock block = d->doc->findBlock(from); block.isValid(); block = block.next()) {
+        const int start = block.position();
+        if (start + text.size() > limit)
+            break;
+        const QString content = block.text();
+        for (qsizetype at = matcher.indexIn(content, std::max<qsizetype>(from - start, 0)); at >= 0;
+             at = matcher.indexIn(content, at + 1)) {
+            if (start + at + text.size() > limit)
+                return -1;
+            if (!options.WholeWord || (wordEdge(content, at - 1) && wordEdge(content, at + text.size())))
+                return int(start + at);
+        }
+    }
+    return -1;
 }
 
 bool TRichEdit::CanUndo() const { return d->doc->isUndoAvailable(); }
 void TRichEdit::Undo() { d->withView([](auto v) { v->undo(); }); }
+bool TRichEdit::CanRedo() const { return d->doc->isRedoAvailable(); }
+void TRichEdit::Redo() { d->withView([](auto v) { v->redo(); }); }
+void TRichEdit::ClearUndo() { d->doc->clearUndoRedoStacks(); }
 void TRichEdit::CutToClipboard() { d->withView([](auto v) { v->cut(); }); }
 void TRichEdit::CopyToClipboard() { d->withView([](auto v) { v->copy(); }); }
 void TRichEdit::PasteFromClipboard() { d->withView([](auto v) { v->paste(); }); }

@@ -100,8 +100,12 @@ public:
     // Search [from, to) for text; -1 when not found.
     int FindText(const QString& text, int from, int to, TSearchOptions options) const;
 
+    // The document's own undo stack, emptied by loads and ClearUndo.
     bool CanUndo() const;
     void Undo();
+    bool CanRedo() const;
+    void Redo();
+    void ClearUndo();
     void CutToClipboard();
     void CopyToClipboard();
     void PasteFromClipboard();

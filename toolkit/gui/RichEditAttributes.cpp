@@ -2,6 +2,7 @@
 
 #include "toolkit/rtf/RtfWriter.h"
 
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -45,6 +46,7 @@ TConsistentAttributes richEditConsistency(const QTextCursor& cursor)
     const int end = cursor.selectionEnd();
     const QTextDocument* doc = cursor.document();
     std::optional<RichEditAttributes> first;
+    QSet<int> formatsSeen;   // a long document has many runs but few formats
     for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -53,6 +55,9 @@ TConsistentAttributes richEditConsistency(const QTextCursor& cursor)
                 break;
             if (fragment.position() + fragment.length() <= start)
                 continue;
+            if (formatsSeen.contains(fragment.charFormatIndex()))
+                continue;
+            formatsSeen.insert(fragment.charFormatIndex());
             const auto attributes = RichEditAttributes::of(fragment.charFormat(), doc->defaultFont());
             if (first)
                 compare(result, *first, attributes);

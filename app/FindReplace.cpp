@@ -1,0 +1,86 @@
+// Find, replace and replace-all over the editor's text, driven by the
+// modeless find and replace dialogs.
+#include "app/MainU.h"
+
+#include "toolkit/gui/Dialogs.h"
+#include "toolkit/gui/ErrorHandler.h"
+#include "toolkit/gui/Prompter.h"
+#include "toolkit/gui/RichEdit.h"
+
+namespace {
+
+TSearchOptions searchOptions(int dialogOptions)
+{
+    return {bool(dialogOptions & TFindDialog::frMatchCase), bool(dialogOptions & TFindDialog::frWholeWord)};
+}
+
+void reportNotFound(const QString& text)
+{
+    MessageDlg(text + QStringLiteral(" not found..."), mtInformation, mbOK);
+}
+
+} // namespace
+
+void TForm1::createFindComponents()
+{
+    FindDialog1 = new TFindDialog(this);
+    FindDialog1->setObjectName(QStringLiteral("FindDialog1"));
+    FindDialog1->OnFind = Guard([this] { FindDialog1Find(); });
+    ReplaceDialog1 = new TReplaceDialog(this);
+    ReplaceDialog1->setObjectName(QStringLiteral("ReplaceDialog1"));
+    ReplaceDialog1->OnFind = Guard([this] { ReplaceDialog1Find(); });
+    ReplaceDialog1->OnReplace = Guard([this] { ReplaceDialog1Replace(); });
+}
+
+void TForm1::Find1Click() { FindDialog1->Execute(); }
+void TForm1::Replace1Click() { ReplaceDialog1->Execute(); }
+void TForm1::FindDialog1Find() { findNext(FindDialog1->FindText, FindDialog1->Options); }
+void TForm1::ReplaceDialog1Find() { findNext(ReplaceDialog1->FindText, ReplaceDialog1->Options); }
+
+// Forwards from the selection's end, or from the beginning of the text when
+// nothing is selected, wherever the caret is. A match is selected.
+bool TForm1::findNext(const QString& text, int options)
+{
+    const int from = RichEdit1->SelLength() > 0 ? RichEdit1->SelStart() + RichEdit1->SelLength() : 0;
+    return findFrom(from, text, options) >= 0;
+}
+
+int TForm1::findFrom(int from, const QString& text, int options)
+{
+    const int at = RichEdit1->FindText(text, from, -1, searchOptions(options));
+    if (at < 0) {
+        reportNotFound(text);
+        return -1;
+    }
+    RichEdit1->setFocus();
+    RichEdit1->SetSelection(at, int(text.size()));
+    return at;
+}
+
+// The selection is replaced as it is: it is not compared with the find text.
+void TForm1::ReplaceDialog1Replace()
+{
+    if (ReplaceDialog1->Options & TFindDialog::frReplaceAll)
+        DoReplaceAll(ReplaceDialog1->FindText, ReplaceDialog1->ReplaceText);
+    else if (RichEdit1->SelLength() > 0)
+        RichEdit1->SetSelText(ReplaceDialog1->ReplaceText);
+}
+
+// Each search goes on after the text just inserted or declined, so a
+// replacement that holds the find text ("a" by "aa") still comes to an end,
+// and an empty one does not bring back matches already declined.
+void TForm1::DoReplaceAll(const QString& findText, const QString& replaceText)
+{
+    const QString question = QStringLiteral("Replace this instance of \"%1\" with \"%2\"?").arg(findText, replaceText);
+    const int options = ReplaceDialog1->Options;
+    int from = RichEdit1->SelLength() > 0 ? RichEdit1->SelStart() + RichEdit1->SelLength() : 0;
+    for (int at; (at = findFrom(from, findText, options)) >= 0;) {
+        if (MessageDlg(question, mtConfirmation, mbYesNo) != mrYes) {
+            from = at + int(findText.size());
+            continue;
+        }
+        RichEdit1->SetSelText(replaceText);
+        RichEdit1->SetSelection(at, int(replaceText.size()));
+        from = at + int(replaceText.size());
+    }
+}
