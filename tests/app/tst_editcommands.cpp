@@ -239,6 +239,49 @@ private slots:
         QCOMPARE(editor()->SelFontName(), QString("Serif"));
     }
 
+    // Every format command, saved as RTF and opened again.
+    void aDocumentFormattedWithEveryCommandKeepsItsRunsThroughAFile()
+    {
+        useRichText();
+        type("bold italic under arial courier big blue");
+        const auto format = [this](int start, int length, const std::function<void()>& command) {
+            editor()->SetSelection(start, length);
+            command();
+        };
+        auto* spinner = partOf<QSpinBox>(*form, "SpinEdit1");
+        auto* grid = partOf<TColorGrid>(*form, "ColorGrid1");
+        format(0, 4, [&] { click("Bold1"); });
+        format(5, 6, [&] { click("Italicize1"); });
+        format(12, 5, [&] { click("Underline1"); });
+        format(18, 5, [&] { spinner->setValue(14); });
+        format(24, 7, [&] { emit partOf<QComboBox>(*form, "FontName")->textActivated("Courier New"); });
+        format(32, 3, [&] { spinner->setValue(24); });
+        format(36, 4, [&] { grid->PickIndex(int(TColorGrid::Palette().indexOf(QColor(Qt::blue)))); });
+        format(0, 4, [&] { grid->PickIndex(int(TColorGrid::Palette().indexOf(QColor(Qt::red)))); });
+        const QString file = dir.filePath("formatted.rtf");
+        answers->files << file;
+        click("SaveAs1");
+        answers->boxAnswers << mrNo;
+        click("New1");
+        answers->files << file;
+        click("Open1");
+
+        QCOMPARE(editor()->Text(), QString("bold italic under arial courier big blue"));
+        QCOMPARE(styleAt(1), TFontStyles(TFontStyle::Bold));
+        QCOMPARE(editor()->SelColor(), QColor(Qt::red));
+        QCOMPARE(styleAt(6), TFontStyles(TFontStyle::Italic));
+        QCOMPARE(styleAt(13), TFontStyles(TFontStyle::Underline));
+        QCOMPARE(sizeAt(4), 10);
+        QCOMPARE(sizeAt(19), 14);
+        QCOMPARE(sizeAt(33), 24);
+        editor()->SetSelection(25, 1);
+        QCOMPARE(editor()->SelFontName(), QString("Courier New"));
+        QCOMPARE(styleAt(37), TFontStyles(0));
+        QCOMPARE(editor()->SelColor(), QColor(Qt::blue));
+        QVERIFY(sameOver(18, 5).Name && sameOver(24, 7).Size && !sameOver(0, 40).Color);
+        QCOMPARE(editor()->SelFontName(), QString("Arial"));
+    }
+
     void theColourGridColoursTheSelection()
     {
         useRichText();

@@ -109,6 +109,10 @@ bool TFontDialog::run()
     auto* fonts = new QFontDialog(Font, &dialog);
     fonts->setWindowFlags(Qt::Widget);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    fonts->setSizeGripEnabled(false);
+    // A family that is not installed is shown as the one standing in for it;
+    // left so, it stays the family it was.
+    const QString shownFamily = fonts->currentFont().family();
     auto* colors = new QComboBox(&dialog);
     colors->setAccessibleName(QStringLiteral("Colour"));
     const QList<QColor>& palette = TColorGrid::Palette();
@@ -134,7 +138,10 @@ bool TFontDialog::run()
     column->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted)
         return false;
+    const QString family = Font.family();
     Font = fonts->currentFont();
+    if (Font.family() == shownFamily)
+        Font.setFamily(family);
     Color = colors->currentData().value<QColor>();
     return true;
 }

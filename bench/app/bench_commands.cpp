@@ -1,0 +1,113 @@
+// The main window's editing commands on large documents, each reached as a
+// user reaches it: through its menu item or its dialog's button. Beside each
+// figure, its floor: the same work on the bare document without a window.
+#include "app/MainU.h"
+#include "toolkit/gui/Dialogs.h"
+#include "toolkit/gui/Prompter.h"
+#include "toolkit/gui/RichEdit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSpinBox>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+double seconds(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e9;
+}
+
+void report(const char* name, double took, double floor, double target)
+{
+    std::printf("%-36s %8.3f s  floor %7.3f s  target < %.2f s  %s\n", name, took, floor, target,
+                took < target ? "ok" : "SLOW");
+    std::fflush(stdout);
+}
+
+// Paragraphs of words in a few formats, about `chars` characters in all.
+void fillRich(TRichEdit& editor, int chars)
+{
+    QTextCursor cursor(editor.document());
+    QTextCharFormat plain, bold;
+    bold.setFontWeight(QFont::Bold);
+    cursor.beginEditBlock();
+    for (int i = 0; editor.document()->characterCount() < chars; ++i) {
+        cursor.insertText(QStringLiteral("Paragraph %1 holds some words, ").arg(i), plain);
+        cursor.insertText(QStringLiteral("a bold run"), bold);
+        cursor.insertText(QStringLiteral(" and the common word the at its end.\n"), plain);
+    }
+    cursor.endEditBlock();
+}
+
+QAction* action(TForm1& form, const char* name) { return form.findChild<QAction*>(QString::fromLatin1(name)); }
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    Prompter::SetAnswerer([](const Prompter::Prompt&) { return int(mrYes); });
+    TCommonDialog::SetAnswerer([](TCommonDialog&) { return false; });
+    std::printf("Editing commands (5 MB rich document; replace-all on 1 MB)\n");
+
+    TForm1 form;
+    form.show();
+    action(form, "PlainText1")->trigger();
+    auto* editor = form.findChild<TRichEdit*>(QStringLiteral("RichEdit1"));
+    fillRich(*editor, 5000000);
+    editor->SetText(editor->Text() + QStringLiteral("needle"));   // a word near the end
+    QTextDocument bare;
+    QTextCursor(&bare).insertText(editor->Text());
+    QTextCursor all(&bare);
+    all.select(QTextCursor::Document);
+
+    editor->SelectAll();
+    QTextCharFormat boldFormat;
+    boldFormat.setFontWeight(QFont::Bold);
+    report("Bold over the whole document", seconds([&] { action(form, "Bold1")->trigger(); }),
+           seconds([&] { all.mergeCharFormat(boldFormat); }), 1.0);
+    QTextCharFormat sizeFormat;
+    sizeFormat.setFontPointSize(14);
+    report("Size over the whole document",
+           seconds([&] { form.findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(14); }),
+           seconds([&] { all.mergeCharFormat(sizeFormat); }), 1.0);
+
+    auto* find = form.findChild<TFindDialog*>(QStringLiteral("FindDialog1"));
+    find->FindText = QStringLiteral("needle");
+    editor->SetSelStart(0);
+    report("Find a word near the end", seconds([&] { find->OnFind(); }),
+           seconds([&] { bare.find(QStringLiteral("needle")); }), 0.1);
+
+    for (bool plain : {true, false}) {
+        if (plain != editor->PlainText())
+            action(form, "PlainText1")->trigger();
+        editor->SetText(
+            QStringLiteral("Some words before the word and after it, at an end of a line of text in a long document.\n")
+                .repeated(10000));
+        auto* replace = form.findChild<TReplaceDialog*>(QStringLiteral("ReplaceDialog1"));
+        replace->FindText = QStringLiteral("the");
+        replace->ReplaceText = QStringLiteral("THE");
+        replace->Options = TFindDialog::frDown | TFindDialog::frWholeWord | TFindDialog::frReplaceAll;
+        editor->SetSelStart(0);
+        QTextDocument bareReplace;
+        QTextCursor(&bareReplace).insertText(editor->Text());
+        report(plain ? "Replace all, 10,000 matches, plain" : "Replace all, 10,000 matches, rich",
+               seconds([&] { replace->OnReplace(); }), seconds([&] {
+                   QTextCursor match = bareReplace.find(QStringLiteral("the"), 0, QTextDocument::FindWholeWords);
+                   while (!match.isNull()) {
+                       match.insertText(QStringLiteral("THE"));
+                       match = bareReplace.find(QStringLiteral("the"), match.position(), QTextDocument::FindWholeWords);
+                   }
+               }), 2.0);
+    }
+    return 0;
+}
