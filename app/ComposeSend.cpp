@@ -55,6 +55,10 @@ void TForm1::createMailComponents()
         QApplication::beep();
     };
     msSMTP1->OnError = [this](QObject*, QString& msg) { setStatus(StatusPanel::Font, msg); };
+    // The server has the message: a failed goodbye must not read as a failed send.
+    msSMTP1->OnQuitFailed = [this](QObject*, QString& msg) {
+        setStatus(StatusPanel::Font, QStringLiteral("Message has been sent; closing the connection failed: ") + msg);
+    };
 }
 
 void TForm1::applyMailSettings()

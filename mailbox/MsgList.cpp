@@ -41,6 +41,7 @@ void TForm3::createMailComponents()
     msPOP1->OnDeleting = [this](QObject*, int) { setPanel(0, QStringLiteral("Deleting from server..")); };
     msPOP1->OnProgress = [this](QObject*, int percent, qint64) { setPanel(1, QString::number(percent) + QStringLiteral(" %")); };
     msPOP1->OnClosed = [this](QObject*) { msPOP1Closed(); };
+    msPOP1->OnMessageError = [this](QObject*, int, const QString& msg) { skippedMessages.append(msg); };
     msMessage1 = new TmsMessage(this);
     msMessage1->setObjectName(QStringLiteral("msMessage1"));
     msMessage1->SetContentType("text/plain");

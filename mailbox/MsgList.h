@@ -4,6 +4,7 @@
 // the saved mail and the copies to self, and shows, answers and forwards
 // messages in the editor window that opened it. It deletes itself on close.
 #include <QMainWindow>
+#include <QStringList>
 #include <memory>
 
 class QAction;
@@ -79,6 +80,7 @@ private:
     bool showingLocal = false;
     bool localIsCopies = false;
     int listedCount = 0;
+    QStringList skippedMessages;   // the server's refusals of single messages in this retrieval
     bool busy = false;            // a retrieval or listing is running
     bool closeRequested = false;  // closing waits for it to end
 

@@ -42,6 +42,7 @@ void TForm3::Retreive1Click()
     msPOP1->UserName = mail.POP3Login;
     msPOP1->Password = mail.Password;
     auto scope = busyScope(this, ListView1, busy, closeRequested);
+    skippedMessages.clear();
     try {
         msPOP1->RetrieveMailbox(mail.DeleteFromServer ? TmsAfterRetrieve::LeaveOnServer : TmsAfterRetrieve::Delete,
                                 mail.SavedEmail);
@@ -51,6 +52,10 @@ void TForm3::Retreive1Click()
         throw;
     }
     applyState(Listing::Server);
+    // A message the server refused is not lost, but the user should know it
+    // was not fetched or will come again.
+    if (!skippedMessages.isEmpty())
+        MessageDlg(skippedMessages.join(QLatin1Char('\n')), mtWarning, mbOK);
 }
 
 void TForm3::msPOP1Retrieved()

@@ -144,6 +144,21 @@ private slots:
         QCOMPARE(fx.field("toEdit")->text(), QString("you@there.test, other@there.test"));
     }
 
+    // Once the server has the message, a refused goodbye is no failed send:
+    // no error box (it would invite a second send), and the status says so.
+    void aFailedGoodbyeAfterAcceptanceStillCountsAsSent()
+    {
+        server->Reply("220 ready").Expect(helo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>").Reply("250 ok")
+            .Expect("RCPT TO:<you@there.test>").Reply("250 ok").Expect("DATA").Reply("354 go")
+            .ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Reply("500 no goodbye");
+        startWith(server->Address());
+        fx.fill("you@there.test", "Hi", "text");
+        fx.pressSend();
+        expectSent();
+        QVERIFY(fx.form->statusText(StatusPanel::Font).startsWith("Message has been sent; closing the connection failed: "));
+        expectMessageCleared();
+    }
+
     void aMissingSenderAddressFails()
     {
         server->Reply("220 ready").Expect(helo()).Reply("250 hello").Expect("QUIT").Reply("221 bye");

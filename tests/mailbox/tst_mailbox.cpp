@@ -251,6 +251,21 @@ private slots:
         QVERIFY(fx.answers->asked.isEmpty());
     }
 
+    // A message the server refuses is skipped, the rest still come, and the
+    // user is told once which one stays on the server.
+    void aRefusedMessageIsReportedAndTheRestArrive()
+    {
+        TScriptedServer server;
+        loggedIn(server, "+OK 2 200").Expect("LIST 1").Reply("+OK 1 100").Expect("RETR 1").Reply("-ERR locked");
+        message(server, 2, mail("b@x.test", "two")).Expect("QUIT").Reply("+OK bye");
+        fx.start(server.Address());
+        AppSettings().DeleteFromServer = true;
+        fx.run("Retreive1");
+        QCOMPARE(fx.rows(1), QStringList{"two"});
+        QCOMPARE(fx.answers->asked.size(), 1);
+        QVERIFY(fx.answers->asked.first().contains("-ERR locked"));
+    }
+
     void failedRetrievalKeepsRowsAndState_data()
     {
         QTest::addColumn<bool>("loginRefused");
