@@ -258,6 +258,7 @@ private slots:
         format(32, 3, [&] { spinner->setValue(24); });
         format(36, 4, [&] { grid->PickIndex(int(TColorGrid::Palette().indexOf(QColor(Qt::blue)))); });
         format(0, 4, [&] { grid->PickIndex(int(TColorGrid::Palette().indexOf(QColor(Qt::red)))); });
+        QCOMPARE(TColorGrid::Palette().size(), 16);
         const QString file = dir.filePath("formatted.rtf");
         answers->files << file;
         click("SaveAs1");
@@ -280,19 +281,6 @@ private slots:
         QCOMPARE(editor()->SelColor(), QColor(Qt::blue));
         QVERIFY(sameOver(18, 5).Name && sameOver(24, 7).Size && !sameOver(0, 40).Color);
         QCOMPARE(editor()->SelFontName(), QString("Arial"));
-    }
-
-    void theColourGridColoursTheSelection()
-    {
-        useRichText();
-        type("red");
-        editor()->SelectAll();
-        auto* grid = partOf<TColorGrid>(*form, "ColorGrid1");
-        const int red = int(TColorGrid::Palette().indexOf(QColor(Qt::red)));
-        QVERIFY(red >= 0);
-        grid->PickIndex(red);
-        QCOMPARE(editor()->SelColor(), QColor(Qt::red));
-        QCOMPARE(TColorGrid::Palette().size(), 16);
     }
 
     void formatCommandsOnlyInRichText()
