@@ -1,6 +1,9 @@
 #pragma once
 // Text of a declared character set made into UTF-8, the model's encoding.
 #include <QByteArray>
+#include <QByteArrayView>
+
+#include <iconv.h>
 
 // Converts through the system's converters. Text the named set cannot read
 // (an unknown set, or bytes invalid in it) is kept as it is when it is valid
@@ -11,4 +14,23 @@ QByteArray ToUtf8(const QByteArray& text, const QByteArray& charset);
 // named): its text needs only a check, no conversion.
 bool IsUtf8Charset(const QByteArray& charset);
 
-QByteArray Windows1252ToUtf8(const QByteArray& text);
+QByteArray Windows1252ToUtf8(QByteArrayView text);
+
+// The lines of a body in one character set made UTF-8 one at a time, through
+// one converter for them all. As ToUtf8, but a line of a body declared UTF-8
+// keeps its characters around bytes that are invalid: only those become
+// U+FFFD.
+class TCharsetLines {
+public:
+    explicit TCharsetLines(const QByteArray& charset);
+    ~TCharsetLines();
+    TCharsetLines(const TCharsetLines&) = delete;
+    TCharsetLines& operator=(const TCharsetLines&) = delete;
+
+    QByteArray Convert(QByteArrayView line);
+
+private:
+    iconv_t converter = iconv_t(-1); // none for UTF-8 and sets iconv does not know
+    bool declaredUtf8 = false;
+    bool asciiCompatible = true;     // ASCII bytes stand for themselves
+};

@@ -1,64 +1,71 @@
 #include "mail/mshtmltext.h"
 
+#include "mail/mstext_p.h"
+
 #include <libxml/HTMLparser.h>
+#include <libxml/parserInternals.h>
 
 #include <QByteArray>
 #include <QList>
 
 #include <cstring>
-#include <memory>
+#include <utility>
 
 namespace {
 
-bool named(const xmlNode* node, const char* name)
+constexpr qsizetype pushSize = 64 * 1024;
+
+bool named(const char* name, const char* wanted)
 {
-    return node->name && std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+    return std::strcmp(name, wanted) == 0;
 }
 
-bool namedAny(const xmlNode* node, std::initializer_list<const char*> names)
+bool namedAny(const char* name, std::initializer_list<const char*> names)
 {
-    for (const char* name : names)
-        if (named(node, name))
+    for (const char* wanted : names)
+        if (named(name, wanted))
             return true;
     return false;
 }
 
 // What is never shown to a reader.
-bool hidden(const xmlNode* node)
+bool hidden(const char* name)
 {
-    return namedAny(node, {"script", "style", "head", "title", "template", "noscript"});
+    return namedAny(name, {"script", "style", "head", "title", "template", "noscript"});
 }
 
 // Elements that stand apart from the text around them by a blank line, and
 // by a line end.
-bool paragraph(const xmlNode* node)
+bool paragraph(const char* name)
 {
-    return namedAny(node, {"p", "h1", "h2", "h3", "h4", "h5", "h6", "table", "blockquote", "pre", "hr", "dl"});
+    return namedAny(name, {"p", "h1", "h2", "h3", "h4", "h5", "h6", "table", "blockquote", "pre", "hr", "dl"});
 }
 
-bool block(const xmlNode* node)
+bool block(const char* name)
 {
-    return namedAny(node, {"div", "li", "tr", "dt", "dd", "section", "article", "header", "footer", "address",
+    return namedAny(name, {"div", "li", "tr", "dt", "dd", "section", "article", "header", "footer", "address",
                            "nav", "aside", "main", "figure", "figcaption", "form", "fieldset", "center",
                            "caption", "ul", "ol"});
 }
 
-QByteArray attribute(const xmlNode* node, const char* name)
+// The value of an attribute of a start tag, as the parser lists them.
+QByteArray attribute(const xmlChar** attributes, const char* name)
 {
-    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
-    QByteArray result(reinterpret_cast<const char*>(value));
-    xmlFree(value);
-    return result.trimmed();
+    for (const xmlChar** a = attributes; a && a[0]; a += 2)
+        if (named(reinterpret_cast<const char*>(a[0]), name))
+            return QByteArray(reinterpret_cast<const char*>(a[1])).trimmed();
+    return {};
 }
 
 // The walk's output: white space collapsed as a browser does, line ends
 // asked for by elements written only when more text follows.
 class TextWriter {
 public:
-    void Enter(const xmlNode* node);
-    void Leave(const xmlNode* node);
+    void Enter(const char* name, const xmlChar** attributes);
+    void Leave(const char* name);
     void Text(QByteArrayView text);
-    QByteArray Result() const;
+    // The text, taken: the writer is done with.
+    QByteArray TakeResult();
 
 private:
     struct List {
@@ -119,21 +126,21 @@ void TextWriter::Text(QByteArrayView text)
     }
 }
 
-void TextWriter::Enter(const xmlNode* node)
+void TextWriter::Enter(const char* name, const xmlChar** attributes)
 {
-    if (paragraph(node))
+    if (paragraph(name))
         askBreak(2);
-    else if (block(node))
+    else if (block(name))
         askBreak(1);
-    if (named(node, "br")) {
+    if (named(name, "br")) {
         if (!out.isEmpty())
             out.append('\n');
         pendingSpace = false;
-    } else if (named(node, "pre")) {
+    } else if (named(name, "pre")) {
         ++preformatted;
-    } else if (named(node, "ul") || named(node, "ol")) {
-        lists.append({named(node, "ol"), 0});
-    } else if (named(node, "li")) {
+    } else if (named(name, "ul") || named(name, "ol")) {
+        lists.append({named(name, "ol"), 0});
+    } else if (named(name, "li")) {
         startText();
         const int depth = int(lists.size());
         out.append(QByteArray(2 * std::max(0, depth - 1), ' '));
@@ -141,31 +148,31 @@ void TextWriter::Enter(const xmlNode* node)
             out.append(QByteArray::number(++lists.last().count) + ". ");
         else
             out.append("- ");
-    } else if (named(node, "tr")) {
+    } else if (named(name, "tr")) {
         cell = 0;
-    } else if (named(node, "td") || named(node, "th")) {
+    } else if (named(name, "td") || named(name, "th")) {
         if (cell++ > 0) {
             startText();
             out.append('\t');
         }
-    } else if (named(node, "a")) {
-        links.append({attribute(node, "href"), out.size()});
-    } else if (named(node, "img")) {
-        Text(attribute(node, "alt"));
+    } else if (named(name, "a")) {
+        links.append({attribute(attributes, "href"), out.size()});
+    } else if (named(name, "img")) {
+        Text(attribute(attributes, "alt"));
     }
 }
 
-void TextWriter::Leave(const xmlNode* node)
+void TextWriter::Leave(const char* name)
 {
-    if (named(node, "pre"))
+    if (named(name, "pre"))
         --preformatted;
-    else if ((named(node, "ul") || named(node, "ol")) && !lists.isEmpty())
+    else if ((named(name, "ul") || named(name, "ol")) && !lists.isEmpty())
         lists.removeLast();
-    else if (named(node, "a") && !links.isEmpty())
+    else if (named(name, "a") && !links.isEmpty())
         closeLink();
-    if (paragraph(node))
+    if (paragraph(name))
         askBreak(2);
-    else if (block(node))
+    else if (block(name))
         askBreak(1);
 }
 
@@ -184,75 +191,109 @@ void TextWriter::closeLink()
     out.append('<' + href + '>');
 }
 
-QByteArray TextWriter::Result() const
+// Blanks at the ends of lines and empty lines at the end go, in place: the
+// text of a large body is never copied.
+QByteArray TextWriter::TakeResult()
 {
-    QList<QByteArray> lines = out.split('\n');
-    for (QByteArray& line : lines) {
-        while (line.endsWith(' ') || line.endsWith('\t'))
-            line.chop(1);
-    }
-    while (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines.join('\n');
-}
-
-// Depth-first over the tree by its links, without recursion: a hostile
-// message may nest elements as deep as it likes.
-void Walk(const xmlNode* root, TextWriter& writer)
-{
-    const xmlNode* node = root;
-    while (node) {
-        bool descend = false;
-        if (node->type == XML_ELEMENT_NODE && !hidden(node)) {
-            writer.Enter(node);
-            descend = node->children != nullptr;
-        } else if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
-            writer.Text(reinterpret_cast<const char*>(node->content));
-        }
-        if (descend) {
-            node = node->children;
+    char* const text = out.data();
+    qsizetype kept = 0;
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i <= out.size(); ++i) {
+        if (i < out.size() && text[i] != '\n')
             continue;
-        }
-        while (node) {
-            if (node->type == XML_ELEMENT_NODE && !hidden(node))
-                writer.Leave(node);
-            if (node == root) {
-                node = nullptr;
-            } else if (node->next) {
-                node = node->next;
-                break;
-            } else {
-                node = node->parent;
-            }
-        }
+        qsizetype lineEnd = i;
+        while (lineEnd > lineStart && (text[lineEnd - 1] == ' ' || text[lineEnd - 1] == '\t'))
+            --lineEnd;
+        std::memmove(text + kept, text + lineStart, size_t(lineEnd - lineStart));
+        kept += lineEnd - lineStart;
+        if (i < out.size())
+            text[kept++] = '\n';
+        lineStart = i + 1;
     }
+    while (kept > 0 && text[kept - 1] == '\n')
+        --kept;
+    out.truncate(kept);
+    return std::exchange(out, {});
 }
 
-struct DocFree {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
-using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+// The parser's events as they come: no tree is built, so a large body
+// costs no more than its text. Hidden elements and all they hold are
+// skipped.
+class SaxReader {
+public:
+    explicit SaxReader(TextWriter& writer) : writer(writer) {}
 
-DocPtr parse(QByteArrayView html, const QByteArray& encoding)
+    static void start(void* self, const xmlChar* name, const xmlChar** attributes)
+    {
+        static_cast<SaxReader*>(self)->enter(reinterpret_cast<const char*>(name), attributes);
+    }
+    static void end(void* self, const xmlChar* name)
+    {
+        static_cast<SaxReader*>(self)->leave(reinterpret_cast<const char*>(name));
+    }
+    static void characters(void* self, const xmlChar* text, int length)
+    {
+        auto* reader = static_cast<SaxReader*>(self);
+        if (reader->hiddenDepth == 0)
+            reader->writer.Text(QByteArrayView(reinterpret_cast<const char*>(text), length));
+    }
+
+private:
+    void enter(const char* name, const xmlChar** attributes)
+    {
+        if (hiddenDepth > 0 || hidden(name))
+            ++hiddenDepth;
+        else
+            writer.Enter(name, attributes);
+    }
+    void leave(const char* name)
+    {
+        if (hiddenDepth > 0)
+            --hiddenDepth;
+        else
+            writer.Leave(name);
+    }
+
+    TextWriter& writer;
+    int hiddenDepth = 0;
+};
+
+// The declared set where the parser knows it; else the document's own
+// declaration where it has one; else UTF-8 for text that is UTF-8, and the
+// parser's default for any other.
+xmlCharEncodingHandlerPtr encodingOf(QByteArrayView html, QByteArrayView charset)
 {
-    const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
-    return DocPtr(htmlReadMemory(html.data(), int(html.size()), nullptr,
-                                 encoding.isEmpty() ? nullptr : encoding.constData(), options));
+    const QByteArray name = charset.trimmed().toByteArray().toLower();
+    if (!name.isEmpty() && name != "us-ascii")
+        if (xmlCharEncodingHandlerPtr declared = xmlFindCharEncodingHandler(name.constData()))
+            return declared;
+    const QByteArray head = html.first(std::min<qsizetype>(html.size(), 4096)).toByteArray().toLower();
+    return !head.contains("charset") && IsValidUtf8(html) ? xmlFindCharEncodingHandler("UTF-8") : nullptr;
 }
 
 } // namespace
 
 QByteArray HtmlToText(QByteArrayView html, QByteArrayView charset)
 {
-    if (html.trimmed().isEmpty() || html.size() > std::numeric_limits<int>::max())
-        return {};
-    DocPtr doc = parse(html, charset.trimmed().toByteArray());
-    if (!doc && !charset.isEmpty())
-        doc = parse(html, {}); // a charset the parser does not know: let the document say
-    if (!doc)
+    if (html.trimmed().isEmpty())
         return {};
     TextWriter writer;
-    if (const xmlNode* root = xmlDocGetRootElement(doc.get()))
-        Walk(root, writer);
-    return writer.Result();
+    SaxReader reader(writer);
+    htmlSAXHandler events{};
+    events.startElement = SaxReader::start;
+    events.endElement = SaxReader::end;
+    events.characters = SaxReader::characters;
+    events.cdataBlock = SaxReader::characters;
+    htmlParserCtxtPtr context = htmlCreatePushParserCtxt(&events, &reader, nullptr, 0, nullptr, XML_CHAR_ENCODING_NONE);
+    if (!context)
+        return {};
+    htmlCtxtUseOptions(context, HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+    if (xmlCharEncodingHandlerPtr encoding = encodingOf(html, charset))
+        xmlSwitchToEncoding(context, encoding);
+    // Pushed in pieces, so the parser keeps no copy of the whole text.
+    for (qsizetype at = 0; at < html.size(); at += pushSize)
+        htmlParseChunk(context, html.data() + at, int(std::min(pushSize, html.size() - at)), 0);
+    htmlParseChunk(context, nullptr, 0, 1);
+    htmlFreeParserCtxt(context);
+    return writer.TakeResult();
 }

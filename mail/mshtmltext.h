@@ -1,7 +1,7 @@
 #pragma once
 // Readable plain text of an HTML body, for messages that carry no text part.
 // HTML in mail is rarely well formed, so a recovering parser reads it and
-// only the walk from its tree to text is ours.
+// only the text made of its events is ours.
 #include <QByteArray>
 #include <QByteArrayView>
 

@@ -127,35 +127,10 @@ protected:
     TmsHeaders MessageHeaders;
 
 private:
-    void readHeaderBlock(TmsHeaders& list);
-    void storeParseFailure(const QString& text);
-    void decodeMimeMessage();
-    void decodeTextMessage();
-    void decodeUtf8QuotedPrintableText();
-    void decodeAsUUMessage();
-    void decodePlainMessage();
-    void decodeUUAttachments(QByteArrayView beginLine);
-    void decodeSinglePartAttachment();
-    void decodeMultipart();
-    bool decodeFirstPart();
-    bool closeNestedAlternative();
-    void decodeParts();
-    bool readPartData(TmsAttItem& item, TransferCoding coding);
-    void setBodyText(const QByteArray& text, const QByteArray& contentType, TransferCoding coding);
-    void addAttachment(std::unique_ptr<TmsAttItem> item);
-    bool isDelimiter(QByteArrayView line) const;
-    bool isCloseDelimiter(QByteArrayView line) const;
-    // The text's last line break, which the line reader does not show.
-    bool endsWithLineBreak() const;
-    void skipToDelimiter(const char* failure);
+    bool isMime() const;
+    void storeParseFailure(const QString& reason);
 
-    TLineStream reader;
-    TmsHeaders partHeaders;
-    QByteArray boundary;
-    QByteArray outerBoundary;
-    QByteArrayView lastLine;
-    bool inNestedAlternative = false;
-    bool alternativeMessage = false;
+    const QByteArray text;
 };
 
 class TmsMessageDecoder : public TmsCustomDecoder {

@@ -1,8 +1,11 @@
-// Single-part attachments and multiparts. A part's data is its lines up to
-// the delimiter; the line break before the delimiter belongs to it (RFC 2046).
-#include "mail/msmime.h"
+// From the tree of parts to the message: which leaf gives the body, the
+// attachments with their names and declared types, and each part's data.
+// A part's data is its lines up to the delimiter; the line break before the
+// delimiter belongs to it (RFC 2046).
+#include "mail/msmime_decoder_p.h"
 
 #include "mail/mscoding.h"
+#include "mail/mshtmltext.h"
 #include "mail/msmime_p.h"
 #include "mail/msmsg_names_p.h"
 #include "mail/mspars.h"
@@ -11,20 +14,89 @@
 
 namespace {
 
-[[noreturn]] void parseError(const char* text)
+// A leaf in the order of the text, with the leaves of the nearest
+// multipart/alternative holding it (none: alternativeBegin < 0).
+struct Leaf {
+    const TMimePart* part;
+    QByteArray name;          // the file name the part gives itself
+    bool attachment;
+    bool inAlternativeItself; // a part of that alternative, not of a part nested in it
+    qsizetype alternativeBegin = -1;
+    qsizetype alternativeEnd = -1;
+};
+
+// The file name the part gives itself: Content-Disposition's "filename"
+// wins over Content-Type's "name" (RFC 2183). A part marked as an
+// attachment is one, and so is a named part without a disposition: mailers
+// that write none name their files.
+Leaf leafOf(const TMimePart& part, bool parentIsAlternative)
 {
-    throw EMessageParserError(QString::fromLatin1(text));
+    const QByteArray dispositionValue = RawHeaderField(part.headers, "Content-Disposition");
+    const QByteArray disposition = ExtractMimeType(Trim(dispositionValue)).toLower();
+    QByteArray name = ParameterOf("filename", dispositionValue);
+    if (name.isEmpty())
+        name = ParameterOf("name", part.contentType);
+    const bool attachment = disposition.isEmpty() ? !name.isEmpty() : disposition != "inline";
+    return {&part, name, attachment, parentIsAlternative};
 }
 
-// The name parameter of the type, else the filename parameter of the
-// disposition; empty for a part that names no file.
-QByteArray partFileName(const TmsHeaders& headers, const QByteArray& contentType)
+void collectLeaves(const TMimePart& part, bool parentIsAlternative, std::vector<Leaf>& leaves)
 {
-    const QByteArray name = MimeParameter("name", contentType);
-    return name.isEmpty() ? MimeParameter("filename", RawHeaderField(headers, "Content-Disposition")) : name;
+    if (!part.walked) {
+        if (!part.headers.isEmpty() || part.content.end > part.content.begin) // else nothing to keep
+            leaves.push_back(leafOf(part, parentIsAlternative));
+        return;
+    }
+    const bool alternative = part.mimeType == "multipart/alternative";
+    const qsizetype begin = qsizetype(leaves.size());
+    for (const TMimePart& child : part.children)
+        collectLeaves(child, alternative, leaves);
+    if (!alternative)
+        return;
+    for (qsizetype i = begin; i < qsizetype(leaves.size()); ++i)
+        if (leaves[size_t(i)].alternativeBegin < 0)
+            std::tie(leaves[size_t(i)].alternativeBegin, leaves[size_t(i)].alternativeEnd) =
+                std::pair(begin, qsizetype(leaves.size()));
 }
 
-// The encoding the attachment keeps: uuencoded data is kept as base64.
+// A leaf the body may come from. In a multipart only plain text and HTML
+// are; data sent in base64 without a declared type is taken for a file.
+bool mayBeBody(const Leaf& leaf, bool singlePart)
+{
+    const TMimePart& part = *leaf.part;
+    if (leaf.attachment)
+        return false;
+    if (singlePart)
+        return part.mimeType.startsWith("text/");
+    if (part.mimeType != "text/plain" && part.mimeType != "text/html")
+        return false;
+    return !part.contentType.isEmpty() || part.coding != TransferCoding::Base64;
+}
+
+// The first leaf that may be the body; within an alternative, plain text
+// before HTML whatever their order. -1 for none.
+qsizetype findBody(const std::vector<Leaf>& leaves, bool singlePart)
+{
+    const auto found = std::find_if(leaves.begin(), leaves.end(),
+                                    [singlePart](const Leaf& leaf) { return mayBeBody(leaf, singlePart); });
+    if (found == leaves.end())
+        return -1;
+    const qsizetype first = found - leaves.begin();
+    for (qsizetype i = first; i < found->alternativeEnd; ++i) {
+        const Leaf& leaf = leaves[size_t(i)];
+        if (leaf.part->mimeType == "text/plain" && mayBeBody(leaf, singlePart))
+            return i;
+    }
+    return first;
+}
+
+// The type the part declares, with its character set where it names one;
+// the default type of its place where it declares none.
+QByteArray declaredType(const TMimePart& part)
+{
+    return part.charset.isEmpty() ? part.mimeType : part.mimeType + ParameterText("charset", part.charset);
+}
+
 TAttEncoding keptEncoding(TransferCoding coding)
 {
     switch (coding) {
@@ -39,168 +111,150 @@ TAttEncoding keptEncoding(TransferCoding coding)
     return aeBase64;
 }
 
+// A forwarded message is named from its subject.
+QByteArray messageFileName(const QByteArray& data, qsizetype index)
+{
+    TTextLines lines(data, {0, data.size()});
+    TmsHeaders headers;
+    lines.ReadHeaderBlock(headers);
+    QByteArray subject = CutText(GetHeaderField(headers, "Subject"), 200);
+    for (char& c : subject)
+        if (c == '/' || c == '\\' || uchar(c) < 32)
+            c = '_';
+    subject = Trim(subject);
+    return (subject.isEmpty() ? UnnamedFileName(index) : subject) + ".eml";
+}
+
+class MessageFiller {
+public:
+    MessageFiller(TmsCustomMessage& message, const QByteArray& text) : message(message), text(text) {}
+
+    void Fill(const TMimePart& root);
+
+private:
+    void readHtmlBody(const TMimePart& part);
+    void addAttachment(const Leaf& leaf, bool alternative);
+    void add(const TMimePart& part, const QByteArray& name, bool ownName, const QByteArray& data);
+
+    TmsCustomMessage& message;
+    const QByteArray& text;
+};
+
+void MessageFiller::Fill(const TMimePart& root)
+{
+    std::vector<Leaf> leaves;
+    collectLeaves(root, false, leaves);
+    const bool singlePart = !root.walked;
+    const qsizetype body = findBody(leaves, singlePart);
+    const Leaf* bodyLeaf = body >= 0 ? &leaves[size_t(body)] : nullptr;
+    for (qsizetype i = 0; i < qsizetype(leaves.size()); ++i) {
+        ProcessMessages();
+        const Leaf& leaf = leaves[size_t(i)];
+        const TMimePart& part = *leaf.part;
+        if (i != body) {
+            const bool alternative = bodyLeaf && i >= bodyLeaf->alternativeBegin && i < bodyLeaf->alternativeEnd
+                && (leaf.inAlternativeItself || part.mimeType.startsWith("text/"));
+            addAttachment(leaf, alternative);
+        } else if (part.mimeType == "text/html") {
+            readHtmlBody(part);
+        } else {
+            ReadBodyText(message, text, part, singlePart ? BodyPlace::WholeMessage : BodyPlace::InMultipart);
+            if (!singlePart && message.Body().isEmpty())
+                message.Body().append(QByteArray());
+        }
+    }
+    if (singlePart && body == 0 && root.mimeType == "text/rtf")
+        message.SetContentType(root.mimeType);
+    // A multipart of the body alone is written again as that part.
+    if (root.children.size() == 1 && !root.children.front().walked && body == 0
+        && message.Attachments().Count() == 0)
+        message.SetContentType(root.children.front().contentType);
+}
+
+// The body is the readable text of the HTML, which stays an attachment.
+void MessageFiller::readHtmlBody(const TMimePart& part)
+{
+    const QByteArray html = DecodingAttachment([&] { return DecodePartData(text, part); });
+    if (html.isEmpty())
+        return;
+    const QByteArray body = HtmlToText(html, part.charset);
+    message.Body().SetText(body);
+    if (HasEightBit(body))
+        message.SetCharSet(csUTF8);
+    add(part, "_htmbody.htm", false, html);
+}
+
+void MessageFiller::addAttachment(const Leaf& leaf, bool alternative)
+{
+    const TMimePart& part = *leaf.part;
+    const QByteArray data = DecodingAttachment([&] { return DecodePartData(text, part); });
+    const qsizetype index = message.Attachments().Count();
+    if (!leaf.name.isEmpty())
+        add(part, leaf.name, true, data);
+    else if (part.mimeType == "message/rfc822")
+        add(part, messageFileName(data, index), false, data);
+    else
+        add(part, alternative ? AlternativeFileName(index) : UnnamedFileName(index), false, data);
+}
+
+// A name the decoder made up never decides the type; the part's own name
+// does where the part declares no more than "some bytes".
+void MessageFiller::add(const TMimePart& part, const QByteArray& name, bool ownName, const QByteArray& data)
+{
+    auto item = std::make_unique<TmsAttItem>();
+    item->SetFileName(name);
+    if (!ownName || (!part.contentType.isEmpty() && part.mimeType != "application/octet-stream"))
+        item->SetContentType(declaredType(part));
+    item->SetEncoding(keptEncoding(part.coding));
+    item->SetData(data);
+    message.Attachments().Add(std::move(item));
+}
+
 } // namespace
 
-bool TmsCustomDecoder::isDelimiter(QByteArrayView line) const
+QByteArray DecodePartData(const QByteArray& text, const TMimePart& part)
 {
-    return TrimmedView(line) == boundary && line.startsWith(boundary);
-}
-
-bool TmsCustomDecoder::isCloseDelimiter(QByteArrayView line) const
-{
-    return line.startsWith(boundary) && TrimmedView(line.sliced(boundary.size())) == "--";
-}
-
-void TmsCustomDecoder::skipToDelimiter(const char* failure)
-{
-    while (!isDelimiter(reader.NextLine()))
-        if (reader.Eof())
-            parseError(failure);
-}
-
-void TmsCustomDecoder::addAttachment(std::unique_ptr<TmsAttItem> item)
-{
-    Message->Attachments().Add(std::move(item));
-}
-
-void TmsCustomDecoder::decodeSinglePartAttachment()
-{
-    const QByteArray type = GetHeaderField(MessageHeaders, "Content-type");
-    if (type.isEmpty())
-        parseError("Missing required field: Content-Type");
-    auto item = std::make_unique<TmsAttItem>();
-    const QByteArray name = partFileName(MessageHeaders, type);
-    item->SetFileName(name.isEmpty() ? UnnamedFileName(Message->Attachments().Count()) : name);
-    item->SetContentType(ExtractMimeType(type)); // the declared type, not the one the name suggests
-    DecodingAttachment([&] { return readPartData(*item, ReadTransferCoding(MessageHeaders)); });
-    addAttachment(std::move(item));
-}
-
-// Gives the item the encoding that coding keeps, reads to the next line that
-// begins with the boundary (to the end of the text for a single part) and
-// decodes what it passed. Returns whether the multipart goes on after it.
-bool TmsCustomDecoder::readPartData(TmsAttItem& item, TransferCoding coding)
-{
-    item.SetEncoding(keptEncoding(coding));
-    const bool uuencoded = coding == TransferCoding::Uuencode;
-    const bool multipart = !boundary.isEmpty();
+    TTextLines lines(text, part.content);
+    const qsizetype size = part.content.end - part.content.begin;
     QByteArray bytes;
-    TQPLineDecoder quotedPrintable;
     QByteArrayView line;
-    for (bool first = true;; first = false) {
-        line = reader.NextLine();
-        if (reader.Eof() || (multipart && line.startsWith(boundary)))
-            break;
-        if (item.Encoding() == aeBase64) {
-            const QByteArrayView text = TrimmedView(line);
-            if (!multipart && line == ".")
-                break;
-            if (text.isEmpty() || (uuencoded && (IsUUBeginLine(text) || text == "`" || text == "end")))
-                continue;
-            uuencoded ? UUDecodeLine(text, bytes) : Base64DecodeLine(text, bytes);
-        } else if (item.Encoding() == aeQuotedPrintable) {
-            quotedPrintable.Add(line);
-        } else {
-            if (!first)
-                bytes.append("\r\n", 2);
-            bytes.append(line);
+    switch (part.coding) {
+    case TransferCoding::Base64: {
+        bytes.reserve(size / 4 * 3 + 3);
+        TBase64Decoder base64;
+        while (lines.Next(line))
+            base64.Add(line, bytes);
+        base64.Finish(bytes);
+        return bytes;
+    }
+    case TransferCoding::Uuencode:
+        while (lines.Next(line)) {
+            const QByteArrayView trimmed = TrimmedView(line);
+            if (!trimmed.isEmpty() && !IsUUBeginLine(trimmed) && trimmed != "`" && trimmed != "end")
+                UUDecodeLine(trimmed, bytes);
         }
-    }
-    if (item.Encoding() == aeQuotedPrintable && reader.Eof() && endsWithLineBreak())
-        quotedPrintable.Add({}); // the text's last line break is the data's
-    item.SetData(item.Encoding() == aeQuotedPrintable ? quotedPrintable.Bytes() : bytes);
-    return !reader.Eof() && !isCloseDelimiter(line);
-}
-
-void TmsCustomDecoder::decodeMultipart()
-{
-    const QByteArray parameter = GetHeaderParameter("Boundary", GetHeaderField(MessageHeaders, "Content-type"));
-    if (parameter.isEmpty())
-        parseError("Cannot find boundary");
-    boundary = "--" + parameter;
-    skipToDelimiter("Cannot find boundary");
-    if (decodeFirstPart())
-        decodeParts();
-}
-
-// The first part is the body unless it is base64 or a named file, which are
-// left with their headers read for decodeParts. Returns whether parts follow.
-bool TmsCustomDecoder::decodeFirstPart()
-{
-    readHeaderBlock(partHeaders);
-    QByteArray type = RawHeaderField(partHeaders, "Content-Type");
-    if (type.toLower().contains("multipart/alternative")) {
-        const QByteArray parameter = GetHeaderParameter("boundary", type);
-        if (parameter.isEmpty())
-            parseError("Cannot find boundary");
-        inNestedAlternative = true;
-        outerBoundary = std::exchange(boundary, "--" + parameter);
-        skipToDelimiter("Cannot find boundary");
-        readHeaderBlock(partHeaders);
-        type = RawHeaderField(partHeaders, "Content-Type");
-    }
-    const TransferCoding coding = ReadTransferCoding(partHeaders);
-    if (coding == TransferCoding::Base64 || !partFileName(partHeaders, type).isEmpty()
-        || RawHeaderField(partHeaders, "Content-Disposition").toLower().startsWith("attachment"))
-        return true;
-    const bool quotedPrintable = coding == TransferCoding::QuotedPrintable;
-    TQPLineDecoder decoder;
-    QByteArray text;
-    QByteArrayView line = reader.NextLine();
-    for (bool first = true; !reader.Eof() && !isDelimiter(line) && !isCloseDelimiter(line);
-         first = false, line = reader.NextLine()) {
-        if (quotedPrintable)
+        return bytes;
+    case TransferCoding::QuotedPrintable: {
+        TQPLineDecoder decoder;
+        while (lines.Next(line))
             decoder.Add(line);
-        else
-            text.append(first ? "" : "\r\n").append(line);
+        if (part.endsText && (text.endsWith('\n') || text.endsWith('\r')))
+            decoder.Add({}); // the text's last line break is the data's
+        return decoder.Bytes();
     }
-    setBodyText(quotedPrintable ? decoder.Bytes() : text, type, coding);
-    if (Message->Body().isEmpty())
-        Message->Body().append(QByteArray());
-    if (reader.Eof())
-        parseError("Cannot find boundary");
-    if (!isCloseDelimiter(line))
-        return true;
-    if (inNestedAlternative) // the alternative held only the text: on to the outer parts
-        return closeNestedAlternative();
-    Message->SetContentType(type);
-    return false;
+    case TransferCoding::SevenBit:
+        break;
+    }
+    bytes.reserve(size);
+    for (bool first = true; lines.Next(line); first = false) {
+        if (!first)
+            bytes.append("\r\n", 2);
+        bytes.append(line);
+    }
+    return bytes;
 }
 
-// Back to the outer multipart after a nested alternative. Returns whether
-// parts follow.
-bool TmsCustomDecoder::closeNestedAlternative()
+void FillMimeMessage(TmsCustomMessage& message, const QByteArray& text, const TMimePart& root)
 {
-    inNestedAlternative = false;
-    boundary = outerBoundary;
-    QByteArrayView line;
-    do {
-        line = reader.NextLine();
-        if (reader.Eof())
-            parseError("Cannot find closing boundary");
-    } while (!line.startsWith(boundary));
-    return !isCloseDelimiter(line);
-}
-
-void TmsCustomDecoder::decodeParts()
-{
-    for (bool more = true; more;) {
-        ProcessMessages();
-        if (!Message->Body().isEmpty() || Message->Attachments().Count() > 0)
-            readHeaderBlock(partHeaders);
-        const QByteArray type = RawHeaderField(partHeaders, "Content-type");
-        auto item = std::make_unique<TmsAttItem>();
-        if (const QByteArray name = partFileName(partHeaders, type); !name.isEmpty()) {
-            item->SetFileName(name);
-        } else {
-            const qsizetype count = Message->Attachments().Count();
-            const bool alternative = inNestedAlternative || alternativeMessage;
-            item->SetFileName(alternative ? AlternativeFileName(count) : UnnamedFileName(count));
-            item->SetContentType(type.isEmpty() ? QByteArray("text/plain") : ExtractMimeType(type));
-        }
-        more = DecodingAttachment([&] { return readPartData(*item, ReadTransferCoding(partHeaders)); });
-        addAttachment(std::move(item));
-        if (!more && inNestedAlternative)
-            more = closeNestedAlternative();
-    }
+    MessageFiller(message, text).Fill(root);
 }

@@ -142,7 +142,9 @@ QByteArray ParameterText(QByteArrayView name, const QByteArray& value)
 
 QByteArray MimeParameter(const QByteArray& name, const QByteArray& headerValue)
 {
-    const QByteArray extended = extendedValue(parseParameters(headerValue), name.toLower());
+    // Every extended form has a "*" in its name.
+    const QByteArray extended =
+        headerValue.contains('*') ? extendedValue(parseParameters(headerValue), name.toLower()) : QByteArray();
     if (!extended.isEmpty())
         return CutText(extended);
     return DecodeEncodedWords(GetHeaderParameter(name, headerValue));

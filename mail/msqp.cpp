@@ -247,13 +247,17 @@ void TQPTextLines::Finish()
 void TQPTextLines::flush()
 {
     QByteArrayView rest = current;
-    for (qsizetype i = 0; i < rest.size(); ++i) {
-        if (rest[i] != '\r' && rest[i] != '\n')
-            continue;
-        sink(rest.first(i));
-        const qsizetype next = rest[i] == '\r' && i + 1 < rest.size() && rest[i + 1] == '\n' ? i + 2 : i + 1;
-        rest = rest.sliced(next);
-        i = -1;
+    while (!rest.isEmpty()) {
+        // Searched a block at a time: most lines hold no break at all.
+        const char* const begin = rest.data();
+        const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', size_t(rest.size())));
+        const qsizetype lfAt = lf ? lf - begin : rest.size();
+        const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', size_t(lfAt)));
+        const qsizetype at = cr ? cr - begin : lfAt;
+        if (at == rest.size())
+            break;
+        sink(rest.first(at));
+        rest = rest.sliced(cr && cr + 1 == lf ? at + 2 : at + 1);
     }
     sink(rest);
     current.resize(0);

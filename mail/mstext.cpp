@@ -56,8 +56,16 @@ QByteArray CutText(const QByteArray& text, qsizetype maxChars)
 
 bool HasEightBit(QByteArrayView text)
 {
-    for (char c : text)
-        if (uchar(c) >= 128)
+    const char* s = text.data();
+    const char* const end = s + text.size();
+    for (; end - s >= 8; s += 8) { // eight bytes at a time
+        quint64 word;
+        std::memcpy(&word, s, 8);
+        if (word & 0x8080808080808080ull)
+            return true;
+    }
+    for (; s < end; ++s)
+        if (uchar(*s) >= 128)
             return true;
     return false;
 }

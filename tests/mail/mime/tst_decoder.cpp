@@ -113,7 +113,7 @@ private slots:
     {
         const auto m = decoded(crlf({"From: a@example.org", "", "Hello", "", "begin 644 one.txt", "#86)C", "`",
                                      "end", "between", "begin 600 \"two words.bin\"", "!80``", "`", "end", "after"}));
-        QCOMPARE(m->Body(), TStringList({"Hello"}));
+        QCOMPARE(m->Body(), TStringList({"Hello", "between", "after"}));
         QCOMPARE(m->Encoding(), meUU);
         QCOMPARE(m->Attachments().Count(), 2);
         QCOMPARE(name(*m, 0), QByteArray("one.txt"));
@@ -179,9 +179,8 @@ private slots:
         for (const char* first : {"Content-Transfer-Encoding: base64", "Content-Disposition: attachment; filename=x.txt"}) {
             const auto m = decoded(head + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", first, "",
                                                 "YWJj", "--B", "Content-Type: text/plain", "", "second", "--B--"}));
-            QVERIFY(m->Body().isEmpty());
-            QCOMPARE(m->Attachments().Count(), 2);
-            QCOMPARE(data(*m, 1), QByteArray("second"));
+            QCOMPARE(m->Body(), TStringList({"second"}));
+            QCOMPARE(m->Attachments().Count(), 1);
         }
     }
 
@@ -199,11 +198,8 @@ private slots:
         const QByteArray noBoundary = head + crlf({"Content-Type: multipart/mixed; boundary=B", "", "text"});
         checkParseFailure(*decoded(noBoundary), noBoundary, "Cannot find boundary");
         const QByteArray badBase64 = head + crlf({"Content-Type: application/pdf; name=a.pdf",
-                                                  "Content-Transfer-Encoding: base64", "", "YW*j"});
+                                                  "Content-Transfer-Encoding: base64", "", "YWJjY"});
         checkParseFailure(*decoded(badBase64), badBase64, "Error decoding the attachment");
-        const QByteArray badBody = head + crlf({"Content-Type: text/plain", "Content-Transfer-Encoding: base64",
-                                                "", "@@@@"});
-        checkParseFailure(*decoded(badBody), badBody, "Invalid Character");
         const QByteArray openNested = head + crlf({"Content-Type: multipart/mixed; boundary=O", "", "--O",
                                                    "Content-Type: multipart/alternative; boundary=I", "", "--I", "",
                                                    "t", "--I", "", "u", "--I--"});
@@ -254,14 +250,16 @@ private slots:
     void quotedPrintableUtf8TextLines_data()
     {
         QTest::addColumn<QByteArray>("charset");
-        QTest::newRow("utf-8") << QByteArray("; charset=utf-8");
-        QTest::newRow("none") << QByteArray();
-        QTest::newRow("iso-8859-1, whole text") << QByteArray("; charset=iso-8859-1");
+        QTest::addColumn<QByteArray>("badLine");
+        QTest::newRow("utf-8") << QByteArray("; charset=utf-8") << QByteArray("Gr\uFFFD\uFFFDe");
+        QTest::newRow("none") << QByteArray() << QByteArray("Grüße");
+        QTest::newRow("iso-8859-1, whole text") << QByteArray("; charset=iso-8859-1") << QByteArray("Grüße");
     }
 
     void quotedPrintableUtf8TextLines()
     {
         QFETCH(QByteArray, charset);
+        QFETCH(QByteArray, badLine);
         const auto m = decoded(head + crlf({"Content-Type: text/plain" + charset,
                                             "Content-Transfer-Encoding: quoted-printable", "", "one=0D=0Atwo=0D",
                                             "", "soft=", " joined=0A", "=0Alast"}));
@@ -270,7 +268,7 @@ private slots:
         const auto bad = decoded(head + crlf({"Content-Type: text/plain" + charset,
                                               "Content-Transfer-Encoding: quoted-printable", "", "caf=C3=A9",
                                               "Gr=FC=DFe"}));
-        QCOMPARE(bad->Body().at(1), QByteArray("Grüße"));
+        QCOMPARE(bad->Body().at(1), badLine);
         QCOMPARE(bad->CharSet(), csUTF8);
     }
 
@@ -284,9 +282,11 @@ private slots:
                                             "Content-Type: message/rfc822", ""})
                                + crlf({"Subject: inner", "", "inner body", "--B"}) + inner + "--B\r\n\r\nlast part");
         QCOMPARE(m->Body(), TStringList({"body"}));
+        QCOMPARE(name(*m, 0), QByteArray("inner.eml"));
         QCOMPARE(data(*m, 0), QByteArray("Subject: inner\r\n\r\ninner body"));
-        QCOMPARE(data(*m, 1), inner.mid(inner.indexOf("\r\n\r\n") + 4).chopped(2));
-        QCOMPARE(data(*m, 2), QByteArray("last part"));
+        QCOMPARE(data(*m, 1), QByteArray("<img src=cid:1>"));
+        QCOMPARE(data(*m, 2), QByteArray::fromBase64("iVBO"));
+        QCOMPARE(data(*m, 3), QByteArray("last part"));
     }
 
     void roundTripsOfEveryLayout()
