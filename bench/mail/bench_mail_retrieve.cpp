@@ -7,10 +7,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -31,28 +29,6 @@ for i in range(1, count + 1):
 p.quit()
 print(time.perf_counter() - start)
 )";
-
-// Delivered straight into the Maildir, as the delivery agent would, with LF ends.
-qint64 deliver(const TBenchServers& servers)
-{
-    const QByteArray line = QByteArray("Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod").leftJustified(75, '-');
-    qint64 total = 0;
-    for (int n = 0; n < Messages; ++n) {
-        QByteArray text = "From: Bench <" + servers.Address + ">\nTo: <" + servers.Address + ">\nSubject: Message "
-            + QByteArray::number(n) + "\nMime-Version: 1.0\nContent-Type: text/plain; charset=\"us-ascii\"\n\n";
-        for (int i = 0; text.size() < MessageSize; ++i)
-            text += (i % 40 ? line : "." + line) + '\n';
-        const QString path = servers.Maildir + QStringLiteral("/new/%1.bench.P%2").arg(n).arg(getpid());
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(text);
-        file.close();
-        if (::chown(QFile::encodeName(path).constData(), 5000, 5000) != 0)
-            std::perror("chown");
-        total += text.size() + text.count('\n');   // as sent, with CR LF
-    }
-    return total;
-}
 
 double penvaleSeconds(const TBenchServers& servers)
 {
@@ -75,7 +51,7 @@ int main(int argc, char** argv)
     TBenchServers servers;
     if (!servers.Start(QStringLiteral("bench_mail_retrieve")))
         return 0;
-    const qint64 size = deliver(servers);
+    const qint64 size = servers.Deliver(Messages, MessageSize);
     penvaleSeconds(servers);   // Dovecot builds its index on the first visit
 
     const double penvale = BestSeconds(Runs, [&] { return penvaleSeconds(servers); });

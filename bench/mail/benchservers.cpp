@@ -1,9 +1,11 @@
 #include "benchservers.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +34,30 @@ bool TBenchServers::Start(const QString& name)
         return false;
     }
     return Load(Dir);
+}
+
+// With LF ends, as the Maildir keeps them; a leading dot every 40 lines.
+qint64 TBenchServers::Deliver(int count, int size) const
+{
+    const QByteArray line = QByteArray("Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod").leftJustified(75, '-');
+    static int batch = 0;   // names never come back: the server may remember them
+    ++batch;
+    qint64 total = 0;
+    for (int n = 0; n < count; ++n) {
+        QByteArray text = "From: Bench <" + Address + ">\nTo: <" + Address + ">\nSubject: Message "
+            + QByteArray::number(n) + "\nMime-Version: 1.0\nContent-Type: text/plain; charset=\"us-ascii\"\n\n";
+        for (int i = 0; text.size() < size; ++i)
+            text += (i % 40 ? line : "." + line) + '\n';
+        const QString path = Maildir + QStringLiteral("/new/%1.bench.P%2B%3").arg(n).arg(getpid()).arg(batch);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(text);
+        file.close();
+        if (::chown(QFile::encodeName(path).constData(), 5000, 5000) != 0)
+            std::perror("chown");
+        total += text.size() + text.count('\n');   // as sent, with CR LF
+    }
+    return total;
 }
 
 TBenchServers::~TBenchServers()

@@ -12,6 +12,9 @@ struct TBenchServers : TMailServers {
 
     // False (with the reason on standard output) when they cannot run here.
     bool Start(const QString& name);
+    // Puts `count` plain-text messages of about `size` bytes straight into
+    // the Maildir, as the delivery agent would; returns their bytes as sent.
+    qint64 Deliver(int count, int size) const;
     ~TBenchServers();
 };
 
