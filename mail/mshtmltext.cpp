@@ -3,7 +3,6 @@
 #include "mail/mstext_p.h"
 
 #include <libxml/HTMLparser.h>
-#include <libxml/parserInternals.h>
 
 #include <QByteArray>
 #include <QList>
@@ -12,8 +11,6 @@
 #include <utility>
 
 namespace {
-
-constexpr qsizetype pushSize = 64 * 1024;
 
 bool named(const char* name, const char* wanted)
 {
@@ -258,17 +255,36 @@ private:
     int hiddenDepth = 0;
 };
 
+bool knownToParser(const QByteArray& name)
+{
+    xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(name.constData());
+    if (!handler)
+        return false;
+    xmlCharEncCloseFunc(handler);
+    return true;
+}
+
 // The declared set where the parser knows it; else the document's own
 // declaration where it has one; else UTF-8 for text that is UTF-8, and the
-// parser's default for any other.
-xmlCharEncodingHandlerPtr encodingOf(QByteArrayView html, QByteArrayView charset)
+// parser's default for any other (empty).
+QByteArray encodingOf(QByteArrayView html, QByteArrayView charset)
 {
     const QByteArray name = charset.trimmed().toByteArray().toLower();
-    if (!name.isEmpty() && name != "us-ascii")
-        if (xmlCharEncodingHandlerPtr declared = xmlFindCharEncodingHandler(name.constData()))
-            return declared;
+    if (!name.isEmpty() && name != "us-ascii" && knownToParser(name))
+        return name;
     const QByteArray head = html.first(std::min<qsizetype>(html.size(), 4096)).toByteArray().toLower();
-    return !head.contains("charset") && IsValidUtf8(html) ? xmlFindCharEncodingHandler("UTF-8") : nullptr;
+    return !head.contains("charset") && IsValidUtf8(html) ? QByteArray("utf-8") : QByteArray();
+}
+
+// The parser reads the text a piece at a time and lets go of what it has
+// read, so it never holds a copy of the whole.
+int readPiece(void* source, char* buffer, int length)
+{
+    auto* rest = static_cast<QByteArrayView*>(source);
+    const qsizetype n = std::min<qsizetype>(length, rest->size());
+    std::memcpy(buffer, rest->data(), size_t(n));
+    *rest = rest->sliced(n);
+    return int(n);
 }
 
 } // namespace
@@ -277,23 +293,22 @@ QByteArray HtmlToText(QByteArrayView html, QByteArrayView charset)
 {
     if (html.trimmed().isEmpty())
         return {};
+    htmlParserCtxtPtr context = htmlNewParserCtxt();
+    if (!context)
+        return {};
     TextWriter writer;
     SaxReader reader(writer);
-    htmlSAXHandler events{};
+    htmlSAXHandler& events = *context->sax;
+    events = htmlSAXHandler{};
     events.startElement = SaxReader::start;
     events.endElement = SaxReader::end;
     events.characters = SaxReader::characters;
     events.cdataBlock = SaxReader::characters;
-    htmlParserCtxtPtr context = htmlCreatePushParserCtxt(&events, &reader, nullptr, 0, nullptr, XML_CHAR_ENCODING_NONE);
-    if (!context)
-        return {};
-    htmlCtxtUseOptions(context, HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
-    if (xmlCharEncodingHandlerPtr encoding = encodingOf(html, charset))
-        xmlSwitchToEncoding(context, encoding);
-    // Pushed in pieces, so the parser keeps no copy of the whole text.
-    for (qsizetype at = 0; at < html.size(); at += pushSize)
-        htmlParseChunk(context, html.data() + at, int(std::min(pushSize, html.size() - at)), 0);
-    htmlParseChunk(context, nullptr, 0, 1);
+    context->userData = &reader;
+    const QByteArray encoding = encodingOf(html, charset);
+    QByteArrayView rest = html;
+    htmlCtxtReadIO(context, readPiece, nullptr, &rest, nullptr, encoding.isEmpty() ? nullptr : encoding.constData(),
+                   HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
     htmlFreeParserCtxt(context);
     return writer.TakeResult();
 }

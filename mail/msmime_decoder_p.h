@@ -86,6 +86,9 @@ enum class BodyPlace { WholeMessage, InMultipart };
 // The body's lines from a text part, made UTF-8 from its character set.
 void ReadBodyText(TmsCustomMessage& message, const QByteArray& text, const TMimePart& part, BodyPlace place);
 
+// The body's lines from the readable text of an HTML part.
+void ReadHtmlBody(TmsCustomMessage& message, const QByteArray& html, const QByteArray& charset);
+
 // The text's lines of a body that may hold uuencoded files: the text lines
 // go to the body, each file becomes an attachment.
 void FillPlainMessage(TmsCustomMessage& message, const QByteArray& text, TTextRange range);

@@ -5,7 +5,6 @@
 #include "mail/msmime_decoder_p.h"
 
 #include "mail/mscoding.h"
-#include "mail/mshtmltext.h"
 #include "mail/msmime_p.h"
 #include "mail/msmsg_names_p.h"
 #include "mail/mspars.h"
@@ -177,10 +176,7 @@ void MessageFiller::readHtmlBody(const TMimePart& part)
     const QByteArray html = DecodingAttachment([&] { return DecodePartData(text, part); });
     if (html.isEmpty())
         return;
-    const QByteArray body = HtmlToText(html, part.charset);
-    message.Body().SetText(body);
-    if (HasEightBit(body))
-        message.SetCharSet(csUTF8);
+    ReadHtmlBody(message, html, part.charset);
     add(part, "_htmbody.htm", false, html);
 }
 

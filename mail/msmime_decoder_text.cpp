@@ -1,15 +1,18 @@
 // The body's text: lines of a text part made UTF-8 from its character set,
-// and the text of messages that are not MIME, with their uuencoded files.
+// the readable text of an HTML part, and the text of messages that are not
+// MIME, with their uuencoded files.
 // The body is built line by line, so a large text is never held twice.
 #include "mail/msmime_decoder_p.h"
 
 #include "mail/mscharset_p.h"
 #include "mail/mscoding.h"
 #include "mail/mserrors.h"
+#include "mail/mshtmltext.h"
 #include "mail/msmime_p.h"
 #include "mail/msmsg_names_p.h"
 #include "mail/mstext_p.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -73,6 +76,35 @@ void readUUFile(TmsCustomMessage& message, TTextLines& lines, QByteArrayView beg
         return data;
     }));
     message.Attachments().Add(std::move(item));
+}
+
+// The lines of text joined by line feeds, taken from its end so that the
+// text gives its memory back as the lines grow: a long text is never held
+// twice.
+TStringList takeLines(QByteArray text)
+{
+    constexpr qsizetype returnEvery = 1 << 20;
+    TStringList lines;
+    if (text.isEmpty())
+        return lines;
+    qsizetype kept = text.size();
+    for (qsizetype end = text.size();;) {
+        const qsizetype start = end == 0 ? 0 : text.lastIndexOf('\n', end - 1) + 1;
+        if (start == 0) { // the first line is what is left of the text
+            text.truncate(end);
+            lines.append(std::move(text));
+            break;
+        }
+        lines.append(text.sliced(start, end - start));
+        end = start - 1;
+        text.truncate(end);
+        if (kept - end > returnEvery) {
+            text.squeeze();
+            kept = end;
+        }
+    }
+    std::reverse(lines.begin(), lines.end());
+    return lines;
 }
 
 bool holdsUuencode(const QByteArray& text, TTextRange range)
@@ -149,4 +181,13 @@ void ReadBodyText(TmsCustomMessage& message, const QByteArray& text, const TMime
         message.SetCharSet(csUTF8);
     else if (coding == TransferCoding::QuotedPrintable)
         message.SetCharSet(csISO8859);
+}
+
+void ReadHtmlBody(TmsCustomMessage& message, const QByteArray& html, const QByteArray& charset)
+{
+    TStringList& body = message.Body();
+    body = takeLines(HtmlToText(html, charset));
+    for (const QByteArray& line : std::as_const(body))
+        if (HasEightBit(line))
+            return message.SetCharSet(csUTF8);
 }
