@@ -1,11 +1,13 @@
 """Compares what `pvmail decode` reads from message files with Python's email.
 
-Usage: compare_with_python.py PVMAIL [--json] [FILE...]
+Usage: compare_with_python.py PVMAIL [--json] [--expected LIST] [FILE...]
 
 Without files, every message in corpus/ beside this script is compared. Each
 difference is printed as "file: kind: detail", then the number of files per
 kind; --json prints {file: [[kind, detail], ...]} instead. Exit status 0 when
-nothing differs, 1 when something does, 2 when pvmail cannot be run.
+nothing differs, 1 when something does, 2 when pvmail cannot be run. With
+--expected, LIST names the differences judged Python's or the message's own
+("file kind  # why" a line): the status is 0 when exactly those remain.
 
 What counts as the same:
 - text, with line ends made alike and trailing blank lines dropped;
@@ -194,9 +196,35 @@ def compare(pvmail, path):
     return differences + structure
 
 
+def read_expected(path):
+    """The (file, kind) pairs of an expected-differences list."""
+    pairs = set()
+    for line in pathlib.Path(path).read_text(encoding="utf-8").splitlines():
+        words = line.split("#", 1)[0].split()
+        if len(words) == 2:
+            pairs.add((words[0], words[1]))
+    return pairs
+
+
+def check_expected(results, expected):
+    """0 when the differences found are exactly the expected ones, else 1, saying which are not."""
+    found = {(pathlib.Path(name).name, kind) for name, differences in results.items() for kind, _ in differences}
+    for name, kind in sorted(found - expected):
+        print(f"unexpected: {name} {kind}")
+    for name, kind in sorted(expected - found):
+        print(f"no longer differs (take it off the list): {name} {kind}")
+    print(f"{len(found)} differences, {len(found & expected)} of them expected")
+    return 0 if found == expected else 1
+
+
 def main(arguments):
     as_json = "--json" in arguments
     arguments = [a for a in arguments if a != "--json"]
+    expected = None
+    if "--expected" in arguments:
+        at = arguments.index("--expected")
+        expected = read_expected(arguments[at + 1])
+        del arguments[at:at + 2]
     if not arguments:
         print(__doc__.strip().splitlines()[2], file=sys.stderr)
         return 2
@@ -218,6 +246,8 @@ def main(arguments):
         for kind, count in sorted(counts.items()):
             print(f"{count:5} files  {kind}")
         print(f"{sum(1 for d in results.values() if d)} of {len(results)} files differ")
+    if expected is not None:
+        return check_expected(results, expected)
     return 1 if any(results.values()) else 0
 
 
