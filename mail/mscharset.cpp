@@ -168,3 +168,19 @@ QByteArray TCharsetLines::Convert(QByteArrayView line)
         return *std::move(converted);
     return IsValidUtf8(line) ? line.toByteArray() : Windows1252ToUtf8(line);
 }
+
+QByteArray ToUtf8ByLines(QByteArrayView text, const QByteArray& charset)
+{
+    if (!asciiCompatible(charset.trimmed().toLower())) // its line ends are no single bytes
+        return ToUtf8(text.toByteArray(), charset);
+    TCharsetLines converter(charset);
+    QByteArray out;
+    out.reserve(text.size() + text.size() / 8);
+    while (!text.isEmpty()) {
+        const qsizetype lineEnd = text.indexOf('\n');
+        const qsizetype length = lineEnd < 0 ? text.size() : lineEnd + 1;
+        out += converter.Convert(text.first(length));
+        text = text.sliced(length);
+    }
+    return out;
+}

@@ -16,6 +16,11 @@ bool IsUtf8Charset(const QByteArray& charset);
 
 QByteArray Windows1252ToUtf8(QByteArrayView text);
 
+// The text made UTF-8 a line at a time, as TCharsetLines does: bytes the set
+// cannot read spoil only their own line (the whole text, in a set such as
+// UTF-16 whose text is no ASCII).
+QByteArray ToUtf8ByLines(QByteArrayView text, const QByteArray& charset);
+
 // The lines of a body in one character set made UTF-8 one at a time, through
 // one converter for them all. As ToUtf8, but a line of a body declared UTF-8
 // keeps its characters around bytes that are invalid: only those become

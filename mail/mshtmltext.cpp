@@ -1,5 +1,6 @@
 #include "mail/mshtmltext.h"
 
+#include "mail/mscharset_p.h"
 #include "mail/mstext_p.h"
 
 #include <libxml/HTMLparser.h>
@@ -255,26 +256,21 @@ private:
     int hiddenDepth = 0;
 };
 
-bool knownToParser(const QByteArray& name)
+// The set to read the text in: UTF-8 where it was declared or made so, or
+// where the text is UTF-8 and names no set of its own; else the document's
+// own declaration or the parser's default (empty).
+QByteArray encodingOf(QByteArrayView html, const QByteArray& declared)
 {
-    xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(name.constData());
-    if (!handler)
-        return false;
-    xmlCharEncCloseFunc(handler);
-    return true;
-}
-
-// The declared set where the parser knows it; else the document's own
-// declaration where it has one; else UTF-8 for text that is UTF-8, and the
-// parser's default for any other (empty).
-QByteArray encodingOf(QByteArrayView html, QByteArrayView charset)
-{
-    const QByteArray name = charset.trimmed().toByteArray().toLower();
-    if (!name.isEmpty() && name != "us-ascii" && knownToParser(name))
-        return name;
+    const QByteArray name = declared.toLower();
+    if (!IsUtf8Charset(name) || name == "utf-8" || name == "utf8")
+        return "utf-8";
     const QByteArray head = html.first(std::min<qsizetype>(html.size(), 4096)).toByteArray().toLower();
     return !head.contains("charset") && IsValidUtf8(html) ? QByteArray("utf-8") : QByteArray();
 }
+
+// What the parser cannot read it reports on the standard error; the text
+// shows it anyway.
+void ignoreError(void*, const char*, ...) {}
 
 // The parser reads the text a piece at a time and lets go of what it has
 // read, so it never holds a copy of the whole.
@@ -305,8 +301,14 @@ QByteArray HtmlToText(QByteArrayView html, QByteArrayView charset)
     events.characters = SaxReader::characters;
     events.cdataBlock = SaxReader::characters;
     context->userData = &reader;
-    const QByteArray encoding = encodingOf(html, charset);
-    QByteArrayView rest = html;
+    // A declared set is made UTF-8 here, a line at a time, so that bytes it
+    // cannot read spoil only their line; the parser would stop at them.
+    const QByteArray declared = charset.trimmed().toByteArray();
+    const bool convert = !IsUtf8Charset(declared);
+    const QByteArray utf8 = convert ? ToUtf8ByLines(html, declared) : QByteArray();
+    const QByteArray encoding = encodingOf(html, declared);
+    QByteArrayView rest = convert ? QByteArrayView(utf8) : html;
+    xmlSetGenericErrorFunc(nullptr, ignoreError);
     htmlCtxtReadIO(context, readPiece, nullptr, &rest, nullptr, encoding.isEmpty() ? nullptr : encoding.constData(),
                    HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
     htmlFreeParserCtxt(context);

@@ -159,6 +159,9 @@ private slots:
                                                         "<p>Gr\xFC\xDF" "e &amp; <a href=\"http://x.org\">mehr</a></p>\r\n"}));
         const auto undeclared = decoded(head + crlf({"Content-Type: text/html", "", "<p>Grüße</p>"}));
         QCOMPARE(undeclared->Body(), TStringList({"Grüße"}));
+        const auto broken = decoded(head + crlf({"Content-Type: text/html; charset=iso-2022-jp", "", "<p>a\xFF</p>",
+                                                 "<p>kept</p>"}));
+        QCOMPARE(broken->Body(), TStringList({"aÿ", "", "kept"}));
     }
 };
 
