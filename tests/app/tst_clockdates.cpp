@@ -1,7 +1,7 @@
 // The date and time pickers, the running clock and the stopwatch of the main
 // window; the clock's ticks are sent by the test, never waited for.
 #include "Answers.h"
-#include "FreshSettings.h"
+#include "FreshWindow.h"
 #include "WindowParts.h"
 
 #include "app/ClockTexts.h"
@@ -33,14 +33,7 @@ class ClockDatesTest : public QObject {
     static void doubleClick(QWidget* picker) { QTest::mouseDClick(picker->findChild<QLineEdit*>(), Qt::LeftButton); }
 
 private slots:
-    void init()
-    {
-        UseFreshSettings(dir.filePath("config"));
-        answers = std::make_unique<Answers>();
-        form = std::make_unique<TForm1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
+    void init() { QVERIFY(ShowFreshMainWindow(dir.filePath("config"), answers, form)); }
 
     void cleanup()
     {

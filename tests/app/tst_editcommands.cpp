@@ -2,7 +2,7 @@
 // formats through the menus, the format bar and the font dialog, find and
 // replace through their dialogs, word wrap and the context menu.
 #include "Answers.h"
-#include "FreshSettings.h"
+#include "FreshWindow.h"
 #include "WindowParts.h"
 
 #include "app/MainU.h"
@@ -99,14 +99,7 @@ class EditCommandsTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        UseFreshSettings(dir.filePath("config"));
-        answers = std::make_unique<Answers>();
-        form = std::make_unique<TForm1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
+    void init() { QVERIFY(ShowFreshMainWindow(dir.filePath("config"), answers, form)); }
 
     void cleanup()
     {

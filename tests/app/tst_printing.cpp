@@ -1,7 +1,7 @@
 // Printing, page setup and the width commands of the main window, printing
 // into PDF files that poppler's tools read back.
 #include "Answers.h"
-#include "FreshSettings.h"
+#include "FreshWindow.h"
 #include "PrintFixture.h"
 #include "WindowParts.h"
 
@@ -49,14 +49,7 @@ class PrintingTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        UseFreshSettings(dir.filePath("config"));
-        answers = std::make_unique<Answers>();
-        form = std::make_unique<TForm1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
+    void init() { QVERIFY(ShowFreshMainWindow(dir.filePath("config"), answers, form)); }
 
     void cleanup()
     {

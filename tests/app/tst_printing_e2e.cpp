@@ -1,7 +1,7 @@
 // Printing from the main window to a real print system: a private CUPS with a
 // PDF printer (scripts/pdfprinter), whose PDF files poppler's tools read back.
 #include "Answers.h"
-#include "FreshSettings.h"
+#include "FreshWindow.h"
 #include "PrintFixture.h"
 #include "WindowParts.h"
 
@@ -53,14 +53,7 @@ private slots:
         outDir = settings.value("OUT").toString();
     }
 
-    void init()
-    {
-        UseFreshSettings(dir.filePath("config"));
-        answers = std::make_unique<Answers>();
-        form = std::make_unique<TForm1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
+    void init() { QVERIFY(ShowFreshMainWindow(dir.filePath("config"), answers, form)); }
 
     void cleanup()
     {
