@@ -52,11 +52,13 @@ int run(const QStringList& arguments)
     if (rest.size() != 1 || (rest.first().startsWith(QLatin1Char('-')) && rest.first() != QLatin1String("-")))
         return PvError("decode", QStringLiteral("expected one FILE (see --help)")), PvUsage;
     try {
-        TMemoryStream text(readInput(rest.first()));
-        if (text.Size() == 0)
-            return PvError("decode", QStringLiteral("%1 is empty: there is no message to decode").arg(rest.first()));
         TmsMessage message;
-        message.LoadFromStream(text);
+        { // the input text is freed before the message is printed
+            TMemoryStream text(readInput(rest.first()));
+            if (text.Size() == 0)
+                return PvError("decode", QStringLiteral("%1 is empty: there is no message to decode").arg(rest.first()));
+            message.LoadFromStream(text);
+        }
         if (!directory.isEmpty()) {
             if (!QDir().mkpath(directory))
                 return PvError("decode", QStringLiteral("cannot create directory %1").arg(directory));

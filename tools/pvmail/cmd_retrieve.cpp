@@ -69,14 +69,13 @@ int run(const QStringList& arguments)
     if (!parser.positionalArguments().isEmpty())
         return PvError("retrieve", QStringLiteral("unexpected argument %1").arg(parser.positionalArguments()[0])),
                PvUsage;
-    bool timeOutOk = true;
-    const int timeOut = parser.isSet("timeout") ? parser.value("timeout").toInt(&timeOutOk) : 60;
-    if (!timeOutOk)
+    const std::optional<int> timeOut = PvTimeOut(parser);
+    if (!timeOut)
         return PvError("retrieve", QStringLiteral("--timeout takes a number of seconds")), PvUsage;
     try {
         TmsPOP pop;
         pop.Server = parser.value("server");
-        pop.SetTimeOut(timeOut);
+        pop.SetTimeOut(*timeOut);
         pop.UserName = parser.value("user");
         pop.Password = readPassword(parser.value("password-file"));
         const QString store = parser.value("store");

@@ -98,16 +98,15 @@ int run(const QStringList& arguments)
     if (!parser.parse(QStringList(QStringLiteral("pvmail")) + arguments))
         return PvError("send", parser.errorText()), PvUsage;
     const QStringList body = parser.positionalArguments();
-    bool timeOutOk = true;
-    const int timeOut = parser.isSet("timeout") ? parser.value("timeout").toInt(&timeOutOk) : 60;
-    if (!parser.isSet("server") || !parser.isSet("from") || !parser.isSet("to") || body.size() > 1 || !timeOutOk)
+    const std::optional<int> timeOut = PvTimeOut(parser);
+    if (!parser.isSet("server") || !parser.isSet("from") || !parser.isSet("to") || body.size() > 1 || !timeOut)
         return PvError("send", QStringLiteral("expected --server, --from, --to and at most one BODYFILE (see --help)")),
                PvUsage;
     try {
         const TmsDraft draft = draftOf(parser, body.value(0));
         TmsSMTP smtp;
         smtp.Server = parser.value("server");
-        smtp.SetTimeOut(timeOut);
+        smtp.SetTimeOut(*timeOut);
         if (parser.isSet("verbose"))
             reportEvents(smtp);
         smtp.OnQuitFailed = [](QObject*, QString& msg) {

@@ -2,6 +2,7 @@
 // A subcommand is one source file defining a PvCommand, listed here.
 #include "tools/pvmail/pvcommand.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 
 namespace {
@@ -30,6 +31,15 @@ bool PvWantsHelp(const PvCommand& command, const QStringList& arguments)
         return false;
     std::fputs(command.help, stdout);
     return true;
+}
+
+std::optional<int> PvTimeOut(const QCommandLineParser& parser)
+{
+    if (!parser.isSet(QStringLiteral("timeout")))
+        return 60;
+    bool ok = false;
+    const int seconds = parser.value(QStringLiteral("timeout")).toInt(&ok);
+    return ok ? std::optional<int>(seconds) : std::nullopt;
 }
 
 int main(int argc, char* argv[])

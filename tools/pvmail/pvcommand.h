@@ -3,6 +3,10 @@
 // the function that runs it with the arguments after its name.
 #include <QStringList>
 
+#include <optional>
+
+class QCommandLineParser;
+
 #include <cstdio>
 
 struct PvCommand {
@@ -20,6 +24,9 @@ int PvError(const char* command, const QString& text);
 
 // True when the arguments ask for help; the help has then been printed.
 bool PvWantsHelp(const PvCommand& command, const QStringList& arguments);
+
+// The --timeout option's seconds (60 when absent), or none when it is no number.
+std::optional<int> PvTimeOut(const QCommandLineParser& parser);
 
 extern const PvCommand DecodeCommand;
 extern const PvCommand EncodeCommand;
