@@ -61,12 +61,10 @@ void TForm1::createMailComponents()
     };
 }
 
+// The sender comes from the settings at each send; only the server is kept.
 void TForm1::applyMailSettings()
 {
-    const TSettingsStore& store = AppSettings();
-    msSMTP1->Server = store.SMTPServer;
-    msMessage1->Sender().SetAddress(modelText(store.EmailAddress));
-    msMessage1->Sender().SetName(modelText(store.UserName));
+    msSMTP1->Server = AppSettings().SMTPServer;
 }
 
 void TForm1::SendBtnClick()

@@ -18,9 +18,6 @@
 
 namespace MailStore {
 
-namespace {
-
-// Replaced whole or not at all: a torn counter would stop every later save.
 void WriteCounter(const QString& path, quint64 value)
 {
     QSaveFile file(path);
@@ -30,8 +27,6 @@ void WriteCounter(const QString& path, quint64 value)
     if (!file.commit())
         throw EFCreateError(Errors::FileCreate(path, file.errorString()));
 }
-
-} // namespace
 
 std::optional<TCounter> ReadCounter(const QString& path)
 {

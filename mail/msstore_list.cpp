@@ -9,20 +9,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace MailStore {
 
 namespace {
-
-void WriteCount(const QString& path, qint64 value)
-{
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(QByteArray::number(value) + "\r\n");
-        file.commit();
-    }
-}
 
 TListedMessage Listed(const QString& path)
 {
@@ -59,7 +49,11 @@ std::optional<qint64> ListStore(const QString& directory, const TStoreKind& kind
             QFile::rename(path, MessageFile(directory, kind, rows)); // QFile never renames over a file
         ++rows;
     }
-    WriteCount(counter, rows);
+    try {
+        WriteCounter(counter, quint64(rows));
+    } catch (const EFCreateError&) {
+        // The mail is listed all the same; storing never takes a name that is in use.
+    }
     return rows;
 }
 

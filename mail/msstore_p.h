@@ -1,5 +1,6 @@
 #pragma once
-// A local mail store's counter file, read alike by storing and listing.
+// A local mail store's counter file, read and written alike by storing and
+// listing.
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -16,5 +17,9 @@ struct TCounter {
 // and EConvertError when its first line is no decimal number, or one too
 // large to count on from.
 std::optional<TCounter> ReadCounter(const QString& path);
+
+// Replaces the counter whole or not at all (a torn counter would stop every
+// later save); raises EFCreateError when it cannot be written.
+void WriteCounter(const QString& path, quint64 value);
 
 } // namespace MailStore
