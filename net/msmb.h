@@ -13,6 +13,11 @@
 
 class TStream;
 
+// How a connection is protected. Tls shakes hands right after the connect;
+// StartTls leaves the upgrade to the protocol, which calls StartTls once the
+// server has agreed, and fails when the server does not offer it.
+enum class TmsSecurity { None, StartTls, Tls };
+
 class TrkSocket : public QObject {
 public:
     explicit TrkSocket(QObject* owner = nullptr);
@@ -28,6 +33,8 @@ public:
     quint16 DefaultPort = 0;
     QByteArray ServiceName;
     TrkDialLink* RAS = nullptr;   // not owned; its owner clears it before freeing it
+    TmsSecurity Security = TmsSecurity::None;
+    QString CAFile;   // an authority trusted beside the system's; empty: none
 
     TNotifyEvent OnOpen;
     TNotifyEvent OnConnect;
@@ -55,6 +62,10 @@ public:
     bool Connected() const { return socket != NoSocket; }
     bool Canceled() const { return canceled; }
     bool Expired() const { return counter->Expired(); }
+    bool Secure() const;   // TLS is up on this connection
+    // Upgrades the open connection in place; bytes the server sent before
+    // the handshake are discarded.
+    void StartTls();
     void CheckServer();
     void ConnectSocket();
     void SendLine(const QByteArray& line);

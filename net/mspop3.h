@@ -13,6 +13,9 @@ public:
 
     QString UserName;   // sent as UTF-8
     QString Password;
+    // Where the unique ids of messages already fetched are kept, so mail
+    // left on the server is fetched once; empty: every message is fetched.
+    QString SeenIdsFile;
     // From the last STAT; -1 before any.
     int MessageCount = -1;
     int MailboxSize = -1;

@@ -22,6 +22,11 @@ public:
     // gone); Msg says how. Send still succeeds: the server has the message.
     TmsErrorEvent OnQuitFailed;
 
+    // The login for AUTH, sent only when Authenticate is set.
+    QString UserName;
+    QString Password;
+    bool Authenticate = false;
+
     // Not owned; cleared when the message is destroyed.
     QPointer<TmsMessage> MailMessage;
     // The encoded text being sent; exists only while SendMail runs.
