@@ -41,9 +41,26 @@ relay_transport = error:outside mail is not delivered by this test server
 local_transport = error:no local delivery on this test server
 maillog_file = $dir/postfix/maillog
 maillog_file_prefixes = $dir/postfix
+smtpd_tls_cert_file = $dir/tls/server.pem
+smtpd_tls_key_file = $dir/tls/server.key
+smtpd_tls_protocols = >=TLSv1.2
+smtpd_tls_mandatory_protocols = >=TLSv1.2
+smtpd_sasl_type = dovecot
+smtpd_sasl_path = $dir/dovecot/run/auth-postfix
 CF
   cat > "$conf/master.cf" <<CF
 127.0.0.1:$SMTP_PORT inet n - n - - smtpd
+127.0.0.1:$SUBMISSION_PORT inet n - n - - smtpd
+  -o syslog_name=postfix/submission
+  -o smtpd_tls_security_level=encrypt
+  -o smtpd_tls_auth_only=yes
+  -o smtpd_sasl_auth_enable=yes
+  -o smtpd_client_restrictions=permit_sasl_authenticated,reject
+127.0.0.1:$SMTPS_PORT inet n - n - - smtpd
+  -o syslog_name=postfix/smtps
+  -o smtpd_tls_wrappermode=yes
+  -o smtpd_sasl_auth_enable=yes
+  -o smtpd_client_restrictions=permit_sasl_authenticated,reject
 pickup    unix n - n 60 1 pickup
 cleanup   unix n - n - 0 cleanup
 qmgr      unix n - n 300 1 qmgr
@@ -54,6 +71,7 @@ trace     unix - - n - 0 bounce
 verify    unix - - n - 1 verify
 flush     unix n - n 1000? 0 flush
 proxymap  unix - - n - - proxymap
+tlsmgr    unix - - n 1000? 1 tlsmgr
 smtp      unix - - n - - smtp
 showq     unix n - n - - showq
 error     unix - - n - - error
@@ -80,7 +98,10 @@ state_dir = $conf/state
 log_path = $conf/dovecot.log
 protocols = pop3
 listen = 127.0.0.1
-ssl = no
+ssl = yes
+ssl_cert = <$dir/tls/server.pem
+ssl_key = <$dir/tls/server.key
+ssl_min_protocol = TLSv1.2
 disable_plaintext_auth = no
 auth_mechanisms = plain login
 auth_failure_delay = 0
@@ -101,6 +122,19 @@ service pop3-login {
   inet_listener pop3 {
     address = 127.0.0.1
     port = $POP3_PORT
+  }
+  inet_listener pop3s {
+    address = 127.0.0.1
+    port = $POP3S_PORT
+    ssl = yes
+  }
+}
+# Postfix's SASL asks here.
+service auth {
+  unix_listener auth-postfix {
+    mode = 0660
+    user = postfix
+    group = postfix
   }
 }
 service anvil {

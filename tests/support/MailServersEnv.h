@@ -1,7 +1,7 @@
 #pragma once
 // The local Postfix and Dovecot that scripts/mailservers started, as it wrote
-// them to servers.env: their addresses, the test account, and the Maildir
-// behind it. Plain QtCore, so the mail benchmarks read the same file.
+// them to servers.env: their addresses, the test account, the Maildir behind
+// it, and the throw-away authority that signed the TLS ports' certificate. Plain QtCore, so the mail benchmarks read the same file.
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -9,7 +9,10 @@
 #include <QThread>
 
 struct TMailServers {
-    QString Smtp, Pop3;          // host:port
+    QString Smtp, Pop3;          // host:port, plain
+    QString Submission;          // SMTP with STARTTLS required before AUTH
+    QString Smtps, Pop3s;        // implicit TLS
+    QString CAFile;
     QByteArray User, Password, Address;
     QString Maildir;
 
@@ -23,8 +26,15 @@ struct TMailServers {
         for (const QByteArray& line : env.readAll().split('\n'))
             if (const qsizetype eq = line.indexOf('='); eq > 0)
                 values.insert(line.left(eq), line.mid(eq + 1));
-        Smtp = QStringLiteral("127.0.0.1:") + QString::fromLatin1(values.value("SMTP_PORT"));
-        Pop3 = QStringLiteral("127.0.0.1:") + QString::fromLatin1(values.value("POP3_PORT"));
+        const auto address = [&](const char* port) {
+            return QStringLiteral("127.0.0.1:") + QString::fromLatin1(values.value(port));
+        };
+        Smtp = address("SMTP_PORT");
+        Pop3 = address("POP3_PORT");
+        Submission = address("SUBMISSION_PORT");
+        Smtps = address("SMTPS_PORT");
+        Pop3s = address("POP3S_PORT");
+        CAFile = QString::fromLocal8Bit(values.value("CA_FILE"));
         User = values.value("MAIL_USER");
         Password = values.value("MAIL_PASSWORD");
         Address = values.value("MAIL_ADDRESS");
