@@ -7,6 +7,11 @@
 #include "toolkit/gui/Prompter.h"
 #include "toolkit/gui/RichEdit.h"
 
+#include <QScopeGuard>
+#include <QTextCursor>
+
+#include <utility>
+
 namespace {
 
 TSearchOptions searchOptions(int dialogOptions)
@@ -69,18 +74,35 @@ void TForm1::ReplaceDialog1Replace()
 // Each search goes on after the text just inserted or declined, so a
 // replacement that holds the find text ("a" by "aa") still comes to an end,
 // and an empty one does not bring back matches already declined.
+// One edit block holds the whole run: Qt lays the document out once at its
+// end rather than after each replacement, which made a long run in rich text
+// quadratic, and Undo takes the run back in one step. Each match is still
+// selected while its question is asked; the format bar follows at the end.
 void TForm1::DoReplaceAll(const QString& findText, const QString& replaceText)
 {
     const QString question = QStringLiteral("Replace this instance of \"%1\" with \"%2\"?").arg(findText, replaceText);
-    const int options = ReplaceDialog1->Options;
+    const TSearchOptions options = searchOptions(ReplaceDialog1->Options);
     int from = RichEdit1->SelLength() > 0 ? RichEdit1->SelStart() + RichEdit1->SelLength() : 0;
-    for (int at; (at = findFrom(from, findText, options)) >= 0;) {
-        if (MessageDlg(question, mtConfirmation, mbYesNo) != mrYes) {
-            from = at + int(findText.size());
-            continue;
+    {
+        QTextCursor run(RichEdit1->document());
+        run.beginEditBlock();
+        auto selectionChange = std::exchange(RichEdit1->OnSelectionChange, nullptr);
+        const auto endRun = qScopeGuard([&] {
+            RichEdit1->OnSelectionChange = std::move(selectionChange);
+            run.endEditBlock();
+        });
+        RichEdit1->setFocus();
+        for (int at; (at = RichEdit1->FindText(findText, from, -1, options)) >= 0;) {
+            RichEdit1->SetSelection(at, int(findText.size()));
+            if (MessageDlg(question, mtConfirmation, mbYesNo) != mrYes) {
+                from = at + int(findText.size());
+                continue;
+            }
+            RichEdit1->SetSelText(replaceText);
+            RichEdit1->SetSelection(at, int(replaceText.size()));
+            from = at + int(replaceText.size());
         }
-        RichEdit1->SetSelText(replaceText);
-        RichEdit1->SetSelection(at, int(replaceText.size()));
-        from = at + int(replaceText.size());
     }
+    RichEdit1SelectionChange();
+    reportNotFound(findText);
 }
