@@ -11,7 +11,10 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class TStream;
+class TrkTlsLink;
 
 // How a connection is protected. Tls shakes hands right after the connect;
 // StartTls leaves the upgrade to the protocol, which calls StartTls once the
@@ -123,11 +126,18 @@ private:
     // caller's start counts.
     enum class TSendClock { FromStart, RestartOnProgress };
     void SendAll(const char* data, qsizetype size, TSendClock clock);
+    int SendSome(const char* data, int size);
     int ReceiveSome(char* buffer, int size, int flags);
     int TakeLinePart(QByteArray& line, bool& found);
     void FireProgress(qint64 done, qint64 total);
     void CloseQuietly();
     [[noreturn]] void RaiseClosedByServer();
+
+    void ShakeHands();
+    void DiscardWaiting();
+    void EndTls();
+    int TlsResult(int n);
+    [[noreturn]] void RaiseTlsFailure(quint16 code);
 
     TrkWinsock& winsock;
     QObject* window;
@@ -139,6 +149,10 @@ private:
     QByteArray remoteAddr6;    // an IPv6 literal's 16 bytes; empty for IPv4
     QByteArray lastCommand;    // since the connect
     char lookupBuffer[1024] = {};
+    struct TTlsFree {
+        void operator()(TrkTlsLink* link) const;
+    };
+    std::unique_ptr<TrkTlsLink, TTlsFree> tls;   // while TLS runs on this connection
 
     bool canceled = false;
     bool hostResolved = false;

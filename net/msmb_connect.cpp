@@ -160,6 +160,8 @@ void TrkSocket::ConnectSocket()
             RaiseSocketError(quint16(error));
     }
     ConnectWait();
+    if (Security == TmsSecurity::Tls)
+        ShakeHands();
     if (OnConnect)
         OnConnect(this);
 }
@@ -169,6 +171,7 @@ void TrkSocket::Close()
     if (socket != NoSocket) {
         if (OnClosing)
             OnClosing(this);
+        EndTls();
         winsock.CloseSocket(socket);
         socket = NoSocket;
         if (OnClosed)
@@ -200,6 +203,7 @@ void TrkSocket::CloseQuietly()
     if (!winsock.IsLoaded())
         return;
     CancelLookup();
+    tls.reset();
     if (socket != NoSocket)
         winsock.CloseSocket(socket);
     socket = NoSocket;

@@ -3,6 +3,7 @@
 
 #include "net/msmb_dotstuffing_p.h"
 #include "net/msmb_socketerrors_p.h"
+#include "net/rktls_p.h"
 #include "toolkit/Pump.h"
 #include "toolkit/Streams.h"
 
@@ -29,23 +30,36 @@ void TrkSocket::SendAll(const char* data, qsizetype size, TSendClock clock)
 {
     qsizetype sent = 0;
     while (sent < size && !canceled && !counter->Expired()) {
-        const int n = winsock.Send(socket, data + sent, int(size - sent), 0);
+        const int n = SendSome(data + sent, int(size - sent));
         if (n > 0) {
             sent += n;
             if (clock == TSendClock::RestartOnProgress)
                 counter->Start();
             continue;
         }
-        const int error = winsock.WSAGetLastError();
-        if (error != WSAEWOULDBLOCK && !canceled)
-            RaiseSocketError(quint16(error));
         WaitWritable();
     }
+}
+
+// send, raising what is an error: -1 when the socket takes nothing now.
+int TrkSocket::SendSome(const char* data, int size)
+{
+    if (tls)
+        return TlsResult(tls->Write(data, size));
+    const int n = winsock.Send(socket, data, size, 0);
+    if (n >= 0)
+        return n;
+    const int error = winsock.WSAGetLastError();
+    if (error != WSAEWOULDBLOCK && !canceled)
+        RaiseSocketError(quint16(error));
+    return -1;
 }
 
 // recv, raising what is an error: -1 when nothing is waiting, 0 at the end.
 int TrkSocket::ReceiveSome(char* buffer, int size, int flags)
 {
+    if (tls)
+        return TlsResult(tls->Read(buffer, size, flags & PeekFlag));
     const int n = winsock.Recv(socket, buffer, size, flags);
     if (n >= 0)
         return n;

@@ -20,6 +20,8 @@ const QHash<quint16, const char*>& texts()
         {57010, "Command line must not contain CR or LF"},
         {57011, "Connection closed by the server before the end of the data"},
         {57012, "Connection closed by the server during %1"},
+        {57013, "TLS handshake with %1 failed: %2"},
+        {57014, "TLS connection with %1 failed: %2"},
         {57102, "MailMessage property must be assigned"},
         {57103, "UserName property is required"},
         {57104, "Password property is required"},

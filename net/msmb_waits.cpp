@@ -3,6 +3,8 @@
 // (Cancel above all) all arrive as events, so a silent server costs nothing.
 #include "net/msmb.h"
 
+#include "net/rktls_p.h"
+
 #include "toolkit/Pump.h"
 
 void TrkSocket::HostLookupWait()
@@ -48,10 +50,13 @@ void TrkSocket::ConnectWait()
 
 // A connection the server closed ends it too: nothing more can come, and the
 // read that follows sees the end at once instead of waiting for the time-out.
+// Bytes TLS has already decrypted are there without a word from the socket.
 void TrkSocket::DataReadyWait()
 {
     counter->Start();
-    WaitUntil([this] { return readable || closed || canceled || counter->Expired() || asyncError; });
+    WaitUntil([this] {
+        return readable || (tls && tls->Buffered()) || closed || canceled || counter->Expired() || asyncError;
+    });
     counter->Stop();
     raiseIfWaitFailed();
     readable = false;
@@ -69,9 +74,12 @@ void TrkSocket::raiseIfWaitFailed()
 }
 
 // Inside a read that found nothing waiting: blocks until more may be there.
-// The caller's loop checks Canceled and Expired.
+// The caller's loop checks Canceled and Expired. TLS may have to write before
+// it can read on (and read before it can write), and then waits for that.
 void TrkSocket::WaitForData()
 {
+    if (tls && tls->State() == TrkTlsLink::TState::WantWrite)
+        return WaitWritable();
     WaitUntil([this] { return readable || closed || canceled || counter->Expired() || asyncError; });
     readable = false;
     if (asyncError && !canceled)
@@ -80,6 +88,8 @@ void TrkSocket::WaitForData()
 
 void TrkSocket::WaitWritable()
 {
+    if (tls && tls->State() == TrkTlsLink::TState::WantRead)
+        return WaitForData();
     WaitUntil([this] { return writable || canceled || counter->Expired() || asyncError; });
     writable = false;
     if (asyncError && !canceled)
