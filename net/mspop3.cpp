@@ -1,8 +1,10 @@
-// The POP3 protocol: login, mailbox status, one message's retrieval and
-// deletion, logout. Every reply is one line; only "+" accepts.
+// The POP3 protocol: STLS, login, mailbox status, the unique ids, one
+// message's retrieval and deletion, logout. Every reply's status is one
+// line; only "+" accepts.
 #include "net/mspop3.h"
 
 #include "net/msmb_socketerrors_p.h"
+#include "net/msports_p.h"
 #include "toolkit/Streams.h"
 
 namespace {
@@ -20,6 +22,12 @@ QByteArray Number(int index)
 {
     return QByteArray::number(index + 1);
 }
+
+constexpr TSecurityPort securityPorts[] = {
+    {TmsSecurity::None, "pop3", 110},
+    {TmsSecurity::StartTls, "pop3", 110},
+    {TmsSecurity::Tls, "pop3s", 995},
+};
 
 } // namespace
 
@@ -60,14 +68,22 @@ void TmsCustomPOP::Open()
 {
     CheckProperties();
     Reset();
+    FollowSecurityPort(*this, securityPorts);
     TmsMailBase::Open();
 }
 
+// A refused STLS ends the session: the login never goes out in plain text
+// when the setting asks for TLS. With implicit TLS the session has shaken
+// hands before the greeting.
 void TmsCustomPOP::Login()
 {
     Reset();
     ConnectOrClose();
     CheckReply();
+    if (Security == TmsSecurity::StartTls) {
+        Command("STLS");
+        StartTls();
+    }
     Command("USER " + UserName.toUtf8());
     Command("PASS " + Password.toUtf8());
     GetStatus();
@@ -91,6 +107,22 @@ void TmsCustomPOP::GetStatus()
     rest.remove(0, space + 1);
     const qsizetype end = rest.indexOf(' ');
     MailboxSize = DecimalOf(end < 0 ? rest : rest.left(end));
+}
+
+// "+OK", then "number id" lines up to ".".
+QList<QByteArray> TmsCustomPOP::UniqueIds()
+{
+    Command("UIDL");
+    QList<QByteArray> ids(qMax(MessageCount, 0));
+    QByteArray line;
+    for (ReadLine(line); line != "."; ReadLine(line)) {
+        const qsizetype space = line.indexOf(' ');
+        bool ok = false;
+        const int number = line.left(space).toInt(&ok);
+        if (ok && space > 0 && number >= 1 && number <= ids.size())
+            ids[number - 1] = line.mid(space + 1).trimmed();
+    }
+    return ids;
 }
 
 void TmsCustomPOP::RetrieveMessage(int index)

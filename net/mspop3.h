@@ -1,10 +1,13 @@
 #pragma once
-// The POP3 clients: TmsCustomPOP speaks the protocol (USER/PASS, STAT, LIST
-// and RETR, DELE, QUIT) and leaves a retrieved message to StoreMessage;
-// TmsPOP decodes each one into its message list.
+// The POP3 clients: TmsCustomPOP speaks the protocol (STLS when asked for,
+// USER/PASS, STAT, UIDL, LIST and RETR, DELE, QUIT) and leaves a retrieved
+// message to StoreMessage; TmsPOP decodes each one into its message list.
 #include "net/msmb.h"
 
+#include <QList>
+
 class TmsMessageList;
+class TmsSeenIds;
 class TStream;
 
 class TmsCustomPOP : public TmsMailBase {
@@ -28,6 +31,9 @@ public:
     void RetrieveMessage(int index);
     void DeleteMessage(int index);
     void GetStatus();
+    // UIDL: the unique id of each message by its index, empty where the
+    // listing names none.
+    QList<QByteArray> UniqueIds();
     int ReplyCode(const QByteArray& line) override;
     virtual void CheckProperties();
     void Open() override;
@@ -57,12 +63,14 @@ public:
     TmsNumErrorEvent OnMessageError;
 
     // Connect, retrieve every message (deleting each once it is stored,
-    // unless told to leave it), and always disconnect.
+    // unless told to leave it), and always disconnect. Mail left on the
+    // server with a SeenIdsFile is fetched once: the ids stored are kept.
     void RetrieveAll(TmsAfterRetrieve afterRetrieve);
 
 protected:
     void StoreMessage(int index, TStream& stream) override;
 
 private:
+    QList<QByteArray> ListedIds(TmsSeenIds& seen);
     bool Refused(int index, const std::function<void()>& step, const char* outcome);
 };

@@ -3,6 +3,7 @@
 #include "net/mspop3.h"
 
 #include "mail/msmsg.h"
+#include "net/mspop3_uids.h"
 
 TmsPOP::TmsPOP(QObject* owner) : TmsCustomPOP(owner), MessageList(new TmsMessageList(this)) {}
 
@@ -16,17 +17,37 @@ void TmsPOP::StoreMessage(int, TStream& stream)
 
 // A message is deleted only once it is stored: a failure on the way leaves
 // it, and every later one, on the server. A refusal for one message leaves
-// the session in step, so the rest of the mailbox goes on.
+// the session in step, so the rest of the mailbox goes on. A message's id is
+// kept only once it is stored, so a failure means fetching it again.
 void TmsPOP::RetrieveAll(TmsAfterRetrieve afterRetrieve)
 {
     RunSession([&] {
+        TmsSeenIds seen(afterRetrieve == TmsAfterRetrieve::LeaveOnServer ? SeenIdsFile : QString());
+        const QList<QByteArray> ids = seen.Kept() ? ListedIds(seen) : QList<QByteArray>();
         for (int index = 0; index < MessageCount; ++index) {
+            const QByteArray id = ids.value(index);
+            if (seen.Contains(id))
+                continue;
             if (Refused(index, [&] { RetrieveMessage(index); }, "was not retrieved and stays on the server"))
                 continue;
+            seen.Add(id);
             if (afterRetrieve == TmsAfterRetrieve::Delete)
                 Refused(index, [&] { DeleteMessage(index); }, "was not deleted and will be retrieved again");
         }
     });
+}
+
+// The ids on the server, the ones gone from it forgotten; none when the
+// server will not list them, and then every message is fetched.
+QList<QByteArray> TmsPOP::ListedIds(TmsSeenIds& seen)
+{
+    try {
+        const QList<QByteArray> ids = UniqueIds();
+        seen.KeepOnly(ids);
+        return ids;
+    } catch (const EServerError&) {
+        return {};
+    }
 }
 
 // True when the server refused the step; the refusal goes to OnMessageError.

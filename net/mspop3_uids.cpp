@@ -1,7 +1,24 @@
 #include "net/mspop3_uids.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+
+// A POP3 unique id: 1 to 70 characters from 0x21 to 0x7E.
+bool IsUniqueId(const QByteArray& id)
+{
+    return !id.isEmpty() && id.size() <= 70
+        && std::all_of(id.begin(), id.end(), [](char c) { return c >= 0x21 && c <= 0x7E; });
+}
+
+} // namespace
 
 // The name hashes the account, so no server or login text reaches a path.
 QString SeenIdsPath(const QString& server, const QString& user)
@@ -10,4 +27,50 @@ QString SeenIdsPath(const QString& server, const QString& user)
     const QByteArray name = QCryptographicHash::hash(account, QCryptographicHash::Sha256).toHex().left(32);
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/penvale/seen/")
         + QString::fromLatin1(name) + QStringLiteral(".uids");
+}
+
+TmsSeenIds::TmsSeenIds(QString fileName) : fileName(std::move(fileName))
+{
+    QFile file(this->fileName);
+    if (!Kept() || !file.open(QIODevice::ReadOnly))
+        return;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        if (line.isEmpty())
+            continue;
+        if (!IsUniqueId(line)) {
+            ids.clear();
+            return;
+        }
+        ids.insert(line);
+    }
+}
+
+void TmsSeenIds::Add(const QByteArray& id)
+{
+    if (!Kept() || !IsUniqueId(id) || ids.contains(id))
+        return;
+    ids.insert(id);
+    Save();
+}
+
+void TmsSeenIds::KeepOnly(const QList<QByteArray>& onServer)
+{
+    const qsizetype before = ids.size();
+    ids.intersect(QSet<QByteArray>(onServer.begin(), onServer.end()));
+    if (Kept() && ids.size() != before)
+        Save();
+}
+
+void TmsSeenIds::Save() const
+{
+    QList<QByteArray> lines(ids.begin(), ids.end());
+    std::sort(lines.begin(), lines.end());
+    QDir().mkpath(QFileInfo(fileName).path());
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    for (const QByteArray& line : lines)
+        file.write(line + '\n');
+    file.commit();
 }

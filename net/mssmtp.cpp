@@ -1,9 +1,21 @@
-// The SMTP client's connection: open, HELO, QUIT, and the one call the
-// application makes.
+// The SMTP client's connection: open, the greeting, STARTTLS and AUTH when
+// asked for, QUIT, and the one call the application makes.
 #include "net/mssmtp.h"
 
 #include "mail/msstreams.h"
+#include "net/msmb_socketerrors_p.h"
+#include "net/msports_p.h"
 #include "toolkit/Pump.h"
+
+namespace {
+
+constexpr TSecurityPort securityPorts[] = {
+    {TmsSecurity::None, "smtp", 25},
+    {TmsSecurity::StartTls, "submission", 587},
+    {TmsSecurity::Tls, "submissions", 465},
+};
+
+} // namespace
 
 TmsSMTP::TmsSMTP(QObject* owner) : TmsMailBase(owner)
 {
@@ -21,6 +33,8 @@ void TmsSMTP::Check2xx(int code)
 
 QString TmsSMTP::StepName(const QByteArray& command) const
 {
+    if (inAuth)
+        return QStringLiteral("AUTH");
     if (command == ".")
         return QStringLiteral("the end of the data");
     for (const char* verb : {"MAIL FROM", "RCPT TO"})
@@ -32,20 +46,25 @@ QString TmsSMTP::StepName(const QByteArray& command) const
 void TmsSMTP::Open()
 {
     CheckServer();
+    if (Authenticate && UserName.isEmpty())
+        RaiseSocketError(SocketError::UserNameRequired);
+    if (Authenticate && Password.isEmpty())
+        RaiseSocketError(SocketError::PasswordRequired);
     Reset();
+    FollowSecurityPort(*this, securityPorts);
     TmsMailBase::Open();
 }
 
+// With implicit TLS the session has shaken hands before the greeting.
 void TmsSMTP::Login()
 {
     ConnectOrClose();
     Check2xx(ReadReply());
-    SendLine("HELO " + LocalHost.toUtf8());
-    if (ReadReply() / 100 == 2)
-        return;
-    // Some servers refuse the name this machine gives itself.
-    SendLine("HELO");
-    Check2xx(ReadReply());
+    Greet();
+    if (Security == TmsSecurity::StartTls)
+        UpgradeToTls();
+    if (Authenticate)
+        LogIn();
 }
 
 void TmsSMTP::Logout()

@@ -1,8 +1,10 @@
 #pragma once
-// The SMTP client: delivers one message per Send, from connect and HELO
+// The SMTP client: delivers one message per Send, from connect and EHLO
+// (HELO for a server that refuses it), STARTTLS and AUTH when asked for,
 // through the envelope and the data to QUIT, on the session's waits.
 #include "net/msmb.h"
 
+#include <QList>
 #include <QPointer>
 #include <memory>
 
@@ -22,7 +24,8 @@ public:
     // gone); Msg says how. Send still succeeds: the server has the message.
     TmsErrorEvent OnQuitFailed;
 
-    // The login for AUTH, sent only when Authenticate is set.
+    // The login for AUTH, sent only when Authenticate is set: CRAM-MD5 when
+    // the server offers it, else PLAIN, else LOGIN.
     QString UserName;
     QString Password;
     bool Authenticate = false;
@@ -45,10 +48,32 @@ protected:
     QString StepName(const QByteArray& command) const override;
 
 private:
+    // What the last EHLO reply offered; nothing after HELO.
+    struct TExtensions {
+        bool startTls = false;
+        bool auth = false;
+        QList<QByteArray> authMechanisms;   // upper case
+        bool size = false;
+        qint64 sizeLimit = 0;               // 0: none given
+    };
+
     void Check2xx(int code);
+    void Greet();
+    void ReadExtensions(const QList<QByteArray>& lines);
+    int ReadReplyLines(QList<QByteArray>& lines);
+    void UpgradeToTls();
+    void LogIn();
+    void AuthPlain();
+    void AuthLogin();
+    void AuthCramMd5();
+    void SendSecret(const QByteArray& line, const QByteArray& shown);
+    QByteArray ReadChallenge();
+    void CheckSize();
     void SendEnvelope();
     void SendRecipient(const QByteArray& address);
     void SendData();
 
     std::unique_ptr<TTempFileStream> stream;
+    TExtensions extensions;
+    bool inAuth = false;   // the lines sent are credentials: steps are named "AUTH"
 };

@@ -1,5 +1,6 @@
 // One message over an open SMTP session: the envelope, then the encoded text
-// staged in a temporary file, then the end of the data.
+// staged in a temporary file, then the end of the data. A text larger than
+// the server's SIZE limit is refused before the envelope.
 #include "net/mssmtp.h"
 
 #include "mail/msmsg.h"
@@ -18,6 +19,7 @@ void TmsSMTP::SendMail()
     if (OnPrepare)
         OnPrepare(this);
     MailMessage->SaveToStream(*stream);
+    CheckSize();
     SendEnvelope();
     SendData();
     if (OnMailSent)
@@ -30,7 +32,8 @@ void TmsSMTP::SendEnvelope()
         OnSending(this);
     const QByteArray& from = MailMessage->Sender().Address();
     if (!from.isEmpty()) {
-        SendLine("MAIL FROM:<" + from + '>');
+        const QByteArray size = extensions.size ? " SIZE=" + QByteArray::number(stream->Size()) : QByteArray();
+        SendLine("MAIL FROM:<" + from + '>' + size);
         Check2xx(ReadReply());
     }
     for (const TmsAddressList* list : {&MailMessage->Recipients(), &MailMessage->CC(), &MailMessage->BCC()})
@@ -39,6 +42,15 @@ void TmsSMTP::SendEnvelope()
     SendLine("DATA");
     if (ReadReply() / 100 != 3)
         RaiseServerError();
+}
+
+void TmsSMTP::CheckSize()
+{
+    const qint64 size = stream->Size();
+    if (extensions.sizeLimit > 0 && size > extensions.sizeLimit)
+        throw EMessageError(QStringLiteral("The message is %1 bytes; the server accepts at most %2 bytes")
+                                .arg(size)
+                                .arg(extensions.sizeLimit));
 }
 
 void TmsSMTP::SendRecipient(const QByteArray& address)

@@ -12,15 +12,15 @@
 
 namespace {
 
-QByteArray helo()
+QByteArray ehlo()
 {
-    return "HELO " + QHostInfo::localHostName().toUtf8();
+    return "EHLO " + QHostInfo::localHostName().toUtf8();
 }
 
 // A server that takes one message for the given recipients.
 TScriptedServer& acceptMessage(TScriptedServer& server, const QList<QByteArray>& recipients)
 {
-    server.Reply("220 ready").Expect(helo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>").Reply("250 ok");
+    server.Reply("220 ready").Expect(ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>").Reply("250 ok");
     for (const QByteArray& to : recipients)
         server.Expect("RCPT TO:<" + to + ">").Reply("250 ok");
     return server.Expect("DATA").Reply("354 go").ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Reply("221 bye");
@@ -148,7 +148,7 @@ private slots:
     // no error box (it would invite a second send), and the status says so.
     void aFailedGoodbyeAfterAcceptanceStillCountsAsSent()
     {
-        server->Reply("220 ready").Expect(helo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>").Reply("250 ok")
+        server->Reply("220 ready").Expect(ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>").Reply("250 ok")
             .Expect("RCPT TO:<you@there.test>").Reply("250 ok").Expect("DATA").Reply("354 go")
             .ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Reply("500 no goodbye");
         startWith(server->Address());
@@ -161,7 +161,7 @@ private slots:
 
     void aMissingSenderAddressFails()
     {
-        server->Reply("220 ready").Expect(helo()).Reply("250 hello").Expect("QUIT").Reply("221 bye");
+        server->Reply("220 ready").Expect(ehlo()).Reply("250 hello").Expect("QUIT").Reply("221 bye");
         startWith(server->Address());
         AppSettings().EmailAddress.clear();
         fx.fill("you@there.test", "s", "text");
@@ -183,7 +183,7 @@ private slots:
 
     void aRefusalIsShownAndNothingIsCopied()
     {
-        server->Reply("220 ready").Expect(helo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>")
+        server->Reply("220 ready").Expect(ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>")
             .Reply("250 ok").Expect("RCPT TO:<you@there.test>").Reply("550 no such user").Expect("QUIT")
             .Reply("221 bye");
         startWith(server->Address());
@@ -208,7 +208,7 @@ private slots:
 
     void cancelReachesAWaitingSend()
     {
-        server->Reply("220 ready").Expect(helo()).Reply("250 hello");  // then silence
+        server->Reply("220 ready").Expect(ehlo()).Reply("250 hello");  // then silence
         startWith(server->Address());
         fx.fill("you@there.test", "s", "text");
         QTimer::singleShot(300, fx.button("CancelBtn"), &QPushButton::click);
@@ -220,7 +220,7 @@ private slots:
 
     void aSecondPressDuringASendIsIgnored()
     {
-        server->Reply("220 ready").Pause(400).Expect(helo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>")
+        server->Reply("220 ready").Pause(400).Expect(ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>")
             .Reply("250 ok").Expect("RCPT TO:<you@there.test>").Reply("250 ok").Expect("DATA").Reply("354 go")
             .ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Reply("221 bye");
         startWith(server->Address());

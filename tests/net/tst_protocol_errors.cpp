@@ -33,7 +33,7 @@ void Play(TScriptedServer& server, const QList<QByteArray>& steps)
 
 QList<QByteArray> SmtpUpToData()
 {
-    return {"R220 ready", "EHELO " + QHostInfo::localHostName().toUtf8(), "R250 hi", "EMAIL FROM:<me@here.test>",
+    return {"R220 ready", "EEHLO " + QHostInfo::localHostName().toUtf8(), "R250 hi", "EMAIL FROM:<me@here.test>",
             "R250 ok", "ERCPT TO:<you@there.test>", "R250 ok", "EDATA", "R354 go"};
 }
 
@@ -102,8 +102,10 @@ private slots:
         QTest::addColumn<QString>("error");
         const QList<QByteArray> all = SmtpUpToData();
         QTest::newRow("greeting") << QList<QByteArray>() << closed + "the greeting";
-        QTest::newRow("HELO") << all.first(2) << closed + "HELO";
-        QTest::newRow("bare HELO") << all.first(2) + QList<QByteArray>{"R501 who", "EHELO"} << closed + "HELO";
+        QTest::newRow("EHLO") << all.first(2) << closed + "EHLO";
+        const QByteArray helo = "EHELO " + QHostInfo::localHostName().toUtf8();
+        QTest::newRow("bare HELO") << all.first(2) + QList<QByteArray>{"R502 what", helo, "R501 who", "EHELO"}
+                                   << closed + "HELO";
         QTest::newRow("MAIL FROM") << all.first(4) << closed + "MAIL FROM";
         QTest::newRow("RCPT TO") << all.first(6) << closed + "RCPT TO";
         QTest::newRow("DATA") << all.first(8) << closed + "DATA";

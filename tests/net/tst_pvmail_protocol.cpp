@@ -30,7 +30,7 @@ TRun Pvmail(const QStringList& arguments)
 
 TScriptedServer& Greeted(TScriptedServer& server)
 {
-    return server.Reply("220 ready").Expect("HELO " + QHostInfo::localHostName().toUtf8()).Reply("250 hi")
+    return server.Reply("220 ready").Expect("EHLO " + QHostInfo::localHostName().toUtf8()).Reply("250 hi")
         .Expect("MAIL FROM:<me@here.test>");
 }
 

@@ -13,14 +13,14 @@
 
 namespace {
 
-QByteArray helo()
+QByteArray ehlo()
 {
-    return "HELO " + QHostInfo::localHostName().toUtf8();
+    return "EHLO " + QHostInfo::localHostName().toUtf8();
 }
 
 TScriptedServer& greet(TScriptedServer& server)
 {
-    return server.Reply("220 ready").Expect(helo()).Reply("250 hello");
+    return server.Reply("220 ready").Expect(ehlo()).Reply("250 hello");
 }
 
 // A server that takes one message from me@here.test for you@there.test.

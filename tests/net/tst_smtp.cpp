@@ -47,15 +47,20 @@ struct TSmtpProbe {
     }
 };
 
-QByteArray Helo()
+QByteArray HostName()
 {
-    return "HELO " + QHostInfo::localHostName().toUtf8();
+    return QHostInfo::localHostName().toUtf8();
+}
+
+QByteArray Ehlo()
+{
+    return "EHLO " + HostName();
 }
 
 // The server side up to and including DATA for the default message.
 TScriptedServer& UpToData(TScriptedServer& server)
 {
-    return server.Reply("220 ready").Expect(Helo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>")
+    return server.Reply("220 ready").Expect(Ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>")
         .Reply("250 ok").Expect("RCPT TO:<you@there.test>").Reply("250 ok").Expect("DATA").Reply("354 go");
 }
 
@@ -68,7 +73,7 @@ private slots:
     void sendsOneMessageInOrder()
     {
         TScriptedServer server;
-        server.Reply("220 ready").Expect(Helo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>")
+        server.Reply("220 ready").Expect(Ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>")
             .Reply("250 ok").Expect("RCPT TO:<you@there.test>").Reply("250 ok").Expect("RCPT TO:<cc@there.test>")
             .Reply("250 ok").Expect("DATA").Reply("354 go").ExpectData("\r\n.\r\n").Reply("250 queued")
             .Expect("QUIT").Reply("221 bye");
@@ -115,8 +120,9 @@ private slots:
     void acceptsAnyPositiveReply()
     {
         TScriptedServer server;
-        server.Reply("220-first\r\n220-second\r\n220 ready").Expect(Helo()).Reply("501 who are you")
-            .Expect("HELO").Reply("250-hi\r\n250 there").Expect("MAIL FROM:<me@here.test>").Reply("251 fine")
+        server.Reply("220-first\r\n220-second\r\n220 ready").Expect(Ehlo()).Reply("502 unknown")
+            .Expect("HELO " + HostName()).Reply("501 who are you").Expect("HELO").Reply("250-hi\r\n250 there")
+            .Expect("MAIL FROM:<me@here.test>").Reply("251 fine")
             .Expect("RCPT TO:<you@there.test>").Reply("252 cannot verify").Expect("DATA").Reply("399 odd but go")
             .ExpectData("\r\n.\r\n").Reply("299 done").Expect("QUIT").Reply("200 bye");
         TSmtpProbe probe(server.Address());
@@ -131,10 +137,12 @@ private slots:
     {
         QTest::addColumn<QList<QByteArray>>("dialogue");   // reply, expected command, reply, ...
         QTest::addColumn<QString>("error");
-        const QByteArray helo = Helo();
+        const QByteArray helo = Ehlo();
         QTest::newRow("greeting") << QList<QByteArray>{"554 go away"} << "554 go away";
-        QTest::newRow("both HELOs") << QList<QByteArray>{"220 ready", helo, "501 no", "HELO", "502 still no"}
-                                    << "502 still no";
+        QTest::newRow("EHLO and both HELOs")
+            << QList<QByteArray>{"220 ready", helo, "500 what", "HELO " + HostName(), "501 no", "HELO", "502 still no"}
+            << "502 still no";
+        QTest::newRow("EHLO not now") << QList<QByteArray>{"220 ready", helo, "421 busy"} << "421 busy";
         QTest::newRow("MAIL FROM") << QList<QByteArray>{"220 ready", helo, "250 hi", "MAIL FROM:<me@here.test>",
                                                         "553 not you"}
                                    << "553 not you";
@@ -179,7 +187,7 @@ private slots:
     {
         // Without a handler the first rejection ends the envelope.
         TScriptedServer server;
-        server.Reply("220 ready").Expect(Helo()).Reply("250 hi").Expect("MAIL FROM:<me@here.test>").Reply("250 ok")
+        server.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("MAIL FROM:<me@here.test>").Reply("250 ok")
             .Expect("RCPT TO:<you@there.test>").Reply("550 no such user").Expect("QUIT").Reply("221 bye");
         TSmtpProbe probe(server.Address());
         probe.message.CC().AddAddress("cc@there.test", {});
@@ -189,7 +197,7 @@ private slots:
 
         // A handler that lets the send go on sees each rejected address, a BCC as itself.
         TScriptedServer lenient;
-        lenient.Reply("220 ready").Expect(Helo()).Reply("250 hi").Expect("MAIL FROM:<me@here.test>")
+        lenient.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("MAIL FROM:<me@here.test>")
             .Reply("250 ok").Expect("RCPT TO:<you@there.test>").Reply("550 no such user")
             .Expect("RCPT TO:<cc@there.test>").Reply("250 ok").Expect("RCPT TO:<>").Reply("250 ok")
             .Expect("RCPT TO:<hidden@there.test>").Reply("551 not here").Expect("DATA").Reply("354 go")
@@ -212,7 +220,7 @@ private slots:
 
         // A handler that leaves Proceed false ends the send like no handler.
         TScriptedServer strict;
-        strict.Reply("220 ready").Expect(Helo()).Reply("250 hi").Expect("MAIL FROM:<me@here.test>").Reply("250 ok")
+        strict.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("MAIL FROM:<me@here.test>").Reply("250 ok")
             .Expect("RCPT TO:<you@there.test>").Reply("550 no").Expect("QUIT").Reply("221 bye");
         TSmtpProbe strictProbe(strict.Address());
         strictProbe.smtp.OnAddressRejected = [](QObject*, const QByteArray&, const QByteArray&, bool&) {};
@@ -222,7 +230,7 @@ private slots:
     void noSenderAddressMeansNoMailFrom()
     {
         TScriptedServer server;
-        server.Reply("220 ready").Expect(Helo()).Reply("250 hi").Expect("RCPT TO:<you@there.test>").Reply("250 ok")
+        server.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("RCPT TO:<you@there.test>").Reply("250 ok")
             .Expect("DATA").Reply("354 go").ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Reply("221 bye");
         struct TUnchecked : TFixedMessage {
             void CheckRequired() const override {}
@@ -235,11 +243,11 @@ private slots:
         QCOMPARE(server.Failures(), QStringList());
     }
 
-    // Problems with the message are found after HELO; QUIT follows.
+    // Problems with the message are found after the greeting; QUIT follows.
     void messageProblems()
     {
         TScriptedServer unassigned;
-        unassigned.Reply("220 ready").Expect(Helo()).Reply("250 hi").Expect("QUIT").Reply("221 bye");
+        unassigned.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("QUIT").Reply("221 bye");
         TSmtpProbe probe(unassigned.Address());
         probe.smtp.MailMessage = nullptr;
         QCOMPARE(FailureOf<ESocketError>([&] { probe.smtp.Send(); }), "MailMessage property must be assigned");
@@ -247,7 +255,7 @@ private slots:
         QTRY_VERIFY(unassigned.Finished());
 
         TScriptedServer incomplete;
-        incomplete.Reply("220 ready").Expect(Helo()).Reply("250 hi").Expect("QUIT").Reply("221 bye");
+        incomplete.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("QUIT").Reply("221 bye");
         TSmtpProbe noRecipient(incomplete.Address());
         noRecipient.message.Recipients().Clear();
         QCOMPARE(FailureOf<EMessageError>([&] { noRecipient.smtp.Send(); }),
@@ -257,7 +265,7 @@ private slots:
 
         // A line break in an address would start a command of its own.
         TScriptedServer injected;
-        injected.Reply("220 ready").Expect(Helo()).Reply("250 hi").Expect("MAIL FROM:<me@here.test>")
+        injected.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("MAIL FROM:<me@here.test>")
             .Reply("250 ok").Expect("QUIT").Reply("221 bye");
         TSmtpProbe injection(injected.Address());
         injection.message.Recipients().Items(0).SetAddress("x@y.test>\r\nRCPT TO:<evil@y.test");
@@ -270,7 +278,7 @@ private slots:
             void SaveToStream(TStream&) override { throw EMessageError(QStringLiteral("cannot encode")); }
         } broken;
         TScriptedServer early;
-        early.Reply("220 ready").Expect(Helo()).Reply("250 hi").Expect("QUIT").Reply("221 bye");
+        early.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("QUIT").Reply("221 bye");
         TSmtpProbe brokenProbe(early.Address());
         brokenProbe.smtp.MailMessage = &broken;
         QCOMPARE(FailureOf<EMessageError>([&] { brokenProbe.smtp.Send(); }), "cannot encode");
@@ -302,7 +310,7 @@ private slots:
         QVERIFY(!refused.smtp.Connected());
 
         TScriptedServer reset;
-        reset.Reply("220 ready").Expect(Helo()).ResetConnection();
+        reset.Reply("220 ready").Expect(Ehlo()).ResetConnection();
         TSmtpProbe resetProbe(reset.Address());
         QCOMPARE(FailureOf<ESocketError>([&] { resetProbe.smtp.Send(); }), "[10054] Connection reset by peer");
         QVERIFY(!resetProbe.smtp.Connected());
@@ -319,7 +327,7 @@ private slots:
     void silentServerTimesOutWithoutQuit()
     {
         TScriptedServer server;
-        server.Reply("220 ready").Expect(Helo());
+        server.Reply("220 ready").Expect(Ehlo());
         TSmtpProbe probe(server.Address(), 1);
         QCOMPARE(FailureOf<ETimedOutError>([&] { probe.smtp.Send(); }), "Operation timed out");
         QCOMPARE(probe.events.log, QStringList({"Open", "Connect", "Error: Operation timed out", "Closing", "Closed"}));
@@ -332,7 +340,7 @@ private slots:
     {
         QTest::addColumn<int>("steps");   // how many server steps before it falls silent
         QTest::newRow("greeting") << 0;
-        QTest::newRow("HELO") << 2;
+        QTest::newRow("EHLO") << 2;
         QTest::newRow("MAIL FROM") << 4;
         QTest::newRow("RCPT TO") << 6;
         QTest::newRow("DATA") << 8;
@@ -342,7 +350,7 @@ private slots:
     {
         QFETCH(int, steps);
         TScriptedServer server;
-        const QList<QByteArray> dialogue = {"220 ready", Helo(), "250 hi", "MAIL FROM:<me@here.test>", "250 ok",
+        const QList<QByteArray> dialogue = {"220 ready", Ehlo(), "250 hi", "MAIL FROM:<me@here.test>", "250 ok",
                                             "RCPT TO:<you@there.test>", "250 ok", "DATA", "354 go"};
         for (int i = 0; i < qMin(steps, int(dialogue.size())); ++i)
             i % 2 ? server.Expect(dialogue[i]) : server.Reply(dialogue[i]);

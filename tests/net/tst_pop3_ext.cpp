@@ -1,0 +1,174 @@
+// The POP3 client's extensions against scripted servers: STLS refused or
+// failing before the login, mail left on the server fetched once by its
+// unique id over several retrievals, and servers that will not list ids.
+#include "ScriptedServer.h"
+#include "errorof.h"
+#include "mail/msmsg.h"
+#include "net/mspop3_store.h"
+#include "net/mspop3_uids.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct TPopProbe {
+    TmsStoringPOP pop;
+
+    explicit TPopProbe(const QString& server, const QString& seenIds = {})
+    {
+        pop.Server = server;
+        pop.SetTimeOut(5);
+        pop.UserName = QStringLiteral("tester");
+        pop.Password = QStringLiteral("secret");
+        pop.SeenIdsFile = seenIds;
+    }
+
+    QStringList Subjects() const
+    {
+        QStringList subjects;
+        for (qsizetype i = 0; i < pop.MessageList->Count(); ++i)
+            subjects << QString::fromUtf8(pop.MessageList->Items(i).Subject());
+        return subjects;
+    }
+};
+
+TScriptedServer& LoggedIn(TScriptedServer& server, int count)
+{
+    return server.Reply("+OK ready").Expect("USER tester").Reply("+OK").Expect("PASS secret").Reply("+OK in")
+        .Expect("STAT").Reply("+OK " + QByteArray::number(count) + " 100");
+}
+
+// Message number on the server, with its subject as its text.
+TScriptedServer& Message(TScriptedServer& server, int number, const QByteArray& subject)
+{
+    const QByteArray n = QByteArray::number(number);
+    return server.Expect("LIST " + n).Reply("+OK " + n + " 30").Expect("RETR " + n).Reply("+OK")
+        .Send("Subject: " + subject + "\r\n\r\nbody\r\n.\r\n");
+}
+
+// A mailbox left on the server: UIDL lists the ids given, in order.
+TScriptedServer& Listed(TScriptedServer& server, const QList<QByteArray>& ids)
+{
+    LoggedIn(server, int(ids.size())).Expect("UIDL").Reply("+OK");
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        server.Reply(QByteArray::number(i + 1) + ' ' + ids[i]);
+    return server.Reply(".");
+}
+
+QList<QByteArray> Kept(const QString& file)
+{
+    QFile kept(file);
+    kept.open(QIODevice::ReadOnly);
+    return kept.readAll().split('\n');
+}
+
+} // namespace
+
+class TestPop3Extensions : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Refused, or accepted by a server that then speaks no TLS: the login is never sent.
+    void stlsBeforeTheLogin()
+    {
+        TScriptedServer refused;
+        refused.Reply("+OK ready").Expect("STLS").Reply("-ERR not here").Expect("QUIT").Reply("+OK bye");
+        TPopProbe probe(refused.Address());
+        probe.pop.Security = TmsSecurity::StartTls;
+        QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "-ERR not here");
+        QTRY_VERIFY(refused.Finished());
+        QCOMPARE(refused.Failures(), QStringList());
+
+        TScriptedServer noTls;
+        noTls.Reply("+OK ready").Expect("STLS").Reply("+OK go ahead").Close();
+        TPopProbe upgrade(noTls.Address());
+        upgrade.pop.Security = TmsSecurity::StartTls;
+        QVERIFY(!errorOf([&] { upgrade.pop.RetrieveAll(TmsAfterRetrieve::Delete); }).isEmpty());
+        QTRY_VERIFY(noTls.Finished());
+        QVERIFY(!noTls.Unread().contains("secret"));
+        QVERIFY(!noTls.Unread().contains("USER"));
+    }
+
+    // Seen messages are skipped, a new one is fetched alone, vanished ids are forgotten.
+    void fetchesEachMessageOnce()
+    {
+        QTemporaryDir home;
+        const QString seen = home.filePath(QStringLiteral("seen/account.uids"));
+
+        TScriptedServer first;
+        Message(Message(Listed(first, {"id-a", "id-b"}), 1, "a"), 2, "b").Expect("QUIT").Reply("+OK bye");
+        TPopProbe one(first.Address(), seen);
+        one.pop.RetrieveMailbox(TmsAfterRetrieve::LeaveOnServer, {});
+        QTRY_VERIFY(first.Finished());
+        QCOMPARE(first.Failures(), QStringList());
+        QCOMPARE(one.Subjects(), QStringList({"a", "b"}));
+
+        TScriptedServer second;
+        Message(Listed(second, {"id-a", "id-b", "id-c"}), 3, "c").Expect("QUIT").Reply("+OK bye");
+        TPopProbe two(second.Address(), seen);
+        two.pop.RetrieveMailbox(TmsAfterRetrieve::LeaveOnServer, {});
+        QTRY_VERIFY(second.Finished());
+        QCOMPARE(second.Failures(), QStringList());
+        QCOMPARE(two.Subjects(), QStringList({"c"}));
+
+        TScriptedServer third;
+        Listed(third, {"id-b", "id-c"}).Expect("QUIT").Reply("+OK bye");
+        TPopProbe three(third.Address(), seen);
+        three.pop.RetrieveMailbox(TmsAfterRetrieve::LeaveOnServer, {});
+        QTRY_VERIFY(third.Finished());
+        QCOMPARE(third.Failures(), QStringList());
+        QCOMPARE(three.Subjects(), QStringList());
+        QCOMPARE(Kept(seen), QList<QByteArray>({"id-b", "id-c", ""}));
+    }
+
+    // Every message is fetched as without the file: a server that refuses UIDL,
+    // a damaged file, mail deleted after retrieval (no UIDL at all).
+    void fetchesEverythingWithoutUsableIds()
+    {
+        QTemporaryDir home;
+        const QString seen = home.filePath(QStringLiteral("account.uids"));
+
+        TScriptedServer refusing;
+        LoggedIn(refusing, 1).Expect("UIDL").Reply("-ERR no UIDL");
+        Message(refusing, 1, "a").Expect("QUIT").Reply("+OK bye");
+        TPopProbe probe(refusing.Address(), seen);
+        probe.pop.RetrieveMailbox(TmsAfterRetrieve::LeaveOnServer, {});
+        QTRY_VERIFY(refusing.Finished());
+        QCOMPARE(refusing.Failures(), QStringList());
+        QCOMPARE(probe.Subjects(), QStringList({"a"}));
+        QVERIFY(!QFile::exists(seen));
+
+        QFile damaged(seen);
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("id-a\n\x01\xff not an id\n");
+        damaged.close();
+        TScriptedServer listing;
+        Message(Listed(listing, {"id-a"}), 1, "a").Expect("QUIT").Reply("+OK bye");
+        TPopProbe again(listing.Address(), seen);
+        again.pop.RetrieveMailbox(TmsAfterRetrieve::LeaveOnServer, {});
+        QTRY_VERIFY(listing.Finished());
+        QCOMPARE(listing.Failures(), QStringList());
+        QCOMPARE(again.Subjects(), QStringList({"a"}));
+        QCOMPARE(Kept(seen), QList<QByteArray>({"id-a", ""}));
+
+        TScriptedServer deleting;
+        Message(LoggedIn(deleting, 1), 1, "a").Expect("DELE 1").Reply("+OK").Expect("QUIT").Reply("+OK bye");
+        TPopProbe deleted(deleting.Address(), seen);
+        deleted.pop.RetrieveAll(TmsAfterRetrieve::Delete);
+        QTRY_VERIFY(deleting.Finished());
+        QCOMPARE(deleting.Failures(), QStringList());
+        QCOMPARE(deleted.Subjects(), QStringList({"a"}));
+    }
+
+    void implicitTlsPort()
+    {
+        TPopProbe probe(QStringLiteral("127.0.0.1"));
+        probe.pop.Security = TmsSecurity::Tls;
+        errorOf([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); });
+        QCOMPARE(int(probe.pop.Port), 995);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPop3Extensions)
+#include "tst_pop3_ext.moc"
