@@ -31,6 +31,27 @@ SSL_CTX* MakeContext(const QString& caFile, QString& failure)
     return context;
 }
 
+// Reading the system's authorities takes tens of milliseconds, so one context
+// serves every connection while the same files are named. A context that
+// could not be set up is the caller's alone, and so is the error.
+SSL_CTX* SharedContext(const QString& caFile, QString& failure)
+{
+    static SSL_CTX* shared = nullptr;
+    static QString sharedFrom;
+    const QString from = caFile + QLatin1Char('\n') + qEnvironmentVariable("SSL_CERT_FILE") + QLatin1Char('\n')
+                         + qEnvironmentVariable("SSL_CERT_DIR");
+    if (!shared || from != sharedFrom) {
+        SSL_CTX* made = MakeContext(caFile, failure);
+        if (!made || !failure.isEmpty())
+            return made;
+        SSL_CTX_free(shared);
+        shared = made;
+        sharedFrom = from;
+    }
+    SSL_CTX_up_ref(shared);
+    return shared;
+}
+
 // The name is checked against the certificate and sent as SNI; an address
 // literal is checked as an address and not sent.
 void CheckPeerAs(SSL* ssl, const QString& host)
@@ -74,7 +95,7 @@ TrkTlsLink::TrkTlsLink(TrkWinsock& winsock, TSocket socket, const QString& host,
 {
     ERR_clear_error();
     QString failure;
-    context = MakeContext(caFile, failure);
+    context = SharedContext(caFile, failure);
     ssl = context ? SSL_new(context) : nullptr;
     if (!failure.isEmpty() || !ssl) {
         Fail(failure.isEmpty() ? QStringLiteral("OpenSSL could not be set up") : failure);
