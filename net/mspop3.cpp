@@ -1,11 +1,13 @@
-// The POP3 protocol: STLS, login, mailbox status, the unique ids, one
+// The POP3 protocol: STLS, APOP or USER/PASS, mailbox status, the unique ids, one
 // message's retrieval and deletion, logout. Every reply's status is one
 // line; only "+" accepts.
 #include "net/mspop3.h"
 
 #include "net/msmb_socketerrors_p.h"
-#include "net/msports_p.h"
+#include "net/msclients_p.h"
 #include "toolkit/Streams.h"
+
+#include <QCryptographicHash>
 
 namespace {
 
@@ -21,6 +23,15 @@ int DecimalOf(const QByteArray& text)
 QByteArray Number(int index)
 {
     return QByteArray::number(index + 1);
+}
+
+// The "<...@...>" a greeting ends with when the server takes APOP; empty when none.
+QByteArray ApopTimestamp(const QByteArray& greeting)
+{
+    const qsizetype start = greeting.indexOf('<');
+    const qsizetype end = greeting.indexOf('>', start);
+    const QByteArray timestamp = start < 0 || end < 0 ? QByteArray() : greeting.mid(start, end - start + 1);
+    return timestamp.contains('@') ? timestamp : QByteArray();
 }
 
 constexpr TSecurityPort securityPorts[] = {
@@ -74,19 +85,32 @@ void TmsCustomPOP::Open()
 
 // A refused STLS ends the session: the login never goes out in plain text
 // when the setting asks for TLS. With implicit TLS the session has shaken
-// hands before the greeting.
+// hands before the greeting. A greeting with a timestamp offers APOP, which
+// keeps the password off the wire; USER and PASS when it is refused.
 void TmsCustomPOP::Login()
 {
     Reset();
     ConnectOrClose();
     CheckReply();
+    const QByteArray timestamp = ApopTimestamp(LastReply);
     if (Security == TmsSecurity::StartTls) {
         Command("STLS");
         StartTls();
     }
-    Command("USER " + UserName.toUtf8());
-    Command("PASS " + Password.toUtf8());
+    if (timestamp.isEmpty() || !LoggedInWithApop(timestamp)) {
+        Command("USER " + UserName.toUtf8());
+        SendSecret(*this, "PASS " + Password.toUtf8(), "PASS ****");
+        CheckReply();
+    }
     GetStatus();
+}
+
+bool TmsCustomPOP::LoggedInWithApop(const QByteArray& timestamp)
+{
+    const QByteArray user = UserName.toUtf8();
+    const QByteArray digest = QCryptographicHash::hash(timestamp + Password.toUtf8(), QCryptographicHash::Md5).toHex();
+    SendSecret(*this, "APOP " + user + ' ' + digest, "APOP " + user + " ****");
+    return ReadLine(LastReply) == 1;
 }
 
 void TmsCustomPOP::Logout()

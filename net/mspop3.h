@@ -1,7 +1,8 @@
 #pragma once
 // The POP3 clients: TmsCustomPOP speaks the protocol (STLS when asked for,
-// USER/PASS, STAT, UIDL, LIST and RETR, DELE, QUIT) and leaves a retrieved
-// message to StoreMessage; TmsPOP decodes each one into its message list.
+// APOP or USER/PASS, STAT, UIDL, LIST and RETR, DELE, QUIT) and leaves a
+// retrieved message to StoreMessage; TmsPOP decodes each one into its
+// message list.
 #include "net/msmb.h"
 
 #include <QList>
@@ -47,6 +48,7 @@ protected:
 private:
     void CheckReply();
     void Command(const QByteArray& line);
+    bool LoggedInWithApop(const QByteArray& timestamp);
 };
 
 // What RetrieveAll does with a message on the server once it is stored.

@@ -4,7 +4,7 @@
 
 #include "mail/msstreams.h"
 #include "net/msmb_socketerrors_p.h"
-#include "net/msports_p.h"
+#include "net/msclients_p.h"
 #include "toolkit/Pump.h"
 
 namespace {

@@ -66,7 +66,6 @@ private:
     void AuthPlain();
     void AuthLogin();
     void AuthCramMd5();
-    void SendSecret(const QByteArray& line, const QByteArray& shown);
     QByteArray ReadChallenge();
     void CheckSize();
     void SendEnvelope();

@@ -3,6 +3,8 @@
 // credentials never reach OnCommand or an error message.
 #include "net/mssmtp.h"
 
+#include "net/msclients_p.h"
+
 #include <QMessageAuthenticationCode>
 #include <QScopeGuard>
 
@@ -28,16 +30,16 @@ void TmsSMTP::LogIn()
 void TmsSMTP::AuthPlain()
 {
     const QByteArray credentials = '\0' + UserName.toUtf8() + '\0' + Password.toUtf8();
-    SendSecret("AUTH PLAIN " + credentials.toBase64(), "AUTH PLAIN ****");
+    SendSecret(*this, "AUTH PLAIN " + credentials.toBase64(), "AUTH PLAIN ****");
 }
 
 void TmsSMTP::AuthLogin()
 {
     SendLine("AUTH LOGIN");
     ReadChallenge();
-    SendSecret(UserName.toUtf8().toBase64(), "****");
+    SendSecret(*this, UserName.toUtf8().toBase64(), "****");
     ReadChallenge();
-    SendSecret(Password.toUtf8().toBase64(), "****");
+    SendSecret(*this, Password.toUtf8().toBase64(), "****");
 }
 
 void TmsSMTP::AuthCramMd5()
@@ -46,7 +48,7 @@ void TmsSMTP::AuthCramMd5()
     const QByteArray challenge = ReadChallenge();
     const QByteArray digest =
         QMessageAuthenticationCode::hash(challenge, Password.toUtf8(), QCryptographicHash::Md5).toHex();
-    SendSecret((UserName.toUtf8() + ' ' + digest).toBase64(), "****");
+    SendSecret(*this, (UserName.toUtf8() + ' ' + digest).toBase64(), "****");
 }
 
 // A 334 reply's text, decoded; any other reply is a refusal.
@@ -55,17 +57,4 @@ QByteArray TmsSMTP::ReadChallenge()
     if (ReadReply() != 334)
         RaiseServerError();
     return QByteArray::fromBase64(LastReply.mid(4));
-}
-
-// The line goes to the server; OnCommand sees `shown` in its place.
-void TmsSMTP::SendSecret(const QByteArray& line, const QByteArray& shown)
-{
-    const TmsLineEvent commandSeen = OnCommand;
-    {
-        const auto restore = qScopeGuard([&] { OnCommand = commandSeen; });
-        OnCommand = nullptr;
-        SendLine(line);
-    }
-    if (commandSeen)
-        commandSeen(this, shown);
 }

@@ -1,5 +1,5 @@
 // The POP3 client's extensions against scripted servers: STLS refused or
-// failing before the login, mail left on the server fetched once by its
+// failing before the login, APOP and its fall-back, mail left on the server fetched once by its
 // unique id over several retrievals, and servers that will not list ids.
 #include "ScriptedServer.h"
 #include "errorof.h"
@@ -88,6 +88,34 @@ private slots:
         QTRY_VERIFY(noTls.Finished());
         QVERIFY(!noTls.Unread().contains("secret"));
         QVERIFY(!noTls.Unread().contains("USER"));
+    }
+
+    // The example of RFC 1939; a refused APOP falls back to USER and PASS. No log shows the password.
+    void apopWhenTheGreetingOffersIt_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("accepted") << QByteArray("+OK maildrop has 0 messages");
+        QTest::newRow("refused") << QByteArray("-ERR APOP not for you");
+    }
+    void apopWhenTheGreetingOffersIt()
+    {
+        QFETCH(QByteArray, reply);
+        TScriptedServer server;
+        server.Reply("+OK POP3 server ready <1896.697170952@dbc.mtview.ca.us>")
+            .Expect("APOP mrose c4c9334bac560ecc979e58001b3e22fb").Reply(reply);
+        if (reply.startsWith('-'))
+            server.Expect("USER mrose").Reply("+OK").Expect("PASS tanstaaf").Reply("+OK in");
+        server.Expect("STAT").Reply("+OK 0 0").Expect("QUIT").Reply("+OK bye");
+        TPopProbe probe(server.Address());
+        probe.pop.UserName = QStringLiteral("mrose");
+        probe.pop.Password = QStringLiteral("tanstaaf");
+        QList<QByteArray> commands;
+        probe.pop.OnCommand = [&](QObject*, const QByteArray& line) { commands << line; };
+        probe.pop.RetrieveAll(TmsAfterRetrieve::Delete);
+        QTRY_VERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
+        for (const QByteArray& line : commands)
+            QVERIFY2(!line.contains("tanstaaf") && !line.contains("c4c9334b"), line.constData());
     }
 
     // Seen messages are skipped, a new one is fetched alone, vanished ids are forgotten.

@@ -1,8 +1,9 @@
 #pragma once
-// The port a mail client connects to when the server field names none: it
-// follows the security chosen (a plain port, or the one for implicit TLS).
+// What the SMTP and POP3 clients share: the port they connect to when the
+// server field names none, and the sending of a line that holds credentials.
 #include "net/msmb.h"
 
+#include <QScopeGuard>
 #include <span>
 
 struct TSecurityPort {
@@ -23,4 +24,18 @@ inline void FollowSecurityPort(TrkSocket& client, std::span<const TSecurityPort>
             client.ServiceName = row.service;
             client.DefaultPort = row.port;
         }
+}
+
+// The line goes to the server; OnCommand sees `shown` in its place, so no
+// log ever holds a password.
+inline void SendSecret(TrkSocket& client, const QByteArray& line, const QByteArray& shown)
+{
+    const TmsLineEvent commandSeen = client.OnCommand;
+    {
+        const auto restore = qScopeGuard([&] { client.OnCommand = commandSeen; });
+        client.OnCommand = nullptr;
+        client.SendLine(line);
+    }
+    if (commandSeen)
+        commandSeen(&client, shown);
 }
