@@ -61,10 +61,16 @@ void TForm1::createMailComponents()
     };
 }
 
-// The sender comes from the settings at each send; only the server is kept.
+// The sender comes from the settings at each send; the client keeps how it
+// reaches the server, until the settings change.
 void TForm1::applyMailSettings()
 {
-    msSMTP1->Server = AppSettings().SMTPServer;
+    const TSettingsStore& store = AppSettings();
+    msSMTP1->Server = store.SMTPServer;
+    msSMTP1->Security = store.SMTPSecurity;
+    msSMTP1->Authenticate = store.SMTPAuth;
+    msSMTP1->UserName = store.SMTPLogin.isEmpty() ? store.POP3Login : store.SMTPLogin;
+    msSMTP1->Password = store.Password;
 }
 
 void TForm1::SendBtnClick()

@@ -18,7 +18,8 @@ public:
     {
         const TSettingsStore& store = AppSettings();
         return {store.POP3Server, store.POP3Login,   store.Password, store.DeleteFromServer,
-                store.SavedEmail, store.CopySelfDir, store.UserName, store.EmailAddress};
+                store.SavedEmail, store.CopySelfDir, store.UserName, store.EmailAddress,
+                store.POP3Security};
     }
 
     void ShowDocument(const QString& text, const QString& docName) override

@@ -518,7 +518,7 @@ void TForm1::Settings1Click()
         confirmed = dialog.Execute() == QDialog::Accepted;
         if (confirmed) {
             dialog.StoreInto(store);
-            msSMTP1->Server = store.SMTPServer;
+            applyMailSettings();
         }
     }
     if (confirmed)

@@ -1,9 +1,11 @@
 #include "app/Settings.h"
 
 #include "app/SettingsStore.h"
+#include "net/msmb.h"
 #include "widgets/BrowseFolder.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -35,6 +37,30 @@ QCheckBox* checkBox(const QString& name, const QString& caption)
     auto* box = new QCheckBox(caption);
     box->setObjectName(name);
     return box;
+}
+
+// The choice of None, STARTTLS or TLS for one server, kept to its width.
+QComboBox* securityBox(const QString& name, const QString& accessibleName, const QString& hint)
+{
+    auto* box = new QComboBox;
+    box->setObjectName(name);
+    box->setAccessibleName(accessibleName);
+    box->setToolTip(hint);
+    box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    box->addItem(QStringLiteral("None"), int(TmsSecurity::None));
+    box->addItem(QStringLiteral("STARTTLS"), int(TmsSecurity::StartTls));
+    box->addItem(QStringLiteral("TLS"), int(TmsSecurity::Tls));
+    return box;
+}
+
+void showSecurity(QComboBox* box, TmsSecurity security)
+{
+    box->setCurrentIndex(box->findData(int(security)));
+}
+
+TmsSecurity chosenSecurity(const QComboBox* box)
+{
+    return TmsSecurity(box->currentData().toInt());
 }
 
 // The "OK"/"Cancel" buttons and the permanence choice that each tab carries.
@@ -116,16 +142,30 @@ QWidget* TForm2::buildCommunicationsTab()
     UserLoginEdit = field("UserLoginEdit");
     PasswordEdit = field("PasswordEdit");
     PasswordEdit->setEchoMode(QLineEdit::Password);
+    SMTPSecurityBox = securityBox("SMTPSecurityBox", "SMTP security",
+                                  "How the SMTP connection is protected; without a port in the server name, "
+                                  "None uses 25, STARTTLS 587 and TLS 465");
+    POP3SecurityBox = securityBox("POP3SecurityBox", "POP3 security",
+                                  "How the POP3 connection is protected; without a port in the server name, "
+                                  "None and STARTTLS use 110 and TLS 995");
+    SMTPAuthCheck = checkBox("SMTPAuthCheck", "Log in to the SMTP server");
+    SMTPLoginEdit = field("SMTPLoginEdit", "The login for the SMTP server; empty: the User Login");
+    SMTPLoginEdit->setPlaceholderText(QStringLiteral("as User Login"));
+    SMTPLoginEdit->setEnabled(false);
+    connect(SMTPAuthCheck, &QCheckBox::toggled, SMTPLoginEdit, &QWidget::setEnabled);
     auto* left = new QFormLayout;
     left->setVerticalSpacing(3);
     left->addRow(QStringLiteral("SMTP Server Name:"), SMTPServer);
+    left->addRow(QStringLiteral("Security:"), SMTPSecurityBox);
     left->addRow(QStringLiteral("Return Email Address:"), ReturnEmail);
     left->addRow(QStringLiteral("Name:"), RealName);
     auto* right = new QFormLayout;
     right->setVerticalSpacing(3);
     right->addRow(QStringLiteral("POP3 Server:"), POP3ServerEdit);
+    right->addRow(QStringLiteral("Security:"), POP3SecurityBox);
     right->addRow(QStringLiteral("User Login:"), UserLoginEdit);
     right->addRow(QStringLiteral("Password:"), PasswordEdit);
+    right->addRow(QStringLiteral("SMTP Login:"), SMTPLoginEdit);
     auto* fields = new QHBoxLayout;
     fields->addLayout(left);
     fields->addLayout(right);
@@ -137,6 +177,7 @@ QWidget* TForm2::buildCommunicationsTab()
     checks->addWidget(CopyToSelfCheck);
     checks->addWidget(DelFromServ);
     checks->addWidget(RequestConfirm);
+    checks->addWidget(SMTPAuthCheck);
     checks->addStretch();
     auto* lower = new QHBoxLayout;
     lower->addLayout(checks);
@@ -163,6 +204,10 @@ void TForm2::LoadFrom(const TSettingsStore& s)
     DelFromServ->setChecked(!s.DeleteFromServer);
     RequestConfirm->setChecked(s.ConfirmEmailReceipt);
     CopyToSelfCheck->setChecked(s.CopySelf);
+    showSecurity(SMTPSecurityBox, s.SMTPSecurity);
+    showSecurity(POP3SecurityBox, s.POP3Security);
+    SMTPAuthCheck->setChecked(s.SMTPAuth);
+    SMTPLoginEdit->setText(s.SMTPLogin);
     EmailDirEdit->setText(s.SavedEmail);
     OpenDirEdit->setText(s.OpenDir);
     SaveDirEdit->setText(s.SaveDir);
@@ -180,6 +225,10 @@ void TForm2::StoreInto(TSettingsStore& s) const
     s.DeleteFromServer = !DelFromServ->isChecked();
     s.ConfirmEmailReceipt = RequestConfirm->isChecked();
     s.CopySelf = CopyToSelfCheck->isChecked();
+    s.SMTPSecurity = chosenSecurity(SMTPSecurityBox);
+    s.POP3Security = chosenSecurity(POP3SecurityBox);
+    s.SMTPAuth = SMTPAuthCheck->isChecked();
+    s.SMTPLogin = SMTPLoginEdit->text();
     s.SavedEmail = EmailDirEdit->text();
     s.OpenDir = OpenDirEdit->text();
     s.SaveDir = SaveDirEdit->text();

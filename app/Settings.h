@@ -6,6 +6,7 @@
 #include <functional>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QRadioButton;
 class QTabWidget;
@@ -37,6 +38,10 @@ public:
     QLineEdit *OpenDirEdit, *SaveDirEdit, *EmailDirEdit, *CopyToSelfEdit;
     QLineEdit *SMTPServer, *ReturnEmail, *RealName, *POP3ServerEdit, *UserLoginEdit, *PasswordEdit;
     QCheckBox *CopyToSelfCheck, *DelFromServ, *RequestConfirm;
+    // How each server is reached, and the SMTP login (empty: the POP3 login).
+    QComboBox *SMTPSecurityBox, *POP3SecurityBox;
+    QCheckBox* SMTPAuthCheck;
+    QLineEdit* SMTPLoginEdit;
     QRadioButton *WriteDirSettings, *NoWriteDir, *WriteCommSettings, *NoWriteComm;
     TBrowseFolder* BrowseFolder1;
 

@@ -44,6 +44,30 @@ bool readBool(const TRegistry& reg, const QString& name)
     return ok && value != 0;
 }
 
+// Stored by name, so the file reads plainly; an unknown name counts as absent.
+const std::pair<TmsSecurity, QLatin1String> securityNames[] = {
+    {TmsSecurity::None, QLatin1String("None")},
+    {TmsSecurity::StartTls, QLatin1String("STARTTLS")},
+    {TmsSecurity::Tls, QLatin1String("TLS")},
+};
+
+TmsSecurity readSecurity(const TRegistry& reg, const QString& name, TmsSecurity defaultValue)
+{
+    const QString stored = readString(reg, name, QString());
+    for (const auto& [security, text] : securityNames)
+        if (stored == text)
+            return security;
+    return defaultValue;
+}
+
+QString securityName(TmsSecurity security)
+{
+    for (const auto& [known, text] : securityNames)
+        if (known == security)
+            return text;
+    return QString();
+}
+
 QString xdgDataDir(const QString& leaf)
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Penvale/") + leaf;
@@ -103,6 +127,13 @@ void readRegistryKeys(TSettingsStore& s)
     s.SavedEmail = readString(reg, QStringLiteral("SavedEmail"), DefaultSavedEmailDir());
     s.ConfirmEmailReceipt = readBool(reg, QStringLiteral("ConfirmEmailReceipt"));
     s.CopySelf = readBool(reg, QStringLiteral("CopySelf"));
+    // Communications stored before these values existed were for plain servers.
+    const bool newUser = !reg.ValueExists(QStringLiteral("SMTPServer"));
+    const TmsSecurity security = newUser ? TmsSecurity::StartTls : TmsSecurity::None;
+    s.SMTPSecurity = readSecurity(reg, QStringLiteral("SMTPSecurity"), security);
+    s.POP3Security = readSecurity(reg, QStringLiteral("POP3Security"), security);
+    s.SMTPAuth = reg.ValueExists(QStringLiteral("SMTPAuth")) ? readBool(reg, QStringLiteral("SMTPAuth")) : newUser;
+    s.SMTPLogin = readString(reg, QStringLiteral("SMTPLogin"), QString());
 }
 
 void writeRegistryKeys(const TSettingsStore& s)
@@ -127,6 +158,10 @@ void writeRegistryKeys(const TSettingsStore& s)
         reg.WriteBool(QStringLiteral("DeleteFromServer"), s.DeleteFromServer);
         reg.WriteBool(QStringLiteral("ConfirmEmailReceipt"), s.ConfirmEmailReceipt);
         reg.WriteBool(QStringLiteral("CopySelf"), s.CopySelf);
+        reg.WriteString(QStringLiteral("SMTPSecurity"), securityName(s.SMTPSecurity));
+        reg.WriteString(QStringLiteral("POP3Security"), securityName(s.POP3Security));
+        reg.WriteBool(QStringLiteral("SMTPAuth"), s.SMTPAuth);
+        reg.WriteString(QStringLiteral("SMTPLogin"), s.SMTPLogin);
     }
     reg.CloseKey();
 }

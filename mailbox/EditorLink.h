@@ -2,6 +2,8 @@
 // What the mailbox window asks of the editor window, which opens it: the
 // mail settings, the document it fills when viewing or answering, the compose
 // fields, and the news that it has closed.
+#include "net/msmb.h"
+
 #include <QString>
 
 struct TMailSettings {
@@ -13,6 +15,7 @@ struct TMailSettings {
     QString CopySelfDir;
     QString UserName;
     QString EmailAddress;
+    TmsSecurity POP3Security = TmsSecurity::None;
 };
 
 class TEditorLink {

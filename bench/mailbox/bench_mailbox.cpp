@@ -103,6 +103,7 @@ int main(int argc, char** argv)
     TForm1 form;
     TSettingsStore& settings = AppSettings();
     settings.POP3Server = servers.Pop3;
+    settings.POP3Security = TmsSecurity::None; // the plain port, as pvmail retrieve uses
     settings.POP3Login = QString::fromUtf8(servers.User);
     settings.Password = QString::fromUtf8(servers.Password);
     settings.SavedEmail = saved;

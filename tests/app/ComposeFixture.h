@@ -38,7 +38,11 @@ struct ComposeFixture {
         AppSettings().EmailAddress = "me@here.test";
         AppSettings().UserName = "Me";
         AppSettings().CopySelfDir = dir.filePath("sent");
+        AppSettings().SMTPSecurity = TmsSecurity::None; // the test servers are plain and open
+        AppSettings().SMTPAuth = false;
         smtp()->Server = server;
+        smtp()->Security = TmsSecurity::None;
+        smtp()->Authenticate = false;
         form->show();
         recordStatus();
         trigger(*form, "SendEmail1");

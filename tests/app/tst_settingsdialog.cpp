@@ -5,10 +5,13 @@
 #include "app/MainU.h"
 #include "app/Settings.h"
 #include "app/SettingsStore.h"
+#include "net/mssmtp.h"
 #include "toolkit/Registry.h"
 #include "widgets/BrowseFolder.h"
 
+#include <QAccessible>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -99,6 +102,43 @@ private slots:
             QCOMPARE(reg.ReadString("SMTPServer"), QString("new.example.org"));
         if (keepDirs)
             QCOMPARE(reg.ReadString("OpenDir"), QString("/new/open"));
+    }
+
+    void securityAndSmtpLoginLoadSaveAndReachTheClient()
+    {
+        AppSettings().SMTPSecurity = TmsSecurity::Tls;
+        AppSettings().POP3Security = TmsSecurity::None;
+        AppSettings().SMTPAuth = false;
+        AppSettings().SMTPLogin = "submitter";
+        AppSettings().POP3Login = "popper";
+        AppSettings().Password = "secret";
+        QStringList shown, names;
+        runSettings([&](TForm2& d) {
+            shown << d.SMTPSecurityBox->currentText() << d.POP3SecurityBox->currentText()
+                  << QString::number(d.SMTPAuthCheck->isChecked()) << d.SMTPLoginEdit->text()
+                  << QString::number(d.SMTPLoginEdit->isEnabled());
+            // A combo box reads out its choice; its name tells the two apart.
+            names << d.SMTPSecurityBox->accessibleName() << d.POP3SecurityBox->accessibleName();
+            for (QWidget* control : {(QWidget*)d.SMTPAuthCheck, (QWidget*)d.SMTPLoginEdit})
+                names << QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+            d.SMTPSecurityBox->setCurrentText("STARTTLS");
+            d.POP3SecurityBox->setCurrentText("TLS");
+            d.SMTPAuthCheck->setChecked(true);
+            d.SMTPLoginEdit->clear();
+            return int(QDialog::Accepted);
+        });
+        QCOMPARE(shown, QStringList({"TLS", "None", "0", "submitter", "0"}));
+        QCOMPARE(names, QStringList({"SMTP security", "POP3 security", "Log in to the SMTP server", "SMTP Login:"}));
+        QCOMPARE(AppSettings().SMTPSecurity, TmsSecurity::StartTls);
+        QCOMPARE(AppSettings().POP3Security, TmsSecurity::Tls);
+        QVERIFY(AppSettings().SMTPAuth);
+        QCOMPARE(AppSettings().SMTPLogin, QString());
+        // The client logs in with the POP3 login when the SMTP login is empty.
+        const TmsSMTP* smtp = partOf<TmsSMTP>(*form, "msSMTP1");
+        QCOMPARE(smtp->Security, TmsSecurity::StartTls);
+        QVERIFY(smtp->Authenticate);
+        QCOMPARE(smtp->UserName, QString("popper"));
+        QCOMPARE(smtp->Password, QString("secret"));
     }
 
     void cancelChangesNothing()

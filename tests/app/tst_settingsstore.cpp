@@ -25,6 +25,10 @@ class SettingsStoreTest : public QObject {
         s.DeleteFromServer = true;
         s.ConfirmEmailReceipt = true;
         s.CopySelf = true;
+        s.SMTPSecurity = TmsSecurity::Tls;
+        s.POP3Security = TmsSecurity::None;
+        s.SMTPAuth = false;
+        s.SMTPLogin = "submitter";
         return s;
     }
 
@@ -48,6 +52,7 @@ private slots:
         QVERIFY(s.CopySelfDir.endsWith("/Penvale/sent"));
         QVERIFY(s.SMTPServer.isEmpty() && s.Password.isEmpty() && s.POP3Login.isEmpty());
         QVERIFY(!s.DeleteFromServer && !s.ConfirmEmailReceipt && !s.CopySelf);
+        QVERIFY(s.SMTPSecurity == TmsSecurity::StartTls && s.POP3Security == TmsSecurity::StartTls && s.SMTPAuth);
         QVERIFY(!QFile::exists(RegistryFileName()));
     }
 
@@ -75,7 +80,8 @@ private slots:
         for (const char* name : {"OpenDir", "SaveDir", "SavedEmail", "CopySelfDir"})
             QCOMPARE(reg.ValueExists(name), dir);
         for (const char* name : {"SMTPServer", "EmailAddress", "UserName", "POP3Server", "POP3Login", "Password",
-                                 "DeleteFromServer", "ConfirmEmailReceipt", "CopySelf"})
+                                 "DeleteFromServer", "ConfirmEmailReceipt", "CopySelf", "SMTPSecurity",
+                                 "POP3Security", "SMTPAuth", "SMTPLogin"})
             QCOMPARE(reg.ValueExists(name), comm);
         if (comm) {
             QCOMPARE(reg.ReadInteger("DeleteFromServer"), 1);
@@ -88,6 +94,26 @@ private slots:
         QCOMPARE(back.SMTPServer, comm ? s.SMTPServer : QString());
         QCOMPARE(back.Password, comm ? s.Password : QString());
         QCOMPARE(back.CopySelf, comm);
+        // Communications never kept are a new user's: secure, with a login.
+        QCOMPARE(back.SMTPSecurity, comm ? TmsSecurity::Tls : TmsSecurity::StartTls);
+        QCOMPARE(back.POP3Security, comm ? TmsSecurity::None : TmsSecurity::StartTls);
+        QCOMPARE(back.SMTPAuth, !comm);
+        QCOMPARE(back.SMTPLogin, comm ? s.SMTPLogin : QString());
+    }
+
+    // Servers kept before security could be chosen were reached in plain text
+    // without a login, and still are.
+    void storedCommunicationsWithoutSecurityStayPlain()
+    {
+        TRegistry reg;
+        reg.OpenKey("\\Software\\Penvale", true);
+        reg.WriteString("SMTPServer", "smtp.example.org");
+        reg.WriteString("POP3Security", "SSLv2"); // unknown: as if absent
+        TSettingsStore s;
+        readRegistryKeys(s);
+        QCOMPARE(s.SMTPSecurity, TmsSecurity::None);
+        QCOMPARE(s.POP3Security, TmsSecurity::None);
+        QVERIFY(!s.SMTPAuth);
     }
 
     void docMaxGoesToTheRootUntilTheKeyExists()

@@ -32,12 +32,14 @@ struct MailboxFixture {
     {
         home = std::make_unique<QTemporaryDir>();
         UseFreshSettings(path("config"));
+        qputenv("XDG_DATA_HOME", path("data").toUtf8()); // the ids of mail seen stay with this test
         answers = std::make_unique<Answers>();
         form = std::make_unique<TForm1>();
         TSettingsStore& store = AppSettings();
         store.SavedEmail = saved();
         store.CopySelfDir = copies();
         store.POP3Server = pop3Server;
+        store.POP3Security = TmsSecurity::None; // the test servers are plain
         store.POP3Login = "tester";
         store.Password = "secret";
         store.SMTPServer = "smtp.here.test";
