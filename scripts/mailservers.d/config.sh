@@ -60,6 +60,7 @@ CF
   -o syslog_name=postfix/smtps
   -o smtpd_tls_wrappermode=yes
   -o smtpd_sasl_auth_enable=yes
+  -o smtpd_sasl_mechanism_filter=plain,login
   -o smtpd_client_restrictions=permit_sasl_authenticated,reject
 pickup    unix n - n 60 1 pickup
 cleanup   unix n - n - 0 cleanup
@@ -103,7 +104,7 @@ ssl_cert = <$dir/tls/server.pem
 ssl_key = <$dir/tls/server.key
 ssl_min_protocol = TLSv1.2
 disable_plaintext_auth = no
-auth_mechanisms = plain login
+auth_mechanisms = plain login cram-md5
 auth_failure_delay = 0
 login_trusted_networks = 127.0.0.0/8
 mail_location = maildir:$dir/mail/%u/Maildir
