@@ -4,10 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -62,15 +63,23 @@ void TmsSeenIds::KeepOnly(const QList<QByteArray>& onServer)
         Save();
 }
 
+// Renamed into place without waiting for the disk: a file lost in a crash
+// only means fetching mail again, and a wait per message would slow every
+// retrieval.
 void TmsSeenIds::Save() const
 {
     QList<QByteArray> lines(ids.begin(), ids.end());
     std::sort(lines.begin(), lines.end());
     QDir().mkpath(QFileInfo(fileName).path());
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    QTemporaryFile file(fileName + QStringLiteral(".XXXXXX"));
+    if (!file.open())
         return;
     for (const QByteArray& line : lines)
         file.write(line + '\n');
-    file.commit();
+    file.close();
+    std::error_code failed;
+    std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),
+                            QFile::encodeName(fileName).toStdString(), failed);
+    if (!failed)
+        file.setAutoRemove(false);
 }
