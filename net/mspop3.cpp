@@ -3,8 +3,8 @@
 // line; only "+" accepts.
 #include "net/mspop3.h"
 
-#include "net/msmb_socketerrors_p.h"
 #include "net/msclients_p.h"
+#include "net/msmb_socketerrors_p.h"
 #include "toolkit/Streams.h"
 
 #include <QCryptographicHash>

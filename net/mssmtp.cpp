@@ -3,12 +3,13 @@
 #include "net/mssmtp.h"
 
 #include "mail/msstreams.h"
-#include "net/msmb_socketerrors_p.h"
 #include "net/msclients_p.h"
+#include "net/msmb_socketerrors_p.h"
 #include "toolkit/Pump.h"
 
 namespace {
 
+// Submission after STARTTLS, or over TLS from the start.
 constexpr TSecurityPort securityPorts[] = {
     {TmsSecurity::None, "smtp", 25},
     {TmsSecurity::StartTls, "submission", 587},
