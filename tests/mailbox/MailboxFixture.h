@@ -8,6 +8,7 @@
 #include "app/MainU.h"
 #include "app/SettingsStore.h"
 #include "mailbox/MsgList.h"
+#include "net/mssmtp.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,7 +40,11 @@ struct MailboxFixture {
         store.SavedEmail = saved();
         store.CopySelfDir = copies();
         store.POP3Server = pop3Server;
-        store.POP3Security = TmsSecurity::None; // the test servers are plain
+        store.POP3Security = TmsSecurity::None; // the test servers are plain and open
+        store.SMTPSecurity = TmsSecurity::None;
+        store.SMTPAuth = false;
+        partOf<TmsSMTP>(*form, "msSMTP1")->Security = TmsSecurity::None; // the window took its settings when made
+        partOf<TmsSMTP>(*form, "msSMTP1")->Authenticate = false;
         store.POP3Login = "tester";
         store.Password = "secret";
         store.SMTPServer = "smtp.here.test";
