@@ -13,9 +13,39 @@
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QToolButton>
 
+#include <functional>
+
 namespace {
+
+// Qt lays a changed range out again before a format change returns, which
+// over a long selection takes seconds. With the page size null during the
+// change Qt skips that, and the size set back starts the layout over lazily,
+// as after a load: the text down to the view when it is painted, the rest
+// between events. Shorter selections are quicker laid out at once than all
+// over again. Either way the changes are one step for Undo.
+void changeFormat(TRichEdit& editor, const std::function<void()>& change)
+{
+    constexpr int longSelection = 100000;
+    QTextDocument* doc = editor.document();
+    const auto asOneStep = [&] {
+        QTextCursor step(doc);
+        step.beginEditBlock();
+        change();
+        step.endEditBlock();
+    };
+    if (editor.PlainText() || editor.SelLength() < longSelection) {
+        asOneStep();
+        return;
+    }
+    const QSizeF pageSize = doc->pageSize();
+    doc->setPageSize(QSizeF(0, 0));
+    asOneStep();
+    doc->setPageSize(pageSize);
+}
 
 // A style button shows its letter in the style while the selection has it.
 void mirrorStyle(QToolButton* button, QAction* item, bool on, void (QFont::*setStyle)(bool))
@@ -94,7 +124,7 @@ void TForm1::toggleStyle(const QAction* item, int style)
     if (!styleConsistent)
         return;
     const TFontStyles current = RichEdit1->SelStyle();
-    RichEdit1->SetSelStyle(item->isChecked() ? current & ~style : current | style);
+    changeFormat(*RichEdit1, [&] { RichEdit1->SetSelStyle(item->isChecked() ? current & ~style : current | style); });
     getCurrentSelState();
 }
 
@@ -105,23 +135,25 @@ void TForm1::Font1Click()
     if (!FontDialog1->Execute())
         return;
     const QFont& font = FontDialog1->Font;
-    if (colorConsistent || FontDialog1->Color != selFontColor)
-        RichEdit1->SetSelColor(FontDialog1->Color);
-    if (faceConsistent || font.family() != selFontName)
-        RichEdit1->SetSelFontName(font.family());
-    const int points = font.pointSize();
-    if (points > 0 && (sizeConsistent || points != selFontSize))
-        RichEdit1->SetSelFontSize(points);
-    if (styleConsistent)
-        RichEdit1->SetSelStyle((font.bold() ? int(TFontStyle::Bold) : 0) | (font.italic() ? int(TFontStyle::Italic) : 0)
-                               | (font.underline() ? int(TFontStyle::Underline) : 0)
-                               | (font.strikeOut() ? int(TFontStyle::StrikeOut) : 0));
+    changeFormat(*RichEdit1, [&] {
+        if (colorConsistent || FontDialog1->Color != selFontColor)
+            RichEdit1->SetSelColor(FontDialog1->Color);
+        if (faceConsistent || font.family() != selFontName)
+            RichEdit1->SetSelFontName(font.family());
+        const int points = font.pointSize();
+        if (points > 0 && (sizeConsistent || points != selFontSize))
+            RichEdit1->SetSelFontSize(points);
+        if (styleConsistent)
+            RichEdit1->SetSelStyle((font.bold() ? int(TFontStyle::Bold) : 0) | (font.italic() ? int(TFontStyle::Italic) : 0)
+                                   | (font.underline() ? int(TFontStyle::Underline) : 0)
+                                   | (font.strikeOut() ? int(TFontStyle::StrikeOut) : 0));
+    });
     getCurrentSelState();
 }
 
 void TForm1::FontNameClick(const QString& name)
 {
-    RichEdit1->SetSelFontName(name);
+    changeFormat(*RichEdit1, [&] { RichEdit1->SetSelFontName(name); });
     getCurrentSelState();
 }
 
@@ -129,13 +161,13 @@ void TForm1::SpinEdit1Change()
 {
     if (!sizeConsistent)
         return;
-    RichEdit1->SetSelFontSize(SpinEdit1->value());
+    changeFormat(*RichEdit1, [&] { RichEdit1->SetSelFontSize(SpinEdit1->value()); });
     getCurrentSelState();
 }
 
 void TForm1::ColorGrid1Click()
 {
-    RichEdit1->SetSelColor(ColorGrid1->ForegroundColor());
+    changeFormat(*RichEdit1, [&] { RichEdit1->SetSelColor(ColorGrid1->ForegroundColor()); });
 }
 
 void TForm1::WordWrap1Click()

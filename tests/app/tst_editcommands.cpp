@@ -13,9 +13,11 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QToolButton>
 #include <memory>
 
@@ -177,6 +179,29 @@ private slots:
         QVERIFY(button("B")->font().bold() && button("I")->font().italic() && !button("U")->font().underline());
         click("Bold1");
         QCOMPARE(styleAt(3), TFontStyles(TFontStyle::Italic));
+    }
+
+    // Over a long selection the layout starts over between events; the view
+    // stays where it was, and Undo takes the change back in one step.
+    void boldOverALongSelectionKeepsTheViewAndUndoesInOneStep()
+    {
+        useRichText();
+        const QString text = QString("A line of words that the whole document holds.\n").repeated(4000);
+        editor()->SetText(text);
+        auto* view = qobject_cast<QTextEdit*>(editor()->view());
+        QScrollBar* scroll = view->verticalScrollBar();
+        QTRY_VERIFY(scroll->maximum() > 1000);
+        scroll->setValue(scroll->maximum() / 2);
+        const auto firstShown = [&] { return view->cursorForPosition(QPoint(0, 0)).position(); };
+        const int shown = firstShown();
+        view->selectAll();   // as Ctrl+A, which does not scroll
+        click("Bold1");
+        QCoreApplication::processEvents();
+        QCOMPARE(firstShown(), shown);
+        QCOMPARE(styleAt(int(text.size()) - 2), TFontStyles(TFontStyle::Bold));
+        click("Undo1");
+        QCOMPARE(styleAt(int(text.size()) - 2), TFontStyles(0));
+        QCOMPARE(editor()->Text(), text);
     }
 
     void boldOnAHalfItalicSelectionDoesNothing()
