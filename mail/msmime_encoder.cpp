@@ -76,19 +76,27 @@ void TmsCustomEncoder::Encode()
     }
 }
 
+// Copied in place: for lines this short QByteArray's append costs more than
+// the copy itself.
 void TmsCustomEncoder::WriteLine(QByteArrayView line)
 {
-    buffer.append(line);
-    buffer.append("\r\n", 2);
+    const qsizetype at = buffer.size();
+    buffer.resize(at + line.size() + 2);
+    char* const end = std::copy(line.begin(), line.end(), buffer.data() + at);
+    end[0] = '\r';
+    end[1] = '\n';
     if (buffer.size() >= flushSize)
         flush();
 }
 
+// The buffer is empty before the write, so a failed one is not written again;
+// its room then serves the next lines.
 void TmsCustomEncoder::flush()
 {
-    const QByteArray pending = std::exchange(buffer, {});
+    QByteArray pending = std::exchange(buffer, {});
     OutputStream->WriteBuffer(pending.constData(), pending.size());
-    buffer.reserve(flushSize + 1024);
+    pending.resize(0);
+    buffer = std::move(pending);
 }
 
 void TmsCustomEncoder::writeLayout()

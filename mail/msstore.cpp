@@ -13,6 +13,8 @@
 #include <QSaveFile>
 #include <QScopeGuard>
 
+#include <memory>
+
 #include <algorithm>
 #include <limits>
 
@@ -48,30 +50,79 @@ std::optional<TCounter> ReadCounter(const QString& path)
 
 QString StoreMessage(const QString& directory, const TStoreKind& kind, TmsCustomMessage& message)
 {
-    const QDir dir(directory);
-    if (!dir.mkpath(QStringLiteral(".")))
+    TStoreWriter writer(directory, kind);
+    const QString file = writer.Write(message);
+    writer.Sync();
+    return file;
+}
+
+// The text in a temporary file beside the empty file that holds its number.
+struct TStoreWriter::TPending {
+    QString name;
+    std::unique_ptr<TTempFileStream> text;
+};
+
+TStoreWriter::TStoreWriter(const QString& directory, const TStoreKind& kind) : directory(directory), kind(kind)
+{
+    if (!QDir(directory).mkpath(QStringLiteral(".")))
         throw EFCreateError(Errors::FileCreate(directory, QStringLiteral("the directory cannot be created")));
-    const QString counter = dir.filePath(kind.counter);
-    const TCounter first = ReadCounter(counter).value_or(TCounter{"0", 0});
-    const quint64 number = first.value;
+}
+
+TStoreWriter::~TStoreWriter()
+{
+    drop();
+}
+
+QString TStoreWriter::Write(TmsCustomMessage& message)
+{
+    if (pending.size() >= MaxPending)   // each holds an open file
+        Sync();
+    const QDir dir(directory);
+    const TCounter first = next ? TCounter{QByteArray::number(*next), *next}
+                                : ReadCounter(dir.filePath(kind.counter)).value_or(TCounter{"0", 0});
     const auto fileName = [&](qint64 index) {
-        const QByteArray n = index == 0 ? first.text : QByteArray::number(number + quint64(index));
+        const QByteArray n = index == 0 ? first.text : QByteArray::number(first.value + quint64(index));
         return dir.filePath(kind.prefix + QString::fromLatin1(n) + QStringLiteral(".eml"));
     };
-    // The empty file holds the number while the text is written beside it.
     const TNewFile file = CreateFirstFreeFile(fileName);
     CloseEmpty(file);
     auto release = qScopeGuard([&file] { QFile::remove(file.name); });
-    TTempFileStream text(dir.path());
+    auto text = std::make_unique<TTempFileStream>(directory);
     try {
-        message.SaveToStream(text);
+        message.SaveToStream(*text);
     } catch (const EStreamError&) {
-        throw EFCreateError(Errors::FileCreate(file.name, text.ErrorString()));
+        throw EFCreateError(Errors::FileCreate(file.name, text->ErrorString()));
     }
-    text.CommitAs(file.name);
-    WriteCounter(counter, number + quint64(file.index) + 1);
+    text->StartWritingOut(file.name);
+    pending.push_back({file.name, std::move(text)});
     release.dismiss();
+    next = first.value + quint64(file.index) + 1;
     return file.name;
+}
+
+void TStoreWriter::Sync()
+{
+    if (pending.empty())
+        return;
+    auto failed = qScopeGuard([this] { drop(); });
+    if (pending.size() == 1)
+        pending.front().text->WriteOut(pending.front().name);
+    else
+        SyncFileSystemOf(pending.front().name);   // the texts before any takes its name
+    for (TPending& message : pending)
+        message.text->RenameTo(message.name);
+    SyncDirectoryOf(pending.back().name);
+    WriteCounter(QDir(directory).filePath(kind.counter), *next);
+    failed.dismiss();
+    pending.clear();
+}
+
+// Whatever was not synced goes, whole group at once: none of it was promised.
+void TStoreWriter::drop()
+{
+    for (const TPending& message : pending)
+        QFile::remove(message.name);
+    pending.clear();
 }
 
 } // namespace MailStore

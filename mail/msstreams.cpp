@@ -110,34 +110,65 @@ QString TTempFileStream::ErrorString() const
 
 namespace {
 
-// A rename is on disk once its directory is.
-bool syncDirectory(const QString& fileName)
+[[noreturn]] void failCommit(const QString& fileName, const QString& reason)
 {
-    const QByteArray directory = QFile::encodeName(QFileInfo(fileName).absolutePath());
-    const int handle = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (handle < 0)
-        return false;
-    const bool synced = ::fsync(handle) == 0;
-    ::close(handle);
-    return synced;
+    throw EFCreateError(Errors::FileCreate(fileName, reason));
 }
 
 } // namespace
 
-void TTempFileStream::CommitAs(const QString& fileName)
+void SyncFileSystemOf(const QString& fileName)
 {
-    const auto fail = [&fileName](const QString& reason) {
-        throw EFCreateError(Errors::FileCreate(fileName, reason));
-    };
+    const QByteArray directory = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const int handle = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = handle >= 0 && ::syncfs(handle) == 0;
+    const int error = errno;
+    if (handle >= 0)
+        ::close(handle);
+    if (!synced)
+        failCommit(fileName, Errors::SystemReason(error));
+}
+
+void SyncDirectoryOf(const QString& fileName)
+{
+    const QByteArray directory = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const int handle = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = handle >= 0 && ::fsync(handle) == 0;
+    const int error = errno;
+    if (handle >= 0)
+        ::close(handle);
+    if (!synced)
+        failCommit(fileName, Errors::SystemReason(error));
+}
+
+void TTempFileStream::StartWritingOut(const QString& fileName)
+{
     errno = 0;
     if (!file->flush())
-        fail(errno ? Errors::SystemReason(errno) : file->errorString());
+        failCommit(fileName, errno ? Errors::SystemReason(errno) : file->errorString());
+    ::sync_file_range(file->handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+void TTempFileStream::WriteOut(const QString& fileName)
+{
+    errno = 0;
+    if (!file->flush())
+        failCommit(fileName, errno ? Errors::SystemReason(errno) : file->errorString());
     if (::fsync(file->handle()) != 0)
-        fail(Errors::SystemReason(errno));
+        failCommit(fileName, Errors::SystemReason(errno));
+}
+
+void TTempFileStream::RenameTo(const QString& fileName)
+{
     if (::rename(QFile::encodeName(file->fileName()).constData(), QFile::encodeName(fileName).constData()) != 0)
-        fail(Errors::SystemReason(errno));
+        failCommit(fileName, Errors::SystemReason(errno));
     file->setAutoRemove(false);
     file->close();
-    if (!syncDirectory(fileName))
-        fail(Errors::SystemReason(errno));
+}
+
+void TTempFileStream::CommitAs(const QString& fileName)
+{
+    WriteOut(fileName);
+    RenameTo(fileName);
+    SyncDirectoryOf(fileName);
 }

@@ -56,8 +56,24 @@ public:
     // directory, replacing what that name held: a reader finds the old file
     // or the complete new one. Raises EFCreateError naming fileName.
     void CommitAs(const QString& fileName);
+    // CommitAs in steps, so that a group of files syncs its directory once:
+    // the text on disk, then the name (the stream is closed), which is on
+    // disk once the directory is synced. Each raises as CommitAs.
+    void WriteOut(const QString& fileName);
+    // Hands the whole text to the system and lets it begin writing it to
+    // disk, so that a sync later has less to wait for. Raises as CommitAs.
+    void StartWritingOut(const QString& fileName);
+    void RenameTo(const QString& fileName);
 
 private:
     std::unique_ptr<QTemporaryFile> file;
     int writeError = 0; // errno of the first failed write: Qt's buffer hides it
 };
+
+// Puts the directory entries of fileName's directory on disk, so a rename
+// into it survives a crash; raises EFCreateError naming fileName.
+void SyncDirectoryOf(const QString& fileName);
+// Puts everything written to the file system that holds fileName on disk:
+// for many files, one wait for the disk instead of one each. Raises
+// EFCreateError naming fileName.
+void SyncFileSystemOf(const QString& fileName);

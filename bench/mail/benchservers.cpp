@@ -5,6 +5,7 @@
 #include <QProcess>
 
 #include <cstdio>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -66,18 +67,55 @@ TBenchServers::~TBenchServers()
         runScript(QStringLiteral("stop"), Dir);
 }
 
-double TimedRun(const QString& program, const QStringList& arguments)
+namespace {
+
+double cpuSeconds(int who)
+{
+    rusage usage{};
+    ::getrusage(who, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+} // namespace
+
+// The child's CPU time is what the finished children used by the time it is
+// reaped, less what they had used before.
+TTiming TimedProcess(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.setStandardOutputFile(QProcess::nullDevice());
+    const double cpuBefore = cpuSeconds(RUSAGE_CHILDREN);
     QElapsedTimer clock;
     clock.start();
     process.start(program, arguments);
-    if (!process.waitForFinished(300000) || process.exitCode() != 0) {
+    if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), process.readAllStandardError().constData());
-        return -1;
+        return {};
     }
-    return double(clock.nsecsElapsed()) / 1e9;
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    return {wall, cpuSeconds(RUSAGE_CHILDREN) - cpuBefore};
+}
+
+TTiming TimedHere(const std::function<bool()>& work)
+{
+    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        if (!work())
+            return {};
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "failed: %s\n", e.what());
+        return {};
+    }
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    return {wall, cpuSeconds(RUSAGE_SELF) - cpuBefore};
+}
+
+double TimedRun(const QString& program, const QStringList& arguments)
+{
+    return TimedProcess(program, arguments).wall;
 }
 
 double PythonSeconds(const QString& code, const QStringList& arguments)
@@ -93,27 +131,47 @@ double PythonSeconds(const QString& code, const QStringList& arguments)
     return ok ? seconds : -1;
 }
 
-double BestSeconds(int runs, const std::function<double()>& run, const std::function<void()>& between)
+TTiming BestOf(int runs, const std::function<TTiming()>& run, const std::function<void()>& between)
 {
-    double fastest = -1;
+    TTiming fastest;
     for (int i = 0; i < runs; ++i) {
-        const double seconds = run();
+        const TTiming timing = run();
         if (between)
             between();
-        if (seconds > 0 && (fastest < 0 || seconds < fastest))
-            fastest = seconds;
+        if (timing.wall > 0 && (fastest.wall < 0 || timing.wall < fastest.wall))
+            fastest = timing;
     }
     return fastest;
 }
 
-void ReportRun(const char* who, double seconds, qint64 bytes, int messages)
+void ReportRun(const char* who, TTiming timing, qint64 bytes, int messages)
 {
-    if (seconds <= 0) {
-        std::printf("  %-16s failed\n", who);
+    if (timing.wall <= 0) {
+        std::printf("  %-22s failed\n", who);
         return;
     }
-    std::printf("  %-16s %7.3f s  %7.1f MB/s", who, seconds, double(bytes) / 1e6 / seconds);
+    std::printf("  %-22s %7.3f s wall", who, timing.wall);
+    if (timing.cpu >= 0)
+        std::printf("  %6.3f s CPU", timing.cpu);
+    else
+        std::printf("  %12s", "");
+    std::printf("  %7.1f MB/s", double(bytes) / 1e6 / timing.wall);
     if (messages > 0)
-        std::printf("  %6.0f messages/s", messages / seconds);
+        std::printf("  %6.0f messages/s", messages / timing.wall);
+    std::printf("\n");
+}
+
+void ReportRun(const char* who, double seconds, qint64 bytes, int messages)
+{
+    ReportRun(who, TTiming{seconds, -1}, bytes, messages);
+}
+
+void ReportRatio(const char* who, TTiming timing, const char* peer, TTiming peerTiming, double target)
+{
+    if (timing.wall <= 0 || peerTiming.wall <= 0)
+        return;
+    std::printf("  %s takes %.2fx %s's wall time (target <= %.1f)", who, timing.wall / peerTiming.wall, peer, target);
+    if (timing.cpu >= 0 && peerTiming.cpu > 0)
+        std::printf(", %.2fx its CPU time", timing.cpu / peerTiming.cpu);
     std::printf("\n");
 }

@@ -18,13 +18,29 @@ struct TBenchServers : TMailServers {
     ~TBenchServers();
 };
 
-// Seconds of wall time a program took, or -1 when it failed (said on stderr).
+// One timed run: wall seconds (-1 when it failed) and the CPU seconds, user
+// and system, of the process that did the work (-1 when not known).
+struct TTiming {
+    double wall = -1;
+    double cpu = -1;
+};
+
+// A program run to its end; its failure is said on stderr.
+TTiming TimedProcess(const QString& program, const QStringList& arguments);
+// Work done in this process; false or an exception (said on stderr) from
+// the work is a failed run.
+TTiming TimedHere(const std::function<bool()>& work);
+// Seconds of wall time a program took, or -1 when it failed.
 double TimedRun(const QString& program, const QStringList& arguments);
 // Seconds a Python snippet reports on its standard output, -1 on failure.
 double PythonSeconds(const QString& script, const QStringList& arguments);
 
-// The shortest of `runs` timings (seconds, -1 for a failed run), running
-// `between` after each; -1 when every run failed.
-double BestSeconds(int runs, const std::function<double()>& run, const std::function<void()>& between = {});
+// The run with the shortest wall time of `runs`, running `between` after
+// each; a failed timing when every run failed.
+TTiming BestOf(int runs, const std::function<TTiming()>& run, const std::function<void()>& between = {});
 // One line of results; with messages, their rate too.
+void ReportRun(const char* who, TTiming timing, qint64 bytes, int messages = 0);
 void ReportRun(const char* who, double seconds, qint64 bytes, int messages = 0);
+// How one run compares with its peer's, wall and CPU, against the target
+// ratio of wall times.
+void ReportRatio(const char* who, TTiming timing, const char* peer, TTiming peerTiming, double target);

@@ -13,14 +13,19 @@
 
 namespace {
 
-QString store(const QString& directory, const MailStore::TStoreKind& kind = MailStore::SavedMail,
-              qsizetype lines = 1)
+void fill(TmsMessage& message, qsizetype lines)
 {
-    TmsMessage message;
     message.Sender().SetAddress("me@here.test");
     message.SetSubject("Stored");
     for (qsizetype i = 0; i < lines; ++i)
         message.Body().append(QByteArray(70, 'x'));
+}
+
+QString store(const QString& directory, const MailStore::TStoreKind& kind = MailStore::SavedMail,
+              qsizetype lines = 1)
+{
+    TmsMessage message;
+    fill(message, lines);
     return MailStore::StoreMessage(directory, kind, message);
 }
 
@@ -117,6 +122,28 @@ private slots:
         }
         QCOMPARE(ReadWholeFile(path), counter);
         QCOMPARE(entries(dir.path()), QStringList({"emax.dat"}));
+    }
+
+    // A group takes its numbers as it is written, each file empty until the
+    // sync; a group never synced leaves nothing, the counter as it was.
+    void writerPutsAGroupOnDiskAtOnce()
+    {
+        QTemporaryDir dir;
+        TmsMessage message;
+        fill(message, 3);
+        store(dir.path());
+        {
+            MailStore::TStoreWriter writer(dir.path(), MailStore::SavedMail);
+            QCOMPARE(writer.Write(message), dir.filePath(QStringLiteral("m1.eml")));
+            QCOMPARE(writer.Write(message), dir.filePath(QStringLiteral("m2.eml")));
+            QCOMPARE(ReadWholeFile(dir.filePath(QStringLiteral("m2.eml"))), QByteArray());
+            writer.Sync();
+            QCOMPARE(writer.Write(message), dir.filePath(QStringLiteral("m3.eml")));
+        }
+        QCOMPARE(entries(dir.path()), QStringList({"emax.dat", "m0.eml", "m1.eml", "m2.eml"}));
+        QCOMPARE(ReadWholeFile(dir.filePath(QStringLiteral("emax.dat"))), QByteArray("3\r\n"));
+        const QByteArray text = ReadWholeFile(dir.filePath(QStringLiteral("m2.eml")));
+        QVERIFY(text.contains("Stored") && text.endsWith(QByteArray(70, 'x') + "\r\n"));
     }
 
     void directoryThatCannotBeMade()

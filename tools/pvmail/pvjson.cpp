@@ -16,16 +16,11 @@ QString text(const QByteArray& bytes)
     return QString::fromUtf8(bytes);
 }
 
-QJsonObject addressToJson(const TmsMailAddress& address)
-{
-    return {{"name", text(address.Name())}, {"address", text(address.Address())}};
-}
-
 QJsonArray listToJson(const TmsAddressList& list)
 {
     QJsonArray array;
     for (qsizetype i = 0; i < list.Count(); ++i)
-        array.append(addressToJson(list.Items(i)));
+        array.append(AddressToJson(list.Items(i)));
     return array;
 }
 
@@ -126,13 +121,23 @@ void readAttachment(const QJsonValue& value, const QDir& base, TmsAttList& list)
 
 } // namespace
 
-QJsonObject MessageToJson(const TmsMessage& message)
+QJsonObject AddressToJson(const TmsMailAddress& address)
+{
+    return {{"name", text(address.Name())}, {"address", text(address.Address())}};
+}
+
+QJsonArray AttachmentsToJson(const TmsMessage& message)
 {
     QJsonArray attachments;
     for (qsizetype i = 0; i < message.Attachments().Count(); ++i)
         attachments.append(attachmentToJson(message.Attachments().Items(i)));
-    return {{"from", addressToJson(message.Sender())},
-            {"sender", addressToJson(message.Sender())},
+    return attachments;
+}
+
+QJsonObject MessageToJson(const TmsMessage& message)
+{
+    return {{"from", AddressToJson(message.Sender())},
+            {"sender", AddressToJson(message.Sender())},
             {"to", listToJson(message.Recipients())},
             {"cc", listToJson(message.CC())},
             {"subject", text(message.Subject())},
@@ -143,7 +148,7 @@ QJsonObject MessageToJson(const TmsMessage& message)
             {"contentType", text(message.ContentType())},
             {"headers", linesToJson(message.Headers())},
             {"body", linesToJson(message.Body())},
-            {"attachments", attachments}};
+            {"attachments", AttachmentsToJson(message)}};
 }
 
 void JsonToMessage(const QJsonObject& object, const QDir& base, TmsMessage& message)
