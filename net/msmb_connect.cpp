@@ -178,7 +178,7 @@ void TrkSocket::Close()
             OnClosed(this);
     }
     if (RAS)
-        RAS->HangUp();
+        RAS->Abort();
 }
 
 void TrkSocket::Cancel()

@@ -1,11 +1,12 @@
 #pragma once
 // What the session needs of a dial-up link: brought up before a connection
-// opens, hung up after it closes. It is the interface the dial-up component
-// will implement; nothing implements it yet, and no code sets a session's
-// RAS, so the program never dials.
+// opens, and after it closes hung up when the link dialled it itself (Abort
+// also ends a dial under way). TrkRas (rkras.h) is the link over
+// NetworkManager. Nothing in the program sets a session's RAS, so the window
+// never dials; pvmail's --dial does.
 class TrkDialLink {
 public:
     virtual ~TrkDialLink() = default;
     virtual void Dial() = 0;
-    virtual void HangUp() = 0;
+    virtual void Abort() = 0;
 };
