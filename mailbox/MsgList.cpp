@@ -4,6 +4,7 @@
 
 #include "mail/msmsg.h"
 #include "mailbox/EditorLink.h"
+#include "mailbox/ViewUpdates.h"
 #include "net/mspop3_store.h"
 
 #include <QCloseEvent>
@@ -23,6 +24,7 @@ TForm3::TForm3(std::unique_ptr<TEditorLink> link, QWidget* owner)
     buildPopupMenu();
     buildStatusBar();
     buildList();
+    updates = new TViewUpdates(ListView1, 50, this);
     // Nothing is listed yet, so nothing can be acted on.
     for (QAction* action : {View1, Save1, ViewSelectedMessage1, DeleteSelectedMessage1, ExecuteAttachment1, Reply1,
                             Forward1, ViewButton, SaveButton, ReplyButton, ForwardButton, DeleteButton, ExecuteButton})
@@ -36,10 +38,12 @@ void TForm3::createMailComponents()
     msPOP1 = new TmsStoringPOP(this);
     msPOP1->setObjectName(QStringLiteral("msPOP1"));
     msPOP1->DefaultPort = 110;
-    msPOP1->OnRetrieving = [this](QObject*, int) { setPanel(0, QStringLiteral("Retrieving Messages...")); };
+    msPOP1->OnRetrieving = [this](QObject*, int) { showProgress(0, QStringLiteral("Retrieving Messages...")); };
     msPOP1->OnRetrieved = [this](QObject*, int) { msPOP1Retrieved(); };
-    msPOP1->OnDeleting = [this](QObject*, int) { setPanel(0, QStringLiteral("Deleting from server..")); };
-    msPOP1->OnProgress = [this](QObject*, int percent, qint64) { setPanel(1, QString::number(percent) + QStringLiteral(" %")); };
+    msPOP1->OnDeleting = [this](QObject*, int) { showProgress(0, QStringLiteral("Deleting from server..")); };
+    msPOP1->OnProgress = [this](QObject*, int percent, qint64) {
+        showProgress(1, QString::number(percent) + QStringLiteral(" %"));
+    };
     msPOP1->OnClosed = [this](QObject*) { msPOP1Closed(); };
     msPOP1->OnMessageError = [this](QObject*, int, const QString& msg) { skippedMessages.append(msg); };
     msMessage1 = new TmsMessage(this);
@@ -117,10 +121,17 @@ int TForm3::selectedRow() const
 
 void TForm3::addRow(const QByteArray& first, const QByteArray& subject)
 {
-    new QTreeWidgetItem(ListView1, {QString::fromUtf8(first), QString::fromUtf8(subject)});
+    updates->AddRow(QString::fromUtf8(first), QString::fromUtf8(subject));
 }
 
+// What is held shows first, so an older text cannot replace this one later.
 void TForm3::setPanel(int panel, const QString& text)
 {
+    updates->Flush();
     panels.at(panel)->setText(text);
+}
+
+void TForm3::showProgress(int panel, const QString& text)
+{
+    updates->SetText(panels.at(panel), text);
 }

@@ -14,6 +14,7 @@ class QStatusBar;
 class QToolBar;
 class QTreeWidget;
 class TEditorLink;
+class TViewUpdates;
 class TmsCustomMessage;
 class TmsMessage;
 class TmsStoringPOP;
@@ -74,6 +75,7 @@ private:
     int selectedRow() const;
     void addRow(const QByteArray& first, const QByteArray& subject);
     void setPanel(int panel, const QString& text);
+    void showProgress(int panel, const QString& text);
     TMailSettings settings() const;
 
     std::unique_ptr<TEditorLink> editor;
@@ -87,6 +89,7 @@ private:
     TmsStoringPOP* msPOP1 = nullptr;
     TmsMessage* msMessage1 = nullptr;
     QTreeWidget* ListView1 = nullptr;
+    TViewUpdates* updates = nullptr; // rows and progress during a retrieval or listing
     QStatusBar* MsgListStatus = nullptr;
     QList<QLabel*> panels;
     QToolBar* ToolBar1 = nullptr;

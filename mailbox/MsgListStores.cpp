@@ -6,7 +6,9 @@
 #include "mail/mspars.h"
 #include "mail/msstore_list.h"
 #include "mailbox/EditorLink.h"
+#include "mailbox/ViewUpdates.h"
 #include "net/mspop3_store.h"
+#include "net/mspop3_uids.h"
 #include "toolkit/Pump.h"
 #include "toolkit/gui/Prompter.h"
 
@@ -18,12 +20,14 @@
 namespace {
 
 // Marks the window busy and shows the hourglass over the list until the
-// work ends on any path; a close asked for meanwhile happens then.
-auto busyScope(QWidget* window, QWidget* list, bool& busy, const bool& closeRequested)
+// work ends on any path, with every row and text held for the screen shown;
+// a close asked for meanwhile happens then.
+auto busyScope(QWidget* window, QWidget* list, TViewUpdates* updates, bool& busy, const bool& closeRequested)
 {
     busy = true;
     list->setCursor(Qt::WaitCursor);
-    return qScopeGuard([window, list, &busy, &closeRequested] {
+    return qScopeGuard([window, list, updates, &busy, &closeRequested] {
+        updates->Flush();
         list->unsetCursor();
         busy = false;
         if (closeRequested)
@@ -41,7 +45,9 @@ void TForm3::Retreive1Click()
     msPOP1->Server = mail.POP3Server;
     msPOP1->UserName = mail.POP3Login;
     msPOP1->Password = mail.Password;
-    auto scope = busyScope(this, ListView1, busy, closeRequested);
+    msPOP1->Security = mail.POP3Security;
+    msPOP1->SeenIdsFile = SeenIdsPath(mail.POP3Server, mail.POP3Login);
+    auto scope = busyScope(this, ListView1, updates, busy, closeRequested);
     skippedMessages.clear();
     try {
         msPOP1->RetrieveMailbox(mail.DeleteFromServer ? TmsAfterRetrieve::LeaveOnServer : TmsAfterRetrieve::Delete,
@@ -103,7 +109,7 @@ void TForm3::listStore(Listing listing)
     ListView1->clear();
     ListView1->headerItem()->setText(0, copies ? QStringLiteral("To:") : QStringLiteral("From:"));
     const TMailSettings mail = settings();
-    auto scope = busyScope(this, ListView1, busy, closeRequested);
+    auto scope = busyScope(this, ListView1, updates, busy, closeRequested);
     TThrottledPump pump(50);
     const std::optional<qint64> rows = MailStore::ListStore(
         copies ? mail.CopySelfDir : mail.SavedEmail, copies ? MailStore::CopiesToSelf : MailStore::SavedMail,

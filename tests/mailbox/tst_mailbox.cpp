@@ -256,7 +256,8 @@ private slots:
     void aRefusedMessageIsReportedAndTheRestArrive()
     {
         TScriptedServer server;
-        loggedIn(server, "+OK 2 200").Expect("LIST 1").Reply("+OK 1 100").Expect("RETR 1").Reply("-ERR locked");
+        loggedIn(server, "+OK 2 200").Expect("UIDL").Reply("-ERR no ids"); // mail left on the server: every one
+        server.Expect("LIST 1").Reply("+OK 1 100").Expect("RETR 1").Reply("-ERR locked");
         message(server, 2, mail("b@x.test", "two")).Expect("QUIT").Reply("+OK bye");
         fx.start(server.Address());
         AppSettings().DeleteFromServer = true;
@@ -279,7 +280,8 @@ private slots:
         if (loginRefused)
             server.Reply("+OK").Expect("USER tester").Reply("+OK").Expect("PASS secret").Reply("-ERR no").Expect("QUIT");
         else
-            message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")).Expect("LIST 2");
+            message(loggedIn(server, "+OK 2 200").Expect("UIDL").Reply("-ERR no ids"), 1, mail("a@x.test", "one"))
+                .Expect("LIST 2");
         fx.start(server.Address());
         AppSettings().DeleteFromServer = true;
         partOf<TrkSocket>(*fx.mailbox, "msPOP1")->SetTimeOut(1);

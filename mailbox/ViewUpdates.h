@@ -1,0 +1,35 @@
+#pragma once
+// Rows and status texts that arrive faster than anyone can read them are
+// held and shown together at most once an interval. Shown one by one, each
+// would cost a layout and a repaint of the list, which for small messages
+// takes longer than retrieving or loading them.
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class TViewUpdates : public QObject {
+public:
+    TViewUpdates(QTreeWidget* list, int intervalMs, QObject* owner);
+    ~TViewUpdates() override;
+
+    // Appends a row to the list within an interval.
+    void AddRow(const QString& first, const QString& second);
+    // Shows the text in the label within an interval.
+    void SetText(QLabel* label, const QString& text);
+    // Shows everything held, in the order it came.
+    void Flush();
+
+private:
+    void hold();
+
+    QTreeWidget* list;
+    QList<QTreeWidgetItem*> rows;
+    QHash<QLabel*, QString> texts; // only the latest text of a label shows
+    QTimer timer;
+};
