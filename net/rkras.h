@@ -79,6 +79,7 @@ private:
     qsizetype EntryIndex(const QString& name) const;
     void GivePassword(const TEntry& entry);
     void Follow(bool on);
+    void Progress(uint state, uint reason);
     void Notice(const QString& text);
     [[noreturn]] void RaiseLastError();
 

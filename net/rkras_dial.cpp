@@ -92,7 +92,8 @@ void TrkRas::GivePassword(const TEntry& entry)
 }
 
 // The active connection's state signals, while one is followed. Its state is
-// read once after subscribing: the signals sent before it are gone.
+// read once after subscribing, as the signals sent before are gone; a
+// connection gone already has ended.
 void TrkRas::Follow(bool on)
 {
     if (Connection.isEmpty())
@@ -104,8 +105,9 @@ void TrkRas::Follow(bool on)
     }
     lastState = 0;
     bus.connect(NM::Service, Connection, NM::Active, QStringLiteral("StateChanged"), this, slot);
-    QDBusMessage now = QDBusMessage::createSignal(Connection, NM::Active, QStringLiteral("StateChanged"));
-    StateChanged(Property(Connection, NM::Active, QStringLiteral("State")).toUInt(), 0, now);
+    const QDBusMessage got = Call(Connection, NM::Properties, QStringLiteral("Get"), {NM::Active, QStringLiteral("State")});
+    Progress(LastError.isEmpty() ? got.arguments().value(0).value<QDBusVariant>().variant().toUInt() : uint(NM::Deactivated),
+             NM::ReasonUnknown);
 }
 
 // Failures are not checked: the line may be down already.

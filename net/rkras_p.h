@@ -21,6 +21,7 @@ using TSettings = QMap<QString, QVariantMap>;
 
 // An active connection's states.
 enum : uint { Activating = 1, Activated = 2, Deactivating = 3, Deactivated = 4 };
+enum : uint { ReasonUnknown = 0 };
 
 // The words for a state (empty for one without them), and for the reason an
 // activation ended, with the reason's name in NetworkManager.

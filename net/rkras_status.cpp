@@ -57,12 +57,20 @@ QString NM::ReasonText(uint reason)
     return QLatin1String(reason < Reasons.size() ? Reasons[reason].text : Reasons[0].text);
 }
 
+// Signals already queued when the connection stopped being followed are
+// dropped by their path.
+void TrkRas::StateChanged(uint state, uint reason, const QDBusMessage& signal)
+{
+    if (signal.path() == Connection)
+        Progress(state, reason);
+}
+
 // A connection that ends while it is being dialled fails the dial; one that
 // ends once it is up is down (an exception cannot leave through the event
 // loop, so LastError tells).
-void TrkRas::StateChanged(uint state, uint reason, const QDBusMessage& signal)
+void TrkRas::Progress(uint state, uint reason)
 {
-    if (signal.path() != Connection || state == lastState)
+    if (state == lastState)
         return;
     lastState = state;
     if (OnStatusChange)

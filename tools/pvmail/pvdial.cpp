@@ -13,10 +13,14 @@ QString PvDial(const QCommandLineParser& parser, TrkSocket& client, const char* 
     if (!parser.isSet(PvDialOption))
         return {};
     auto* ras = new TrkRas(&client);
-    ras->ShowMessage = [command](const QString& text) { PvError(command, QString(text).replace('\n', ' ')); };
-    ras->SetService(parser.value(PvDialOption));
-    if (ras->RasAvailable() && ras->Service().isEmpty())
-        return QStringLiteral("NetworkManager has no connection profile named %1").arg(parser.value(PvDialOption));
+    if (!ras->RasAvailable()) {
+        PvError(command, QStringLiteral("no NetworkManager on the system bus: going on without --dial"));
+        return {};
+    }
+    const QString profile = parser.value(PvDialOption);
+    ras->SetService(profile);
+    if (ras->Service().isEmpty())
+        return QStringLiteral("NetworkManager has no connection profile named %1").arg(profile);
     client.RAS = ras;
     return {};
 }
