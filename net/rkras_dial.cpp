@@ -49,9 +49,8 @@ void TrkRas::Dial()
     const QDBusMessage reply = Call(NM::Path, NM::Manager, QStringLiteral("ActivateConnection"),
                                     {QVariant::fromValue(entries[entry].profile), none, none});
     if (!LastError.isEmpty()) {
-        const ERASError error(LastError, lastErrorText);
         HangUp();
-        throw error;
+        RaiseLastError();
     }
     Connection = reply.arguments().value(0).value<QDBusObjectPath>().path();
     Follow(true);
@@ -60,9 +59,8 @@ void TrkRas::Dial()
     WaitUntil([this] { return Connected || !LastError.isEmpty() || Aborted || counter->Expired(); });
     counter->Stop();
     if (!LastError.isEmpty()) {
-        const ERASError error(LastError, lastErrorText);
         HangUp();
-        throw error;
+        RaiseLastError();
     }
     if (Aborted)
         throw ECanceledError();
@@ -110,7 +108,8 @@ void TrkRas::Follow(bool on)
              NM::ReasonUnknown);
 }
 
-// Failures are not checked: the line may be down already.
+// Failures are not checked (the line may be down already) and leave LastError
+// as it was.
 void TrkRas::HangUp()
 {
     if (!managerPresent)
