@@ -1,10 +1,13 @@
-// The pvmail tool as a script uses it: encode, decode, errors and help.
+// The pvmail tool as a script uses it: encode, decode, errors and help, and
+// the options for a protected connection and a login.
+#include "ScriptedServer.h"
 #include "toolkit/Streams.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,14 +20,22 @@ struct Run {
     QByteArray err;
 };
 
-Run pvmail(const QStringList& arguments, const QByteArray& input = {})
+// The event loop turns meanwhile, so a scripted server of the test can answer.
+Run pvmail(const QStringList& arguments, const QByteArray& input = {},
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(PVMAIL_PROGRAM), arguments);
     process.write(input);
     process.closeWriteChannel();
-    if (!process.waitForFinished(60000))
-        qFatal("pvmail did not finish");
+    const QDeadlineTimer deadline(60000);
+    while (process.state() != QProcess::NotRunning) {
+        if (deadline.hasExpired())
+            qFatal("pvmail did not finish");
+        process.waitForFinished(20);
+        QCoreApplication::processEvents();
+    }
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
@@ -121,6 +132,55 @@ private slots:
         QCOMPARE(pvmail({QStringLiteral("frobnicate")}).code, 2);
         QCOMPARE(pvmail({QStringLiteral("decode")}).code, 2);
         QCOMPARE(pvmail({}).code, 2);
+    }
+
+    // Mistakes are usage errors found before any connection is made, and no
+    // option takes the password itself: other users can read arguments.
+    void secureOptionsAreCheckedFirst()
+    {
+        const QStringList send = {"send", "--server", "127.0.0.1:1", "--from", "a@x.test", "--to", "b@x.test"};
+        const QStringList retrieve = {"retrieve", "--server", "127.0.0.1:1", "--user", "u", "--store", "/nowhere"};
+        QProcessEnvironment noPassword = QProcessEnvironment::systemEnvironment();
+        noPassword.remove("PVMAIL_PASSWORD");
+        const std::pair<QStringList, const char*> wrong[] = {
+            {send + QStringList{"--security", "ssl"}, "--security takes none, starttls or tls"},
+            {retrieve + QStringList{"--security", "STARTTLS", "--password-file", "/dev/null"},
+             "--security takes none, starttls or tls"},
+            {send + QStringList{"--login", "me"}, "logging in takes --login and a password"},
+            {retrieve, "--password-file or PVMAIL_PASSWORD is required"},
+            {send + QStringList{"--password", "secret"}, "Unknown option 'password'"},
+        };
+        for (const auto& [arguments, message] : wrong) {
+            const Run run = pvmail(arguments, {}, noPassword);
+            QCOMPARE(run.code, 2);
+            QVERIFY2(run.err.contains(message), run.err);
+        }
+    }
+
+    void thePasswordIsTheFilesFirstLineOrTheEnvironments_data()
+    {
+        QTest::addColumn<bool>("fromFile");
+        QTest::newRow("file") << true;
+        QTest::newRow("environment") << false;
+    }
+    void thePasswordIsTheFilesFirstLineOrTheEnvironments()
+    {
+        QFETCH(bool, fromFile);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("password"));
+        WriteWholeFile(file, "pass wörd\r\nnot this\n");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PVMAIL_PASSWORD", fromFile ? "not this" : "pass wörd");
+        TScriptedServer server;
+        server.Reply("+OK ready").Expect("USER u").Reply("+OK").Expect("PASS pass wörd").Reply("+OK in");
+        server.Expect("STAT").Reply("+OK 0 0").Expect("QUIT").Reply("+OK bye");
+        QStringList arguments = {"retrieve", "--server", server.Address(), "--user", "u", "--store", dir.path()};
+        if (fromFile)
+            arguments << "--password-file" << file;
+        const Run run = pvmail(arguments, {}, environment);
+        QVERIFY2(run.code == 0, run.err);
+        QVERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
     }
 
     void helpOnEveryCommand()

@@ -69,7 +69,7 @@ private slots:
         const Run sent = send({"--name", "Zoë Tester", "--cc", QString::fromUtf8(servers.Address), "--subject",
                                "Grüße", "--attach", dir.filePath(QStringLiteral("data.bin")), "--verbose"},
                               "first\n.\n..two\nGrüße\n");
-        QCOMPARE(sent.code, 0);
+        QVERIFY2(sent.code == 0, sent.err.constData());
         QVERIFY(sent.out.isEmpty());
         QByteArrayList events;
         for (const QByteArray& line : sent.err.split('\n'))
@@ -109,6 +109,40 @@ private slots:
         QCOMPARE(retrieve(store, {"--leave-on-server"}).code, 0);
         QVERIFY(QFile::exists(store + "/m1.eml"));
         QCOMPARE(servers.Messages().size(), 1);
+    }
+
+    // A real account's way: submission over STARTTLS with a login, then SMTP
+    // and POP3 over TLS, trusting the test authority from its file; with a
+    // seen file, mail left on the server is fetched once.
+    void secureSendAndRetrieveFetchEachMessageOnce()
+    {
+        const QStringList login = {"--login", QString::fromUtf8(servers.User), "--password-file", passwordFile,
+                                   "--ca-file", servers.CAFile};
+        QCOMPARE(send(QStringList{"--server", servers.Submission, "--security", "starttls", "--subject", "one"} + login)
+                     .code,
+                 0);
+        QVERIFY(servers.WaitForMessages(1));
+        const QString store = dir.filePath(QStringLiteral("secure"));
+        const QStringList overTls = {"--server", servers.Pop3s, "--security", "tls", "--ca-file", servers.CAFile,
+                                     "--leave-on-server", "--seen-file", dir.filePath(QStringLiteral("seen"))};
+        const auto subjects = [&] {
+            const Run run = retrieve(store, overTls);
+            QStringList fetched;
+            for (const QByteArray& line : run.out.split('\n'))
+                if (!line.isEmpty())
+                    fetched << QJsonDocument::fromJson(line)["subject"].toString();
+            return run.code == 0 ? fetched : QStringList{"failed: " + QString::fromUtf8(run.err)};
+        };
+        QCOMPARE(subjects(), QStringList{"one"});
+        QCOMPARE(subjects(), QStringList());
+        QCOMPARE(send(QStringList{"--server", servers.Smtps, "--security", "tls", "--subject", "two"} + login).code, 0);
+        QVERIFY(servers.WaitForMessages(2));
+        QCOMPARE(subjects(), QStringList{"two"});
+
+        // Without the authority's file the server's certificate is not trusted.
+        const Run untrusted = send({"--server", servers.Smtps, "--security", "tls"});
+        QCOMPARE(untrusted.code, 1);
+        QVERIFY2(untrusted.err.contains("certificate"), untrusted.err.constData());
     }
 
     // A message that cannot be stored is not deleted from the server.

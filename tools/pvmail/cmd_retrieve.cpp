@@ -3,7 +3,9 @@
 #include "mail/msstore.h"
 #include "net/mspop3.h"
 #include "tools/pvmail/pvcommand.h"
+#include "tools/pvmail/pvdial.h"
 #include "tools/pvmail/pvjson.h"
+#include "tools/pvmail/pvsecurity.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -12,47 +14,79 @@
 namespace {
 
 const char help[] =
-    "Usage: pvmail retrieve --server HOST[:PORT] --user NAME --password-file FILE\n"
-    "                       [--leave-on-server] [--timeout SECONDS] --store DIR\n"
+    "Usage: pvmail retrieve --server HOST[:PORT] --user NAME [--password-file FILE]\n"
+    "                       [--leave-on-server] [--seen-file FILE] [--timeout SECONDS]\n"
+    "                       [--security none|starttls|tls] [--ca-file FILE]\n"
+    "                       [--dial PROFILE] --store DIR\n"
     "\n"
     "Retrieves every message of the POP3 mailbox and writes each into DIR as the\n"
     "next numbered mN.eml, counted in DIR/emax.dat, before it is deleted from the\n"
-    "server (unless --leave-on-server). The password is the first line of FILE.\n"
+    "server (unless --leave-on-server). The password is the first line of FILE,\n"
+    "or else the environment variable PVMAIL_PASSWORD (never an argument: other\n"
+    "users can see those). With --seen-file, the unique ids of the messages\n"
+    "fetched are kept in FILE and a message fetched before is not fetched again.\n"
+    "--security protects the connection: none (the default), starttls, or tls\n"
+    "(port 995 when --server gives none). The server's certificate must be signed\n"
+    "by an authority the system trusts or by the one in --ca-file.\n"
     "An IPv6 server is written [ADDRESS]:PORT. --timeout is the seconds of silence\n"
     "allowed (default 60). Prints one JSON line per message: number (on the\n"
     "server), file, from, subject and attachments. A message the server will not\n"
     "give or delete is reported on standard error and the rest go on. Exits with 0\n"
     "when all went well, 1 otherwise, with the error that stopped it; messages\n"
-    "stored before an error stay stored and on the server.\n";
+    "stored before an error stay stored and on the server.\n"
+    "--dial PROFILE brings up that NetworkManager connection profile first,\n"
+    "unless it is up already, and takes it down again at the end.\n";
 
 const QList<QCommandLineOption> options = {
-    {"server", {}, "HOST[:PORT]"}, {"user", {}, "NAME"}, {"password-file", {}, "FILE"},
-    {"store", {}, "DIR"},          {"timeout", {}, "SECONDS"}, QCommandLineOption("leave-on-server"),
+    {"server", {}, "HOST[:PORT]"}, {"user", {}, "NAME"},         {"store", {}, "DIR"},
+    {"timeout", {}, "SECONDS"},    {"seen-file", {}, "FILE"},    QCommandLineOption("leave-on-server"),
 };
 
-QString readPassword(const QString& fileName)
-{
-    QByteArray text = ReadWholeFile(fileName);
-    text.truncate(text.indexOf('\n') < 0 ? text.size() : text.indexOf('\n'));
-    if (text.endsWith('\r'))
-        text.chop(1);
-    return QString::fromUtf8(text);
-}
+// The server lets the messages marked for deletion go only at QUIT (a
+// session that ends without it deletes nothing), so the messages stored are
+// put on disk together just before it, whether the work went well or not.
+class TStoringPOP : public TmsPOP {
+public:
+    explicit TStoringPOP(const QString& store) : Store(store, MailStore::SavedMail) {}
 
-// Runs as each message arrives, before its DELE: a message is on disk before
-// the server lets it go, and a failure here keeps it there.
-void storeLast(const TmsPOP& pop, int index, const QString& store)
+    MailStore::TStoreWriter Store;
+
+protected:
+    void Logout() override
+    {
+        Store.Sync();
+        TmsPOP::Logout();
+    }
+};
+
+// Runs as each message arrives, before its DELE; a failure here keeps it on
+// the server. With seen ids a message is on disk before its id is kept.
+void storeLast(TStoringPOP& pop, int index)
 {
     TmsMessage& message = pop.MessageList->Items(pop.MessageList->Count() - 1);
-    const QString file = MailStore::StoreMessage(store, MailStore::SavedMail, message);
-    const QJsonObject all = MessageToJson(message);
+    const QString file = pop.Store.Write(message);
+    if (!pop.SeenIdsFile.isEmpty())
+        pop.Store.Sync();
     const QJsonObject line{{"number", index + 1},
                            {"file", QFileInfo(file).fileName()},
-                           {"from", all.value("from")},
-                           {"subject", all.value("subject")},
-                           {"attachments", all.value("attachments")}};
+                           {"from", AddressToJson(message.Sender())},
+                           {"subject", QString::fromUtf8(message.Subject())},
+                           {"attachments", AttachmentsToJson(message)}};
     std::fprintf(stdout, "%s\n", QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
+    pop.MessageList->Clear();   // stored and reported: a mailbox takes the memory of one message
+}
+
+// Messages stored before the connection broke stay stored.
+void retrieveAll(TStoringPOP& pop, TmsAfterRetrieve afterRetrieve)
+{
+    try {
+        pop.RetrieveAll(afterRetrieve);
+    } catch (const Exception&) {
+        pop.Store.Sync();
+        throw;
+    }
+    pop.Store.Sync();
 }
 
 int run(const QStringList& arguments)
@@ -61,9 +95,11 @@ int run(const QStringList& arguments)
         return PvOk;
     QCommandLineParser parser;
     parser.addOptions(options);
+    parser.addOptions(PvSecurityOptions);
+    parser.addOption(PvDialOption);
     if (!parser.parse(QStringList(QStringLiteral("pvmail")) + arguments))
         return PvError("retrieve", parser.errorText()), PvUsage;
-    for (const char* required : {"server", "user", "password-file", "store"})
+    for (const char* required : {"server", "user", "store"})
         if (!parser.isSet(required))
             return PvError("retrieve", QStringLiteral("--%1 is required (see --help)").arg(required)), PvUsage;
     if (!parser.positionalArguments().isEmpty())
@@ -72,21 +108,31 @@ int run(const QStringList& arguments)
     const std::optional<int> timeOut = PvTimeOut(parser);
     if (!timeOut)
         return PvError("retrieve", QStringLiteral("--timeout takes a number of seconds")), PvUsage;
+    const std::optional<TmsSecurity> security = PvSecurity(parser);
+    if (!security)
+        return PvError("retrieve", QStringLiteral("--security takes none, starttls or tls")), PvUsage;
     try {
-        TmsPOP pop;
+        TStoringPOP pop(parser.value("store"));
         pop.Server = parser.value("server");
         pop.SetTimeOut(*timeOut);
+        const std::optional<QString> password = PvPassword(parser);
+        if (!password)
+            return PvError("retrieve", QStringLiteral("--password-file or PVMAIL_PASSWORD is required")), PvUsage;
+        if (const QString usage = PvDial(parser, pop, "retrieve"); !usage.isEmpty())
+            return PvError("retrieve", usage), PvUsage;
+        pop.Security = *security;
+        pop.CAFile = parser.value("ca-file");
         pop.UserName = parser.value("user");
-        pop.Password = readPassword(parser.value("password-file"));
-        const QString store = parser.value("store");
-        pop.OnRetrieved = [&pop, &store](QObject*, int index) { storeLast(pop, index, store); };
+        pop.Password = *password;
+        pop.SeenIdsFile = parser.value("seen-file");
+        pop.OnRetrieved = [&pop](QObject*, int index) { storeLast(pop, index); };
         bool allWell = true;
         pop.OnMessageError = [&allWell](QObject*, int, const QString& message) {
             allWell = false;
             PvError("retrieve", message);
         };
-        pop.RetrieveAll(parser.isSet("leave-on-server") ? TmsAfterRetrieve::LeaveOnServer
-                                                        : TmsAfterRetrieve::Delete);
+        retrieveAll(pop, parser.isSet("leave-on-server") ? TmsAfterRetrieve::LeaveOnServer
+                                                         : TmsAfterRetrieve::Delete);
         return allWell ? PvOk : PvFailed;
     } catch (const Exception& e) {
         return PvError("retrieve", e.Message);

@@ -3,6 +3,8 @@
 #include "net/mssend.h"
 #include "net/mssmtp.h"
 #include "tools/pvmail/pvcommand.h"
+#include "tools/pvmail/pvdial.h"
+#include "tools/pvmail/pvsecurity.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -12,7 +14,10 @@ namespace {
 const char help[] =
     "Usage: pvmail send --server HOST[:PORT] --from ADDR [--name NAME] --to ADDR\n"
     "                   [--cc ADDR] [--bcc ADDR] [--subject TEXT] [--attach FILE]\n"
-    "                   [--receipt] [--timeout SECONDS] [--verbose] [BODYFILE or -]\n"
+    "                   [--receipt] [--timeout SECONDS] [--verbose]\n"
+    "                   [--security none|starttls|tls] [--ca-file FILE]\n"
+    "                   [--login NAME] [--password-file FILE] [--dial PROFILE]\n"
+    "                   [BODYFILE or -]\n"
     "\n"
     "Sends one message over SMTP. The body is the text of BODYFILE, or of standard\n"
     "input with -, or empty. It is sent as UTF-8: a line that is not valid UTF-8 is\n"
@@ -22,12 +27,22 @@ const char help[] =
     "[ADDRESS]:PORT. --verbose prints each event of the client, with the commands\n"
     "and replies, on standard error. Exits with 0 once the server has accepted the\n"
     "message (a failed goodbye after that is reported on standard error), 1 with\n"
-    "the error otherwise.\n";
+    "the error otherwise.\n"
+    "\n"
+    "--security protects the connection: none (the default), starttls (port 587\n"
+    "when --server gives none) or tls (port 465). The server's certificate must\n"
+    "be signed by an authority the system trusts or by the one in --ca-file.\n"
+    "--login NAME logs in to the server before sending, with the password from\n"
+    "the first line of --password-file FILE or else from the environment\n"
+    "variable PVMAIL_PASSWORD (never an argument: other users can see those).\n"
+    "--dial PROFILE brings up that NetworkManager connection profile first,\n"
+    "unless it is up already, and takes it down again after sending.\n";
 
 const QList<QCommandLineOption> options = {
     {"server", {}, "HOST[:PORT]"}, {"from", {}, "ADDR"}, {"name", {}, "NAME"},      {"to", {}, "ADDR"},
     {"cc", {}, "ADDR"},            {"bcc", {}, "ADDR"},  {"subject", {}, "TEXT"},   {"attach", {}, "FILE"},
     {"timeout", {}, "SECONDS"},    QCommandLineOption("receipt"), QCommandLineOption("verbose"),
+    {"login", {}, "NAME"},
 };
 
 void say(const QString& line)
@@ -89,12 +104,34 @@ TmsDraft draftOf(const QCommandLineParser& parser, const QString& bodySource)
     return draft;
 }
 
+// The login and protection the options ask for; a usage error as text.
+QString secure(const QCommandLineParser& parser, TmsSMTP& smtp)
+{
+    const std::optional<TmsSecurity> security = PvSecurity(parser);
+    if (!security)
+        return QStringLiteral("--security takes none, starttls or tls");
+    smtp.Security = *security;
+    smtp.CAFile = parser.value("ca-file");
+    // PVMAIL_PASSWORD alone does not log in: it may be set for retrieve.
+    smtp.Authenticate = parser.isSet("login") || parser.isSet("password-file");
+    if (!smtp.Authenticate)
+        return {};
+    const std::optional<QString> password = PvPassword(parser);
+    if (!parser.isSet("login") || !password)
+        return QStringLiteral("logging in takes --login and a password (--password-file or PVMAIL_PASSWORD)");
+    smtp.UserName = parser.value("login");
+    smtp.Password = *password;
+    return {};
+}
+
 int run(const QStringList& arguments)
 {
     if (PvWantsHelp(SendCommand, arguments))
         return PvOk;
     QCommandLineParser parser;
     parser.addOptions(options);
+    parser.addOptions(PvSecurityOptions);
+    parser.addOption(PvDialOption);
     if (!parser.parse(QStringList(QStringLiteral("pvmail")) + arguments))
         return PvError("send", parser.errorText()), PvUsage;
     const QStringList body = parser.positionalArguments();
@@ -103,10 +140,14 @@ int run(const QStringList& arguments)
         return PvError("send", QStringLiteral("expected --server, --from, --to and at most one BODYFILE (see --help)")),
                PvUsage;
     try {
-        const TmsDraft draft = draftOf(parser, body.value(0));
         TmsSMTP smtp;
         smtp.Server = parser.value("server");
         smtp.SetTimeOut(*timeOut);
+        if (const QString usage = secure(parser, smtp); !usage.isEmpty())
+            return PvError("send", usage), PvUsage;
+        if (const QString usage = PvDial(parser, smtp, "send"); !usage.isEmpty())
+            return PvError("send", usage), PvUsage;
+        const TmsDraft draft = draftOf(parser, body.value(0));
         if (parser.isSet("verbose"))
             reportEvents(smtp);
         smtp.OnQuitFailed = [](QObject*, QString& msg) {

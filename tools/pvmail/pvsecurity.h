@@ -1,0 +1,22 @@
+#pragma once
+// What send and retrieve share for a protected connection and a login:
+// --security, --ca-file, and the password from --password-file or the
+// environment (never from an argument, which other users can see).
+#include "net/msmb.h"
+
+#include <QCommandLineOption>
+#include <QList>
+
+#include <optional>
+
+class QCommandLineParser;
+
+extern const QList<QCommandLineOption> PvSecurityOptions;
+
+// The --security choice (none when absent), or nothing when the value is not
+// one of none, starttls, tls.
+std::optional<TmsSecurity> PvSecurity(const QCommandLineParser& parser);
+
+// The first line of --password-file, else $PVMAIL_PASSWORD, else nothing.
+// A file that cannot be read raises its error.
+std::optional<QString> PvPassword(const QCommandLineParser& parser);
