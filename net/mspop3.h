@@ -71,8 +71,16 @@ public:
 
 protected:
     void StoreMessage(int index, TStream& stream) override;
+    // How many retrieved messages wait to be deleted together; 1 deletes
+    // each as soon as it is stored.
+    int DeleteGroup = 1;
+    // Runs before the DELEs of the messages retrieved since its last run: a
+    // store that holds messages back puts them on disk here, or raises and
+    // they stay on the server.
+    virtual void KeepRetrieved() {}
 
 private:
+    void DeleteRetrieved(QList<int>& indexes);
     QList<QByteArray> ListedIds(TmsSeenIds& seen);
     bool Refused(int index, const std::function<void()>& step, const char* outcome);
 };

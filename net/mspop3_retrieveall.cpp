@@ -24,6 +24,7 @@ void TmsPOP::RetrieveAll(TmsAfterRetrieve afterRetrieve)
     RunSession([&] {
         TmsSeenIds seen(afterRetrieve == TmsAfterRetrieve::LeaveOnServer ? SeenIdsFile : QString());
         const QList<QByteArray> ids = seen.Kept() ? ListedIds(seen) : QList<QByteArray>();
+        QList<int> retrieved; // waiting for their DELE
         for (int index = 0; index < MessageCount; ++index) {
             const QByteArray id = ids.value(index);
             if (seen.Contains(id))
@@ -31,10 +32,23 @@ void TmsPOP::RetrieveAll(TmsAfterRetrieve afterRetrieve)
             if (Refused(index, [&] { RetrieveMessage(index); }, "was not retrieved and stays on the server"))
                 continue;
             seen.Add(id);
-            if (afterRetrieve == TmsAfterRetrieve::Delete)
-                Refused(index, [&] { DeleteMessage(index); }, "was not deleted and will be retrieved again");
+            if (afterRetrieve == TmsAfterRetrieve::Delete) {
+                retrieved.append(index);
+                if (retrieved.size() >= DeleteGroup)
+                    DeleteRetrieved(retrieved);
+            }
         }
+        DeleteRetrieved(retrieved);
     });
+}
+
+void TmsPOP::DeleteRetrieved(QList<int>& indexes)
+{
+    if (indexes.isEmpty())
+        return;
+    KeepRetrieved();
+    for (int index : std::exchange(indexes, {}))
+        Refused(index, [&] { DeleteMessage(index); }, "was not deleted and will be retrieved again");
 }
 
 // The ids on the server, the ones gone from it forgotten; none when the

@@ -1,10 +1,28 @@
 // A retrieved message reaches the disk before anything may delete it from
-// the server: RetrieveAll sends DELE only after StoreMessage returns, and a
-// failed write ends the session there.
+// the server: RetrieveAll sends a group's DELEs only after KeepRetrieved
+// returns, and a failed write ends the session there.
 #include "net/mspop3_store.h"
 
 #include "mail/msmsg.h"
 #include "mail/msstore.h"
+#include "toolkit/Exception.h"
+
+#include <QScopeGuard>
+
+namespace {
+
+// Enough to make the waits for the disk a small part of a retrieval, few
+// enough that a failure sends little mail round again.
+constexpr int messagesPerGroup = 64;
+
+} // namespace
+
+TmsStoringPOP::TmsStoringPOP(QObject* owner) : TmsPOP(owner)
+{
+    DeleteGroup = messagesPerGroup;
+}
+
+TmsStoringPOP::~TmsStoringPOP() = default;
 
 void TmsStoringPOP::RetrieveMailbox(TmsAfterRetrieve afterRetrieve, const QString& savedMailDir)
 {
@@ -12,13 +30,40 @@ void TmsStoringPOP::RetrieveMailbox(TmsAfterRetrieve afterRetrieve, const QStrin
     stored.clear();
     storing = afterRetrieve == TmsAfterRetrieve::Delete;
     storeDir = savedMailDir;
-    RetrieveAll(afterRetrieve);
+    auto done = qScopeGuard([this] {
+        writer.reset();
+        written.clear();
+    });
+    try {
+        RetrieveAll(afterRetrieve);
+    } catch (const Exception&) {
+        try {
+            KeepRetrieved();
+        } catch (const Exception&) {
+            // the error that ended the retrieval says more
+        }
+        throw;
+    }
 }
 
 void TmsStoringPOP::StoreMessage(int index, TStream& stream)
 {
     const qsizetype entry = MessageList->Count();
     TmsPOP::StoreMessage(index, stream);
-    if (storing)
-        stored.insert(entry, MailStore::StoreMessage(storeDir, MailStore::SavedMail, MessageList->Items(entry)));
+    if (!storing)
+        return;
+    if (!writer)
+        writer = std::make_unique<MailStore::TStoreWriter>(storeDir, MailStore::SavedMail);
+    written.insert(entry, writer->Write(MessageList->Items(entry)));
+}
+
+// When the disk refuses, the group's files are gone and its messages stay
+// on the server.
+void TmsStoringPOP::KeepRetrieved()
+{
+    if (written.isEmpty())
+        return;
+    const QHash<qsizetype, QString> group = std::exchange(written, {});
+    writer->Sync();
+    stored.insert(group);
 }

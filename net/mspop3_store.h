@@ -1,18 +1,25 @@
 #pragma once
 // Retrieving a mailbox for the mailbox window. When mail is deleted from the
-// server, each message is written into the saved-mail store before its DELE
-// is sent, so a message gone from the server is never only in memory.
+// server, each message is written into the saved-mail store and put on disk
+// before its DELE is sent, so a message gone from the server is never only
+// in memory. Messages reach the disk a group at a time, then the group's
+// DELEs follow: one wait for the disk a group instead of several a message.
 #include "net/mspop3.h"
 
 #include <QHash>
 #include <QString>
+#include <memory>
+
+namespace MailStore { class TStoreWriter; }
 
 class TmsStoringPOP : public TmsPOP {
 public:
-    explicit TmsStoringPOP(QObject* owner = nullptr) : TmsPOP(owner) {}
+    explicit TmsStoringPOP(QObject* owner = nullptr);
+    ~TmsStoringPOP() override;
 
     // Empties the message list, then retrieves every message into it. With
-    // TmsAfterRetrieve::Delete each one is first stored in savedMailDir.
+    // TmsAfterRetrieve::Delete each one is first stored in savedMailDir;
+    // after a failure the messages retrieved before it stay stored.
     void RetrieveMailbox(TmsAfterRetrieve afterRetrieve, const QString& savedMailDir);
 
     // The stored file of message list entry index; empty when not stored.
@@ -21,9 +28,12 @@ public:
 
 protected:
     void StoreMessage(int index, TStream& stream) override;
+    void KeepRetrieved() override;
 
 private:
     bool storing = false;   // false: mail stays on the server
     QString storeDir;
-    QHash<qsizetype, QString> stored;
+    std::unique_ptr<MailStore::TStoreWriter> writer; // made by the first message stored
+    QHash<qsizetype, QString> written;  // by message list entry, not yet on disk
+    QHash<qsizetype, QString> stored;   // on disk
 };

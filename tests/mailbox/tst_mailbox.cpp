@@ -292,27 +292,42 @@ private slots:
         QVERIFY(fx.mailbox->cursor().shape() != Qt::WaitCursor && fx.list()->cursor().shape() != Qt::WaitCursor);
     }
 
-    // The store vanishes after the first message: the second, not on disk,
-    // is never deleted from the server.
+    // Each DELE finds its message on disk already.
     void mailDeletedFromTheServerIsOnDiskFirst()
     {
         TScriptedServer server;
-        message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")).Expect("DELE 1").Reply("+OK");
-        message(server, 2, mail("b@x.test", "two")).Expect("QUIT").Reply("+OK bye");
+        message(message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")), 2, mail("b@x.test", "two"));
+        server.Expect("DELE 1").Reply("+OK").Expect("DELE 2").Reply("+OK").Expect("QUIT").Reply("+OK bye");
         fx.start(server.Address());
         auto* pop = partOf<TmsCustomPOP>(*fx.mailbox, "msPOP1");
-        const TmsNumNotifyEvent deleting = pop->OnDeleting;
-        const QString moved = fx.path("moved");
-        pop->OnDeleting = [&](QObject* sender, int n) {
-            deleting(sender, n);
-            QDir().rename(fx.saved(), moved);
+        QStringList onDisk;
+        pop->OnDeleting = [&](QObject*, int n) { onDisk << fx.read(fx.saved() + QStringLiteral("/m%1.eml").arg(n)); };
+        fx.run("Retreive1");
+        QTRY_VERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
+        QCOMPARE(onDisk.size(), 2);
+        QVERIFY(onDisk[0].contains(" one\r\n") && onDisk[1].contains(" two\r\n"));
+    }
+
+    // The store vanishes after the first message: the second cannot be
+    // stored, the first cannot reach the disk, and neither is deleted.
+    void mailThatCannotBeStoredStaysOnTheServer()
+    {
+        TScriptedServer server;
+        message(message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")), 2, mail("b@x.test", "two"));
+        server.Expect("QUIT").Reply("+OK bye");
+        fx.start(server.Address());
+        auto* pop = partOf<TmsCustomPOP>(*fx.mailbox, "msPOP1");
+        const TmsNumNotifyEvent retrieved = pop->OnRetrieved;
+        pop->OnRetrieved = [&](QObject* sender, int n) {
+            retrieved(sender, n);
+            QDir().rename(fx.saved(), fx.path("moved"));
             fx.write(fx.saved(), "a file where the store was");
         };
         fx.run("Retreive1");
         QTRY_VERIFY(server.Finished());
         QCOMPARE(server.Failures(), QStringList());
         QCOMPARE(fx.rows(1), QStringList{"one"});
-        QVERIFY(fx.read(moved + "/m0.eml").contains(" one\r\n"));
         QCOMPARE(fx.answers->asked.size(), 1);
     }
 
