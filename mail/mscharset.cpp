@@ -157,13 +157,13 @@ TCharsetLines::~TCharsetLines()
 
 QByteArray TCharsetLines::Convert(QByteArrayView line)
 {
+    if (asciiCompatible && !HasEightBit(line))   // most lines, in most mail
+        return line.toByteArray();
     if (converter == iconv_t(-1)) {
         if (IsValidUtf8(line))
             return line.toByteArray();
         return declaredUtf8 ? replaceInvalidUtf8(line) : Windows1252ToUtf8(line);
     }
-    if (asciiCompatible && !HasEightBit(line))
-        return line.toByteArray();
     if (std::optional<QByteArray> converted = convertWith(converter, line))
         return *std::move(converted);
     return IsValidUtf8(line) ? line.toByteArray() : Windows1252ToUtf8(line);

@@ -83,14 +83,16 @@ int main(int argc, char** argv)
     const qint64 size = QFileInfo(file).size();
 
     const auto clear = [&] { servers.ClearMailbox(); };
-    const TTiming plain = BestOf(Runs, [&] { return penvale(servers, message, TmsSecurity::None); }, clear);
-    const TTiming curlPlain = BestOf(Runs, [&] { return curl(servers, file, TmsSecurity::None); }, clear);
+    const auto [plain, curlPlain] = BestInTurns(
+        Runs, [&] { return penvale(servers, message, TmsSecurity::None); },
+        [&] { return curl(servers, file, TmsSecurity::None); }, clear);
     const QString address = QString::fromUtf8(servers.Address);
     const double python = BestOf(Runs, [&] {
         return TTiming{PythonSeconds(QString::fromLatin1(smtplibScript), servers.Smtp.split(u':') << address << address << file)};
     }, clear).wall;
-    const TTiming secure = BestOf(Runs, [&] { return penvale(servers, message, TmsSecurity::StartTls); }, clear);
-    const TTiming curlSecure = BestOf(Runs, [&] { return curl(servers, file, TmsSecurity::StartTls); }, clear);
+    const auto [secure, curlSecure] = BestInTurns(
+        Runs, [&] { return penvale(servers, message, TmsSecurity::StartTls); },
+        [&] { return curl(servers, file, TmsSecurity::StartTls); }, clear);
     std::printf("bench_mail_send: one message of %.1f MB to local Postfix, best of %d\n", double(size) / 1e6, Runs);
     std::printf(" plain SMTP:\n");
     ReportRun("TmsSMTP", plain, size);

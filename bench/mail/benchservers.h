@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
 // Started in a directory of their own for the run, stopped at its end.
 struct TBenchServers : TMailServers {
@@ -38,6 +39,11 @@ double PythonSeconds(const QString& script, const QStringList& arguments);
 // The run with the shortest wall time of `runs`, running `between` after
 // each; a failed timing when every run failed.
 TTiming BestOf(int runs, const std::function<TTiming()>& run, const std::function<void()>& between = {});
+// The best of each of two, run in turns so that both meet the same load on
+// a shared machine.
+std::pair<TTiming, TTiming> BestInTurns(int runs, const std::function<TTiming()>& first,
+                                        const std::function<TTiming()>& second,
+                                        const std::function<void()>& between = {});
 // One line of results; with messages, their rate too.
 void ReportRun(const char* who, TTiming timing, qint64 bytes, int messages = 0);
 void ReportRun(const char* who, double seconds, qint64 bytes, int messages = 0);
