@@ -4,10 +4,10 @@
 #include <QTreeWidget>
 
 TViewUpdates::TViewUpdates(QTreeWidget* shownList, int intervalMs, QObject* owner)
-    : QObject(owner), list(shownList)
+    : QObject(owner), list(shownList), interval(intervalMs)
 {
     timer.setSingleShot(true);
-    timer.setInterval(intervalMs);
+    sinceShown.start();
     connect(&timer, &QTimer::timeout, this, &TViewUpdates::Flush);
 }
 
@@ -28,12 +28,16 @@ void TViewUpdates::SetText(QLabel* label, const QString& text)
     hold();
 }
 
-// The interval runs from the first change held, so a steady stream still
-// shows once an interval.
+// A steady stream still shows once an interval.
 void TViewUpdates::hold()
 {
-    if (!timer.isActive())
-        timer.start();
+    if (timer.isActive())
+        return;
+    const qint64 wait = interval - sinceShown.elapsed();
+    if (wait <= 0)
+        Flush();
+    else
+        timer.start(int(wait));
 }
 
 void TViewUpdates::Flush()
@@ -44,4 +48,5 @@ void TViewUpdates::Flush()
     for (auto text = texts.cbegin(); text != texts.cend(); ++text)
         text.key()->setText(text.value());
     texts.clear();
+    sinceShown.restart();
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Rows and status texts that arrive faster than anyone can read them are
-// held and shown together at most once an interval. Shown one by one, each
-// would cost a layout and a repaint of the list, which for small messages
-// takes longer than retrieving or loading them.
+// shown together at most once an interval: the first change after a quiet
+// interval at once, later ones held until the interval is over. Shown one
+// by one, each would cost a layout and a repaint of the list, which for
+// small messages takes longer than retrieving or loading them.
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -18,9 +20,9 @@ public:
     TViewUpdates(QTreeWidget* list, int intervalMs, QObject* owner);
     ~TViewUpdates() override;
 
-    // Appends a row to the list within an interval.
+    // Appends a row to the list, within an interval.
     void AddRow(const QString& first, const QString& second);
-    // Shows the text in the label within an interval.
+    // Shows the text in the label, within an interval.
     void SetText(QLabel* label, const QString& text);
     // Shows everything held, in the order it came.
     void Flush();
@@ -29,7 +31,9 @@ private:
     void hold();
 
     QTreeWidget* list;
+    int interval;
     QList<QTreeWidgetItem*> rows;
     QHash<QLabel*, QString> texts; // only the latest text of a label shows
     QTimer timer;
+    QElapsedTimer sinceShown;
 };
