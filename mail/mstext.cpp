@@ -1,5 +1,6 @@
 #include "mail/mstext_p.h"
 
+#include <algorithm>
 #include <cstring>
 
 qsizetype Utf8SequenceLength(const uchar* s, const uchar* end)
@@ -54,20 +55,27 @@ QByteArray CutText(const QByteArray& text, qsizetype maxChars)
     return text.left(p - begin);
 }
 
+// Eight bytes a word, four words a test, and the bytes left over in one
+// last word that overlaps the one before: every line of a body is asked.
 bool HasEightBit(QByteArrayView text)
 {
+    constexpr quint64 high = 0x8080808080808080ull;
     const char* s = text.data();
     const char* const end = s + text.size();
-    for (; end - s >= 8; s += 8) { // eight bytes at a time
-        quint64 word;
-        std::memcpy(&word, s, 8);
-        if (word & 0x8080808080808080ull)
+    if (text.size() < 8)
+        return std::any_of(s, end, [](char c) { return uchar(c) >= 128; });
+    const auto word = [](const char* p) {
+        quint64 w;
+        std::memcpy(&w, p, 8);
+        return w;
+    };
+    for (; end - s >= 32; s += 32)
+        if ((word(s) | word(s + 8) | word(s + 16) | word(s + 24)) & high)
             return true;
-    }
-    for (; s < end; ++s)
-        if (uchar(*s) >= 128)
+    for (; end - s >= 8; s += 8)
+        if (word(s) & high)
             return true;
-    return false;
+    return (word(end - 8) & high) != 0;
 }
 
 QByteArrayView TrimmedView(QByteArrayView text)
