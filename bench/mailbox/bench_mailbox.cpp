@@ -1,8 +1,8 @@
 // The mailbox window on a large mailbox: retrieving 1,000 messages of 20 KB
 // from the local Dovecot with deletion (each stored on disk first) until
 // every row is listed, and listing the saved-mail store they make; beside the
-// retrieval pvmail retrieve on the same mailbox, and for both the longest
-// time the window went without a repaint.
+// retrieval pvmail retrieve on the same mailbox, wall and CPU time, and for
+// both the longest time the window went without a repaint.
 #include "FreshSettings.h"
 #include "WindowParts.h"
 #include "benchservers.h"
@@ -15,7 +15,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -27,15 +29,23 @@ constexpr int Runs = 3;
 constexpr int Messages = 1000;
 constexpr int MessageSize = 20 * 1024;
 
-// Times work and the longest stretch in it without a paint of any of the
-// window's widgets: how long a user would see it frozen.
+// Times work, wall and CPU, and the longest stretch in it without a paint
+// of any of the window's widgets: how long a user would see it frozen. It
+// asks for a repaint of a small part every 20 ms, as a pointer passing over
+// it would, so a stretch without one is time the window could not repaint,
+// not time it had nothing new to show (the server expunging at QUIT).
 class TPaintWatch : public QObject {
 public:
-    explicit TPaintWatch(QWidget* watched) : window(watched) { qApp->installEventFilter(this); }
+    TPaintWatch(QWidget* watched, QWidget* poked) : window(watched)
+    {
+        qApp->installEventFilter(this);
+        poke.setInterval(20);
+        connect(&poke, &QTimer::timeout, poked, qOverload<>(&QWidget::update));
+    }
     ~TPaintWatch() override { qApp->removeEventFilter(this); }
 
     struct TTimes {
-        double seconds = -1;
+        TTiming timing;
         double longestGapMs = 0;
     };
     TTimes Time(const std::function<bool()>& work)
@@ -43,9 +53,11 @@ public:
         longest = 0;
         last = 0;
         clock.start();
-        const bool ok = work();
+        poke.start();
+        const TTiming timing = TimedHere(work);
+        poke.stop();
         note();
-        return {ok ? double(clock.nsecsElapsed()) / 1e9 : -1, double(longest) / 1e6};
+        return {timing, double(longest) / 1e6};
     }
 
 protected:
@@ -68,6 +80,7 @@ private:
     QElapsedTimer clock;
     qint64 last = 0;
     qint64 longest = 0;
+    QTimer poke;
 };
 
 void emptyStore(const QString& dir)
@@ -112,36 +125,37 @@ int main(int argc, char** argv)
     trigger(form, "RetreiveEmail1");
     TForm3* mailbox = form.findChild<TForm3*>();
     QTreeWidget* list = partOf<QTreeWidget>(*mailbox, "ListView1");
-    TPaintWatch watch(mailbox);
+    TPaintWatch watch(mailbox, partOf<QStatusBar>(*mailbox, "MsgListStatus"));
 
     // The two retrievals take turns on a fresh delivery each, so a busy
     // moment of the machine does not fall on one of them only. Listing the
     // saved mail the window stored also makes Retrieve available again.
     qint64 size = 0;
-    double window = -1, pvmail = -1, listing = -1, retrievalGapMs = 0, listingGapMs = 0;
-    const auto best = [](double& fastest, double seconds) {
-        if (seconds > 0 && (fastest < 0 || seconds < fastest))
-            fastest = seconds;
+    TTiming window, pvmail, listing;
+    double retrievalGapMs = 0, listingGapMs = 0;
+    const auto best = [](TTiming& fastest, const TTiming& timing) {
+        if (timing.wall > 0 && (fastest.wall < 0 || timing.wall < fastest.wall))
+            fastest = timing;
     };
     for (int run = 0; run < Runs; ++run) {
         emptyStore(pvmailStore);
         size = servers.Deliver(Messages, MessageSize);
-        best(pvmail, TimedRun(QStringLiteral(PVMAIL_PROGRAM),
-                              {"retrieve", "--server", servers.Pop3, "--user", QString::fromUtf8(servers.User),
-                               "--password-file", passwordFile, "--store", pvmailStore}));
+        best(pvmail, TimedProcess(QStringLiteral(PVMAIL_PROGRAM),
+                                  {"retrieve", "--server", servers.Pop3, "--user", QString::fromUtf8(servers.User),
+                                   "--password-file", passwordFile, "--store", pvmailStore}));
         emptyStore(saved);
         servers.Deliver(Messages, MessageSize);
         const TPaintWatch::TTimes retrieved = watch.Time([&] {
             trigger(*mailbox, "Retreive1");
             return list->topLevelItemCount() == Messages && QDir(saved).entryList({"m*.eml"}).size() == Messages;
         });
-        best(window, retrieved.seconds);
+        best(window, retrieved.timing);
         retrievalGapMs = std::max(retrievalGapMs, retrieved.longestGapMs);
         const TPaintWatch::TTimes listed = watch.Time([&] {
             trigger(*mailbox, "ViewSavedMail1");
             return list->topLevelItemCount() == Messages;
         });
-        best(listing, listed.seconds);
+        best(listing, listed.timing);
         listingGapMs = std::max(listingGapMs, listed.longestGapMs);
     }
 
@@ -149,11 +163,11 @@ int main(int argc, char** argv)
                 double(size) / 1e6, Runs);
     ReportRun("mailbox window", window, size, Messages);
     ReportRun("pvmail retrieve", pvmail, size, Messages);
-    if (window > 0 && pvmail > 0)
-        std::printf("  the window takes %.2fx pvmail's time (target <= 1.5)  %s\n", window / pvmail,
-                    verdict(window <= 1.5 * pvmail));
-    std::printf("  saved-mail listing of %d messages: %.3f s (target < 1 s)  %s\n", Messages, listing,
-                verdict(listing > 0 && listing < 1));
+    ReportRatio("the window", window, "pvmail", pvmail, 1.5);
+    std::printf("  retrieval within 1.5x pvmail's wall time: %s\n",
+                verdict(window.wall > 0 && pvmail.wall > 0 && window.wall <= 1.5 * pvmail.wall));
+    std::printf("  saved-mail listing of %d messages: %.3f s wall, %.3f s CPU (target < 1 s)  %s\n", Messages,
+                listing.wall, listing.cpu, verdict(listing.wall > 0 && listing.wall < 1));
     std::printf("  longest time without a repaint: retrieval %.0f ms, listing %.0f ms (target <= 100 ms)  %s\n",
                 retrievalGapMs, listingGapMs, verdict(std::max(retrievalGapMs, listingGapMs) <= 100));
     return 0;
