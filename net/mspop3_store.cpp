@@ -5,7 +5,6 @@
 
 #include "mail/msmsg.h"
 #include "mail/msstore.h"
-#include "toolkit/Exception.h"
 
 #include <QScopeGuard>
 
@@ -30,20 +29,14 @@ void TmsStoringPOP::RetrieveMailbox(TmsAfterRetrieve afterRetrieve, const QStrin
     stored.clear();
     storing = afterRetrieve == TmsAfterRetrieve::Delete;
     storeDir = savedMailDir;
+    // Messages written but not yet deleted when the retrieval fails are
+    // dropped: they stay on the server, and storing them would store them
+    // twice once they are retrieved again.
     auto done = qScopeGuard([this] {
         writer.reset();
         written.clear();
     });
-    try {
-        RetrieveAll(afterRetrieve);
-    } catch (const Exception&) {
-        try {
-            KeepRetrieved();
-        } catch (const Exception&) {
-            // the error that ended the retrieval says more
-        }
-        throw;
-    }
+    RetrieveAll(afterRetrieve);
 }
 
 void TmsStoringPOP::StoreMessage(int index, TStream& stream)

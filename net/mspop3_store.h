@@ -18,8 +18,7 @@ public:
     ~TmsStoringPOP() override;
 
     // Empties the message list, then retrieves every message into it. With
-    // TmsAfterRetrieve::Delete each one is first stored in savedMailDir;
-    // after a failure the messages retrieved before it stay stored.
+    // TmsAfterRetrieve::Delete each one is first stored in savedMailDir.
     void RetrieveMailbox(TmsAfterRetrieve afterRetrieve, const QString& savedMailDir);
 
     // The stored file of message list entry index; empty when not stored.
