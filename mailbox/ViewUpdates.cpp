@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QTreeWidget>
 
+#include <utility>
+
 TViewUpdates::TViewUpdates(QTreeWidget* shownList, int intervalMs, QObject* owner)
     : QObject(owner), list(shownList), interval(intervalMs)
 {

@@ -24,7 +24,7 @@ public:
     void AddRow(const QString& first, const QString& second);
     // Shows the text in the label, within an interval.
     void SetText(QLabel* label, const QString& text);
-    // Shows everything held, in the order it came.
+    // Shows everything held now: the rows in the order they came.
     void Flush();
 
 private:
