@@ -59,7 +59,7 @@ public:
 
 private:
     struct TPending;
-    static constexpr std::size_t MaxPending = 256;   // open files, well under the usual limit of 1,024
+    static constexpr std::size_t MaxPending = 64;   // each an open file the system keeps track of
 
     void drop();
 
