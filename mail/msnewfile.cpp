@@ -1,5 +1,5 @@
-// Exclusive creation of new files through POSIX open, the only way to refuse
-// a symbolic link and an existing name in one step.
+// Exclusive creation of new files and names through POSIX open and link, the
+// only ways to refuse a symbolic link and an existing name in one step.
 #include "mail/msnewfile_p.h"
 
 #include "toolkit/Exception.h"
@@ -52,7 +52,14 @@ void WriteAndClose(const TNewFile& file, QByteArrayView bytes)
     }
 }
 
-void CloseEmpty(const TNewFile& file)
+TNewFile LinkFirstFreeName(const QString& existing, const std::function<QString(qint64)>& candidate)
 {
-    WriteAndClose(file, {});
+    const QByteArray target = QFile::encodeName(existing);
+    for (qint64 index = 0;; ++index) {
+        const QString name = candidate(index);
+        if (::link(target.constData(), QFile::encodeName(name).constData()) == 0)
+            return {name, index, -1};
+        if (errno != EEXIST)
+            failCreating(name, errno);
+    }
 }

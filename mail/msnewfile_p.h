@@ -21,5 +21,7 @@ TNewFile CreateFirstFreeFile(const std::function<QString(qint64)>& candidate);
 // EFCreateError naming it with the reason.
 void WriteAndClose(const TNewFile& file, QByteArrayView bytes);
 
-// Closes the file without writing; raises as WriteAndClose does.
-void CloseEmpty(const TNewFile& file);
+// As CreateFirstFreeFile, but the name made is one more link to the file
+// existing (no handle): a name held without a new file for the file system
+// to allocate and free again.
+TNewFile LinkFirstFreeName(const QString& existing, const std::function<QString(qint64)>& candidate);

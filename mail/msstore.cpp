@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <QTemporaryFile>
 
 #include <memory>
 
@@ -62,10 +63,16 @@ struct TStoreWriter::TPending {
     std::unique_ptr<TTempFileStream> text;
 };
 
-TStoreWriter::TStoreWriter(const QString& directory, const TStoreKind& kind) : directory(directory), kind(kind)
+TStoreWriter::TStoreWriter(const QString& directory, const TStoreKind& kind)
+    : directory(directory), kind(kind),
+      reservation(std::make_unique<QTemporaryFile>(directory + QStringLiteral("/msXXXXXX")))
 {
     if (!QDir(directory).mkpath(QStringLiteral(".")))
         throw EFCreateError(Errors::FileCreate(directory, QStringLiteral("the directory cannot be created")));
+    if (!reservation->open())
+        throw EFCreateError(Errors::FileCreate(reservation->fileTemplate(), reservation->errorString()));
+    reservation->fileName();   // a file that has no name yet gets one here
+    reservation->close();
 }
 
 TStoreWriter::~TStoreWriter()
@@ -84,8 +91,7 @@ QString TStoreWriter::Write(TmsCustomMessage& message)
         const QByteArray n = index == 0 ? first.text : QByteArray::number(first.value + quint64(index));
         return dir.filePath(kind.prefix + QString::fromLatin1(n) + QStringLiteral(".eml"));
     };
-    const TNewFile file = CreateFirstFreeFile(fileName);
-    CloseEmpty(file);
+    const TNewFile file = LinkFirstFreeName(reservation->fileName(), fileName);
     auto release = qScopeGuard([&file] { QFile::remove(file.name); });
     auto text = std::make_unique<TTempFileStream>(directory);
     try {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+class QTemporaryFile;
 class TmsCustomMessage;
 
 namespace MailStore {
@@ -36,10 +37,12 @@ QString StoreMessage(const QString& directory, const TStoreKind& kind, TmsCustom
 
 // Messages stored one after another, as StoreMessage would, but put on disk
 // together by Sync: a group waits for the disk three times (the texts, the
-// names, the counter) instead of three times a message. A message written takes its number at once (its
-// file exists, empty) and its text reaches that name, whole, at the next Sync;
-// the counter is read once, by the first Write. Messages not synced when the
-// writer goes (Sync failed or never ran) leave no file behind.
+// names, the counter) instead of three times a message. A message written
+// takes its number at once (its name exists, a link to an empty file the
+// writer keeps in the directory while it lives) and its text reaches that
+// name, whole, at the next Sync; the counter is read once, by the first
+// Write. Messages not synced when the writer goes (Sync failed or never ran)
+// leave no file behind.
 class TStoreWriter {
 public:
     // Creates the directory when needed; raises EFCreateError when it cannot.
@@ -65,7 +68,8 @@ private:
 
     QString directory;
     TStoreKind kind;
-    std::optional<quint64> next; // the number the next file tries first
+    std::unique_ptr<QTemporaryFile> reservation; // what a name taken links to until its text comes
+    std::optional<quint64> next;                 // the number the next file tries first
     std::vector<TPending> pending;
 };
 
