@@ -101,8 +101,9 @@ void UUEncodeLine(QByteArrayView bytes, QByteArray& appendTo)
 
 bool IsUUBeginLine(QByteArrayView line)
 {
-    // Asked of every line of a plain message: no copy for the comparison.
-    if (line.size() <= 8 || qstrnicmp(line.data(), 5, "begin", 5) != 0)
+    // Asked of every line of a plain message: no copy for the comparison,
+    // and the first letter alone turns most lines away.
+    if (line.size() <= 8 || (line.front() | 0x20) != 'b' || qstrnicmp(line.data(), 5, "begin", 5) != 0)
         return false;
     const QByteArrayView mode = afterBegin(line);
     if (mode.size() < 3)
