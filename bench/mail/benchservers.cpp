@@ -189,7 +189,8 @@ void ReportRatio(const char* who, TTiming timing, const char* peer, TTiming peer
 {
     if (timing.wall <= 0 || peerTiming.wall <= 0)
         return;
-    std::printf("  %s takes %.2fx %s's wall time (target <= %.1f)", who, timing.wall / peerTiming.wall, peer, target);
+    std::printf("  %s takes %.2fx the wall time of %s (target <= %.1f)", who, timing.wall / peerTiming.wall, peer,
+                target);
     if (timing.cpu >= 0 && peerTiming.cpu > 0)
         std::printf(", %.2fx its CPU time", timing.cpu / peerTiming.cpu);
     std::printf("\n");
