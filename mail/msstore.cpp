@@ -99,7 +99,7 @@ QString TStoreWriter::Write(TmsCustomMessage& message)
     } catch (const EStreamError&) {
         throw EFCreateError(Errors::FileCreate(file.name, text->ErrorString()));
     }
-    text->StartWritingOut(file.name);
+    text->Flush(file.name);
     pending.push_back({file.name, std::move(text)});
     release.dismiss();
     next = first.value + quint64(file.index) + 1;

@@ -141,19 +141,16 @@ void SyncDirectoryOf(const QString& fileName)
         failCommit(fileName, Errors::SystemReason(error));
 }
 
-void TTempFileStream::StartWritingOut(const QString& fileName)
+void TTempFileStream::Flush(const QString& fileName)
 {
     errno = 0;
     if (!file->flush())
         failCommit(fileName, errno ? Errors::SystemReason(errno) : file->errorString());
-    ::sync_file_range(file->handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 void TTempFileStream::WriteOut(const QString& fileName)
 {
-    errno = 0;
-    if (!file->flush())
-        failCommit(fileName, errno ? Errors::SystemReason(errno) : file->errorString());
+    Flush(fileName);
     if (::fsync(file->handle()) != 0)
         failCommit(fileName, Errors::SystemReason(errno));
 }

@@ -60,10 +60,10 @@ public:
     // the text on disk, then the name (the stream is closed), which is on
     // disk once the directory is synced. Each raises as CommitAs.
     void WriteOut(const QString& fileName);
-    // Hands the whole text to the system and lets it begin writing it to
-    // disk, so that a sync later has less to wait for. Raises as CommitAs.
-    void StartWritingOut(const QString& fileName);
     void RenameTo(const QString& fileName);
+    // Hands the whole text to the system, to be put on disk by a sync of
+    // the file system (WriteOut's step without its wait). Raises as CommitAs.
+    void Flush(const QString& fileName);
 
 private:
     std::unique_ptr<QTemporaryFile> file;
