@@ -82,6 +82,8 @@ TStoreWriter::~TStoreWriter()
 
 QString TStoreWriter::Write(TmsCustomMessage& message)
 {
+    if (!lost.isEmpty())
+        throw EFCreateError(lost);
     if (pending.size() >= MaxPending)   // each holds an open file
         Sync();
     const QDir dir(directory);
@@ -108,18 +110,24 @@ QString TStoreWriter::Write(TmsCustomMessage& message)
 
 void TStoreWriter::Sync()
 {
+    if (!lost.isEmpty())
+        throw EFCreateError(lost);
     if (pending.empty())
         return;
-    auto failed = qScopeGuard([this] { drop(); });
-    if (pending.size() == 1)
-        pending.front().text->WriteOut(pending.front().name);
-    else
-        SyncFileSystemOf(pending.front().name);   // the texts before any takes its name
-    for (TPending& message : pending)
-        message.text->RenameTo(message.name);
-    SyncDirectoryOf(pending.back().name);
-    WriteCounter(QDir(directory).filePath(kind.counter), *next);
-    failed.dismiss();
+    try {
+        if (pending.size() == 1)
+            pending.front().text->WriteOut(pending.front().name);
+        else
+            SyncFileSystemOf(pending.front().name);   // the texts before any takes its name
+        for (TPending& message : pending)
+            message.text->RenameTo(message.name);
+        SyncDirectoryOf(pending.back().name);
+        WriteCounter(QDir(directory).filePath(kind.counter), *next);
+    } catch (const Exception& e) {
+        lost = e.Message;
+        drop();
+        throw EFCreateError(lost);
+    }
     pending.clear();
 }
 

@@ -57,7 +57,9 @@ public:
     QString Write(TmsCustomMessage& message);
     // Once it returns, every message written is on disk under its name and
     // the counter follows the last. Raises EFCreateError, and then drops
-    // every pending message.
+    // every pending message; every later Write and Sync raises it again, so
+    // a caller that missed it (a failure inside Write) can never take a
+    // later Sync for proof that the dropped messages are on disk.
     void Sync();
 
 private:
@@ -71,6 +73,7 @@ private:
     std::unique_ptr<QTemporaryFile> reservation; // what a name taken links to until its text comes
     std::optional<quint64> next;                 // the number the next file tries first
     std::vector<TPending> pending;
+    QString lost;                                // why a group was dropped
 };
 
 } // namespace MailStore

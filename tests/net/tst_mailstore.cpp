@@ -146,6 +146,21 @@ private slots:
         QVERIFY(text.contains("Stored") && text.endsWith(QByteArray(70, 'x') + "\r\n"));
     }
 
+    // A group that could not be put on disk is never reported as stored by a
+    // later Sync: a caller that sends its DELEs then would lose it.
+    void aFailedGroupKeepsFailing()
+    {
+        QTemporaryDir dir;
+        TmsMessage message;
+        fill(message, 3);
+        MailStore::TStoreWriter writer(dir.path(), MailStore::SavedMail);
+        writer.Write(message);
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("emax.dat")));   // the counter cannot be written
+        QVERIFY_THROWS_EXCEPTION(EFCreateError, writer.Sync());
+        QVERIFY_THROWS_EXCEPTION(EFCreateError, writer.Sync());
+        QVERIFY_THROWS_EXCEPTION(EFCreateError, writer.Write(message));
+    }
+
     void directoryThatCannotBeMade()
     {
         QTemporaryDir dir;
