@@ -27,6 +27,11 @@ bool runScript(const QString& command, const QString& dir, QByteArray* output = 
 
 bool TBenchServers::Start(const QString& name)
 {
+    // As on a desktop: some environments point OpenSSL at the whole bundle
+    // file, which every process would then read (~35 ms) before its first
+    // handshake; without them the system's authorities are looked up lazily.
+    qunsetenv("SSL_CERT_FILE");
+    qunsetenv("SSL_CERT_DIR");
     Dir = QStringLiteral("/tmp/penvale-bench-") + name;
     QByteArray why;
     if (!runScript(QStringLiteral("start"), Dir, &why)) {
