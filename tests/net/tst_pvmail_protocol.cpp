@@ -24,7 +24,8 @@ TRun Pvmail(const QStringList& arguments)
     QProcess process;
     process.start(QStringLiteral(PVMAIL_PROGRAM), arguments);
     process.closeWriteChannel();
-    QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000);
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000))
+        process.kill();   // a hung pvmail fails its test, not the whole run
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
