@@ -71,16 +71,25 @@ public:
 
 protected:
     void StoreMessage(int index, TStream& stream) override;
-    // How many retrieved messages wait to be deleted together; 1 deletes
-    // each as soon as it is stored.
-    int DeleteGroup = 1;
-    // Runs before the DELEs of the messages retrieved since its last run: a
-    // store that holds messages back puts them on disk here, or raises and
-    // they stay on the server.
+    // How many retrieved messages are kept together; 1 keeps each as soon
+    // as it is stored.
+    int KeepGroup = 1;
+    // Runs before the DELEs, or the recorded ids, of the messages retrieved
+    // since its last run: a store that holds messages back puts them on disk
+    // here, or raises and they stay on the server and will be fetched again.
     virtual void KeepRetrieved() {}
+    // True while mail left on the server is fetched once by its ids: what
+    // comes now will not come again.
+    bool FetchingOnce() const { return fetchingOnce; }
 
 private:
-    void DeleteRetrieved(QList<int>& indexes);
+    struct TRetrieved {
+        int index;
+        QByteArray id;   // empty without ids
+    };
+    void Keep(QList<TRetrieved>& retrieved, TmsAfterRetrieve afterRetrieve, TmsSeenIds& seen);
     QList<QByteArray> ListedIds(TmsSeenIds& seen);
     bool Refused(int index, const std::function<void()>& step, const char* outcome);
+
+    bool fetchingOnce = false;
 };

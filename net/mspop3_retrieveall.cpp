@@ -21,34 +21,38 @@ void TmsPOP::StoreMessage(int, TStream& stream)
 // kept only once it is stored, so a failure means fetching it again.
 void TmsPOP::RetrieveAll(TmsAfterRetrieve afterRetrieve)
 {
+    fetchingOnce = false;
     RunSession([&] {
         TmsSeenIds seen(afterRetrieve == TmsAfterRetrieve::LeaveOnServer ? SeenIdsFile : QString());
         const QList<QByteArray> ids = seen.Kept() ? ListedIds(seen) : QList<QByteArray>();
-        QList<int> retrieved; // waiting for their DELE
+        fetchingOnce = !ids.isEmpty();
+        QList<TRetrieved> retrieved; // waiting to be kept
         for (int index = 0; index < MessageCount; ++index) {
             const QByteArray id = ids.value(index);
             if (seen.Contains(id))
                 continue;
             if (Refused(index, [&] { RetrieveMessage(index); }, "was not retrieved and stays on the server"))
                 continue;
-            seen.Add(id);
-            if (afterRetrieve == TmsAfterRetrieve::Delete) {
-                retrieved.append(index);
-                if (retrieved.size() >= DeleteGroup)
-                    DeleteRetrieved(retrieved);
-            }
+            retrieved.append({index, id});
+            if (retrieved.size() >= KeepGroup)
+                Keep(retrieved, afterRetrieve, seen);
         }
-        DeleteRetrieved(retrieved);
+        Keep(retrieved, afterRetrieve, seen);
     });
+    fetchingOnce = false;
 }
 
-void TmsPOP::DeleteRetrieved(QList<int>& indexes)
+void TmsPOP::Keep(QList<TRetrieved>& retrieved, TmsAfterRetrieve afterRetrieve, TmsSeenIds& seen)
 {
-    if (indexes.isEmpty())
+    if (retrieved.isEmpty())
         return;
     KeepRetrieved();
-    for (int index : std::exchange(indexes, {}))
-        Refused(index, [&] { DeleteMessage(index); }, "was not deleted and will be retrieved again");
+    for (const TRetrieved& message : std::exchange(retrieved, {})) {
+        seen.Add(message.id);
+        if (afterRetrieve == TmsAfterRetrieve::Delete)
+            Refused(message.index, [&] { DeleteMessage(message.index); },
+                    "was not deleted and will be retrieved again");
+    }
 }
 
 // The ids on the server, the ones gone from it forgotten; none when the

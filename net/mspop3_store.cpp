@@ -1,6 +1,7 @@
 // A retrieved message reaches the disk before anything may delete it from
-// the server: RetrieveAll sends a group's DELEs only after KeepRetrieved
-// returns, and a failed write ends the session there.
+// the server or record it as fetched: RetrieveAll sends a group's DELEs, or
+// records its ids, only after KeepRetrieved returns, and a failed write ends
+// the session there.
 #include "net/mspop3_store.h"
 
 #include "mail/msmsg.h"
@@ -18,7 +19,7 @@ constexpr int messagesPerGroup = 64;
 
 TmsStoringPOP::TmsStoringPOP(QObject* owner) : TmsPOP(owner)
 {
-    DeleteGroup = messagesPerGroup;
+    KeepGroup = messagesPerGroup;
 }
 
 TmsStoringPOP::~TmsStoringPOP() = default;
@@ -43,7 +44,7 @@ void TmsStoringPOP::StoreMessage(int index, TStream& stream)
 {
     const qsizetype entry = MessageList->Count();
     TmsPOP::StoreMessage(index, stream);
-    if (!storing)
+    if (!storing && !FetchingOnce())
         return;
     if (!writer)
         writer = std::make_unique<MailStore::TStoreWriter>(storeDir, MailStore::SavedMail);

@@ -2,7 +2,8 @@
 // Retrieving a mailbox for the mailbox window. When mail is deleted from the
 // server, each message is written into the saved-mail store and put on disk
 // before its DELE is sent, so a message gone from the server is never only
-// in memory. Messages reach the disk a group at a time, then the group's
+// in memory. So is mail left on the server when it is fetched once by its
+// ids: it will not be listed again, so memory must not be its only copy. Messages reach the disk a group at a time, then the group's
 // DELEs follow: one wait for the disk a group instead of several a message.
 #include "net/mspop3.h"
 
@@ -18,7 +19,8 @@ public:
     ~TmsStoringPOP() override;
 
     // Empties the message list, then retrieves every message into it. With
-    // TmsAfterRetrieve::Delete each one is first stored in savedMailDir.
+    // TmsAfterRetrieve::Delete, or ids that make the retrieval fetch each
+    // message once, each one is first stored in savedMailDir.
     void RetrieveMailbox(TmsAfterRetrieve afterRetrieve, const QString& savedMailDir);
 
     // The stored file of message list entry index; empty when not stored.

@@ -344,6 +344,23 @@ private slots:
         QCOMPARE(fx.panel(2), "Message Saved");
         QCOMPARE(QDir(fx.saved()).entryList({"m*.eml"}, QDir::Files), QStringList{"m0.eml"});
     }
+
+    // Mail left on the server comes once by its id, and will not be listed
+    // again: the window keeps it in saved mail.
+    void mailFetchedOnceIsKept()
+    {
+        TScriptedServer server;
+        loggedIn(server, "+OK 1 100").Expect("UIDL").Reply("+OK").Reply("1 id-one").Reply(".");
+        message(server, 1, mail("a@x.test", "one")).Expect("QUIT").Reply("+OK bye");
+        fx.start(server.Address());
+        AppSettings().DeleteFromServer = true;
+        fx.run("Retreive1");
+        QTRY_VERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
+        QCOMPARE(fx.rows(1), QStringList{"one"});
+        QCOMPARE(fx.panel(2), "Saved: 1");
+        QVERIFY(fx.read(fx.saved() + QStringLiteral("/m0.eml")).contains(" one\r\n"));
+    }
 };
 
 QTEST_MAIN(MailboxTest)
