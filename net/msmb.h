@@ -128,6 +128,7 @@ private:
     void SendAll(const char* data, qsizetype size, TSendClock clock);
     int SendSome(const char* data, int size);
     int ReceiveSome(char* buffer, int size, int flags);
+    int PlainResult(int n);
     int TakeLinePart(QByteArray& line, bool& found);
     void FireProgress(qint64 done, qint64 total);
     void CloseQuietly();

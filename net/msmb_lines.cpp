@@ -46,13 +46,7 @@ int TrkSocket::SendSome(const char* data, int size)
 {
     if (tls)
         return TlsResult(tls->Write(data, size));
-    const int n = winsock.Send(socket, data, size, 0);
-    if (n >= 0)
-        return n;
-    const int error = winsock.WSAGetLastError();
-    if (error != WSAEWOULDBLOCK && !canceled)
-        RaiseSocketError(quint16(error));
-    return -1;
+    return PlainResult(winsock.Send(socket, data, size, 0));
 }
 
 // recv, raising what is an error: -1 when nothing is waiting, 0 at the end.
@@ -60,7 +54,13 @@ int TrkSocket::ReceiveSome(char* buffer, int size, int flags)
 {
     if (tls)
         return TlsResult(tls->Read(buffer, size, flags & PeekFlag));
-    const int n = winsock.Recv(socket, buffer, size, flags);
+    return PlainResult(winsock.Recv(socket, buffer, size, flags));
+}
+
+// A plain recv's or send's result, raising what is an error: -1 when the
+// socket would block.
+int TrkSocket::PlainResult(int n)
+{
     if (n >= 0)
         return n;
     const int error = winsock.WSAGetLastError();

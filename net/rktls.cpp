@@ -204,19 +204,20 @@ void TrkTlsLink::Fail(QString why)
 }
 
 // The wire: OpenSSL's reads and writes become the binding's recv and send.
-int TrkTlsLink::WireRead(BIO* bio, char* buffer, int size)
+// A call that would block tells OpenSSL to retry that way; a failure keeps
+// the library's error, and an exception waits outside OpenSSL.
+template <class Call>
+int TrkTlsLink::WireCall(BIO* bio, int retryFlags, Call call)
 {
     auto* wire = static_cast<TWire*>(BIO_get_data(bio));
     BIO_clear_retry_flags(bio);
     try {
-        const int n = wire->winsock->Recv(wire->socket, buffer, size, 0);
-        if (n >= 0) {
-            wire->ended = n == 0;
+        const int n = call(*wire);
+        if (n >= 0)
             return n;
-        }
         const int error = wire->winsock->WSAGetLastError();
         if (error == WSAEWOULDBLOCK)
-            BIO_set_retry_read(bio);
+            BIO_set_flags(bio, retryFlags | BIO_FLAGS_SHOULD_RETRY);
         else
             wire->error = quint16(error);
     } catch (...) {
@@ -225,23 +226,20 @@ int TrkTlsLink::WireRead(BIO* bio, char* buffer, int size)
     return -1;
 }
 
+int TrkTlsLink::WireRead(BIO* bio, char* buffer, int size)
+{
+    return WireCall(bio, BIO_FLAGS_READ, [&](TWire& wire) {
+        const int n = wire.winsock->Recv(wire.socket, buffer, size, 0);
+        if (n >= 0)
+            wire.ended = n == 0;
+        return n;
+    });
+}
+
 int TrkTlsLink::WireWrite(BIO* bio, const char* data, int size)
 {
-    auto* wire = static_cast<TWire*>(BIO_get_data(bio));
-    BIO_clear_retry_flags(bio);
-    try {
-        const int n = wire->winsock->Send(wire->socket, data, size, 0);
-        if (n >= 0)
-            return n;
-        const int error = wire->winsock->WSAGetLastError();
-        if (error == WSAEWOULDBLOCK)
-            BIO_set_retry_write(bio);
-        else
-            wire->error = quint16(error);
-    } catch (...) {
-        wire->thrown = std::current_exception();
-    }
-    return -1;
+    return WireCall(bio, BIO_FLAGS_WRITE,
+                    [&](TWire& wire) { return wire.winsock->Send(wire.socket, data, size, 0); });
 }
 
 long TrkTlsLink::WireControl(BIO*, int command, long, void*)

@@ -53,6 +53,7 @@ private:
         bool ended = false;
         std::exception_ptr thrown;   // from the library binding, rethrown outside OpenSSL
     };
+    template <class Call> static int WireCall(BIO* bio, int retryFlags, Call call);
     static int WireRead(BIO* bio, char* buffer, int size);
     static int WireWrite(BIO* bio, const char* data, int size);
     static long WireControl(BIO* bio, int command, long number, void* pointer);
