@@ -115,13 +115,13 @@ namespace {
     throw EFCreateError(Errors::FileCreate(fileName, reason));
 }
 
-} // namespace
-
-void SyncFileSystemOf(const QString& fileName)
+// Syncs through the directory that holds fileName: the directory itself
+// (fsync) or its whole file system (syncfs).
+void SyncThrough(const QString& fileName, int (*sync)(int))
 {
     const QByteArray directory = QFile::encodeName(QFileInfo(fileName).absolutePath());
     const int handle = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool synced = handle >= 0 && ::syncfs(handle) == 0;
+    const bool synced = handle >= 0 && sync(handle) == 0;
     const int error = errno;
     if (handle >= 0)
         ::close(handle);
@@ -129,16 +129,16 @@ void SyncFileSystemOf(const QString& fileName)
         failCommit(fileName, Errors::SystemReason(error));
 }
 
+} // namespace
+
+void SyncFileSystemOf(const QString& fileName)
+{
+    SyncThrough(fileName, ::syncfs);
+}
+
 void SyncDirectoryOf(const QString& fileName)
 {
-    const QByteArray directory = QFile::encodeName(QFileInfo(fileName).absolutePath());
-    const int handle = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool synced = handle >= 0 && ::fsync(handle) == 0;
-    const int error = errno;
-    if (handle >= 0)
-        ::close(handle);
-    if (!synced)
-        failCommit(fileName, Errors::SystemReason(error));
+    SyncThrough(fileName, ::fsync);
 }
 
 void TTempFileStream::Flush(const QString& fileName)
