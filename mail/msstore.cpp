@@ -14,10 +14,9 @@
 #include <QScopeGuard>
 #include <QTemporaryFile>
 
-#include <memory>
-
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 namespace MailStore {
 
@@ -84,7 +83,7 @@ QString TStoreWriter::Write(TmsCustomMessage& message)
 {
     if (!lost.isEmpty())
         throw EFCreateError(lost);
-    if (pending.size() >= MaxPending)   // each holds an open file
+    if (pending.size() >= GroupSize)
         Sync();
     const QDir dir(directory);
     const TCounter first = next ? TCounter{QByteArray::number(*next), *next}

@@ -51,9 +51,14 @@ public:
     TStoreWriter& operator=(const TStoreWriter&) = delete;
     ~TStoreWriter();
 
+    // Enough messages a group that the waits for the disk are a small part
+    // of storing them; few enough that a failure sends little mail round
+    // again (each pending message is also an open file).
+    static constexpr std::size_t GroupSize = 64;
+
     // Returns the path the message will have. Raises as StoreMessage, and
     // then the messages written before stay pending. Syncs first when
-    // MaxPending messages are pending.
+    // GroupSize messages are pending.
     QString Write(TmsCustomMessage& message);
     // Once it returns, every message written is on disk under its name and
     // the counter follows the last. Raises EFCreateError, and then drops
@@ -64,7 +69,6 @@ public:
 
 private:
     struct TPending;
-    static constexpr std::size_t MaxPending = 64;   // each an open file the system keeps track of
 
     void drop();
 

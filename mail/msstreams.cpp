@@ -162,10 +162,3 @@ void TTempFileStream::RenameTo(const QString& fileName)
     file->setAutoRemove(false);
     file->close();
 }
-
-void TTempFileStream::CommitAs(const QString& fileName)
-{
-    WriteOut(fileName);
-    RenameTo(fileName);
-    SyncDirectoryOf(fileName);
-}

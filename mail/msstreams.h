@@ -52,17 +52,16 @@ public:
     QString FileName() const;
     // Why writing failed.
     QString ErrorString() const;
-    // Puts the whole file on disk and renames it to fileName, in the same
-    // directory, replacing what that name held: a reader finds the old file
-    // or the complete new one. Raises EFCreateError naming fileName.
-    void CommitAs(const QString& fileName);
-    // CommitAs in steps, so that a group of files syncs its directory once:
-    // the text on disk, then the name (the stream is closed), which is on
-    // disk once the directory is synced. Each raises as CommitAs.
+    // Committing the file as fileName, in the same directory, in steps, so
+    // that a group of files syncs its directory once: the text on disk
+    // (WriteOut), then the name (RenameTo, which closes the stream and
+    // replaces what the name held), on disk once the directory is synced
+    // (SyncDirectoryOf). A reader finds the old file or the complete new
+    // one. Each raises EFCreateError naming fileName.
     void WriteOut(const QString& fileName);
     void RenameTo(const QString& fileName);
     // Hands the whole text to the system, to be put on disk by a sync of
-    // the file system (WriteOut's step without its wait). Raises as CommitAs.
+    // the file system (WriteOut's step without its wait).
     void Flush(const QString& fileName);
 
 private:

@@ -47,12 +47,14 @@ void TmsPOP::Keep(QList<TRetrieved>& retrieved, TmsAfterRetrieve afterRetrieve, 
     if (retrieved.isEmpty())
         return;
     KeepRetrieved();
+    QList<QByteArray> ids;
     for (const TRetrieved& message : std::exchange(retrieved, {})) {
-        seen.Add(message.id);
+        ids.append(message.id);
         if (afterRetrieve == TmsAfterRetrieve::Delete)
             Refused(message.index, [&] { DeleteMessage(message.index); },
                     "was not deleted and will be retrieved again");
     }
+    seen.Add(ids);   // one rewrite of the file a group
 }
 
 // The ids on the server, the ones gone from it forgotten; none when the

@@ -9,17 +9,9 @@
 
 #include <QScopeGuard>
 
-namespace {
-
-// Enough to make the waits for the disk a small part of a retrieval, few
-// enough that a failure sends little mail round again.
-constexpr int messagesPerGroup = 64;
-
-} // namespace
-
 TmsStoringPOP::TmsStoringPOP(QObject* owner) : TmsPOP(owner)
 {
-    KeepGroup = messagesPerGroup;
+    KeepGroup = int(MailStore::TStoreWriter::GroupSize);
 }
 
 TmsStoringPOP::~TmsStoringPOP() = default;

@@ -3,8 +3,9 @@
 // server, each message is written into the saved-mail store and put on disk
 // before its DELE is sent, so a message gone from the server is never only
 // in memory. So is mail left on the server when it is fetched once by its
-// ids: it will not be listed again, so memory must not be its only copy. Messages reach the disk a group at a time, then the group's
-// DELEs follow: one wait for the disk a group instead of several a message.
+// ids: it will not be listed again, so memory must not be its only copy.
+// Messages reach the disk a group at a time, then the group's DELEs follow:
+// one wait for the disk a group instead of several a message.
 #include "net/mspop3.h"
 
 #include <QHash>

@@ -47,12 +47,14 @@ TmsSeenIds::TmsSeenIds(QString fileName) : fileName(std::move(fileName))
     }
 }
 
-void TmsSeenIds::Add(const QByteArray& id)
+void TmsSeenIds::Add(const QList<QByteArray>& fetched)
 {
-    if (!Kept() || !IsUniqueId(id) || ids.contains(id))
-        return;
-    ids.insert(id);
-    Save();
+    const qsizetype before = ids.size();
+    for (const QByteArray& id : fetched)
+        if (IsUniqueId(id))
+            ids.insert(id);
+    if (Kept() && ids.size() != before)
+        Save();
 }
 
 void TmsSeenIds::KeepOnly(const QList<QByteArray>& onServer)

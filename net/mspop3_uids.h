@@ -19,7 +19,8 @@ public:
 
     bool Kept() const { return !fileName.isEmpty(); }
     bool Contains(const QByteArray& id) const { return ids.contains(id); }
-    void Add(const QByteArray& id);
+    // Empty ids (a message the listing named none for) are passed over.
+    void Add(const QList<QByteArray>& fetched);
     // Forgets every id that is not on the server any more.
     void KeepOnly(const QList<QByteArray>& onServer);
 

@@ -42,31 +42,27 @@ const QList<QCommandLineOption> options = {
     {"timeout", {}, "SECONDS"},    {"seen-file", {}, "FILE"},    QCommandLineOption("leave-on-server"),
 };
 
-// The server lets the messages marked for deletion go only at QUIT (a
-// session that ends without it deletes nothing), so the messages stored are
-// put on disk together just before it, whether the work went well or not.
+// Each group of messages is put on disk before its DELEs go out or its ids
+// are kept, as in the mailbox window.
 class TStoringPOP : public TmsPOP {
 public:
-    explicit TStoringPOP(const QString& store) : Store(store, MailStore::SavedMail) {}
+    explicit TStoringPOP(const QString& store) : Store(store, MailStore::SavedMail)
+    {
+        KeepGroup = int(MailStore::TStoreWriter::GroupSize);
+    }
 
     MailStore::TStoreWriter Store;
 
 protected:
-    void Logout() override
-    {
-        Store.Sync();
-        TmsPOP::Logout();
-    }
+    void KeepRetrieved() override { Store.Sync(); }
 };
 
 // Runs as each message arrives, before its DELE; a failure here keeps it on
-// the server. With seen ids a message is on disk before its id is kept.
+// the server.
 void storeLast(TStoringPOP& pop, int index)
 {
     TmsMessage& message = pop.MessageList->Items(pop.MessageList->Count() - 1);
     const QString file = pop.Store.Write(message);
-    if (!pop.SeenIdsFile.isEmpty())
-        pop.Store.Sync();
     const QJsonObject line{{"number", index + 1},
                            {"file", QFileInfo(file).fileName()},
                            {"from", AddressToJson(message.Sender())},
@@ -77,7 +73,8 @@ void storeLast(TStoringPOP& pop, int index)
     pop.MessageList->Clear();   // stored and reported: a mailbox takes the memory of one message
 }
 
-// Messages stored before the connection broke stay stored.
+// Messages stored before the connection broke stay stored; a retrieval
+// that ends well has put every group on disk.
 void retrieveAll(TStoringPOP& pop, TmsAfterRetrieve afterRetrieve)
 {
     try {
@@ -86,7 +83,6 @@ void retrieveAll(TStoringPOP& pop, TmsAfterRetrieve afterRetrieve)
         pop.Store.Sync();
         throw;
     }
-    pop.Store.Sync();
 }
 
 int run(const QStringList& arguments)
