@@ -47,9 +47,8 @@ QComboBox* securityBox(const QString& name, const QString& accessibleName, const
     box->setAccessibleName(accessibleName);
     box->setToolTip(hint);
     box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    box->addItem(QStringLiteral("None"), int(TmsSecurity::None));
-    box->addItem(QStringLiteral("STARTTLS"), int(TmsSecurity::StartTls));
-    box->addItem(QStringLiteral("TLS"), int(TmsSecurity::Tls));
+    for (const TmsSecurityName& choice : SecurityNames)
+        box->addItem(QLatin1String(choice.name), int(choice.security));
     return box;
 }
 

@@ -45,27 +45,9 @@ bool readBool(const TRegistry& reg, const QString& name)
 }
 
 // Stored by name, so the file reads plainly; an unknown name counts as absent.
-const std::pair<TmsSecurity, QLatin1String> securityNames[] = {
-    {TmsSecurity::None, QLatin1String("None")},
-    {TmsSecurity::StartTls, QLatin1String("STARTTLS")},
-    {TmsSecurity::Tls, QLatin1String("TLS")},
-};
-
 TmsSecurity readSecurity(const TRegistry& reg, const QString& name, TmsSecurity defaultValue)
 {
-    const QString stored = readString(reg, name, QString());
-    for (const auto& [security, text] : securityNames)
-        if (stored == text)
-            return security;
-    return defaultValue;
-}
-
-QString securityName(TmsSecurity security)
-{
-    for (const auto& [known, text] : securityNames)
-        if (known == security)
-            return text;
-    return QString();
+    return SecurityNamed(readString(reg, name, QString())).value_or(defaultValue);
 }
 
 QString xdgDataDir(const QString& leaf)
@@ -158,8 +140,8 @@ void writeRegistryKeys(const TSettingsStore& s)
         reg.WriteBool(QStringLiteral("DeleteFromServer"), s.DeleteFromServer);
         reg.WriteBool(QStringLiteral("ConfirmEmailReceipt"), s.ConfirmEmailReceipt);
         reg.WriteBool(QStringLiteral("CopySelf"), s.CopySelf);
-        reg.WriteString(QStringLiteral("SMTPSecurity"), securityName(s.SMTPSecurity));
-        reg.WriteString(QStringLiteral("POP3Security"), securityName(s.POP3Security));
+        reg.WriteString(QStringLiteral("SMTPSecurity"), SecurityName(s.SMTPSecurity));
+        reg.WriteString(QStringLiteral("POP3Security"), SecurityName(s.POP3Security));
         reg.WriteBool(QStringLiteral("SMTPAuth"), s.SMTPAuth);
         reg.WriteString(QStringLiteral("SMTPLogin"), s.SMTPLogin);
     }

@@ -4,6 +4,8 @@
 #include "net/msmb.h"
 
 #include <QScopeGuard>
+
+#include <algorithm>
 #include <span>
 
 struct TSecurityPort {
@@ -16,11 +18,13 @@ struct TSecurityPort {
 // become the row of its security; ones the caller set are left alone.
 inline void FollowSecurityPort(TrkSocket& client, std::span<const TSecurityPort> rows)
 {
-    bool standard = false;
+    const auto isStandard = [&](const TSecurityPort& row) {
+        return client.ServiceName == row.service && client.DefaultPort == row.port;
+    };
+    if (std::none_of(rows.begin(), rows.end(), isStandard))
+        return;
     for (const TSecurityPort& row : rows)
-        standard = standard || (client.ServiceName == row.service && client.DefaultPort == row.port);
-    for (const TSecurityPort& row : rows)
-        if (standard && row.security == client.Security) {
+        if (row.security == client.Security) {
             client.ServiceName = row.service;
             client.DefaultPort = row.port;
         }

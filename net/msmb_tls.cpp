@@ -1,4 +1,4 @@
-// The session's TLS: the handshake on the session's own waits, the upgrade in
+// The session's TLS: the names of the security choices, the handshake on the session's own waits, the upgrade in
 // place, and the errors TLS raises. Every failure closes the connection: the
 // byte stream is lost, and after a refused certificate nothing may follow.
 #include "net/msmb.h"
@@ -9,6 +9,22 @@
 void TrkSocket::TTlsFree::operator()(TrkTlsLink* link) const
 {
     delete link;
+}
+
+QString SecurityName(TmsSecurity security)
+{
+    for (const TmsSecurityName& known : SecurityNames)
+        if (known.security == security)
+            return QLatin1String(known.name);
+    return {};
+}
+
+std::optional<TmsSecurity> SecurityNamed(const QString& text)
+{
+    for (const TmsSecurityName& known : SecurityNames)
+        if (text == QLatin1String(known.name))
+            return known.security;
+    return std::nullopt;
 }
 
 bool TrkSocket::Secure() const

@@ -9,14 +9,12 @@ const QList<QCommandLineOption> PvSecurityOptions = {
 
 std::optional<TmsSecurity> PvSecurity(const QCommandLineParser& parser)
 {
-    static const std::pair<QLatin1String, TmsSecurity> names[] = {{QLatin1String("none"), TmsSecurity::None},
-                                                                  {QLatin1String("starttls"), TmsSecurity::StartTls},
-                                                                  {QLatin1String("tls"), TmsSecurity::Tls}};
-    const QString value = parser.isSet(QStringLiteral("security")) ? parser.value(QStringLiteral("security"))
-                                                                   : QStringLiteral("none");
-    for (const auto& [name, security] : names)
-        if (value == name)
-            return security;
+    if (!parser.isSet(QStringLiteral("security")))
+        return TmsSecurity::None;
+    const QString value = parser.value(QStringLiteral("security"));
+    for (const TmsSecurityName& choice : SecurityNames)   // the settings' names, in lower case
+        if (value == QString::fromLatin1(choice.name).toLower())
+            return choice.security;
     return std::nullopt;
 }
 
