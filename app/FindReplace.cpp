@@ -24,6 +24,13 @@ void reportNotFound(const QString& text)
     MessageDlg(text + QStringLiteral(" not found..."), mtInformation, mbOK);
 }
 
+// Forwards from the selection's end, or from the beginning of the text when
+// nothing is selected, wherever the caret is.
+int searchStart(const TRichEdit& editor)
+{
+    return editor.SelLength() > 0 ? editor.SelStart() + editor.SelLength() : 0;
+}
+
 } // namespace
 
 void TForm1::createFindComponents()
@@ -42,24 +49,14 @@ void TForm1::Replace1Click() { ReplaceDialog1->Execute(); }
 void TForm1::FindDialog1Find() { findNext(FindDialog1->FindText, FindDialog1->Options); }
 void TForm1::ReplaceDialog1Find() { findNext(ReplaceDialog1->FindText, ReplaceDialog1->Options); }
 
-// Forwards from the selection's end, or from the beginning of the text when
-// nothing is selected, wherever the caret is. A match is selected.
-bool TForm1::findNext(const QString& text, int options)
+// A match is selected.
+void TForm1::findNext(const QString& text, int options)
 {
-    const int from = RichEdit1->SelLength() > 0 ? RichEdit1->SelStart() + RichEdit1->SelLength() : 0;
-    return findFrom(from, text, options) >= 0;
-}
-
-int TForm1::findFrom(int from, const QString& text, int options)
-{
-    const int at = RichEdit1->FindText(text, from, -1, searchOptions(options));
-    if (at < 0) {
-        reportNotFound(text);
-        return -1;
-    }
+    const int at = RichEdit1->FindText(text, searchStart(*RichEdit1), -1, searchOptions(options));
+    if (at < 0)
+        return reportNotFound(text);
     RichEdit1->setFocus();
     RichEdit1->SetSelection(at, int(text.size()));
-    return at;
 }
 
 // The selection is replaced as it is: it is not compared with the find text.
@@ -82,7 +79,7 @@ void TForm1::DoReplaceAll(const QString& findText, const QString& replaceText)
 {
     const QString question = QStringLiteral("Replace this instance of \"%1\" with \"%2\"?").arg(findText, replaceText);
     const TSearchOptions options = searchOptions(ReplaceDialog1->Options);
-    int from = RichEdit1->SelLength() > 0 ? RichEdit1->SelStart() + RichEdit1->SelLength() : 0;
+    int from = searchStart(*RichEdit1);
     {
         QTextCursor run(RichEdit1->document());
         run.beginEditBlock();

@@ -179,8 +179,7 @@ private:
     void ReplaceDialog1Replace();
     void DoReplaceAll(const QString& findText, const QString& replaceText);
     void createFindComponents();
-    bool findNext(const QString& text, int options);
-    int findFrom(int from, const QString& text, int options);
+    void findNext(const QString& text, int options);
 
     // Clock, stopwatch and date insertion.
     void createClockComponents();
