@@ -82,6 +82,7 @@ private:
     void Progress(uint state, uint reason);
     void Notice(const QString& text);
     [[noreturn]] void RaiseLastError();
+    [[noreturn]] void FailDial();
 
     QString busName;
     QDBusConnection bus;

@@ -48,20 +48,16 @@ void TrkRas::Dial()
     const QVariant none = QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")));
     const QDBusMessage reply = Call(NM::Path, NM::Manager, QStringLiteral("ActivateConnection"),
                                     {QVariant::fromValue(entries[entry].profile), none, none});
-    if (!LastError.isEmpty()) {
-        HangUp();
-        RaiseLastError();
-    }
+    if (!LastError.isEmpty())
+        FailDial();
     Connection = reply.arguments().value(0).value<QDBusObjectPath>().path();
     Follow(true);
 
     counter->Start();
     WaitUntil([this] { return Connected || !LastError.isEmpty() || Aborted || counter->Expired(); });
     counter->Stop();
-    if (!LastError.isEmpty()) {
-        HangUp();
-        RaiseLastError();
-    }
+    if (!LastError.isEmpty())
+        FailDial();
     if (Aborted)
         throw ECanceledError();
     if (counter->Expired()) {
@@ -123,6 +119,13 @@ void TrkRas::HangUp()
     }
     Connected = false;
     Connection.clear();
+}
+
+// A dial that failed takes down what it began and raises the failure.
+void TrkRas::FailDial()
+{
+    HangUp();
+    RaiseLastError();
 }
 
 void TrkRas::Abort()
