@@ -4,9 +4,9 @@
 #include "app/MainU.h"
 
 #include "app/SettingsStore.h"
-#include "mail/msmsg.h"
-#include "net/mssend.h"
-#include "net/mssmtp.h"
+#include "mail/model/message.h"
+#include "net/smtp/send_draft.h"
+#include "net/smtp/smtp_client.h"
 #include "toolkit/gui/RichEdit.h"
 
 #include <QApplication>

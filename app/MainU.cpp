@@ -2,7 +2,7 @@
 
 #include "app/About.h"
 #include "app/Settings.h"
-#include "net/mssmtp.h"
+#include "net/smtp/smtp_client.h"
 #include "app/SettingsStore.h"
 #include "toolkit/Exception.h"
 #include "toolkit/Streams.h"

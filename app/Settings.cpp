@@ -1,7 +1,7 @@
 #include "app/Settings.h"
 
 #include "app/SettingsStore.h"
-#include "net/msmb.h"
+#include "net/session/session.h"
 #include "widgets/BrowseFolder.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 // The user's settings, held in memory for the whole run and read by every
 // part of the program by their stored names.
-#include "net/msmb.h"
+#include "net/session/session.h"
 
 #include <QString>
 

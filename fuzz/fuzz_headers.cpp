@@ -1,9 +1,9 @@
 // Any bytes as a header value: encoded words, addresses and address lists,
 // parameters (RFC 2231 and RFC 2047 ones), MIME types and versions, and the
 // safe file names made from what a parameter gives.
-#include "mail/msmime_p.h"
-#include "mail/msmsg_names_p.h"
-#include "mail/mspars.h"
+#include "mail/mime/mime_p.h"
+#include "mail/model/attachment_names_p.h"
+#include "mail/headers/header_fields.h"
 
 #include <cstdint>
 

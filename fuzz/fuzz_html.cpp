@@ -1,5 +1,5 @@
 // Any bytes as an HTML body, with and without a declared character set.
-#include "mail/mshtmltext.h"
+#include "mail/text/html_text.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // Any bytes as a whole message text: loading must neither crash, hang nor
 // leak, and never raise for the content (only I/O and memory errors may).
-#include "mail/msmime.h"
+#include "mail/mime/mime.h"
 
 #include <cstdint>
 

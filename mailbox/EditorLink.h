@@ -2,7 +2,7 @@
 // What the mailbox window asks of the editor window, which opens it: the
 // mail settings, the document it fills when viewing or answering, the compose
 // fields, and the news that it has closed.
-#include "net/msmb.h"
+#include "net/session/session.h"
 
 #include <QString>
 

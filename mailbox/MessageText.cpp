@@ -1,8 +1,8 @@
 // Summary and quoting of a message for the editor.
 #include "mailbox/MessageText.h"
 
-#include "mail/msmsg.h"
-#include "mail/mspars.h"
+#include "mail/model/message.h"
+#include "mail/headers/header_fields.h"
 
 QStringList SummaryLines(const TmsCustomMessage& message)
 {

@@ -2,10 +2,10 @@
 // each listing, and closing.
 #include "mailbox/MsgList.h"
 
-#include "mail/msmsg.h"
+#include "mail/model/message.h"
 #include "mailbox/EditorLink.h"
 #include "mailbox/ViewUpdates.h"
-#include "net/mspop3_store.h"
+#include "net/pop3/retrieve_to_store.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -2,13 +2,13 @@
 // stores.
 #include "mailbox/MsgList.h"
 
-#include "mail/msmsg.h"
-#include "mail/mspars.h"
-#include "mail/msstore_list.h"
+#include "mail/model/message.h"
+#include "mail/headers/header_fields.h"
+#include "mail/store/store_listing.h"
 #include "mailbox/EditorLink.h"
 #include "mailbox/ViewUpdates.h"
-#include "net/mspop3_store.h"
-#include "net/mspop3_uids.h"
+#include "net/pop3/retrieve_to_store.h"
+#include "net/pop3/seen_ids.h"
 #include "toolkit/Pump.h"
 #include "toolkit/gui/Prompter.h"
 

@@ -2,11 +2,11 @@
 // opening its attachment.
 #include "mailbox/MsgList.h"
 
-#include "mail/msmsg.h"
-#include "mail/msstore_list.h"
+#include "mail/model/message.h"
+#include "mail/store/store_listing.h"
 #include "mailbox/EditorLink.h"
 #include "mailbox/MessageText.h"
-#include "net/mspop3_store.h"
+#include "net/pop3/retrieve_to_store.h"
 #include "toolkit/Exception.h"
 
 #include <QDir>

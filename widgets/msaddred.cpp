@@ -2,7 +2,7 @@
 // desktop's font.
 #include "widgets/msaddred.h"
 
-#include "mail/msmsgcls.h"
+#include "mail/model/message_items.h"
 
 #include <QFrame>
 #include <QLabel>

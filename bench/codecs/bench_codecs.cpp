@@ -1,7 +1,7 @@
 // Throughput of the transfer encodings on the sizes a user waits on, each
 // beside a memcpy of the same bytes in the same run as the floor.
 #include "bench/benchtiming.h"
-#include "mail/mscoding.h"
+#include "mail/codecs/codecs.h"
 #include "toolkit/Streams.h"
 
 #include <QRandomGenerator>

@@ -5,8 +5,8 @@
 // over implicit TLS (target: within 1.5x of curl); and the time the TLS
 // handshake adds to a session (target: under 50 ms).
 #include "benchservers.h"
-#include "mail/msmsg.h"
-#include "net/mspop3.h"
+#include "mail/model/message.h"
+#include "net/pop3/pop3_client.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,8 +3,8 @@
 // least as fast as smtplib, within 2x of curl), and over STARTTLS with AUTH
 // on the submission port beside curl doing the same (target: within 1.5x).
 #include "benchservers.h"
-#include "mail/msmsg.h"
-#include "net/mssmtp.h"
+#include "mail/model/message.h"
+#include "net/smtp/smtp_client.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

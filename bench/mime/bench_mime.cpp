@@ -1,7 +1,7 @@
 // Encoding and decoding a message with a 20 MB attachment, beside a memcpy
 // of the message text in the same run as the floor.
 #include "bench/benchtiming.h"
-#include "mail/msmime.h"
+#include "mail/mime/mime.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 // Peak memory of decoding one message whose body is a single 200 MB line,
 // beside the floor: the message text itself, which the decoder reads whole.
-#include "mail/msmsg.h"
+#include "mail/model/message.h"
 
 #include <QFile>
 #include <QTemporaryDir>

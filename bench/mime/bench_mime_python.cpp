@@ -4,7 +4,7 @@
 // as whole processes (start-up, reading and, to encode, decoding the input
 // first; ours runs this program with --once). Peak memory is the growth of
 // the peak resident size while working, in a process of its own for ours.
-#include "mail/msmime.h"
+#include "mail/mime/mime.h"
 
 #include <QCoreApplication>
 #include <QDir>

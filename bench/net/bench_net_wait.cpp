@@ -1,6 +1,6 @@
 // Processor time used while the session waits on a server that never answers:
 // the wait must block on the event loop, not poll it. Target: under 1% of one core.
-#include "net/msmb.h"
+#include "net/session/session.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 
 #include "app/MainU.h"
 #include "app/SettingsStore.h"
-#include "net/mssmtp.h"
+#include "net/smtp/smtp_client.h"
 #include "toolkit/Registry.h"
 #include "toolkit/gui/RichEdit.h"
 

@@ -1,7 +1,7 @@
 #include "ComposeFixture.h"
 
 #include "ScriptedServer.h"
-#include "mail/msmsg.h"
+#include "mail/model/message.h"
 #include "toolkit/gui/RichEdit.h"
 
 #include <QApplication>

@@ -4,8 +4,8 @@
 #include "ComposeFixture.h"
 
 #include "MailServers.h"
-#include "mail/msmsg.h"
-#include "net/mspop3.h"
+#include "mail/model/message.h"
+#include "net/pop3/pop3_client.h"
 
 #include <QTest>
 

@@ -2,8 +2,8 @@
 // width, quoted-printable lines within RFC 2045's limit, the parts' own types
 // and labels kept through save and load, and Python's email reading it all.
 #include "errorof.h"
-#include "mail/mscoding.h"
-#include "mail/mspars.h"
+#include "mail/codecs/codecs.h"
+#include "mail/headers/header_fields.h"
 #include "mime/mimetest.h"
 
 #include <QJsonArray>

@@ -3,7 +3,7 @@
 // header blocks without a blank line.
 #include "mime/mimetest.h"
 
-#include "mail/mshtmltext.h"
+#include "mail/text/html_text.h"
 
 #include <QFile>
 #include <QTest>

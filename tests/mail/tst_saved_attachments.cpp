@@ -1,6 +1,6 @@
 // Saving attachments into a directory never replaces a file and never
 // follows a link planted there.
-#include "mail/msmsg.h"
+#include "mail/model/message.h"
 #include "toolkit/Streams.h"
 
 #include <QTemporaryDir>

@@ -8,7 +8,7 @@
 #include "app/MainU.h"
 #include "app/SettingsStore.h"
 #include "mailbox/MsgList.h"
-#include "net/mssmtp.h"
+#include "net/smtp/smtp_client.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,9 +5,9 @@
 #include "MailboxFixture.h"
 
 #include "ScriptedServer.h"
-#include "mail/msmsg.h"
-#include "mail/msopen.h"
-#include "net/mspop3.h"
+#include "mail/model/message.h"
+#include "mail/store/open_with_program.h"
+#include "net/pop3/pop3_client.h"
 #include "toolkit/gui/RichEdit.h"
 
 #include <QLineEdit>

@@ -4,8 +4,8 @@
 #include "MailboxFixture.h"
 
 #include "MailServers.h"
-#include "mail/msopen.h"
-#include "net/mssmtp.h"
+#include "mail/store/open_with_program.h"
+#include "net/smtp/smtp_client.h"
 #include "toolkit/gui/RichEdit.h"
 
 #include <QFileInfo>

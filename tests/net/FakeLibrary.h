@@ -1,7 +1,7 @@
 #pragma once
 // Points the socket binding at the system's table with some entries replaced
 // or missing, for as long as the object lives.
-#include "net/rkwinsock_posix_p.h"
+#include "net/transport/posix_library_p.h"
 
 #include <initializer_list>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A session under test with every event written to a log, in order.
 #include "ClientLog.h"
-#include "net/msmb.h"
+#include "net/session/session.h"
 
 struct TSessionProbe {
     TrkSocket session;

@@ -6,7 +6,7 @@
 #include "ScriptedServer.h"
 #include "SessionProbe.h"
 #include "errorof.h"
-#include "net/rkras.h"
+#include "net/dialup/dialer.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

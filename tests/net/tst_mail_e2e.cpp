@@ -2,9 +2,9 @@
 // sent with TmsSMTP come back through TmsPOP with the same sender,
 // recipients, subject, body lines and attachment bytes.
 #include "MailServers.h"
-#include "mail/msmsg.h"
-#include "net/mspop3.h"
-#include "net/mssmtp.h"
+#include "mail/model/message.h"
+#include "net/pop3/pop3_client.h"
+#include "net/smtp/smtp_client.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

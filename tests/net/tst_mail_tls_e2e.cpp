@@ -3,9 +3,9 @@
 // with STLS and over TLS; the servers' certificate from the fixture's own
 // authority.
 #include "MailServers.h"
-#include "mail/msmsg.h"
-#include "net/mspop3.h"
-#include "net/mssmtp.h"
+#include "mail/model/message.h"
+#include "net/pop3/pop3_client.h"
+#include "net/smtp/smtp_client.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

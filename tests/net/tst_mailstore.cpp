@@ -1,7 +1,7 @@
 // The local mail store: numbered message files that never replace another
 // and are never left cut short.
-#include "mail/msmsg.h"
-#include "mail/msstore.h"
+#include "mail/model/message.h"
+#include "mail/store/mail_store.h"
 #include "toolkit/Exception.h"
 #include "toolkit/Streams.h"
 

@@ -3,8 +3,8 @@
 #include "FakeLibrary.h"
 #include "SessionProbe.h"
 #include "errorof.h"
-#include "net/msmb_dotstuffing_p.h"
-#include "net/msmb_socketerrors_p.h"
+#include "net/session/dot_stuffing_p.h"
+#include "net/session/socket_errors_p.h"
 
 #include <QtTest>
 

@@ -5,8 +5,8 @@
 #include "ScriptedServer.h"
 #include "SessionProbe.h"
 #include "errorof.h"
-#include "mail/msmsg.h"
-#include "net/mspop3.h"
+#include "mail/model/message.h"
+#include "net/pop3/pop3_client.h"
 #include "toolkit/Streams.h"
 
 #include <QRegularExpression>

@@ -3,9 +3,9 @@
 // unique id over several retrievals, and servers that will not list ids.
 #include "ScriptedServer.h"
 #include "errorof.h"
-#include "mail/msmsg.h"
-#include "net/mspop3_store.h"
-#include "net/mspop3_uids.h"
+#include "mail/model/message.h"
+#include "net/pop3/retrieve_to_store.h"
+#include "net/pop3/seen_ids.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

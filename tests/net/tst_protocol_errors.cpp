@@ -4,9 +4,9 @@
 #include "ClientLog.h"
 #include "ScriptedServer.h"
 #include "errorof.h"
-#include "mail/msmsg.h"
-#include "net/mspop3.h"
-#include "net/mssmtp.h"
+#include "mail/model/message.h"
+#include "net/pop3/pop3_client.h"
+#include "net/smtp/smtp_client.h"
 #include "toolkit/Streams.h"
 
 #include <QHostInfo>

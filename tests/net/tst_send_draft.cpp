@@ -3,9 +3,9 @@
 // every send, whether it succeeds or not.
 #include "ScriptedServer.h"
 #include "errorof.h"
-#include "mail/msmsg.h"
-#include "net/mssend.h"
-#include "net/mssmtp.h"
+#include "mail/model/message.h"
+#include "net/smtp/send_draft.h"
+#include "net/smtp/smtp_client.h"
 
 #include <QHostInfo>
 #include <QTemporaryDir>

@@ -5,9 +5,9 @@
 #include "ScriptedServer.h"
 #include "SessionProbe.h"
 #include "errorof.h"
-#include "mail/msmsg.h"
-#include "mail/msstreams.h"
-#include "net/mssmtp.h"
+#include "mail/model/message.h"
+#include "mail/store/mail_streams.h"
+#include "net/smtp/smtp_client.h"
 
 #include <QFile>
 #include <QHostInfo>

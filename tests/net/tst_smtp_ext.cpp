@@ -3,8 +3,8 @@
 // not offered, the SIZE limit, and the port each security choice connects to.
 #include "ScriptedServer.h"
 #include "errorof.h"
-#include "mail/msmsg.h"
-#include "net/mssmtp.h"
+#include "mail/model/message.h"
+#include "net/smtp/smtp_client.h"
 
 #include <QHostInfo>
 #include <QtTest>

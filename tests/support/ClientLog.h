@@ -1,7 +1,7 @@
 #pragma once
 // The events of a protocol client written to one log, in the order they fire.
 // Progress is noted once per run of reports, ending with its last report.
-#include "net/msmb.h"
+#include "net/session/session.h"
 
 #include <QStringList>
 #include <QTimer>

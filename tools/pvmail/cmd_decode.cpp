@@ -1,6 +1,6 @@
 // pvmail decode FILE [--save-attachments DIR]
-#include "mail/msmsg.h"
-#include "mail/msstreams.h"
+#include "mail/model/message.h"
+#include "mail/store/mail_streams.h"
 #include "tools/pvmail/pvcommand.h"
 #include "tools/pvmail/pvjson.h"
 #include "toolkit/Exception.h"

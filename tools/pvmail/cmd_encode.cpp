@@ -1,5 +1,5 @@
 // pvmail encode FILE.json
-#include "mail/msmsg.h"
+#include "mail/model/message.h"
 #include "tools/pvmail/pvcommand.h"
 #include "tools/pvmail/pvjson.h"
 

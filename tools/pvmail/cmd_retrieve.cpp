@@ -1,7 +1,7 @@
 // pvmail retrieve: every message of a POP3 mailbox into a local mail store.
-#include "mail/msmsg.h"
-#include "mail/msstore.h"
-#include "net/mspop3.h"
+#include "mail/model/message.h"
+#include "mail/store/mail_store.h"
+#include "net/pop3/pop3_client.h"
 #include "tools/pvmail/pvcommand.h"
 #include "tools/pvmail/pvdial.h"
 #include "tools/pvmail/pvjson.h"

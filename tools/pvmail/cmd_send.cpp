@@ -1,7 +1,7 @@
 // pvmail send: one message through the SMTP client.
-#include "mail/msmsg.h"
-#include "net/mssend.h"
-#include "net/mssmtp.h"
+#include "mail/model/message.h"
+#include "net/smtp/send_draft.h"
+#include "net/smtp/smtp_client.h"
 #include "tools/pvmail/pvcommand.h"
 #include "tools/pvmail/pvdial.h"
 #include "tools/pvmail/pvsecurity.h"

@@ -1,7 +1,7 @@
 #include "tools/pvmail/pvdial.h"
 
-#include "net/msmb.h"
-#include "net/rkras.h"
+#include "net/session/session.h"
+#include "net/dialup/dialer.h"
 #include "tools/pvmail/pvcommand.h"
 
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #include "tools/pvmail/pvjson.h"
 
-#include "mail/msmsg.h"
+#include "mail/model/message.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>

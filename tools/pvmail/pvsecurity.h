@@ -2,7 +2,7 @@
 // What send and retrieve share for a protected connection and a login:
 // --security, --ca-file, and the password from --password-file or the
 // environment (never from an argument, which other users can see).
-#include "net/msmb.h"
+#include "net/session/session.h"
 
 #include <QCommandLineOption>
 #include <QList>

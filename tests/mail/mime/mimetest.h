@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the MIME tests: message text from lines, boundaries made
 // comparable, and messages saved and loaded through memory.
-#include "mail/msmime.h"
+#include "mail/mime/mime.h"
 
 #include <QRegularExpression>
 

@@ -1,0 +1,119 @@
+#include "mail/headers/header_fields.h"
+
+#include "mail/text/text_utils_p.h"
+
+namespace {
+
+QByteArray fieldKey(const QByteArray& fieldName)
+{
+    return fieldName.endsWith(':') ? fieldName : fieldName + ':';
+}
+
+bool beginsWith(QByteArrayView text, QByteArrayView prefix)
+{
+    return text.size() >= prefix.size() && qstrnicmp(text.data(), prefix.size(), prefix.data(), prefix.size()) == 0;
+}
+
+qsizetype findField(const TmsHeaders& headers, const QByteArray& key, qsizetype from)
+{
+    for (qsizetype i = from; i < headers.size(); ++i)
+        if (beginsWith(headers.at(i), key))
+            return i;
+    return -1;
+}
+
+// The field at index with its continuation lines, unfolded (line breaks
+// removed, the leading blanks of the continuations kept); next is set to the
+// line after the field.
+QByteArray unfoldedValue(const TmsHeaders& headers, qsizetype index, qsizetype keyLength, qsizetype& next)
+{
+    QByteArray value = headers.at(index).mid(keyLength);
+    for (next = index + 1; next < headers.size() && IsContinuationLine(headers.at(next)); ++next)
+        value += headers.at(next);
+    return value;
+}
+
+// Where the value of the named parameter begins, or -1. The name must stand
+// as a whole parameter name: "name" is not found inside "filename".
+qsizetype parameterValueStart(const QByteArray& value, const QByteArray& name)
+{
+    for (qsizetype at = 0; (at = value.indexOf(name, at)) >= 0; at += name.size()) {
+        if (at > 0 && value[at - 1] != ';' && uchar(value[at - 1]) > 32)
+            continue;
+        qsizetype i = at + name.size();
+        while (i < value.size() && uchar(value[i]) <= 32)
+            ++i;
+        if (i < value.size() && value[i] == '=')
+            return i + 1;
+    }
+    return -1;
+}
+
+} // namespace
+
+QByteArray GetHeaderField(const TmsHeaders& headers, const QByteArray& fieldName)
+{
+    const QByteArray value = RawHeaderField(headers, fieldName);
+    const QByteArray name = fieldKey(fieldName).chopped(1).toUpper();
+    if (name == "CONTENT-TYPE" || name == "X-UIDL")
+        return value;
+    return DecodeEncodedWords(value);
+}
+
+QByteArray RawHeaderField(const TmsHeaders& headers, const QByteArray& fieldName)
+{
+    const QByteArray key = fieldKey(fieldName);
+    const qsizetype index = findField(headers, key, 0);
+    if (index < 0)
+        return {};
+    QByteArray value = Trim(QByteArrayView(headers.at(index)).sliced(key.size()));
+    for (qsizetype i = index + 1; i < headers.size() && IsContinuationLine(headers.at(i)); ++i)
+        value += ' ' + Trim(headers.at(i));
+    return value;
+}
+
+bool IsContinuationLine(QByteArrayView line)
+{
+    return line.startsWith(' ') || line.startsWith('\t');
+}
+
+void GetHeaderAddresses(const TmsHeaders& headers, const QByteArray& fieldName, TmsAddressList& list)
+{
+    const QByteArray key = fieldKey(fieldName);
+    qsizetype next = 0;
+    for (qsizetype index; (index = findField(headers, key, next)) >= 0;)
+        ParseAddressList(unfoldedValue(headers, index, key.size(), next), list);
+}
+
+void RemoveHeaderField(TmsHeaders& headers, const QByteArray& fieldName)
+{
+    const QByteArray key = fieldKey(fieldName);
+    for (qsizetype index = 0; (index = findField(headers, key, index)) >= 0;) {
+        headers.removeAt(index);
+        while (index < headers.size() && IsContinuationLine(headers.at(index)))
+            headers.removeAt(index);
+    }
+}
+
+QByteArray GetHeaderParameter(const QByteArray& parameterName, const QByteArray& headerValue)
+{
+    const QByteArray value = headerValue.toUpper();
+    const qsizetype start = parameterValueStart(value, parameterName.toUpper());
+    if (start < 0)
+        return {};
+    const QByteArray rest = Trim(QByteArrayView(headerValue).sliced(start));
+    if (rest.startsWith('"'))
+        return Trim(UnquotedString(rest));
+    qsizetype end = 0;
+    while (end < rest.size() && uchar(rest[end]) > 32 && rest[end] != ';')
+        ++end;
+    return rest.left(end);
+}
+
+QByteArray ExtractMimeType(const QByteArray& headerValue)
+{
+    qsizetype end = 0;
+    while (end < headerValue.size() && headerValue[end] != ' ' && headerValue[end] != ';')
+        ++end;
+    return Trim(QByteArrayView(headerValue).first(end));
+}

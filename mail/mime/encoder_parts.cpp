@@ -1,0 +1,130 @@
+// Attachment parts and the uuencode form. A part's data lines, joined by
+// line breaks, are exactly its bytes in the transfer encoding; the line break
+// before the next delimiter belongs to the delimiter, so quoted-printable
+// and 7-bit data come back unchanged. Base64 keeps its blank lines around
+// the data, which readers skip.
+#include "mail/mime/mime.h"
+
+#include "mail/codecs/codec_pump_p.h"
+#include "mail/codecs/codecs.h"
+#include "mail/mime/encoder_p.h"
+#include "mail/mime/mime_p.h"
+#include "mail/model/attachment_names_p.h"
+#include "mail/headers/header_fields.h"
+
+namespace {
+
+constexpr qsizetype base64Block = 57;
+
+} // namespace
+
+// The RFC's tokens, which the model's names follow save for "7 bit".
+QByteArray TransferEncodingLine(TAttEncoding encoding)
+{
+    static const char* const tokens[] = {"7bit", "Base64", "Quoted-Printable"};
+    return QByteArray("Content-Transfer-Encoding: ") + tokens[encoding];
+}
+
+QByteArray CharsetParameter(const QByteArray& contentType)
+{
+    const QByteArray charset = GetHeaderParameter("charset", SingleLine(contentType));
+    return charset.isEmpty() ? QByteArray() : ParameterText("charset", charset);
+}
+
+void TmsCustomEncoder::writeAttachmentPart(const TmsAttItem& item, PartNaming naming, PartEnd end)
+{
+    writeAttachmentHeaders(item, naming);
+    writeAttachmentData(item, end);
+    if (item.Encoding() != aeBase64)
+        return;
+    WriteLine("");
+    if (end != PartEnd::CloseDelimiter)
+        WriteLine("");
+}
+
+void TmsCustomEncoder::writeAttachmentHeaders(const TmsAttItem& item, PartNaming naming)
+{
+    const bool named = naming == PartNaming::Named;
+    const QByteArray name = BareFileName(item.FileName());
+    // The part's own type, never one its name suggests; the name is ours to add.
+    QByteArray type = ExtractMimeType(SingleLine(item.ContentType()).trimmed());
+    if (type.isEmpty())
+        type = "application/octet-stream";
+    type += CharsetParameter(item.ContentType());
+    WriteLine("Content-Type: " + type + (named ? ParameterText("name", name) : QByteArray()));
+    WriteLine(TransferEncodingLine(item.Encoding()));
+    if (named)
+        WriteLine("Content-Disposition: attachment" + ParameterText("filename", name));
+    WriteLine("");
+}
+
+void TmsCustomEncoder::writeAttachmentData(const TmsAttItem& item, PartEnd end)
+{
+    const QByteArray& data = item.Data().Bytes();
+    if (item.Encoding() == aeBase64) {
+        writeBlockLines(data, base64Block, Base64EncodeLine);
+    } else if (item.Encoding() == aeQuotedPrintable) {
+        writeQuotedPrintable(data, end);
+    } else {
+        // Text lines; a final line break shows as a last empty line.
+        TStringList lines;
+        lines.SetText(data);
+        if (data.endsWith('\n') || data.endsWith('\r'))
+            lines.append(QByteArray());
+        for (const QByteArray& line : std::as_const(lines))
+            WriteLine(line);
+        CodecWorkDone(data.size());
+    }
+}
+
+// Where the data ends the message text, the text's own last line break
+// stands for the data's: a final empty line goes, and data without a final
+// line break ends in a soft break.
+void TmsCustomEncoder::writeQuotedPrintable(const QByteArray& bytes, PartEnd end)
+{
+    const bool endsText = end == PartEnd::EndOfText;
+    TMemoryStream source(bytes);
+    QByteArray held; // the last line waits: the end of the text may change it
+    bool holding = false;
+    QPEncodeStream(source, [&](QByteArrayView line) {
+        if (holding)
+            WriteLine(held);
+        held.resize(0);
+        held.append(line);
+        holding = true;
+    });
+    if (!holding || (endsText && held.isEmpty()))
+        return;
+    if (endsText)
+        held += '=';
+    WriteLine(held);
+}
+
+// Stops after the first short block, so data of whole blocks ends with an
+// empty line. Each line is encoded straight into the buffer.
+void TmsCustomEncoder::writeBlockLines(const QByteArray& data, qsizetype blockSize,
+                                       void (*encodeLine)(QByteArrayView, QByteArray&))
+{
+    for (qsizetype at = 0;; at += blockSize) {
+        const qsizetype n = std::min(blockSize, data.size() - at);
+        encodeLine(QByteArrayView(data).sliced(at, n), buffer);
+        WriteLine({});
+        if (n < blockSize)
+            break;
+    }
+}
+
+void TmsCustomEncoder::writeUUMessage()
+{
+    WriteLine("");
+    for (const QByteArray& line : std::as_const(message.Body()))
+        WriteLine(line);
+    for (qsizetype i = 0; i < message.Attachments().Count(); ++i) {
+        const TmsAttItem& item = message.Attachments().Items(i);
+        WriteLine("");
+        WriteLine("begin 600 " + SingleLine(BareFileName(item.FileName())));
+        writeBlockLines(item.Data().Bytes(), UUBlockSize, UUEncodeLine);
+        WriteLine("`");
+        WriteLine("end");
+    }
+}

@@ -1,0 +1,65 @@
+// Listing and deleting the messages of a local mail store.
+#include "mail/store/store_listing.h"
+
+#include "mail/model/message.h"
+#include "mail/headers/header_fields.h"
+#include "mail/store/mail_store_p.h"
+#include "toolkit/Exception.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace MailStore {
+
+namespace {
+
+TListedMessage Listed(const QString& path)
+{
+    TmsMessage message;
+    try {
+        message.LoadFromFile(path);
+    } catch (const Exception&) {
+        return {{}, {}, QFileInfo(path).fileName().toUtf8()};
+    }
+    const TmsHeaders& headers = message.Headers();
+    return {GetHeaderField(headers, "From"), GetHeaderField(headers, "To"), GetHeaderField(headers, "Subject")};
+}
+
+} // namespace
+
+QString MessageFile(const QString& directory, const TStoreKind& kind, qint64 number)
+{
+    return QDir(directory).filePath(kind.prefix + QString::number(number) + QStringLiteral(".eml"));
+}
+
+std::optional<qint64> ListStore(const QString& directory, const TStoreKind& kind, const TListedRow& row)
+{
+    const QString counter = QDir(directory).filePath(kind.counter);
+    const std::optional<TCounter> count = ReadCounter(counter);
+    if (!count)
+        return std::nullopt;
+    qint64 rows = 0;
+    for (qint64 number = 0; number < qint64(count->value); ++number) {
+        const QString path = MessageFile(directory, kind, number);
+        if (!QFileInfo::exists(path))
+            continue;
+        row(Listed(path));
+        if (number != rows)
+            QFile::rename(path, MessageFile(directory, kind, rows)); // QFile never renames over a file
+        ++rows;
+    }
+    try {
+        WriteCounter(counter, quint64(rows));
+    } catch (const EFCreateError&) {
+        // The mail is listed all the same; storing never takes a name that is in use.
+    }
+    return rows;
+}
+
+void DeleteMessageFile(const QString& directory, const TStoreKind& kind, qint64 number)
+{
+    QFile::remove(MessageFile(directory, kind, number));
+}
+
+} // namespace MailStore

@@ -1,0 +1,176 @@
+// The POP3 protocol: STLS, APOP or USER/PASS, mailbox status, the unique ids, one
+// message's retrieval and deletion, logout. Every reply's status is one
+// line; only "+" accepts.
+#include "net/pop3/pop3_client.h"
+
+#include "net/session/clients_p.h"
+#include "net/session/socket_errors_p.h"
+#include "toolkit/Streams.h"
+
+#include <QCryptographicHash>
+
+namespace {
+
+int DecimalOf(const QByteArray& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok)
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(QString::fromUtf8(text)));
+    return value;
+}
+
+QByteArray Number(int index)
+{
+    return QByteArray::number(index + 1);
+}
+
+// The "<...@...>" a greeting ends with when the server takes APOP; empty when none.
+QByteArray ApopTimestamp(const QByteArray& greeting)
+{
+    const qsizetype start = greeting.indexOf('<');
+    const qsizetype end = greeting.indexOf('>', start);
+    const QByteArray timestamp = start < 0 || end < 0 ? QByteArray() : greeting.mid(start, end - start + 1);
+    return timestamp.contains('@') ? timestamp : QByteArray();
+}
+
+constexpr TSecurityPort securityPorts[] = {
+    {TmsSecurity::None, "pop3", 110},
+    {TmsSecurity::StartTls, "pop3", 110},
+    {TmsSecurity::Tls, "pop3s", 995},
+};
+
+} // namespace
+
+TmsCustomPOP::TmsCustomPOP(QObject* owner) : TmsMailBase(owner)
+{
+    ServiceName = "pop3";
+    DefaultPort = 110;
+}
+
+int TmsCustomPOP::ReplyCode(const QByteArray& line)
+{
+    if (line.startsWith('+'))
+        return 1;
+    return line.startsWith('-') ? -1 : 0;
+}
+
+void TmsCustomPOP::CheckReply()
+{
+    if (ReadLine(LastReply) != 1)
+        RaiseServerError();
+}
+
+void TmsCustomPOP::Command(const QByteArray& line)
+{
+    SendLine(line);
+    CheckReply();
+}
+
+void TmsCustomPOP::CheckProperties()
+{
+    if (UserName.isEmpty())
+        RaiseSocketError(SocketError::UserNameRequired);
+    if (Password.isEmpty())
+        RaiseSocketError(SocketError::PasswordRequired);
+}
+
+void TmsCustomPOP::Open()
+{
+    CheckProperties();
+    Reset();
+    FollowSecurityPort(*this, securityPorts);
+    TmsMailBase::Open();
+}
+
+// A refused STLS ends the session: the login never goes out in plain text
+// when the setting asks for TLS. With implicit TLS the session has shaken
+// hands before the greeting. A greeting with a timestamp offers APOP, which
+// keeps the password off the wire; USER and PASS when it is refused.
+void TmsCustomPOP::Login()
+{
+    Reset();
+    ConnectOrClose();
+    CheckReply();
+    const QByteArray timestamp = ApopTimestamp(LastReply);
+    if (Security == TmsSecurity::StartTls) {
+        Command("STLS");
+        StartTls();
+    }
+    if (timestamp.isEmpty() || !LoggedInWithApop(timestamp)) {
+        Command("USER " + UserName.toUtf8());
+        SendSecret(*this, "PASS " + Password.toUtf8(), "PASS ****");
+        CheckReply();
+    }
+    GetStatus();
+}
+
+bool TmsCustomPOP::LoggedInWithApop(const QByteArray& timestamp)
+{
+    const QByteArray user = UserName.toUtf8();
+    const QByteArray digest = QCryptographicHash::hash(timestamp + Password.toUtf8(), QCryptographicHash::Md5).toHex();
+    SendSecret(*this, "APOP " + user + ' ' + digest, "APOP " + user + " ****");
+    return ReadLine(LastReply) == 1;
+}
+
+void TmsCustomPOP::Logout()
+{
+    Command("QUIT");
+}
+
+// "+OK count size": a reply without a space after the status word keeps the
+// values of the last one.
+void TmsCustomPOP::GetStatus()
+{
+    Command("STAT");
+    QByteArray rest = LastReply.mid(4);
+    const qsizetype space = rest.indexOf(' ');
+    if (space < 0)
+        return;
+    MessageCount = DecimalOf(rest.left(space));
+    rest.remove(0, space + 1);
+    const qsizetype end = rest.indexOf(' ');
+    MailboxSize = DecimalOf(end < 0 ? rest : rest.left(end));
+}
+
+// "+OK", then "number id" lines up to ".".
+QList<QByteArray> TmsCustomPOP::UniqueIds()
+{
+    Command("UIDL");
+    QList<QByteArray> ids(qMax(MessageCount, 0));
+    QByteArray line;
+    for (ReadLine(line); line != "."; ReadLine(line)) {
+        const qsizetype space = line.indexOf(' ');
+        bool ok = false;
+        const int number = line.left(space).toInt(&ok);
+        if (ok && space > 0 && number >= 1 && number <= ids.size())
+            ids[number - 1] = line.mid(space + 1).trimmed();
+    }
+    return ids;
+}
+
+void TmsCustomPOP::RetrieveMessage(int index)
+{
+    Command("LIST " + Number(index));
+    const QByteArray rest = LastReply.mid(4);
+    const qsizetype space = rest.indexOf(' ');
+    const int expected = rest.mid(space + 1).toInt();   // 0 when it is no number
+    if (OnRetrieving)
+        OnRetrieving(this, index);
+    Command("RETR " + Number(index));
+    {
+        TMemoryStream stream;
+        ReceiveStream(stream, expected);
+        stream.SetPosition(0);
+        StoreMessage(index, stream);
+    }
+    if (OnRetrieved)
+        OnRetrieved(this, index);
+}
+
+void TmsCustomPOP::DeleteMessage(int index)
+{
+    if (OnDeleting)
+        OnDeleting(this, index);
+    Command("DELE " + Number(index));
+}

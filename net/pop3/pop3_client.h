@@ -1,0 +1,95 @@
+#pragma once
+// The POP3 clients: TmsCustomPOP speaks the protocol (STLS when asked for,
+// APOP or USER/PASS, STAT, UIDL, LIST and RETR, DELE, QUIT) and leaves a
+// retrieved message to StoreMessage; TmsPOP decodes each one into its
+// message list.
+#include "net/session/session.h"
+
+#include <QList>
+
+class TmsMessageList;
+class TmsSeenIds;
+class TStream;
+
+class TmsCustomPOP : public TmsMailBase {
+public:
+    explicit TmsCustomPOP(QObject* owner = nullptr);
+
+    QString UserName;   // sent as UTF-8
+    QString Password;
+    // Where the unique ids of messages already fetched are kept, so mail
+    // left on the server is fetched once; empty: every message is fetched.
+    QString SeenIdsFile;
+    // From the last STAT; -1 before any.
+    int MessageCount = -1;
+    int MailboxSize = -1;
+    // Num is the message's zero-based index; the wire carries it plus 1.
+    TmsNumNotifyEvent OnRetrieving;
+    TmsNumNotifyEvent OnRetrieved;
+    TmsNumNotifyEvent OnDeleting;
+
+    // Each raises EServerError when the server refuses a step.
+    void RetrieveMessage(int index);
+    void DeleteMessage(int index);
+    void GetStatus();
+    // UIDL: the unique id of each message by its index, empty where the
+    // listing names none.
+    QList<QByteArray> UniqueIds();
+    int ReplyCode(const QByteArray& line) override;
+    virtual void CheckProperties();
+    void Open() override;
+
+protected:
+    // The received text, from position 0; the caller frees the stream.
+    virtual void StoreMessage(int index, TStream& stream) = 0;
+    void Login() override;
+    void Logout() override;
+
+private:
+    void CheckReply();
+    void Command(const QByteArray& line);
+    bool LoggedInWithApop(const QByteArray& timestamp);
+};
+
+// What RetrieveAll does with a message on the server once it is stored.
+enum class TmsAfterRetrieve { Delete, LeaveOnServer };
+
+class TmsPOP : public TmsCustomPOP {
+public:
+    explicit TmsPOP(QObject* owner = nullptr);
+
+    // Owned; RetrieveAll appends to it and never empties it.
+    TmsMessageList* const MessageList;
+    // RetrieveAll went on past a message the server would not give (LIST or
+    // RETR refused: it stays there) or delete (it will be retrieved again).
+    TmsNumErrorEvent OnMessageError;
+
+    // Connect, retrieve every message (deleting each once it is stored,
+    // unless told to leave it), and always disconnect. Mail left on the
+    // server with a SeenIdsFile is fetched once: the ids stored are kept.
+    void RetrieveAll(TmsAfterRetrieve afterRetrieve);
+
+protected:
+    void StoreMessage(int index, TStream& stream) override;
+    // How many retrieved messages are kept together; 1 keeps each as soon
+    // as it is stored.
+    int KeepGroup = 1;
+    // Runs before the DELEs, or the recorded ids, of the messages retrieved
+    // since its last run: a store that holds messages back puts them on disk
+    // here, or raises and they stay on the server and will be fetched again.
+    virtual void KeepRetrieved() {}
+    // True while mail left on the server is fetched once by its ids: what
+    // comes now will not come again.
+    bool FetchingOnce() const { return fetchingOnce; }
+
+private:
+    struct TRetrieved {
+        int index;
+        QByteArray id;   // empty without ids
+    };
+    void Keep(QList<TRetrieved>& retrieved, TmsAfterRetrieve afterRetrieve, TmsSeenIds& seen);
+    QList<QByteArray> ListedIds(TmsSeenIds& seen);
+    bool Refused(int index, const std::function<void()>& step, const char* outcome);
+
+    bool fetchingOnce = false;
+};

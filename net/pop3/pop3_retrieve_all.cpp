@@ -1,0 +1,86 @@
+// TmsPOP: every retrieved message decoded into the message list, and the
+// mailbox window's one call.
+#include "net/pop3/pop3_client.h"
+
+#include "mail/model/message.h"
+#include "net/pop3/seen_ids.h"
+
+TmsPOP::TmsPOP(QObject* owner) : TmsCustomPOP(owner), MessageList(new TmsMessageList(this)) {}
+
+// The entry joins the list before decoding, so a decoder failure leaves it
+// there with what was filled in.
+void TmsPOP::StoreMessage(int, TStream& stream)
+{
+    auto* message = new TmsListMessage(MessageList);
+    message->LoadFromStream(stream);
+}
+
+// A message is deleted only once it is stored: a failure on the way leaves
+// it, and every later one, on the server. A refusal for one message leaves
+// the session in step, so the rest of the mailbox goes on. A message's id is
+// kept only once it is stored, so a failure means fetching it again.
+void TmsPOP::RetrieveAll(TmsAfterRetrieve afterRetrieve)
+{
+    fetchingOnce = false;
+    RunSession([&] {
+        TmsSeenIds seen(afterRetrieve == TmsAfterRetrieve::LeaveOnServer ? SeenIdsFile : QString());
+        const QList<QByteArray> ids = seen.Kept() ? ListedIds(seen) : QList<QByteArray>();
+        fetchingOnce = !ids.isEmpty();
+        QList<TRetrieved> retrieved; // waiting to be kept
+        for (int index = 0; index < MessageCount; ++index) {
+            const QByteArray id = ids.value(index);
+            if (seen.Contains(id))
+                continue;
+            if (Refused(index, [&] { RetrieveMessage(index); }, "was not retrieved and stays on the server"))
+                continue;
+            retrieved.append({index, id});
+            if (retrieved.size() >= KeepGroup)
+                Keep(retrieved, afterRetrieve, seen);
+        }
+        Keep(retrieved, afterRetrieve, seen);
+    });
+    fetchingOnce = false;
+}
+
+void TmsPOP::Keep(QList<TRetrieved>& retrieved, TmsAfterRetrieve afterRetrieve, TmsSeenIds& seen)
+{
+    if (retrieved.isEmpty())
+        return;
+    KeepRetrieved();
+    QList<QByteArray> ids;
+    for (const TRetrieved& message : std::exchange(retrieved, {})) {
+        ids.append(message.id);
+        if (afterRetrieve == TmsAfterRetrieve::Delete)
+            Refused(message.index, [&] { DeleteMessage(message.index); },
+                    "was not deleted and will be retrieved again");
+    }
+    seen.Add(ids);   // one rewrite of the file a group
+}
+
+// The ids on the server, the ones gone from it forgotten; none when the
+// server will not list them, and then every message is fetched.
+QList<QByteArray> TmsPOP::ListedIds(TmsSeenIds& seen)
+{
+    try {
+        const QList<QByteArray> ids = UniqueIds();
+        seen.KeepOnly(ids);
+        return ids;
+    } catch (const EServerError&) {
+        return {};
+    }
+}
+
+// True when the server refused the step; the refusal goes to OnMessageError.
+bool TmsPOP::Refused(int index, const std::function<void()>& step, const char* outcome)
+{
+    try {
+        step();
+        return false;
+    } catch (const EServerError& e) {
+        const QString message =
+            QStringLiteral("Message %1 %2: %3").arg(index + 1).arg(QLatin1String(outcome), e.Message);
+        if (OnMessageError)
+            OnMessageError(this, index, message);
+        return true;
+    }
+}

@@ -1,0 +1,117 @@
+// Python's email package reads what the encoder writes, and the decoder
+// reads what Python writes.
+#include "mimetest.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+QJsonDocument python(const char* mode, const QByteArray& input = {})
+{
+    QProcess process;
+    process.start(QStringLiteral("/usr/bin/python3"),
+                  {qEnvironmentVariable("PV_TEST_DATA") + QStringLiteral("/mimepeer.py"), QString::fromLatin1(mode)});
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        qFatal("mimepeer %s failed: %s", mode, process.readAllStandardError().constData());
+    return QJsonDocument::fromJson(process.readAllStandardOutput());
+}
+
+QByteArray bytesOf(const QJsonValue& value)
+{
+    return QByteArray::fromBase64(value.toString().toLatin1());
+}
+
+QString lf(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+class TestPeer : public QObject {
+    Q_OBJECT
+private slots:
+    void pythonReadsEveryLayout_data()
+    {
+        QTest::addColumn<int>("layout");
+        for (int i = 0; i < 4; ++i)
+            QTest::addRow("layout %d", i) << i;
+    }
+
+    void pythonReadsEveryLayout()
+    {
+        QFETCH(int, layout);
+        const QByteArray binary = QByteArray::fromHex("00ff0d0a80") + QByteArray(1000, 'b');
+        TmsMessage m;
+        m.Sender().SetName("Zoë Ågren, Esq.");
+        m.Sender().SetAddress("zoe@example.org");
+        address(m.Recipients(), "J. Smith", "js@example.org");
+        address(m.Recipients(), "Ünal", "u@example.org");
+        m.SetSubject("Grüße ☃ and a rather long subject that needs more than one encoded word to be written");
+        QList<QByteArray> names;
+        if (layout == 0)
+            m.SetBody({"plain", ".", "naïve"});
+        if (layout == 1) {
+            m.SetBody({"see", ""});
+            attach(m, "résumé.bin", binary, aeBase64), names << "résumé.bin";
+            attach(m, "q.txt", "one =\r\ntwo\r\n", aeQuotedPrintable, "text/plain"), names << "q.txt";
+            attach(m, "s.txt", "seven\r\nbit", ae7Bit, "text/plain"), names << "s.txt";
+        }
+        if (layout == 2) {
+            m.SetBody({"text"});
+            attach(m, "_alt.0", "<p>€</p>\r\n", aeQuotedPrintable, "text/html"), names << QByteArray();
+            attach(m, "z.bin", binary, aeBase64), names << "z.bin";
+        }
+        if (layout == 3)
+            attach(m, "only.bin", binary, aeBase64), names << "only.bin";
+        const QJsonObject seen = python("parse", encoded(m)).object();
+        QCOMPARE(seen[QStringLiteral("defects")].toInt(), 0);
+        QCOMPARE(seen[QStringLiteral("subject")].toString(), QString::fromUtf8(m.Subject()));
+        QCOMPARE(seen[QStringLiteral("from")].toArray().at(0).toString(), QString::fromUtf8(m.Sender().Name()));
+        const QJsonArray to = seen[QStringLiteral("to")].toArray();
+        QCOMPARE(to.size(), 2);
+        QCOMPARE(to.at(0).toArray().at(0).toString(), QStringLiteral("J. Smith"));
+        QCOMPARE(to.at(1).toArray().at(0).toString(), QStringLiteral("Ünal"));
+        QJsonArray leaves = seen[QStringLiteral("leaves")].toArray();
+        if (!m.Body().isEmpty()) {
+            const QJsonObject text = leaves.takeAt(0).toObject();
+            QCOMPARE(text[QStringLiteral("type")].toString(), QStringLiteral("text/plain"));
+            QCOMPARE(bytesOf(text[QStringLiteral("data")]), m.Body().Text());
+        }
+        QCOMPARE(leaves.size(), m.Attachments().Count());
+        for (qsizetype i = 0; i < leaves.size(); ++i) {
+            const QJsonObject leaf = leaves.at(i).toObject();
+            QCOMPARE(bytesOf(leaf[QStringLiteral("data")]), m.Attachments().Items(i).Data().Bytes());
+            QCOMPARE(leaf[QStringLiteral("filename")].toString(), QString::fromUtf8(names.at(i)));
+        }
+    }
+
+    void weReadWhatPythonWrites()
+    {
+        const QJsonArray messages = python("make").array();
+        QVERIFY(messages.size() >= 4);
+        for (const QJsonValue& value : messages) {
+            const QJsonObject expected = value.toObject();
+            const auto m = decoded(bytesOf(expected[QStringLiteral("text")]));
+            QCOMPARE(QString::fromUtf8(m->Subject()), expected[QStringLiteral("subject")].toString());
+            QCOMPARE(m->Sender().Name(), QByteArray("Zoë Ågren"));
+            QCOMPARE(lf(QString::fromUtf8(m->Body().Text())), expected[QStringLiteral("body")].toString());
+            const QJsonArray attachments = expected[QStringLiteral("attachments")].toArray();
+            QCOMPARE(m->Attachments().Count(), attachments.size());
+            for (qsizetype i = 0; i < attachments.size(); ++i) {
+                QCOMPARE(QString::fromUtf8(m->Attachments().Items(i).FileName()),
+                         attachments.at(i).toArray().at(0).toString());
+                QCOMPARE(m->Attachments().Items(i).Data().Bytes(), bytesOf(attachments.at(i).toArray().at(1)));
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPeer)
+#include "tst_mime_peer.moc"
