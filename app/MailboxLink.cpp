@@ -4,7 +4,7 @@
 
 #include "app/SettingsStore.h"
 #include "mailbox/EditorLink.h"
-#include "mailbox/MsgList.h"
+#include "mailbox/MailboxWindow.h"
 #include "toolkit/gui/RichEdit.h"
 
 #include <QAction>
@@ -17,7 +17,7 @@ public:
     TMailSettings MailSettings() const override
     {
         const TSettingsStore& store = AppSettings();
-        return {store.POP3Server, store.POP3Login,   store.Password, store.DeleteFromServer,
+        return {store.POP3Server, store.POP3Login,   store.Password, store.KeepMailOnServer,
                 store.SavedEmail, store.CopySelfDir, store.UserName, store.EmailAddress,
                 store.POP3Security};
     }
@@ -53,7 +53,7 @@ private:
 
 void TForm1::RetreiveEmail1Click()
 {
-    auto* mailbox = new TForm3(std::make_unique<TMailboxLink>(*this), this);
+    auto* mailbox = new MailboxWindow(std::make_unique<TMailboxLink>(*this), this);
     mailbox->resize(scaled(452), scaled(259));
     if (onTop) {
         setWindowFlag(Qt::WindowStaysOnTopHint, false);

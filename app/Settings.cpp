@@ -200,7 +200,7 @@ void TForm2::LoadFrom(const TSettingsStore& s)
     POP3ServerEdit->setText(s.POP3Server);
     UserLoginEdit->setText(s.POP3Login);
     PasswordEdit->setText(s.Password);
-    DelFromServ->setChecked(!s.DeleteFromServer);
+    DelFromServ->setChecked(!s.KeepMailOnServer);
     RequestConfirm->setChecked(s.ConfirmEmailReceipt);
     CopyToSelfCheck->setChecked(s.CopySelf);
     showSecurity(SMTPSecurityBox, s.SMTPSecurity);
@@ -221,7 +221,7 @@ void TForm2::StoreInto(TSettingsStore& s) const
     s.POP3Server = POP3ServerEdit->text();
     s.POP3Login = UserLoginEdit->text();
     s.Password = PasswordEdit->text();
-    s.DeleteFromServer = !DelFromServ->isChecked();
+    s.KeepMailOnServer = !DelFromServ->isChecked();
     s.ConfirmEmailReceipt = RequestConfirm->isChecked();
     s.CopySelf = CopyToSelfCheck->isChecked();
     s.SMTPSecurity = chosenSecurity(SMTPSecurityBox);

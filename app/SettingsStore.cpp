@@ -105,7 +105,7 @@ void readRegistryKeys(TSettingsStore& s)
     s.POP3Server = readString(reg, QStringLiteral("POP3Server"), QString());
     s.POP3Login = readString(reg, QStringLiteral("POP3Login"), QString());
     s.Password = unscramblePassword(readString(reg, QStringLiteral("Password"), QString()));
-    s.DeleteFromServer = readBool(reg, QStringLiteral("DeleteFromServer"));
+    s.KeepMailOnServer = readBool(reg, QStringLiteral("DeleteFromServer"));
     s.SavedEmail = readString(reg, QStringLiteral("SavedEmail"), DefaultSavedEmailDir());
     s.ConfirmEmailReceipt = readBool(reg, QStringLiteral("ConfirmEmailReceipt"));
     s.CopySelf = readBool(reg, QStringLiteral("CopySelf"));
@@ -137,7 +137,7 @@ void writeRegistryKeys(const TSettingsStore& s)
         reg.WriteString(QStringLiteral("POP3Server"), s.POP3Server);
         reg.WriteString(QStringLiteral("POP3Login"), s.POP3Login);
         reg.WriteString(QStringLiteral("Password"), scramblePassword(s.Password));
-        reg.WriteBool(QStringLiteral("DeleteFromServer"), s.DeleteFromServer);
+        reg.WriteBool(QStringLiteral("DeleteFromServer"), s.KeepMailOnServer);
         reg.WriteBool(QStringLiteral("ConfirmEmailReceipt"), s.ConfirmEmailReceipt);
         reg.WriteBool(QStringLiteral("CopySelf"), s.CopySelf);
         reg.WriteString(QStringLiteral("SMTPSecurity"), SecurityName(s.SMTPSecurity));

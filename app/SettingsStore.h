@@ -16,7 +16,7 @@ struct TSettingsStore {
     QString POP3Server;
     QString POP3Login;
     QString Password;          // plain in memory, scrambled when stored
-    bool DeleteFromServer = false;  // true: downloaded mail stays on the server
+    bool KeepMailOnServer = false;  // stored as "DeleteFromServer", which has always meant this
     QString SavedEmail;
     bool ConfirmEmailReceipt = false;
     bool CopySelf = false;

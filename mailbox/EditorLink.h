@@ -10,7 +10,7 @@ struct TMailSettings {
     QString POP3Server;
     QString POP3Login;
     QString Password;
-    bool DeleteFromServer = false;   // true: downloaded mail stays on the server
+    bool KeepMailOnServer = false;
     QString SavedEmail;
     QString CopySelfDir;
     QString UserName;

@@ -8,7 +8,7 @@
 #include "benchservers.h"
 
 #include "app/MainU.h"
-#include "mailbox/MsgList.h"
+#include "mailbox/MailboxWindow.h"
 #include "toolkit/Streams.h"
 #include "toolkit/gui/Prompter.h"
 
@@ -123,7 +123,7 @@ int main(int argc, char** argv)
     settings.CopySelfDir = home.filePath(QStringLiteral("copies"));
     form.show();
     trigger(form, "RetreiveEmail1");
-    TForm3* mailbox = form.findChild<TForm3*>();
+    MailboxWindow* mailbox = form.findChild<MailboxWindow*>();
     QTreeWidget* list = partOf<QTreeWidget>(*mailbox, "ListView1");
     TPaintWatch watch(mailbox, partOf<QStatusBar>(*mailbox, "MsgListStatus"));
 

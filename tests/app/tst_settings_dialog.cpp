@@ -52,7 +52,7 @@ private slots:
 
     void opensOnTheDirectoryTabFilledFromTheStore()
     {
-        AppSettings().DeleteFromServer = false;
+        AppSettings().KeepMailOnServer = false;
         AppSettings().Password = "secret";
         QStringList seen;
         runSettings([&](TForm2& d) {
@@ -64,7 +64,7 @@ private slots:
             return int(QDialog::Rejected);
         });
         QCOMPARE(seen, QStringList({"Settings", "Directory Settings", "old.example.org", "/old/open", "secret",
-                                    "1", "1", "1"})); // the check box shows DeleteFromServer inverted
+                                    "1", "1", "1"})); // the check box asks to delete: KeepMailOnServer inverted
     }
 
     void okTakesBothTabsAndWritesOnlyTheChosenGroups_data()
@@ -92,7 +92,7 @@ private slots:
         // The values hold for this run whatever the choice.
         QCOMPARE(AppSettings().SMTPServer, QString("new.example.org"));
         QCOMPARE(AppSettings().OpenDir, QString("/new/open"));
-        QVERIFY(AppSettings().DeleteFromServer);
+        QVERIFY(AppSettings().KeepMailOnServer);
 
         TRegistry reg;
         reg.OpenKey("\\Software\\Penvale", false);

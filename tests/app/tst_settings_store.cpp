@@ -22,7 +22,7 @@ class SettingsStoreTest : public QObject {
         s.POP3Server = "pop.example.org";
         s.POP3Login = "me";
         s.Password = "pass word";
-        s.DeleteFromServer = true;
+        s.KeepMailOnServer = true;
         s.ConfirmEmailReceipt = true;
         s.CopySelf = true;
         s.SMTPSecurity = TmsSecurity::Tls;
@@ -51,7 +51,7 @@ private slots:
         QVERIFY(s.SavedEmail.endsWith("/Penvale/mail"));
         QVERIFY(s.CopySelfDir.endsWith("/Penvale/sent"));
         QVERIFY(s.SMTPServer.isEmpty() && s.Password.isEmpty() && s.POP3Login.isEmpty());
-        QVERIFY(!s.DeleteFromServer && !s.ConfirmEmailReceipt && !s.CopySelf);
+        QVERIFY(!s.KeepMailOnServer && !s.ConfirmEmailReceipt && !s.CopySelf);
         QVERIFY(s.SMTPSecurity == TmsSecurity::StartTls && s.POP3Security == TmsSecurity::StartTls && s.SMTPAuth);
         QVERIFY(!QFile::exists(RegistryFileName()));
     }

@@ -7,7 +7,7 @@
 
 #include "app/MainU.h"
 #include "app/SettingsStore.h"
-#include "mailbox/MsgList.h"
+#include "mailbox/MailboxWindow.h"
 #include "net/smtp/smtp_client.h"
 
 #include <QDir>
@@ -23,7 +23,7 @@ struct MailboxFixture {
     std::unique_ptr<QTemporaryDir> home;   // new for every test
     std::unique_ptr<Answers> answers;
     std::unique_ptr<TForm1> form;
-    QPointer<TForm3> mailbox;
+    QPointer<MailboxWindow> mailbox;
 
     QString path(const QString& name) const { return home->filePath(name); }
     QString saved() const { return path("saved"); }
@@ -54,7 +54,7 @@ struct MailboxFixture {
         QDir().mkpath(copies());
         form->show();
         trigger(*form, "RetreiveEmail1");
-        mailbox = form->findChild<TForm3*>();
+        mailbox = form->findChild<MailboxWindow*>();
     }
 
     void stop()

@@ -260,7 +260,7 @@ private slots:
         server.Expect("LIST 1").Reply("+OK 1 100").Expect("RETR 1").Reply("-ERR locked");
         message(server, 2, mail("b@x.test", "two")).Expect("QUIT").Reply("+OK bye");
         fx.start(server.Address());
-        AppSettings().DeleteFromServer = true;
+        AppSettings().KeepMailOnServer = true;
         fx.run("Retreive1");
         QCOMPARE(fx.rows(1), QStringList{"two"});
         QCOMPARE(fx.answers->asked.size(), 1);
@@ -283,7 +283,7 @@ private slots:
             message(loggedIn(server, "+OK 2 200").Expect("UIDL").Reply("-ERR no ids"), 1, mail("a@x.test", "one"))
                 .Expect("LIST 2");
         fx.start(server.Address());
-        AppSettings().DeleteFromServer = true;
+        AppSettings().KeepMailOnServer = true;
         partOf<TrkSocket>(*fx.mailbox, "msPOP1")->SetTimeOut(1);
         fx.run("Retreive1");
         QCOMPARE(fx.answers->asked.size(), 1);
@@ -353,7 +353,7 @@ private slots:
         loggedIn(server, "+OK 1 100").Expect("UIDL").Reply("+OK").Reply("1 id-one").Reply(".");
         message(server, 1, mail("a@x.test", "one")).Expect("QUIT").Reply("+OK bye");
         fx.start(server.Address());
-        AppSettings().DeleteFromServer = true;
+        AppSettings().KeepMailOnServer = true;
         fx.run("Retreive1");
         QTRY_VERIFY(server.Finished());
         QCOMPARE(server.Failures(), QStringList());

@@ -1,0 +1,61 @@
+#include "mailbox/MailboxCommands.h"
+
+#include "mailbox/MailboxListing.h"
+#include "toolkit/gui/ErrorHandler.h"
+
+#include <QAction>
+#include <QWidget>
+
+void MailboxCommand::setEnabled(bool enabled) const
+{
+    menuItem->setEnabled(enabled);
+    toolButton->setEnabled(enabled);
+}
+
+MailboxCommands::MailboxCommands(QWidget& owner, const MailboxListing& shownListing)
+    : window(owner), listing(shownListing)
+{
+}
+
+// A command never starts inside the waits of another; only closing the
+// window itself is taken at any time.
+std::function<void()> MailboxCommands::whenIdle(const std::function<void()>& handler) const
+{
+    return Guard([this, handler] {
+        if (!listing.busy())
+            handler();
+    });
+}
+
+QAction* MailboxCommands::menuItem(const char* name, const QString& caption, const QString& hint,
+                                   const std::function<void()>& handler) const
+{
+    auto* action = new QAction(caption, &window);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setStatusTip(hint);
+    QObject::connect(action, &QAction::triggered, &window, [run = whenIdle(handler)] { run(); });
+    return action;
+}
+
+QAction* MailboxCommands::toolButton(const char* name, const QString& hint, QStyle::StandardPixmap icon,
+                                     const std::function<void()>& handler) const
+{
+    QAction* action = menuItem(name, {}, hint, handler);
+    action->setIcon(window.style()->standardIcon(icon));
+    action->setToolTip(hint);
+    return action;
+}
+
+QAction* MailboxCommands::contextItem(const char* name, const QString& caption, const QString& hint,
+                                      QAction* twin, const std::function<void()>& handler)
+{
+    QAction* action = menuItem(name, caption, hint, handler);
+    contextTwins.append(std::pair{action, twin});
+    return action;
+}
+
+void MailboxCommands::matchContextItems() const
+{
+    for (const auto& [item, twin] : contextTwins)
+        item->setEnabled(twin->isEnabled());
+}

@@ -1,0 +1,80 @@
+#include "mailbox/MailboxListing.h"
+
+#include "mail/store/store_listing.h"
+#include "mailbox/ViewUpdates.h"
+
+#include <QLabel>
+#include <QScopeGuard>
+#include <QTimer>
+#include <QTreeWidget>
+
+LocalStore LocalStoreOf(Listing listing, const TMailSettings& mail)
+{
+    if (listing == Listing::Copies)
+        return {mail.CopySelfDir, &MailStore::CopiesToSelf};
+    return {mail.SavedEmail, &MailStore::SavedMail};
+}
+
+MailboxListing::MailboxListing(TEditorLink& editor, QTreeWidget& shownList, QList<QLabel*> statusPanels,
+                               QWidget& owner)
+    : QObject(&owner), editorLink(editor), messageList(shownList), panels(std::move(statusPanels)), window(owner),
+      updates(new TViewUpdates(&shownList, 50, this))
+{
+}
+
+QString MailboxListing::localFile(int row) const
+{
+    const LocalStore store = LocalStoreOf(listing, settings());
+    return MailStore::MessageFile(store.directory, *store.kind, row);
+}
+
+void MailboxListing::show(Listing shownListing)
+{
+    listing = shownListing;
+    emit listingShown(shownListing);
+}
+
+int MailboxListing::selectedRow() const
+{
+    const QList<QTreeWidgetItem*> selected = messageList.selectedItems();
+    return selected.isEmpty() ? -1 : messageList.indexOfTopLevelItem(selected.first());
+}
+
+void MailboxListing::startRows(const QString& header)
+{
+    messageList.clear();
+    messageList.headerItem()->setText(0, header);
+}
+
+void MailboxListing::addRow(const QByteArray& first, const QByteArray& subject)
+{
+    updates->AddRow(QString::fromUtf8(first), QString::fromUtf8(subject));
+}
+
+// What is held shows first, so an older text cannot replace this one later.
+void MailboxListing::setPanel(int panel, const QString& text)
+{
+    updates->Flush();
+    panels.at(panel)->setText(text);
+}
+
+void MailboxListing::showProgress(int panel, const QString& text)
+{
+    updates->SetText(panels.at(panel), text);
+}
+
+// Every row and text held for the screen shows when the work ends.
+void MailboxListing::runBusy(const std::function<void()>& work)
+{
+    running = true;
+    messageList.setCursor(Qt::WaitCursor);
+    const auto idle = qScopeGuard([this] {
+        updates->Flush();
+        messageList.unsetCursor();
+        running = false;
+        // Never from inside the work's waits: the window closes once they have unwound.
+        if (closeAsked)
+            QTimer::singleShot(0, &window, &QWidget::close);
+    });
+    work();
+}
