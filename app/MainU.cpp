@@ -13,7 +13,7 @@
 #include "toolkit/gui/RichEdit.h"
 #include "toolkit/gui/Shell.h"
 #include "widgets/FileDrop.h"
-#include "widgets/mrfl.h"
+#include "widgets/RecentFilesList.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

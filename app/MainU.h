@@ -4,7 +4,7 @@
 // limit, the status bar, Stay On Top, help and About. It owns every other
 // window and component of the program.
 #include <QColor>
-#include "widgets/PgSetup.h"
+#include "widgets/PageSetupDialog.h"
 
 #include <QMainWindow>
 #include <QStringList>

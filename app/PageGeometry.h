@@ -1,7 +1,7 @@
 #pragma once
 // Page margins turned into the rectangle printing lays the text out in, and
 // that rectangle mirrored on screen as the editor's text column.
-#include "widgets/PgSetup.h"
+#include "widgets/PageSetupDialog.h"
 
 #include <QRect>
 #include <QSize>

@@ -5,7 +5,7 @@
 #include "toolkit/gui/Dialogs.h"
 #include "toolkit/gui/RichEdit.h"
 #include "widgets/CurrentPrinter.h"
-#include "widgets/PgSetup.h"
+#include "widgets/PageSetupDialog.h"
 
 #include <QAction>
 #include <QPrinter>

@@ -1,7 +1,7 @@
 // Penvale: a rich-text and plain-text editor that sends and fetches mail.
 #include "app/MainU.h"
 #include "toolkit/gui/ErrorHandler.h"
-#include "widgets/msaddred.h"
+#include "widgets/AddressEditDialog.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -6,7 +6,7 @@
 #include "WindowParts.h"
 
 #include "widgets/CurrentPrinter.h"
-#include "widgets/PgSetup.h"
+#include "widgets/PageSetupDialog.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

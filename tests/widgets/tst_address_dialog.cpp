@@ -1,7 +1,7 @@
 // The address dialog as TmsMailAddress::Edit runs it: OK takes the fields
 // back (each cut to 255 characters), Cancel leaves the address as it was.
 #include "mail/model/message_items.h"
-#include "widgets/msaddred.h"
+#include "widgets/AddressEditDialog.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
 #include "widgets/CurrentPrinter.h"
-#include "widgets/PgSetup.h"
+#include "widgets/PageSetupDialog.h"
 
 #include <QApplication>
 #include <QPageSetupDialog>

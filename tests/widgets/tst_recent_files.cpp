@@ -1,4 +1,4 @@
-#include "widgets/mrfl.h"
+#include "widgets/RecentFilesList.h"
 
 #include "errorof.h"
 #include "toolkit/Exception.h"

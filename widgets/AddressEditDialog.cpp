@@ -1,6 +1,6 @@
 // The address dialog, laid out at its design positions scaled to the
 // desktop's font.
-#include "widgets/msaddred.h"
+#include "widgets/AddressEditDialog.h"
 
 #include "mail/model/message_items.h"
 
@@ -35,26 +35,26 @@ TMailAddressDlg::TMailAddressDlg(QWidget* owner) : QDialog(owner), working(std::
     at(bevel, 8, 8, 225, 73);
     auto* nameLabel = new QLabel(QStringLiteral("Name"), this);
     at(nameLabel, 24, 24);
-    NameEdit = new QLineEdit(this);
-    NameEdit->setObjectName(QStringLiteral("NameEdit"));
-    at(NameEdit, 64, 16, 161, 21);
+    nameEdit = new QLineEdit(this);
+    nameEdit->setObjectName(QStringLiteral("NameEdit"));
+    at(nameEdit, 64, 16, 161, 21);
     auto* addressLabel = new QLabel(QStringLiteral("Address"), this);
     at(addressLabel, 16, 56);
-    AddressEdit = new QLineEdit(this);
-    AddressEdit->setObjectName(QStringLiteral("AddressEdit"));
-    at(AddressEdit, 64, 48, 161, 21);
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setDefault(true);
-    at(OKButton, 64, 88, 75, 25);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    at(CancelButton, 152, 88, 75, 25);
-    setTabOrder(NameEdit, AddressEdit);
-    setTabOrder(AddressEdit, OKButton);
-    setTabOrder(OKButton, CancelButton);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButtonClick(); });
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject); // Esc as well, through QDialog
+    addressEdit = new QLineEdit(this);
+    addressEdit->setObjectName(QStringLiteral("AddressEdit"));
+    at(addressEdit, 64, 48, 161, 21);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("OKButton"));
+    okButton->setDefault(true);
+    at(okButton, 64, 88, 75, 25);
+    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("CancelButton"));
+    at(cancelButton, 152, 88, 75, 25);
+    setTabOrder(nameEdit, addressEdit);
+    setTabOrder(addressEdit, okButton);
+    setTabOrder(okButton, cancelButton);
+    connect(okButton, &QPushButton::clicked, this, [this] { takeFields(); });
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject); // Esc as well, through QDialog
     setFixedSize(int(std::lround(240 * scale)), int(std::lround(124 * scale)));
 }
 
@@ -63,14 +63,14 @@ TMailAddressDlg::~TMailAddressDlg() = default;
 void TMailAddressDlg::LoadAddress(const TmsMailAddress& address)
 {
     working->Assign(address);
-    NameEdit->setText(QString::fromUtf8(working->Name()));
-    AddressEdit->setText(QString::fromUtf8(working->Address()));
+    nameEdit->setText(QString::fromUtf8(working->Name()));
+    addressEdit->setText(QString::fromUtf8(working->Address()));
 }
 
-void TMailAddressDlg::OKButtonClick()
+void TMailAddressDlg::takeFields()
 {
-    working->SetName(NameEdit->text().left(maxFieldLength).toUtf8());
-    working->SetAddress(AddressEdit->text().left(maxFieldLength).toUtf8());
+    working->SetName(nameEdit->text().left(maxFieldLength).toUtf8());
+    working->SetAddress(addressEdit->text().left(maxFieldLength).toUtf8());
     accept();
 }
 

@@ -1,4 +1,4 @@
-#include "widgets/mrfl.h"
+#include "widgets/RecentFilesList.h"
 
 #include "toolkit/Exception.h"
 #include "toolkit/Registry.h"
@@ -41,7 +41,7 @@ TMostRecentUsedList::~TMostRecentUsedList() = default;
 void TMostRecentUsedList::Loaded()
 {
     requireMenu();
-    LoadList();
+    loadList();
 }
 
 void TMostRecentUsedList::AddFilename(const QString& fileName)
@@ -53,12 +53,12 @@ void TMostRecentUsedList::AddFilename(const QString& fileName)
         moveToTop(index);
         return;
     }
-    DetachMenu();
+    detachMenu();
     entries.prepend({fileName, newItem()});
     if (entries.size() > MaxEntries)
         delete entries.takeLast().item;
-    AttachMenu();
-    SaveList();
+    attachMenu();
+    saveList();
 }
 
 void TMostRecentUsedList::requireMenu() const
@@ -71,11 +71,11 @@ void TMostRecentUsedList::requireMenu() const
 QAction* TMostRecentUsedList::newItem()
 {
     auto* item = new QAction(this);
-    connect(item, &QAction::triggered, this, Guard([this, item](bool) { entryClick(item); }));
+    connect(item, &QAction::triggered, this, Guard([this, item](bool) { entryClicked(item); }));
     return item;
 }
 
-void TMostRecentUsedList::entryClick(QAction* item)
+void TMostRecentUsedList::entryClicked(QAction* item)
 {
     const auto ofItem = [item](const Entry& e) { return e.item == item; };
     auto found = std::find_if(entries.cbegin(), entries.cend(), ofItem);
@@ -91,10 +91,10 @@ void TMostRecentUsedList::entryClick(QAction* item)
 
 void TMostRecentUsedList::moveToTop(qsizetype index)
 {
-    DetachMenu();
+    detachMenu();
     entries.move(index, 0);
-    AttachMenu();
-    SaveList();
+    attachMenu();
+    saveList();
 }
 
 QString TMostRecentUsedList::captionOf(qsizetype index)
@@ -110,7 +110,7 @@ QString TMostRecentUsedList::captionOf(qsizetype index)
     return QStringLiteral("&%1 ").arg(index + 1) + name.replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
-void TMostRecentUsedList::DetachMenu()
+void TMostRecentUsedList::detachMenu()
 {
     if (AddSeparator && !entries.isEmpty())
         MenuToAttach->removeAction(separator);
@@ -118,7 +118,7 @@ void TMostRecentUsedList::DetachMenu()
         MenuToAttach->removeAction(e.item);
 }
 
-void TMostRecentUsedList::AttachMenu()
+void TMostRecentUsedList::attachMenu()
 {
     qsizetype position = MenuIndex >= 0 ? MenuIndex : MenuToAttach->actions().size();
     const auto insertAt = [this](qsizetype at, QAction* item) {
@@ -132,7 +132,7 @@ void TMostRecentUsedList::AttachMenu()
     }
 }
 
-void TMostRecentUsedList::SaveList() const
+void TMostRecentUsedList::saveList() const
 {
     TRegIniFile store(RegistryKey);
     store.EraseSection(listSection);
@@ -141,11 +141,11 @@ void TMostRecentUsedList::SaveList() const
     store.WriteInteger(listSection, totalValue, int(entries.size()));
 }
 
-void TMostRecentUsedList::LoadList()
+void TMostRecentUsedList::loadList()
 {
     const TRegIniFile store(RegistryKey);
     const int total = std::min(parseTotal(store.ReadString(listSection, totalValue, QString())), mostLoaded);
     for (int i = 0; i < total; ++i)
         entries.append({store.ReadString(listSection, QString::number(i), QString()), newItem()});
-    AttachMenu();
+    attachMenu();
 }

@@ -45,13 +45,13 @@ private:
 
     void requireMenu() const;
     QAction* newItem();
-    void entryClick(QAction* item);
+    void entryClicked(QAction* item);
     void moveToTop(qsizetype index);
     QString captionOf(qsizetype index);
-    void DetachMenu();
-    void AttachMenu();
-    void SaveList() const;
-    void LoadList();
+    void detachMenu();
+    void attachMenu();
+    void saveList() const;
+    void loadList();
 
     QList<Entry> entries;   // most recent first
     QAction* separator;

@@ -21,13 +21,13 @@ public:
     const TmsMailAddress& Address() const { return *working; }
 
 private:
-    void OKButtonClick();
+    void takeFields();
 
     std::unique_ptr<TmsMailAddress> working;
-    QLineEdit* NameEdit = nullptr;
-    QLineEdit* AddressEdit = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLineEdit* nameEdit = nullptr;
+    QLineEdit* addressEdit = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 };
 
 // From then on TmsMailAddress::Edit opens the dialog on a copy of the

@@ -1,4 +1,4 @@
-#include "widgets/PgSetup.h"
+#include "widgets/PageSetupDialog.h"
 
 #include "widgets/CurrentPrinter.h"
 
