@@ -1,7 +1,7 @@
 // The main window's time conveniences: the date and time pickers inserted by
 // double-click, the running clock, the stopwatch and the reset button.
 #include "app/ClockTexts.h"
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 
 #include "toolkit/gui/ErrorHandler.h"
 #include "toolkit/gui/Prompter.h"
@@ -57,7 +57,7 @@ QString longTime(QTime time)
 
 } // namespace
 
-void TForm1::createClockComponents()
+void MainWindow::createClockComponents()
 {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -67,38 +67,38 @@ void TForm1::createClockComponents()
     new DoubleClickCommand(DateTimePicker2, Guard([this] { DateTimePicker2DblClick(); }));
 }
 
-void TForm1::dateTimePicker1DblClick()
+void MainWindow::dateTimePicker1DblClick()
 {
     const QDate date = DateTimePicker1->date();
     insertAtSelectionStart(ShortDateFormat1->isChecked() ? QLocale().toString(date, QLocale::ShortFormat)
                                                          : myDateFormat(date));
 }
 
-void TForm1::DateTimePicker2DblClick()
+void MainWindow::DateTimePicker2DblClick()
 {
     insertAtSelectionStart(longTime(DateTimePicker2->time()));
 }
 
 // Before the selection, which stays in the text.
-void TForm1::insertAtSelectionStart(const QString& text)
+void MainWindow::insertAtSelectionStart(const QString& text)
 {
     RichEdit1->SetSelStart(RichEdit1->SelStart());
     RichEdit1->SetSelText(text);
 }
 
-void TForm1::SpeedButton14Click()
+void MainWindow::SpeedButton14Click()
 {
     DateTimePicker1->setDate(QDate::currentDate());
     DateTimePicker2->setTime(QTime::currentTime());
 }
 
 // The clock counts its ticks: a late tick still adds one second.
-void TForm1::Timer1Timer()
+void MainWindow::Timer1Timer()
 {
     DateTimePicker2->setTime(DateTimePicker2->time().addSecs(1));
 }
 
-void TForm1::StartClock1Click()
+void MainWindow::StartClock1Click()
 {
     if (StartClock1->text() == startClockCaption) {
         DateTimePicker2->setTime(QTime::currentTime());
@@ -110,7 +110,7 @@ void TForm1::StartClock1Click()
     }
 }
 
-void TForm1::StartTimer1Click()
+void MainWindow::StartTimer1Click()
 {
     if (StartTimer1->text() == startTimerCaption) {
         timerStart = QTime::currentTime();
@@ -122,7 +122,7 @@ void TForm1::StartTimer1Click()
     StartTimer1->setText(startTimerCaption);
 }
 
-void TForm1::ShortDateFormat1Click()
+void MainWindow::ShortDateFormat1Click()
 {
     const bool shortFormat = !ShortDateFormat1->isChecked();
     ShortDateFormat1->setChecked(shortFormat);

@@ -1,7 +1,7 @@
 // The compose panel of the main window: recipient, copy recipient, subject
 // and attachment fields with their buttons, and the clipboard commands that
 // act on whichever editing field has the focus.
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 
 #include "app/SettingsStore.h"
 #include "toolkit/gui/Dialogs.h"
@@ -48,7 +48,7 @@ QPushButton* composeButton(const QString& name, const QString& caption, const QS
 
 } // namespace
 
-void TForm1::buildComposePanel()
+void MainWindow::buildComposePanel()
 {
     Panel3 = new QWidget(this);
     Panel3->setObjectName(QStringLiteral("Panel3"));
@@ -89,7 +89,7 @@ void TForm1::buildComposePanel()
     Panel3->hide();
 }
 
-void TForm1::SendEmail1Click()
+void MainWindow::SendEmail1Click()
 {
     const TSettingsStore& store = AppSettings();
     if (store.SMTPServer.isEmpty() || store.EmailAddress.isEmpty()) {
@@ -102,13 +102,13 @@ void TForm1::SendEmail1Click()
     Panel3->show();
 }
 
-void TForm1::Button1Click()
+void MainWindow::Button1Click()
 {
     Panel3->hide();
     upDateStatusBar();
 }
 
-void TForm1::AttEditDblClick()
+void MainWindow::AttEditDblClick()
 {
     resetOpenDialog(OpenSetup::Attachments);
     if (OpenDialog1->Execute())
@@ -118,7 +118,7 @@ void TForm1::AttEditDblClick()
 
 // The clipboard commands go to the editor or the compose field that has the
 // focus; with the focus elsewhere they do nothing.
-QLineEdit* TForm1::focusedComposeField() const
+QLineEdit* MainWindow::focusedComposeField() const
 {
     QWidget* focus = QApplication::focusWidget();
     for (QLineEdit* field : {toEdit, eCC, subjectEdit, AttEdit})
@@ -127,13 +127,13 @@ QLineEdit* TForm1::focusedComposeField() const
     return nullptr;
 }
 
-bool TForm1::editorHasFocus() const
+bool MainWindow::editorHasFocus() const
 {
     QWidget* focus = QApplication::focusWidget();
     return focus && (focus == RichEdit1->view() || RichEdit1->view()->isAncestorOf(focus));
 }
 
-void TForm1::Cut1Click()
+void MainWindow::Cut1Click()
 {
     if (QLineEdit* field = focusedComposeField())
         field->cut();
@@ -141,7 +141,7 @@ void TForm1::Cut1Click()
         RichEdit1->CutToClipboard();
 }
 
-void TForm1::Copy1Click()
+void MainWindow::Copy1Click()
 {
     if (QLineEdit* field = focusedComposeField())
         field->copy();
@@ -149,7 +149,7 @@ void TForm1::Copy1Click()
         RichEdit1->CopyToClipboard();
 }
 
-void TForm1::Paste1Click()
+void MainWindow::Paste1Click()
 {
     if (QLineEdit* field = focusedComposeField())
         field->paste();

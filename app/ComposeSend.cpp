@@ -1,7 +1,7 @@
 // Sending the document as e-mail: a draft made of the compose fields, the
 // settings and the editor goes to the send workflow through the window's
 // SMTP client, whose events the status bar shows.
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 
 #include "app/SettingsStore.h"
 #include "mail/model/message.h"
@@ -29,7 +29,7 @@ struct SendingFlag {
 
 } // namespace
 
-void TForm1::createMailComponents()
+void MainWindow::createMailComponents()
 {
     msMessage1 = new TmsMessage(this);
     msMessage1->setObjectName(QStringLiteral("msMessage1"));
@@ -63,7 +63,7 @@ void TForm1::createMailComponents()
 
 // The sender comes from the settings at each send; the client keeps how it
 // reaches the server, until the settings change.
-void TForm1::applyMailSettings()
+void MainWindow::applyMailSettings()
 {
     const TSettingsStore& store = AppSettings();
     msSMTP1->Server = store.SMTPServer;
@@ -73,7 +73,7 @@ void TForm1::applyMailSettings()
     msSMTP1->Password = store.Password;
 }
 
-void TForm1::SendBtnClick()
+void MainWindow::SendBtnClick()
 {
     if (sending)
         return; // a second send on the same connection would corrupt both
@@ -81,7 +81,7 @@ void TForm1::SendBtnClick()
     SendDraft(draftFromFields(), *msSMTP1, *msMessage1);
 }
 
-TmsDraft TForm1::draftFromFields() const
+TmsDraft MainWindow::draftFromFields() const
 {
     const TSettingsStore& store = AppSettings();
     TmsDraft draft;
@@ -102,7 +102,7 @@ TmsDraft TForm1::draftFromFields() const
     return draft;
 }
 
-void TForm1::CancelBtnClick()
+void MainWindow::CancelBtnClick()
 {
     msSMTP1->Cancel();
 }

@@ -1,7 +1,7 @@
 // The main window's editing commands: undo and redo, the selection's
 // character formats with the format bar and the font dialog that mirror them,
 // word wrap and the editor's context menu.
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 
 #include "toolkit/gui/ColorGrid.h"
 #include "toolkit/gui/Dialogs.h"
@@ -58,7 +58,7 @@ void mirrorStyle(QToolButton* button, QAction* item, bool on, void (QFont::*setS
 
 } // namespace
 
-void TForm1::createEditComponents()
+void MainWindow::createEditComponents()
 {
     FontDialog1 = new TFontDialog(this);
     FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
@@ -68,7 +68,7 @@ void TForm1::createEditComponents()
     connect(PopupMenu1, &QMenu::aboutToShow, this, Guard([this] { PopupMenu1Popup(); }));
 }
 
-void TForm1::setChangeStates()
+void MainWindow::setChangeStates()
 {
     const TConsistentAttributes same = RichEdit1->SelConsistency();
     faceConsistent = same.Name;
@@ -79,7 +79,7 @@ void TForm1::setChangeStates()
 
 // Setting the controls must not run their commands: the spinner's change
 // would otherwise write the size it was just given back into the document.
-void TForm1::getCurrentSelState()
+void MainWindow::getCurrentSelState()
 {
     const TFontStyles style = RichEdit1->SelStyle();
     mirrorStyle(BoldButton, Bold1, style & int(TFontStyle::Bold), &QFont::setBold);
@@ -101,25 +101,25 @@ void TForm1::getCurrentSelState()
     FontName->setCurrentText(selFontName);
 }
 
-void TForm1::Undo1Click()
+void MainWindow::Undo1Click()
 {
     RichEdit1->Undo();
     RichEdit1SelectionChange();
 }
 
-void TForm1::Redo1Click()
+void MainWindow::Redo1Click()
 {
     RichEdit1->Redo();
     RichEdit1SelectionChange();
 }
 
-void TForm1::Bold1Click() { toggleStyle(Bold1, int(TFontStyle::Bold)); }
-void TForm1::Italicize1Click() { toggleStyle(Italicize1, int(TFontStyle::Italic)); }
-void TForm1::Underline1Click() { toggleStyle(Underline1, int(TFontStyle::Underline)); }
+void MainWindow::Bold1Click() { toggleStyle(Bold1, int(TFontStyle::Bold)); }
+void MainWindow::Italicize1Click() { toggleStyle(Italicize1, int(TFontStyle::Italic)); }
+void MainWindow::Underline1Click() { toggleStyle(Underline1, int(TFontStyle::Underline)); }
 
 // Over a selection of mixed styles nothing changes; otherwise the one style
 // flips and the others, uniform by then, are written back as they were.
-void TForm1::toggleStyle(const QAction* item, int style)
+void MainWindow::toggleStyle(const QAction* item, int style)
 {
     if (!styleConsistent)
         return;
@@ -130,7 +130,7 @@ void TForm1::toggleStyle(const QAction* item, int style)
 
 // An attribute the user changes goes over the whole selection; one left as
 // shown keeps a mixture; a mixed style is never overwritten.
-void TForm1::Font1Click()
+void MainWindow::Font1Click()
 {
     if (!FontDialog1->Execute())
         return;
@@ -151,13 +151,13 @@ void TForm1::Font1Click()
     getCurrentSelState();
 }
 
-void TForm1::FontNameClick(const QString& name)
+void MainWindow::FontNameClick(const QString& name)
 {
     changeFormat(*RichEdit1, [&] { RichEdit1->SetSelFontName(name); });
     getCurrentSelState();
 }
 
-void TForm1::SpinEdit1Change()
+void MainWindow::SpinEdit1Change()
 {
     if (!sizeConsistent)
         return;
@@ -165,19 +165,19 @@ void TForm1::SpinEdit1Change()
     getCurrentSelState();
 }
 
-void TForm1::ColorGrid1Click()
+void MainWindow::ColorGrid1Click()
 {
     changeFormat(*RichEdit1, [&] { RichEdit1->SetSelColor(ColorGrid1->ForegroundColor()); });
 }
 
-void TForm1::WordWrap1Click()
+void MainWindow::WordWrap1Click()
 {
     const bool wrap = !WordWrap1->isChecked();
     RichEdit1->SetWordWrap(wrap);
     WordWrap1->setChecked(wrap);
 }
 
-void TForm1::PopupMenu1Popup()
+void MainWindow::PopupMenu1Popup()
 {
     const bool selected = RichEdit1->SelLength() > 0;
     const bool rich = !PlainText1->isChecked();

@@ -1,6 +1,6 @@
 // Find, replace and replace-all over the editor's text, driven by the
 // modeless find and replace dialogs.
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 
 #include "toolkit/gui/Dialogs.h"
 #include "toolkit/gui/ErrorHandler.h"
@@ -33,7 +33,7 @@ int searchStart(const TRichEdit& editor)
 
 } // namespace
 
-void TForm1::createFindComponents()
+void MainWindow::createFindComponents()
 {
     FindDialog1 = new TFindDialog(this);
     FindDialog1->setObjectName(QStringLiteral("FindDialog1"));
@@ -44,13 +44,13 @@ void TForm1::createFindComponents()
     ReplaceDialog1->OnReplace = Guard([this] { ReplaceDialog1Replace(); });
 }
 
-void TForm1::Find1Click() { FindDialog1->Execute(); }
-void TForm1::Replace1Click() { ReplaceDialog1->Execute(); }
-void TForm1::FindDialog1Find() { findNext(FindDialog1->FindText, FindDialog1->Options); }
-void TForm1::ReplaceDialog1Find() { findNext(ReplaceDialog1->FindText, ReplaceDialog1->Options); }
+void MainWindow::Find1Click() { FindDialog1->Execute(); }
+void MainWindow::Replace1Click() { ReplaceDialog1->Execute(); }
+void MainWindow::FindDialog1Find() { findNext(FindDialog1->FindText, FindDialog1->Options); }
+void MainWindow::ReplaceDialog1Find() { findNext(ReplaceDialog1->FindText, ReplaceDialog1->Options); }
 
 // A match is selected.
-void TForm1::findNext(const QString& text, int options)
+void MainWindow::findNext(const QString& text, int options)
 {
     const int at = RichEdit1->FindText(text, searchStart(*RichEdit1), -1, searchOptions(options));
     if (at < 0)
@@ -60,7 +60,7 @@ void TForm1::findNext(const QString& text, int options)
 }
 
 // The selection is replaced as it is: it is not compared with the find text.
-void TForm1::ReplaceDialog1Replace()
+void MainWindow::ReplaceDialog1Replace()
 {
     if (ReplaceDialog1->Options & TFindDialog::frReplaceAll)
         DoReplaceAll(ReplaceDialog1->FindText, ReplaceDialog1->ReplaceText);
@@ -75,7 +75,7 @@ void TForm1::ReplaceDialog1Replace()
 // end rather than after each replacement, which made a long run in rich text
 // quadratic, and Undo takes the run back in one step. Each match is still
 // selected while its question is asked; the format bar follows at the end.
-void TForm1::DoReplaceAll(const QString& findText, const QString& replaceText)
+void MainWindow::DoReplaceAll(const QString& findText, const QString& replaceText)
 {
     const QString question = QStringLiteral("Replace this instance of \"%1\" with \"%2\"?").arg(findText, replaceText);
     const TSearchOptions options = searchOptions(ReplaceDialog1->Options);

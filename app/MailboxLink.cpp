@@ -1,6 +1,6 @@
 // Opening the mailbox window, and what it asks of the main window while it is
 // open: the mail settings, the document, the compose fields, and its closing.
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 
 #include "app/SettingsStore.h"
 #include "mailbox/EditorLink.h"
@@ -12,7 +12,7 @@
 
 class TMailboxLink : public TEditorLink {
 public:
-    explicit TMailboxLink(TForm1& window) : form(window) {}
+    explicit TMailboxLink(MainWindow& window) : form(window) {}
 
     TMailSettings MailSettings() const override
     {
@@ -48,10 +48,10 @@ public:
     }
 
 private:
-    TForm1& form;
+    MainWindow& form;
 };
 
-void TForm1::RetreiveEmail1Click()
+void MainWindow::RetreiveEmail1Click()
 {
     auto* mailbox = new TForm3(std::make_unique<TMailboxLink>(*this), this);
     mailbox->resize(scaled(452), scaled(259));

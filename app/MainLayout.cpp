@@ -1,5 +1,5 @@
 // The main window's controls: menus, toolbar, format bar, status bar, layout.
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 
 #include "app/ToolIcons.h"
 
@@ -144,7 +144,7 @@ private:
 
 } // namespace
 
-void TForm1::buildMenus()
+void MainWindow::buildMenus()
 {
     const auto ctrl = [](char key) { return QKeySequence(Qt::CTRL | Qt::Key(key)); };
 
@@ -232,7 +232,7 @@ void TForm1::buildMenus()
     richOnlyActions = {Font1, Bold1, Italicize1, Underline1, PopupBold1, PopupItalicize1, PopupUnderline1};
 }
 
-void TForm1::buildToolbar()
+void MainWindow::buildToolbar()
 {
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -282,7 +282,7 @@ void TForm1::buildToolbar()
     connect(exitButton, &QToolButton::clicked, this, Guard([this](bool) { SpeedButton15Click(); }));
 }
 
-void TForm1::buildFormatBar()
+void MainWindow::buildFormatBar()
 {
     Panel2 = new QWidget(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));
@@ -334,7 +334,7 @@ void TForm1::buildFormatBar()
     connect(SpeedButton14, &QToolButton::clicked, this, Guard([this](bool) { SpeedButton14Click(); }));
 }
 
-void TForm1::buildStatusBar()
+void MainWindow::buildStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -357,7 +357,7 @@ void TForm1::buildStatusBar()
     bar->installEventFilter(this);
 }
 
-void TForm1::buildLayout()
+void MainWindow::buildLayout()
 {
     buildComposePanel();
 

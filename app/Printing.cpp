@@ -1,5 +1,5 @@
 // Printing, page setup and the width of the editor's window.
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 
 #include "app/PageGeometry.h"
 #include "toolkit/gui/Dialogs.h"
@@ -38,7 +38,7 @@ private:
 
 } // namespace
 
-void TForm1::createPrintComponents()
+void MainWindow::createPrintComponents()
 {
     PrintDialog1 = new TPrintDialog(this, &CurrentPrinter());
     PrintDialog1->setObjectName(QStringLiteral("PrintDialog1"));
@@ -52,7 +52,7 @@ void TForm1::createPrintComponents()
 // Without a page setup the default margins print: an inch on each side of
 // whatever printer was chosen, where a fixed pixel rectangle would shrink the
 // column on a printer of high resolution.
-void TForm1::Print1Click()
+void MainWindow::Print1Click()
 {
     if (!PrintDialog1->Execute())
         return;
@@ -61,7 +61,7 @@ void TForm1::Print1Click()
     RichEdit1->Print(pageSetupApplied ? pageSetupJobTitle : defaultJobTitle, printer, EdgesToRect(pageRect));
 }
 
-void TForm1::PageSetup1Click()
+void MainWindow::PageSetup1Click()
 {
     if (!PageSetupDialog1->Execute())
         return;
@@ -70,7 +70,7 @@ void TForm1::PageSetup1Click()
     SetEditRect();
 }
 
-void TForm1::ThousandthsToPixels(const TPSRect& margins)
+void MainWindow::ThousandthsToPixels(const TPSRect& margins)
 {
     const PrinterMetrics printer = MetricsOf(CurrentPrinter());
     const QScreen* screen = this->screen();
@@ -79,17 +79,17 @@ void TForm1::ThousandthsToPixels(const TPSRect& margins)
     pageRect = PageRectFromMargins(margins, printer);
 }
 
-void TForm1::SetEditRect()
+void MainWindow::SetEditRect()
 {
     RichEdit1->SetFormattingRect(EditorTextColumn(pageSetupApplied, pageRect, printerRatio, RichEdit1->size()));
 }
 
-void TForm1::DefaultSize1Click()
+void MainWindow::DefaultSize1Click()
 {
     resize(defaultWidth, height());
 }
 
-void TForm1::DefaultOnly1Click()
+void MainWindow::DefaultOnly1Click()
 {
     if (DefaultOnly1->isChecked()) {
         DefaultOnly1->setChecked(false);
@@ -101,7 +101,7 @@ void TForm1::DefaultOnly1Click()
     UsePageSetupWidth1->setEnabled(false);
 }
 
-void TForm1::UsePageSetupWidth1Click()
+void MainWindow::UsePageSetupWidth1Click()
 {
     const bool leaving = UsePageSetupWidth1->isChecked();
     for (QAction* item : {DefaultSize1, DefaultOnly1, DefaultWidth1})
@@ -112,7 +112,7 @@ void TForm1::UsePageSetupWidth1Click()
 }
 
 // While a width mode is on, only the height follows the user's dragging.
-void TForm1::FormResize()
+void MainWindow::FormResize()
 {
     if (DefaultOnly1->isChecked() && width() != defaultWidth)
         resize(defaultWidth, height());
@@ -121,7 +121,7 @@ void TForm1::FormResize()
     SetEditRect();
 }
 
-void TForm1::resizeEvent(QResizeEvent* event)
+void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     FormResize();

@@ -44,12 +44,12 @@ enum class StatusPanel {
     State,   // "Modified" or "Unmodified"; also the send progress and "Done"
 };
 
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // arguments: the program's command-line arguments after the program name.
-    explicit TForm1(const QStringList& arguments = {}, QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(const QStringList& arguments = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Window state other windows read.
     float scaleFactor() const { return screenScale; }

@@ -9,17 +9,17 @@ class QLabel;
 class QListWidget;
 class QStackedLayout;
 
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* owner);
+    explicit AboutBox(QWidget* owner);
 
-    QFrame* Panel1;          // the page with picture and texts
-    QLabel* ProgramIcon;
-    QListWidget* Acknowledgements;
+    QFrame* textPage;          // the page with picture and texts
+    QLabel* programIcon;
+    QListWidget* acknowledgements;
 
-    void ProgramIconDblClick();
-    void AcknowledgementsDblClick();
+    void showAcknowledgements();
+    void showTextPage();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,7 +1,7 @@
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 
-#include "app/About.h"
-#include "app/Settings.h"
+#include "app/AboutBox.h"
+#include "app/SettingsDialog.h"
 #include "net/smtp/smtp_client.h"
 #include "app/SettingsStore.h"
 #include "toolkit/Exception.h"
@@ -69,7 +69,7 @@ QString helpPagePath()
 
 } // namespace
 
-TForm1::TForm1(const QStringList& arguments, QWidget* parent) : QMainWindow(parent), commandLine(arguments)
+MainWindow::MainWindow(const QStringList& arguments, QWidget* parent) : QMainWindow(parent), commandLine(arguments)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Brakka  Text Editor "));
@@ -91,16 +91,16 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent) : QMainWindow(pare
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-int TForm1::scaled(int designPixels) const
+int MainWindow::scaled(int designPixels) const
 {
     return int(std::nearbyint(designPixels * screenScale)); // ties to even
 }
 
 // ---- Start and close -------------------------------------------------------
 
-void TForm1::FormCreate()
+void MainWindow::FormCreate()
 {
     helpFile = helpPagePath();
     const QScreen* screen = this->screen();
@@ -124,7 +124,7 @@ void TForm1::FormCreate()
     upDateStatusBar();
 }
 
-void TForm1::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (shown)
@@ -133,7 +133,7 @@ void TForm1::showEvent(QShowEvent* event)
     Guard([this] { FormShow(); })();
 }
 
-void TForm1::FormShow()
+void MainWindow::FormShow()
 {
     if (commandLine.isEmpty() || !QFileInfo(commandLine.first()).isFile())
         return;
@@ -141,12 +141,12 @@ void TForm1::FormShow()
     setWordWrapOn();
 }
 
-bool TForm1::FormCloseQuery()
+bool MainWindow::FormCloseQuery()
 {
     return saveChangesCheck();
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     bool allowed = false;
     Guard([&] { allowed = FormCloseQuery(); })();
@@ -156,26 +156,26 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->ignore();
 }
 
-void TForm1::N2Click()
+void MainWindow::N2Click()
 {
     close();
 }
 
-void TForm1::SpeedButton15Click()
+void MainWindow::SpeedButton15Click()
 {
     close();
 }
 
 // ---- Document state and the save-changes protocol -----------------------
 
-TForm1::DocState TForm1::getDocState() const
+MainWindow::DocState MainWindow::getDocState() const
 {
     if (!RichEdit1->Modified())
         return DocState::Clean;
     return documentIsNew ? DocState::NewModified : DocState::NamedModified;
 }
 
-TForm1::SaveDecision TForm1::confirmSave()
+MainWindow::SaveDecision MainWindow::confirmSave()
 {
     const DocState state = getDocState();
     if (state == DocState::Clean)
@@ -187,7 +187,7 @@ TForm1::SaveDecision TForm1::confirmSave()
     }
 }
 
-bool TForm1::executeSave(SaveDecision decision)
+bool MainWindow::executeSave(SaveDecision decision)
 {
     switch (decision) {
     case SaveDecision::SaveAs:
@@ -210,14 +210,14 @@ bool TForm1::executeSave(SaveDecision decision)
 }
 
 // A save that fails throws, which also stops the calling operation.
-bool TForm1::saveChangesCheck()
+bool MainWindow::saveChangesCheck()
 {
     return executeSave(confirmSave());
 }
 
 // The document now is the one called name, as it stands on disk (or, for a
 // new document, empty): nothing to save.
-void TForm1::setCurrentDocument(const QString& name, bool isNew)
+void MainWindow::setCurrentDocument(const QString& name, bool isNew)
 {
     documentName = name;
     documentIsNew = isNew;
@@ -227,7 +227,7 @@ void TForm1::setCurrentDocument(const QString& name, bool isNew)
 
 // RTF content is read as RTF whatever the mode, so it is never shown, and
 // then saved, as code.
-void TForm1::openDocument(const QString& fileName)
+void MainWindow::openDocument(const QString& fileName)
 {
     if (PlainText1->isChecked() && TRichEdit::IsRtfFile(fileName))
         setRichText();
@@ -239,7 +239,7 @@ void TForm1::openDocument(const QString& fileName)
                                                            QLocale().toString(limit)));
 }
 
-void TForm1::saveDocument(const QString& fileName)
+void MainWindow::saveDocument(const QString& fileName)
 {
     if (RichEdit1->PlainText() && !RichEdit1->TextFitsFileFormat()) {
         TTextFileFormat format = RichEdit1->TextFileFormat();
@@ -250,13 +250,13 @@ void TForm1::saveDocument(const QString& fileName)
     RichEdit1->SaveToFile(fileName);
 }
 
-void TForm1::setWordWrapOn()
+void MainWindow::setWordWrapOn()
 {
     RichEdit1->SetWordWrap(true);
     WordWrap1->setChecked(true);
 }
 
-void TForm1::resetSelectionAttributes(int size)
+void MainWindow::resetSelectionAttributes(int size)
 {
     RichEdit1->SetSelColor(Qt::black);
     RichEdit1->SetSelFontSize(size);
@@ -266,7 +266,7 @@ void TForm1::resetSelectionAttributes(int size)
 
 // ---- File commands --------------------------------------------------------
 
-void TForm1::New1Click()
+void MainWindow::New1Click()
 {
     if (!saveChangesCheck())
         return;
@@ -278,7 +278,7 @@ void TForm1::New1Click()
     setWordWrapOn();
 }
 
-void TForm1::Open1Click()
+void MainWindow::Open1Click()
 {
     OpenDialog1->InitialDir = AppSettings().OpenDir;
     if (!saveChangesCheck())
@@ -290,7 +290,7 @@ void TForm1::Open1Click()
     MostRecentUsedList1->AddFilename(OpenDialog1->FileName);
 }
 
-void TForm1::Save1Click()
+void MainWindow::Save1Click()
 {
     SaveDialog1->InitialDir = AppSettings().SaveDir;
     if (getDocState() == DocState::NewModified && SaveDialog1->Execute()) {
@@ -303,7 +303,7 @@ void TForm1::Save1Click()
     }
 }
 
-void TForm1::SaveAs1Click()
+void MainWindow::SaveAs1Click()
 {
     SaveDialog1->InitialDir = AppSettings().SaveDir;
     if (!SaveDialog1->Execute())
@@ -315,7 +315,7 @@ void TForm1::SaveAs1Click()
 
 // The recent-files list on the File menu after "&Print", and the editor as
 // the target of files dropped from the file manager.
-void TForm1::createFileComponents()
+void MainWindow::createFileComponents()
 {
     MostRecentUsedList1 = new TMostRecentUsedList(this);
     MostRecentUsedList1->setObjectName(QStringLiteral("MostRecentUsedList1"));
@@ -332,7 +332,7 @@ void TForm1::createFileComponents()
     FileDrop1->OnDrop = Guard([this](QObject*) { FileDrop1Drop(); });
 }
 
-void TForm1::MostRecentUsedList1SelectFilename(const QString& fileName)
+void MainWindow::MostRecentUsedList1SelectFilename(const QString& fileName)
 {
     if (!saveChangesCheck())
         return;
@@ -340,7 +340,7 @@ void TForm1::MostRecentUsedList1SelectFilename(const QString& fileName)
     setWordWrapOn();
 }
 
-void TForm1::FileDrop1Drop()
+void MainWindow::FileDrop1Drop()
 {
     if (FileDrop1->FileCount() > 0)
         onFileDrop(FileDrop1->Files().first());
@@ -349,7 +349,7 @@ void TForm1::FileDrop1Drop()
 // A drop replaces the document as Open does, so unsaved changes are asked
 // about; but only once the file is known to open, so a drop of something that
 // cannot be read asks nothing and changes nothing.
-void TForm1::onFileDrop(const QString& fileName)
+void MainWindow::onFileDrop(const QString& fileName)
 {
     TFileStream(fileName, TFileStream::fmOpenRead);
     if (!saveChangesCheck())
@@ -359,7 +359,7 @@ void TForm1::onFileDrop(const QString& fileName)
 
 // ---- Modes ------------------------------------------------------------------
 
-void TForm1::PlainText1Click()
+void MainWindow::PlainText1Click()
 {
     if (PlainText1->isChecked())
         setRichText();
@@ -367,7 +367,7 @@ void TForm1::PlainText1Click()
         setPlainText();
 }
 
-void TForm1::setFormatControlsEnabled(bool enabled)
+void MainWindow::setFormatControlsEnabled(bool enabled)
 {
     for (QAction* action : std::as_const(richOnlyActions))
         action->setEnabled(enabled);
@@ -376,7 +376,7 @@ void TForm1::setFormatControlsEnabled(bool enabled)
     ColorGrid1->setVisible(enabled);
 }
 
-void TForm1::setPlainText()
+void MainWindow::setPlainText()
 {
     const bool modified = RichEdit1->Modified();
     PlainText1->setChecked(true);
@@ -391,7 +391,7 @@ void TForm1::setPlainText()
     RichEdit1->SetSelStart(0);
 }
 
-void TForm1::setRichText()
+void MainWindow::setRichText()
 {
     const bool modified = RichEdit1->Modified();
     PlainText1->setChecked(false);
@@ -403,7 +403,7 @@ void TForm1::setRichText()
     upDateStatusBar();
 }
 
-void TForm1::resetOpenDialog(OpenSetup setup)
+void MainWindow::resetOpenDialog(OpenSetup setup)
 {
     switch (setup) {
     case OpenSetup::Open:
@@ -426,7 +426,7 @@ void TForm1::resetOpenDialog(OpenSetup setup)
 
 // ---- Options ----------------------------------------------------------------
 
-void TForm1::applyDocMax()
+void MainWindow::applyDocMax()
 {
     const QString& docMax = AppSettings().DocMax;
     if (docMax == QLatin1String("100MB")) {
@@ -440,7 +440,7 @@ void TForm1::applyDocMax()
     }
 }
 
-void TForm1::MaxSize10Meg1Click()
+void MainWindow::MaxSize10Meg1Click()
 {
     const bool toHundred = MaxSize10Meg1->text() == captionTo100Meg;
     RichEdit1->SetMaxLength(toHundred ? hundredMeg : oneMeg);
@@ -451,7 +451,7 @@ void TForm1::MaxSize10Meg1Click()
 
 // The editor keeps its document while the window is shown again, so the
 // switch leaves the text, its formats and the modified flag alone.
-void TForm1::StayOnTop1Click()
+void MainWindow::StayOnTop1Click()
 {
     const bool on = !StayOnTop1->isChecked();
     StayOnTop1->setChecked(on);
@@ -464,7 +464,7 @@ void TForm1::StayOnTop1Click()
 
 // ---- Status bar, help, About ---------------------------------------------
 
-void TForm1::upDateStatusBar()
+void MainWindow::upDateStatusBar()
 {
     setStatus(StatusPanel::Name, documentName);
     setStatus(StatusPanel::Font, RichEdit1->SelFontName());
@@ -473,17 +473,17 @@ void TForm1::upDateStatusBar()
     setStatus(StatusPanel::Mode, PlainText1->isChecked() ? QStringLiteral("Plain Text") : QStringLiteral("Rich Text"));
 }
 
-void TForm1::setStatus(StatusPanel panel, const QString& text)
+void MainWindow::setStatus(StatusPanel panel, const QString& text)
 {
     statusPanels[int(panel)]->setText(text);
 }
 
-QString TForm1::statusText(StatusPanel panel) const
+QString MainWindow::statusText(StatusPanel panel) const
 {
     return statusPanels[int(panel)]->text();
 }
 
-void TForm1::StatusBar1DblClick()
+void MainWindow::StatusBar1DblClick()
 {
     const QScreen* screen = this->screen();
     const int screenPpi = qRound(screen ? screen->logicalDotsPerInch() : designPixelsPerInch);
@@ -491,7 +491,7 @@ void TForm1::StatusBar1DblClick()
               QStringLiteral("Scr = %1; Form = %2  %3").arg(screenPpi).arg(designPixelsPerInch).arg(width()));
 }
 
-void TForm1::Contents1Click()
+void MainWindow::Contents1Click()
 {
     if (!QFileInfo(helpFile).isFile())
         throw Exception(QStringLiteral("Cannot find the help file \"%1\".").arg(helpFile));
@@ -500,24 +500,24 @@ void TForm1::Contents1Click()
     }));
 }
 
-void TForm1::About1Click()
+void MainWindow::About1Click()
 {
-    TAboutBox box(this);
+    AboutBox box(this);
     box.exec();
 }
 
-void TForm1::Settings1Click()
+void MainWindow::Settings1Click()
 {
     TSettingsStore& store = AppSettings();
     bool confirmed = false;
     {
-        TForm2 dialog(this);
+        SettingsDialog dialog(this);
         dialog.resize(scaled(567), scaled(243));
-        dialog.LoadFrom(store);
-        dialog.PageControl1->setCurrentWidget(dialog.DirectoryTab);
-        confirmed = dialog.Execute() == QDialog::Accepted;
+        dialog.loadFrom(store);
+        dialog.tabs->setCurrentWidget(dialog.directoryTab);
+        confirmed = dialog.execute() == QDialog::Accepted;
         if (confirmed) {
-            dialog.StoreInto(store);
+            dialog.storeInto(store);
             applyMailSettings();
         }
     }
@@ -525,24 +525,24 @@ void TForm1::Settings1Click()
         writeRegistryKeys(store);
 }
 
-void TForm1::RichEdit1Change()
+void MainWindow::RichEdit1Change()
 {
     upDateStatusBar();
 }
 
-void TForm1::RichEdit1SelectionChange()
+void MainWindow::RichEdit1SelectionChange()
 {
     setChangeStates();
     getCurrentSelState();
     upDateStatusBar();
 }
 
-void TForm1::RichEdit1MaxLengthRefused()
+void MainWindow::RichEdit1MaxLengthRefused()
 {
     setStatus(StatusPanel::Font, sizeLimitReached.arg(QLocale().toString(RichEdit1->MaxLength())));
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick && watched == AttEdit) {
         Guard([this] { AttEditDblClick(); })();
