@@ -18,12 +18,12 @@ public:
     QLabel* programIcon;
     QListWidget* acknowledgements;
 
-    void showAcknowledgements();
-    void showTextPage();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showAcknowledgements();
+    void showTextPage();
+
     QStackedLayout* pages;
 };

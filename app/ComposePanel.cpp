@@ -53,8 +53,8 @@ QByteArray modelText(const QString& text)
 
 } // namespace
 
-ComposePanel::ComposePanel(TRichEdit& editor, MailSender& sender, AttachmentChooser chooseAttachment, QWidget* window)
-    : QObject(window), editor(editor), sender(sender), chooseAttachment(std::move(chooseAttachment))
+ComposePanel::ComposePanel(TRichEdit& editor, MailSender& sender, AttachmentChooser chooseAttachment, QObject* parent)
+    : QObject(parent), editor(editor), sender(sender), chooseAttachment(std::move(chooseAttachment))
 {
     sendEmailCommand = newCommand(this, "SendEmail1", "Send &Email", [this] { startMessage(); }, ctrlKey('E'));
     // Without a parent until the window lays it out: its fields then follow

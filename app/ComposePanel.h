@@ -20,7 +20,7 @@ class ComposePanel : public QObject {
 public:
     using AttachmentChooser = std::function<std::optional<QString>()>;
 
-    ComposePanel(TRichEdit& editor, MailSender& sender, AttachmentChooser chooseAttachment, QWidget* window);
+    ComposePanel(TRichEdit& editor, MailSender& sender, AttachmentChooser chooseAttachment, QObject* parent);
 
     QAction* sendEmailAction() const { return sendEmailCommand; }
     QWidget* panel() const { return composePanel; }

@@ -19,6 +19,7 @@ class FormatCommands;
 class MailSender;
 class MailboxCommand;
 class PageLayout;
+class QAction;
 class QMenu;
 class QWidget;
 class SizeLimit;

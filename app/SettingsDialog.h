@@ -27,11 +27,6 @@ public:
     using Answerer = std::function<int(SettingsDialog&)>;
     static void setAnswerer(Answerer answerer);
 
-    void browseSaveDirectory();
-    void browseOpenDirectory();
-    void browseSavedEmailDirectory();
-    void browseCopyToSelfDirectory();
-
     QTabWidget* tabs;
     QWidget* directoryTab;
     QWidget* communicationsTab;
@@ -51,6 +46,10 @@ protected:
 private:
     QWidget* buildDirectoryTab();
     QWidget* buildCommunicationsTab();
+    void browseSaveDirectory();
+    void browseOpenDirectory();
+    void browseSavedEmailDirectory();
+    void browseCopyToSelfDirectory();
     void browseInto(QLineEdit* field, const QString& storedDirectory);
     const TSettingsStore* shownStore = nullptr;
 };
