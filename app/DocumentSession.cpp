@@ -178,8 +178,7 @@ void DocumentSession::showState()
     status.set(StatusPanel::Mode, commands.plainText->isChecked() ? QStringLiteral("Plain Text") : QStringLiteral("Rich Text"));
 }
 
-// The document keeps whether it is new: a shown mail is saved as the
-// document it replaced would be.
+// Whether the document counts as new stays as it was: only the name changes.
 void DocumentSession::showText(const QString& text, const QString& shownName)
 {
     editor.SetText(text);
