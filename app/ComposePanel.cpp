@@ -1,10 +1,9 @@
-// The compose panel of the main window: recipient, copy recipient, subject
-// and attachment fields with their buttons, and the clipboard commands that
-// act on whichever editing field has the focus.
-#include "app/MainU.h"
+#include "app/ComposePanel.h"
 
+#include "app/Commands.h"
+#include "app/MailSender.h"
 #include "app/SettingsStore.h"
-#include "toolkit/gui/Dialogs.h"
+#include "net/smtp/send_draft.h"
 #include "toolkit/gui/ErrorHandler.h"
 #include "toolkit/gui/Prompter.h"
 #include "toolkit/gui/RichEdit.h"
@@ -46,50 +45,60 @@ QPushButton* composeButton(const QString& name, const QString& caption, const QS
     return button;
 }
 
+// Model texts are UTF-8 bytes of at most 255 characters.
+QByteArray modelText(const QString& text)
+{
+    return text.left(255).toUtf8();
+}
+
 } // namespace
 
-void TForm1::buildComposePanel()
+ComposePanel::ComposePanel(TRichEdit& editor, MailSender& sender, AttachmentChooser chooseAttachment, QObject* parent)
+    : QObject(parent), editor(editor), sender(sender), chooseAttachment(std::move(chooseAttachment))
 {
-    Panel3 = new QWidget(this);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
+    sendEmailCommand = newCommand(this, "SendEmail1", "Send &Email", [this] { startMessage(); }, ctrlKey('E'));
+    // Without a parent until the window lays it out: its fields then follow
+    // the bars in the tab order.
+    composePanel = new QWidget;
+    composePanel->setObjectName(QStringLiteral("Panel3"));
     toEdit = composeField(QStringLiteral("toEdit"), 163);
     subjectEdit = composeField(QStringLiteral("subjectEdit"), 138);
-    eCC = composeField(QStringLiteral("eCC"), 163);
-    AttEdit = composeField(QStringLiteral("AttEdit"), 306);
-    AttEdit->setToolTip(QStringLiteral("Double click here to choose file to attach to your email message"));
-    AttEdit->installEventFilter(this);
-    SendBtn = composeButton(QStringLiteral("SendBtn"), QStringLiteral("Send"),
-                            QStringLiteral("Send the currnent document as email"));
-    CancelBtn = composeButton(QStringLiteral("CancelBtn"), QStringLiteral("Cancel"),
-                              QStringLiteral("Cancel the current email operation"));
-    Button1 = composeButton(QStringLiteral("Button1"), QStringLiteral("Done"),
-                            QStringLiteral("Click here when you're done sending email"));
-    connect(SendBtn, &QPushButton::clicked, this, Guard([this](bool) { SendBtnClick(); }));
-    connect(CancelBtn, &QPushButton::clicked, this, Guard([this](bool) { CancelBtnClick(); }));
-    connect(Button1, &QPushButton::clicked, this, Guard([this](bool) { Button1Click(); }));
+    ccEdit = composeField(QStringLiteral("eCC"), 163);
+    attachmentsEdit = composeField(QStringLiteral("AttEdit"), 306);
+    attachmentsEdit->setToolTip(QStringLiteral("Double click here to choose file to attach to your email message"));
+    attachmentsEdit->installEventFilter(this);
+    sendButton = composeButton(QStringLiteral("SendBtn"), QStringLiteral("Send"),
+                               QStringLiteral("Send the currnent document as email"));
+    cancelButton = composeButton(QStringLiteral("CancelBtn"), QStringLiteral("Cancel"),
+                                 QStringLiteral("Cancel the current email operation"));
+    composeDoneButton = composeButton(QStringLiteral("Button1"), QStringLiteral("Done"),
+                                      QStringLiteral("Click here when you're done sending email"));
+    connect(sendButton, &QPushButton::clicked, this, Guard([this](bool) { sendMessage(); }));
+    connect(cancelButton, &QPushButton::clicked, this, Guard([this](bool) { this->sender.cancel(); }));
+    connect(composeDoneButton, &QPushButton::clicked, this, Guard([this](bool) { finishMessage(); }));
 
-    auto* grid = new QGridLayout(Panel3);
+    auto* grid = new QGridLayout(composePanel);
     grid->setContentsMargins(4, 2, 4, 2);
     grid->setVerticalSpacing(2);
     grid->addWidget(captionFor(toEdit, QStringLiteral("To:")), 0, 0);
     grid->addWidget(toEdit, 0, 1);
     grid->addWidget(captionFor(subjectEdit, QStringLiteral("Subject:")), 0, 2);
     grid->addWidget(subjectEdit, 0, 3);
-    grid->addWidget(SendBtn, 0, 4);
-    grid->addWidget(CancelBtn, 0, 5);
-    grid->addWidget(captionFor(eCC, QStringLiteral("cc:")), 1, 0);
-    grid->addWidget(eCC, 1, 1);
-    grid->addWidget(captionFor(AttEdit, QStringLiteral("Attachments:")), 1, 2);
-    grid->addWidget(AttEdit, 1, 3, 1, 2);
-    grid->addWidget(Button1, 1, 5);
+    grid->addWidget(sendButton, 0, 4);
+    grid->addWidget(cancelButton, 0, 5);
+    grid->addWidget(captionFor(ccEdit, QStringLiteral("cc:")), 1, 0);
+    grid->addWidget(ccEdit, 1, 1);
+    grid->addWidget(captionFor(attachmentsEdit, QStringLiteral("Attachments:")), 1, 2);
+    grid->addWidget(attachmentsEdit, 1, 3, 1, 2);
+    grid->addWidget(composeDoneButton, 1, 5);
     grid->setColumnStretch(1, 163);
     grid->setColumnStretch(3, 138);
     grid->setColumnStretch(4, 168);
     grid->setColumnStretch(6, 1);
-    Panel3->hide();
+    composePanel->hide();
 }
 
-void TForm1::SendEmail1Click()
+void ComposePanel::startMessage()
 {
     const TSettingsStore& store = AppSettings();
     if (store.SMTPServer.isEmpty() || store.EmailAddress.isEmpty()) {
@@ -97,62 +106,67 @@ void TForm1::SendEmail1Click()
                    mtWarning, mbOK);
         return;
     }
-    for (QLineEdit* field : {eCC, toEdit, AttEdit, subjectEdit})
+    for (QLineEdit* field : {ccEdit, toEdit, attachmentsEdit, subjectEdit})
         field->clear();
-    Panel3->show();
+    composePanel->show();
 }
 
-void TForm1::Button1Click()
-{
-    Panel3->hide();
-    upDateStatusBar();
-}
+void ComposePanel::setRecipient(const QString& address) { toEdit->setText(address); }
+void ComposePanel::setSubject(const QString& subject) { subjectEdit->setText(subject); }
+void ComposePanel::focusRecipient() { toEdit->setFocus(); }
 
-void TForm1::AttEditDblClick()
-{
-    resetOpenDialog(OpenSetup::Attachments);
-    if (OpenDialog1->Execute())
-        AttEdit->setText(OpenDialog1->FileName);
-    resetOpenDialog(OpenSetup::Open);
-}
-
-// The clipboard commands go to the editor or the compose field that has the
-// focus; with the focus elsewhere they do nothing.
-QLineEdit* TForm1::focusedComposeField() const
+QLineEdit* ComposePanel::focusedField() const
 {
     QWidget* focus = QApplication::focusWidget();
-    for (QLineEdit* field : {toEdit, eCC, subjectEdit, AttEdit})
+    for (QLineEdit* field : {toEdit, ccEdit, subjectEdit, attachmentsEdit})
         if (focus == field)
             return field;
     return nullptr;
 }
 
-bool TForm1::editorHasFocus() const
+void ComposePanel::finishMessage()
 {
-    QWidget* focus = QApplication::focusWidget();
-    return focus && (focus == RichEdit1->view() || RichEdit1->view()->isAncestorOf(focus));
+    composePanel->hide();
+    emit finished();
 }
 
-void TForm1::Cut1Click()
+void ComposePanel::attachFile()
 {
-    if (QLineEdit* field = focusedComposeField())
-        field->cut();
-    else if (editorHasFocus())
-        RichEdit1->CutToClipboard();
+    if (const std::optional<QString> file = chooseAttachment())
+        attachmentsEdit->setText(*file);
 }
 
-void TForm1::Copy1Click()
+void ComposePanel::sendMessage()
 {
-    if (QLineEdit* field = focusedComposeField())
-        field->copy();
-    else if (editorHasFocus())
-        RichEdit1->CopyToClipboard();
+    sender.send(draftFromFields());
 }
 
-void TForm1::Paste1Click()
+TmsDraft ComposePanel::draftFromFields() const
 {
-    if (QLineEdit* field = focusedComposeField())
-        field->paste();
-    else if (editorHasFocus())
-        RichEdit1->PasteFromClipboard();
+    const TSettingsStore& store = AppSettings();
+    TmsDraft draft;
+    draft.SenderAddress = modelText(store.EmailAddress);
+    draft.SenderName = modelText(store.UserName);
+    draft.To = {toEdit->text().toUtf8()};
+    if (!ccEdit->text().isEmpty())
+        draft.Cc = {ccEdit->text().toUtf8()};
+    draft.ReturnReceipt = store.ConfirmEmailReceipt;
+    draft.ReplyTo = draft.SenderAddress;
+    draft.Subject = modelText(subjectEdit->text());
+    for (const QString& line : editor.Lines())
+        draft.Body.append(line.toUtf8());
+    if (!attachmentsEdit->text().isEmpty())
+        draft.AttachmentFiles = {attachmentsEdit->text()};
+    if (store.CopySelf)
+        draft.CopiesDirectory = store.CopySelfDir;
+    return draft;
+}
+
+bool ComposePanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick && watched == attachmentsEdit) {
+        Guard([this] { attachFile(); })();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }

@@ -1,7 +1,6 @@
-// Find, replace and replace-all over the editor's text, driven by the
-// modeless find and replace dialogs.
-#include "app/MainU.h"
+#include "app/FindReplace.h"
 
+#include "app/Commands.h"
 #include "toolkit/gui/Dialogs.h"
 #include "toolkit/gui/ErrorHandler.h"
 #include "toolkit/gui/Prompter.h"
@@ -33,39 +32,36 @@ int searchStart(const TRichEdit& editor)
 
 } // namespace
 
-void TForm1::createFindComponents()
+FindReplace::FindReplace(TRichEdit& editor, QWidget* window) : QObject(window), editor(editor)
 {
-    FindDialog1 = new TFindDialog(this);
-    FindDialog1->setObjectName(QStringLiteral("FindDialog1"));
-    FindDialog1->OnFind = Guard([this] { FindDialog1Find(); });
-    ReplaceDialog1 = new TReplaceDialog(this);
-    ReplaceDialog1->setObjectName(QStringLiteral("ReplaceDialog1"));
-    ReplaceDialog1->OnFind = Guard([this] { ReplaceDialog1Find(); });
-    ReplaceDialog1->OnReplace = Guard([this] { ReplaceDialog1Replace(); });
+    findCommand = newCommand(this, "Find1", "&Find", [this] { findDialog->Execute(); });
+    replaceCommand = newCommand(this, "Replace1", "&Replace", [this] { replaceDialog->Execute(); });
+    findDialog = new TFindDialog(window);
+    findDialog->setObjectName(QStringLiteral("FindDialog1"));
+    findDialog->OnFind = Guard([this] { findNext(findDialog->FindText, findDialog->Options); });
+    replaceDialog = new TReplaceDialog(window);
+    replaceDialog->setObjectName(QStringLiteral("ReplaceDialog1"));
+    replaceDialog->OnFind = Guard([this] { findNext(replaceDialog->FindText, replaceDialog->Options); });
+    replaceDialog->OnReplace = Guard([this] { replaceSelection(); });
 }
 
-void TForm1::Find1Click() { FindDialog1->Execute(); }
-void TForm1::Replace1Click() { ReplaceDialog1->Execute(); }
-void TForm1::FindDialog1Find() { findNext(FindDialog1->FindText, FindDialog1->Options); }
-void TForm1::ReplaceDialog1Find() { findNext(ReplaceDialog1->FindText, ReplaceDialog1->Options); }
-
 // A match is selected.
-void TForm1::findNext(const QString& text, int options)
+void FindReplace::findNext(const QString& text, int options)
 {
-    const int at = RichEdit1->FindText(text, searchStart(*RichEdit1), -1, searchOptions(options));
+    const int at = editor.FindText(text, searchStart(editor), -1, searchOptions(options));
     if (at < 0)
         return reportNotFound(text);
-    RichEdit1->setFocus();
-    RichEdit1->SetSelection(at, int(text.size()));
+    editor.setFocus();
+    editor.SetSelection(at, int(text.size()));
 }
 
 // The selection is replaced as it is: it is not compared with the find text.
-void TForm1::ReplaceDialog1Replace()
+void FindReplace::replaceSelection()
 {
-    if (ReplaceDialog1->Options & TFindDialog::frReplaceAll)
-        DoReplaceAll(ReplaceDialog1->FindText, ReplaceDialog1->ReplaceText);
-    else if (RichEdit1->SelLength() > 0)
-        RichEdit1->SetSelText(ReplaceDialog1->ReplaceText);
+    if (replaceDialog->Options & TFindDialog::frReplaceAll)
+        replaceAll(replaceDialog->FindText, replaceDialog->ReplaceText);
+    else if (editor.SelLength() > 0)
+        editor.SetSelText(replaceDialog->ReplaceText);
 }
 
 // Each search goes on after the text just inserted or declined, so a
@@ -75,31 +71,31 @@ void TForm1::ReplaceDialog1Replace()
 // end rather than after each replacement, which made a long run in rich text
 // quadratic, and Undo takes the run back in one step. Each match is still
 // selected while its question is asked; the format bar follows at the end.
-void TForm1::DoReplaceAll(const QString& findText, const QString& replaceText)
+void FindReplace::replaceAll(const QString& findText, const QString& replaceText)
 {
     const QString question = QStringLiteral("Replace this instance of \"%1\" with \"%2\"?").arg(findText, replaceText);
-    const TSearchOptions options = searchOptions(ReplaceDialog1->Options);
-    int from = searchStart(*RichEdit1);
+    const TSearchOptions options = searchOptions(replaceDialog->Options);
+    int from = searchStart(editor);
     {
-        QTextCursor run(RichEdit1->document());
+        QTextCursor run(editor.document());
         run.beginEditBlock();
-        auto selectionChange = std::exchange(RichEdit1->OnSelectionChange, nullptr);
+        auto selectionChange = std::exchange(editor.OnSelectionChange, nullptr);
         const auto endRun = qScopeGuard([&] {
-            RichEdit1->OnSelectionChange = std::move(selectionChange);
+            editor.OnSelectionChange = std::move(selectionChange);
             run.endEditBlock();
         });
-        RichEdit1->setFocus();
-        for (int at; (at = RichEdit1->FindText(findText, from, -1, options)) >= 0;) {
-            RichEdit1->SetSelection(at, int(findText.size()));
+        editor.setFocus();
+        for (int at; (at = editor.FindText(findText, from, -1, options)) >= 0;) {
+            editor.SetSelection(at, int(findText.size()));
             if (MessageDlg(question, mtConfirmation, mbYesNo) != mrYes) {
                 from = at + int(findText.size());
                 continue;
             }
-            RichEdit1->SetSelText(replaceText);
-            RichEdit1->SetSelection(at, int(replaceText.size()));
+            editor.SetSelText(replaceText);
+            editor.SetSelection(at, int(replaceText.size()));
             from = at + int(replaceText.size());
         }
     }
-    RichEdit1SelectionChange();
+    editor.OnSelectionChange();
     reportNotFound(findText);
 }

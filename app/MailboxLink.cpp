@@ -1,66 +1,25 @@
-// Opening the mailbox window, and what it asks of the main window while it is
-// open: the mail settings, the document, the compose fields, and its closing.
-#include "app/MainU.h"
+#include "app/MailboxLink.h"
 
+#include "app/ComposePanel.h"
+#include "app/DocumentSession.h"
 #include "app/SettingsStore.h"
-#include "mailbox/EditorLink.h"
-#include "mailbox/MailboxWindow.h"
-#include "toolkit/gui/RichEdit.h"
 
-#include <QAction>
-#include <QLineEdit>
-
-class TMailboxLink : public TEditorLink {
-public:
-    explicit TMailboxLink(TForm1& window) : form(window) {}
-
-    TMailSettings MailSettings() const override
-    {
-        const TSettingsStore& store = AppSettings();
-        return {store.POP3Server, store.POP3Login,   store.Password, store.KeepMailOnServer,
-                store.SavedEmail, store.CopySelfDir, store.UserName, store.EmailAddress,
-                store.POP3Security};
-    }
-
-    void ShowDocument(const QString& text, const QString& docName) override
-    {
-        form.RichEdit1->SetText(text);
-        form.RichEdit1->SetSelStart(0);
-        form.RichEdit1->SetModified(false);
-        form.documentName = docName;
-        form.upDateStatusBar();
-    }
-
-    void StartMessage() override { form.SendEmail1Click(); }
-    void SetRecipient(const QString& address) override { form.toEdit->setText(address); }
-    void SetSubject(const QString& subject) override { form.subjectEdit->setText(subject); }
-    void FocusRecipient() override { form.toEdit->setFocus(); }
-
-    void MailboxClosed() override
-    {
-        form.RetreiveEmail1->setEnabled(true);
-        form.StayOnTop1->setEnabled(true);
-        if (form.onTop) {
-            form.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-            form.show(); // changing the stacking flag hides the window
-            form.StayOnTop1->setChecked(true);
-        }
-    }
-
-private:
-    TForm1& form;
-};
-
-void TForm1::RetreiveEmail1Click()
+MailboxLink::MailboxLink(DocumentSession& session, ComposePanel& compose, std::function<void()> closed)
+    : session(session), compose(compose), closed(std::move(closed))
 {
-    auto* mailbox = new MailboxWindow(std::make_unique<TMailboxLink>(*this), this);
-    mailbox->resize(scaled(452), scaled(259));
-    if (onTop) {
-        setWindowFlag(Qt::WindowStaysOnTopHint, false);
-        show();
-    }
-    mailbox->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    mailbox->show();
-    StayOnTop1->setEnabled(false);
-    RetreiveEmail1->setEnabled(false);
 }
+
+TMailSettings MailboxLink::MailSettings() const
+{
+    const TSettingsStore& store = AppSettings();
+    return {store.POP3Server, store.POP3Login,   store.Password, store.KeepMailOnServer,
+            store.SavedEmail, store.CopySelfDir, store.UserName, store.EmailAddress,
+            store.POP3Security};
+}
+
+void MailboxLink::ShowDocument(const QString& text, const QString& docName) { session.showText(text, docName); }
+void MailboxLink::StartMessage() { compose.startMessage(); }
+void MailboxLink::SetRecipient(const QString& address) { compose.setRecipient(address); }
+void MailboxLink::SetSubject(const QString& subject) { compose.setSubject(subject); }
+void MailboxLink::FocusRecipient() { compose.focusRecipient(); }
+void MailboxLink::MailboxClosed() { closed(); }

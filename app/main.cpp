@@ -1,5 +1,5 @@
 // Penvale: a rich-text and plain-text editor that sends and fetches mail.
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 #include "toolkit/gui/ErrorHandler.h"
 #include "widgets/AddressEditDialog.h"
 
@@ -21,7 +21,7 @@ int main(int argc, char** argv)
     TApplication app(argc, argv);
     TApplication::setApplicationName(QStringLiteral("Penvale"));
     InstallMailAddressEditor();
-    TForm1 window(TApplication::arguments().mid(1));
+    MainWindow window(TApplication::arguments().mid(1));
     window.show();
     return TApplication::exec();
 }

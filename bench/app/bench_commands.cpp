@@ -4,7 +4,7 @@
 // bare document without a window. A format command is timed with the
 // view's first paint after it; over a long selection it leaves the rest of
 // the layout to the event loop, and the line after it is what that takes.
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 #include "toolkit/gui/Dialogs.h"
 #include "toolkit/gui/Prompter.h"
 #include "toolkit/gui/RichEdit.h"
@@ -79,9 +79,9 @@ void fillRich(TRichEdit& editor, int chars)
 // What the user sees next: the view painted, which lays the text in it out.
 void paintView(TRichEdit& editor) { qobject_cast<QAbstractScrollArea*>(editor.view())->viewport()->grab(); }
 
-QAction* action(TForm1& form, const char* name) { return form.findChild<QAction*>(QString::fromLatin1(name)); }
+QAction* action(MainWindow& form, const char* name) { return form.findChild<QAction*>(QString::fromLatin1(name)); }
 
-void formatAndFind(TForm1& form, TRichEdit& editor)
+void formatAndFind(MainWindow& form, TRichEdit& editor)
 {
     fillRich(editor, 5000000);
     editor.SetText(editor.Text() + QStringLiteral("needle"));   // a word near the end
@@ -123,7 +123,7 @@ void formatAndFind(TForm1& form, TRichEdit& editor)
            seconds([&] { bare.find(QStringLiteral("needle")); }), 0.1);
 }
 
-void replaceAll(TForm1& form, TRichEdit& editor)
+void replaceAll(MainWindow& form, TRichEdit& editor)
 {
     for (bool plain : {true, false}) {
         if (plain != editor.PlainText())
@@ -160,7 +160,7 @@ int main(int argc, char** argv)
     const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     std::printf("Editing commands (5 MB rich document; replace-all on 1 MB)\n");
 
-    TForm1 form;
+    MainWindow form;
     form.show();
     action(form, "PlainText1")->trigger();
     auto* editor = form.findChild<TRichEdit*>(QStringLiteral("RichEdit1"));

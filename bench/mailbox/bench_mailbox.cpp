@@ -7,7 +7,7 @@
 #include "WindowParts.h"
 #include "benchservers.h"
 
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 #include "mailbox/MailboxWindow.h"
 #include "toolkit/Streams.h"
 #include "toolkit/gui/Prompter.h"
@@ -113,7 +113,7 @@ int main(int argc, char** argv)
         return int(mrOk);
     });
 
-    TForm1 form;
+    MainWindow form;
     TSettingsStore& settings = AppSettings();
     settings.POP3Server = servers.Pop3;
     settings.POP3Security = TmsSecurity::None; // the plain port, as pvmail retrieve uses

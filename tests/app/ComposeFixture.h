@@ -5,7 +5,7 @@
 #include "FreshSettings.h"
 #include "WindowParts.h"
 
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 #include "app/SettingsStore.h"
 #include "net/smtp/smtp_client.h"
 #include "toolkit/Registry.h"
@@ -21,7 +21,7 @@
 struct ComposeFixture {
     QTemporaryDir dir;
     std::unique_ptr<Answers> answers;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
     QStringList statusTexts;   // "0:text" / "4:text" (the font and state panels) as the events wrote them
 
     TRichEdit* editor() const { return partOf<TRichEdit>(*form, "RichEdit1"); }
@@ -33,7 +33,7 @@ struct ComposeFixture {
     {
         UseFreshSettings(dir.filePath("config"));
         answers = std::make_unique<Answers>();
-        form = std::make_unique<TForm1>(); // reads the (empty) stored settings
+        form = std::make_unique<MainWindow>(); // reads the (empty) stored settings
         AppSettings().SMTPServer = server;
         AppSettings().EmailAddress = "me@here.test";
         AppSettings().UserName = "Me";

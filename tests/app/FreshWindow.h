@@ -4,17 +4,17 @@
 #include "Answers.h"
 #include "FreshSettings.h"
 
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 
 #include <QTest>
 #include <memory>
 
 inline bool ShowFreshMainWindow(const QString& configDir, std::unique_ptr<Answers>& answers,
-                                std::unique_ptr<TForm1>& form)
+                                std::unique_ptr<MainWindow>& form)
 {
     UseFreshSettings(configDir);
     answers = std::make_unique<Answers>();
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<MainWindow>();
     form->show();
     return QTest::qWaitForWindowExposed(form.get());
 }

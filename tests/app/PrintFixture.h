@@ -4,7 +4,7 @@
 // poppler's tools read back from the PDF that comes out.
 #include "WindowParts.h"
 
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 #include "toolkit/gui/Dialogs.h"
 #include "toolkit/gui/RichEdit.h"
 
@@ -18,7 +18,7 @@
 
 // Three pages of numbered lines, a forced page break before the second and
 // third, every fifth word bold. Returns the words in reading order.
-inline QStringList FillThreePages(TForm1& form)
+inline QStringList FillThreePages(MainWindow& form)
 {
     trigger(form, "PlainText1");   // rich text
     auto* editor = partOf<TRichEdit>(form, "RichEdit1");

@@ -2,7 +2,7 @@
 // and the colour grid's swatches one by one, without a mouse.
 #include "ComposeFixture.h"
 
-#include "app/About.h"
+#include "app/AboutBox.h"
 #include "toolkit/gui/ColorGrid.h"
 
 #include <QAbstractButton>
@@ -45,7 +45,7 @@ private slots:
         QVERIFY(partOf<QWidget>(*fx.form, "Panel3")->isVisible());
         QCOMPARE(namelessControls(*fx.form), QStringList());
         QCOMPARE(QAccessible::queryAccessibleInterface(fx.field("toEdit"))->text(QAccessible::Name), QString("To:"));
-        TAboutBox about(fx.form.get());
+        AboutBox about(fx.form.get());
         QCOMPARE(namelessControls(about), QStringList());
     }
 

@@ -5,7 +5,7 @@
 #include "WindowParts.h"
 
 #include "app/ClockTexts.h"
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 #include "toolkit/gui/RichEdit.h"
 
 #include <QDateEdit>
@@ -23,7 +23,7 @@ class ClockDatesTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     std::unique_ptr<Answers> answers;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     TRichEdit* editor() const { return partOf<TRichEdit>(*form, "RichEdit1"); }
     QDateEdit* datePicker() const { return partOf<QDateEdit>(*form, "DateTimePicker1"); }

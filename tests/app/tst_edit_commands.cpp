@@ -5,7 +5,7 @@
 #include "FreshWindow.h"
 #include "WindowParts.h"
 
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 #include "toolkit/gui/ColorGrid.h"
 #include "toolkit/gui/Dialogs.h"
 #include "toolkit/gui/RichEdit.h"
@@ -25,7 +25,7 @@ class EditCommandsTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     std::unique_ptr<Answers> answers;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     TRichEdit* editor() const { return partOf<TRichEdit>(*form, "RichEdit1"); }
     QAction* item(const char* name) const { return partOf<QAction>(*form, name); }

@@ -4,7 +4,7 @@
 #include "FreshSettings.h"
 #include "WindowParts.h"
 
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 #include "toolkit/Registry.h"
 #include "toolkit/gui/RichEdit.h"
 
@@ -21,7 +21,7 @@ class MainFilesTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     std::unique_ptr<Answers> answers;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     QString path(const QString& name) const { return dir.filePath(name); }
 
@@ -34,7 +34,7 @@ class MainFilesTest : public QObject {
 
     void makeForm()
     {
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<MainWindow>();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }

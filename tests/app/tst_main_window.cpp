@@ -3,9 +3,9 @@
 #include "FreshSettings.h"
 #include "WindowParts.h"
 
-#include "app/About.h"
-#include "app/MainU.h"
-#include "app/Settings.h"
+#include "app/AboutBox.h"
+#include "app/MainWindow.h"
+#include "app/SettingsDialog.h"
 #include "app/SettingsStore.h"
 #include "toolkit/Registry.h"
 #include "toolkit/gui/RichEdit.h"
@@ -33,7 +33,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     std::unique_ptr<Answers> answers;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     QString path(const QString& name) const { return dir.filePath(name); }
 
@@ -52,7 +52,7 @@ class MainWindowTest : public QObject {
 
     void makeForm(const QStringList& args = {})
     {
-        form = std::make_unique<TForm1>(args);
+        form = std::make_unique<MainWindow>(args);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
@@ -457,12 +457,12 @@ private slots:
     void theSizeLimitOutlivesTheSettingsKey()
     {
         click("MaxSize10Meg1");
-        TForm2::SetAnswerer([](TForm2& dialog) {
-            dialog.WriteDirSettings->setChecked(true);
+        SettingsDialog::setAnswerer([](SettingsDialog& dialog) {
+            dialog.keepDirectoriesButton->setChecked(true);
             return int(QDialog::Accepted);
         });
         click("Settings1");
-        TForm2::SetAnswerer({});
+        SettingsDialog::setAnswerer({});
         QVERIFY(TRegistry().KeyExists("\\Software\\Penvale"));
         form.reset();
         makeForm();
@@ -609,15 +609,15 @@ private slots:
 
     void aboutSwapsItsPanelOnDoubleClick()
     {
-        TAboutBox box(form.get());
+        AboutBox box(form.get());
         box.show();
         QCOMPARE(box.windowTitle(), QString("About Penvale"));
-        QVERIFY(box.Panel1->isVisible());
-        QTest::mouseDClick(box.ProgramIcon, Qt::LeftButton);
-        QVERIFY(!box.Panel1->isVisible());
-        QVERIFY(box.Acknowledgements->isVisible());
-        QTest::mouseDClick(box.Acknowledgements->viewport(), Qt::LeftButton);
-        QVERIFY(box.Panel1->isVisible());
+        QVERIFY(box.textPage->isVisible());
+        QTest::mouseDClick(box.programIcon, Qt::LeftButton);
+        QVERIFY(!box.textPage->isVisible());
+        QVERIFY(box.acknowledgements->isVisible());
+        QTest::mouseDClick(box.acknowledgements->viewport(), Qt::LeftButton);
+        QVERIFY(box.textPage->isVisible());
     }
 };
 

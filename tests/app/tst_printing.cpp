@@ -17,7 +17,7 @@ class PrintingTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     std::unique_ptr<Answers> answers;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     QAction* item(const char* name) const { return partOf<QAction>(*form, name); }
     int columnLeft() const { return partOf<TRichEdit>(*form, "RichEdit1")->FormattingRect().left(); }

@@ -22,7 +22,7 @@ class PrintingE2eTest : public QObject {
     QTemporaryDir dir;
     QString printerName, outDir;
     std::unique_ptr<Answers> answers;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     // Prints through the window and waits, bounded, for the printer's file.
     QString printAndCollect()

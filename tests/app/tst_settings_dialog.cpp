@@ -2,8 +2,8 @@
 #include "FreshSettings.h"
 #include "WindowParts.h"
 
-#include "app/MainU.h"
-#include "app/Settings.h"
+#include "app/MainWindow.h"
+#include "app/SettingsDialog.h"
 #include "app/SettingsStore.h"
 #include "net/smtp/smtp_client.h"
 #include "toolkit/Registry.h"
@@ -24,14 +24,14 @@ class SettingsDialogTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     std::unique_ptr<Answers> answers;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     // Runs "&Settings" with the user's actions on the open dialog.
-    void runSettings(const std::function<int(TForm2&)>& user)
+    void runSettings(const std::function<int(SettingsDialog&)>& user)
     {
-        TForm2::SetAnswerer(user);
+        SettingsDialog::setAnswerer(user);
         trigger(*form, "Settings1");
-        TForm2::SetAnswerer({});
+        SettingsDialog::setAnswerer({});
     }
 
 private slots:
@@ -39,7 +39,7 @@ private slots:
     {
         UseFreshSettings(dir.filePath("config"));
         answers = std::make_unique<Answers>();
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<MainWindow>();
         AppSettings().SMTPServer = "old.example.org";
         AppSettings().OpenDir = "/old/open";
     }
@@ -55,12 +55,12 @@ private slots:
         AppSettings().KeepMailOnServer = false;
         AppSettings().Password = "secret";
         QStringList seen;
-        runSettings([&](TForm2& d) {
-            seen << d.windowTitle() << d.PageControl1->tabText(d.PageControl1->currentIndex())
-                 << d.SMTPServer->text() << d.OpenDirEdit->text() << d.PasswordEdit->text()
-                 << QString::number(d.PasswordEdit->echoMode() == QLineEdit::Password)
-                 << QString::number(d.DelFromServ->isChecked())
-                 << QString::number(d.NoWriteDir->isChecked() && d.NoWriteComm->isChecked());
+        runSettings([&](SettingsDialog& d) {
+            seen << d.windowTitle() << d.tabs->tabText(d.tabs->currentIndex())
+                 << d.smtpServerEdit->text() << d.openDirectoryEdit->text() << d.passwordEdit->text()
+                 << QString::number(d.passwordEdit->echoMode() == QLineEdit::Password)
+                 << QString::number(d.deleteFromServerCheck->isChecked())
+                 << QString::number(d.directoriesThisRunButton->isChecked() && d.communicationsThisRunButton->isChecked());
             return int(QDialog::Rejected);
         });
         QCOMPARE(seen, QStringList({"Settings", "Directory Settings", "old.example.org", "/old/open", "secret",
@@ -81,12 +81,12 @@ private slots:
     {
         QFETCH(bool, keepDirs);
         QFETCH(bool, keepComm);
-        runSettings([&](TForm2& d) {
-            d.SMTPServer->setText("new.example.org");
-            d.OpenDirEdit->setText("/new/open");
-            d.DelFromServ->setChecked(false);
-            (keepDirs ? d.WriteDirSettings : d.NoWriteDir)->setChecked(true);
-            (keepComm ? d.WriteCommSettings : d.NoWriteComm)->setChecked(true);
+        runSettings([&](SettingsDialog& d) {
+            d.smtpServerEdit->setText("new.example.org");
+            d.openDirectoryEdit->setText("/new/open");
+            d.deleteFromServerCheck->setChecked(false);
+            (keepDirs ? d.keepDirectoriesButton : d.directoriesThisRunButton)->setChecked(true);
+            (keepComm ? d.keepCommunicationsButton : d.communicationsThisRunButton)->setChecked(true);
             return int(QDialog::Accepted);
         });
         // The values hold for this run whatever the choice.
@@ -113,18 +113,18 @@ private slots:
         AppSettings().POP3Login = "popper";
         AppSettings().Password = "secret";
         QStringList shown, names;
-        runSettings([&](TForm2& d) {
-            shown << d.SMTPSecurityBox->currentText() << d.POP3SecurityBox->currentText()
-                  << QString::number(d.SMTPAuthCheck->isChecked()) << d.SMTPLoginEdit->text()
-                  << QString::number(d.SMTPLoginEdit->isEnabled());
+        runSettings([&](SettingsDialog& d) {
+            shown << d.smtpSecurityBox->currentText() << d.pop3SecurityBox->currentText()
+                  << QString::number(d.smtpAuthenticationCheck->isChecked()) << d.smtpLoginEdit->text()
+                  << QString::number(d.smtpLoginEdit->isEnabled());
             // A combo box reads out its choice; its name tells the two apart.
-            names << d.SMTPSecurityBox->accessibleName() << d.POP3SecurityBox->accessibleName();
-            for (QWidget* control : {(QWidget*)d.SMTPAuthCheck, (QWidget*)d.SMTPLoginEdit})
+            names << d.smtpSecurityBox->accessibleName() << d.pop3SecurityBox->accessibleName();
+            for (QWidget* control : {(QWidget*)d.smtpAuthenticationCheck, (QWidget*)d.smtpLoginEdit})
                 names << QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
-            d.SMTPSecurityBox->setCurrentText("STARTTLS");
-            d.POP3SecurityBox->setCurrentText("TLS");
-            d.SMTPAuthCheck->setChecked(true);
-            d.SMTPLoginEdit->clear();
+            d.smtpSecurityBox->setCurrentText("STARTTLS");
+            d.pop3SecurityBox->setCurrentText("TLS");
+            d.smtpAuthenticationCheck->setChecked(true);
+            d.smtpLoginEdit->clear();
             return int(QDialog::Accepted);
         });
         QCOMPARE(shown, QStringList({"TLS", "None", "0", "submitter", "0"}));
@@ -143,10 +143,10 @@ private slots:
 
     void cancelChangesNothing()
     {
-        runSettings([](TForm2& d) {
-            d.SMTPServer->setText("typed.example.org");
-            d.WriteCommSettings->setChecked(true);
-            d.PageControl1->setCurrentWidget(d.CommunicationsTab);
+        runSettings([](SettingsDialog& d) {
+            d.smtpServerEdit->setText("typed.example.org");
+            d.keepCommunicationsButton->setChecked(true);
+            d.tabs->setCurrentWidget(d.communicationsTab);
             return int(QDialog::Rejected);
         });
         QCOMPARE(AppSettings().SMTPServer, QString("old.example.org"));
@@ -155,14 +155,14 @@ private slots:
 
     void eachOpeningStartsWithThisSessionOnly()
     {
-        runSettings([](TForm2& d) {
-            d.WriteDirSettings->setChecked(true);
-            d.WriteCommSettings->setChecked(true);
+        runSettings([](SettingsDialog& d) {
+            d.keepDirectoriesButton->setChecked(true);
+            d.keepCommunicationsButton->setChecked(true);
             return int(QDialog::Accepted);
         });
         bool sessionOnly = false;
-        runSettings([&](TForm2& d) {
-            sessionOnly = d.NoWriteDir->isChecked() && d.NoWriteComm->isChecked();
+        runSettings([&](SettingsDialog& d) {
+            sessionOnly = d.directoriesThisRunButton->isChecked() && d.communicationsThisRunButton->isChecked();
             return int(QDialog::Rejected);
         });
         QVERIFY(sessionOnly);
@@ -177,10 +177,10 @@ private slots:
             return false;
         });
         QString kept;
-        runSettings([&](TForm2& d) {
-            d.OpenDirEdit->setText("/typed");
-            QTest::mouseDClick(d.OpenDirEdit, Qt::LeftButton);
-            kept = d.OpenDirEdit->text();
+        runSettings([&](SettingsDialog& d) {
+            d.openDirectoryEdit->setText("/typed");
+            QTest::mouseDClick(d.openDirectoryEdit, Qt::LeftButton);
+            kept = d.openDirectoryEdit->text();
             return int(QDialog::Rejected);
         });
         QCOMPARE(startedAt, QString("/old/open"));
@@ -191,9 +191,9 @@ private slots:
             return true;
         });
         QString chosen;
-        runSettings([&](TForm2& d) {
-            QTest::mouseDClick(d.SaveDirEdit, Qt::LeftButton);
-            chosen = d.SaveDirEdit->text();
+        runSettings([&](SettingsDialog& d) {
+            QTest::mouseDClick(d.saveDirectoryEdit, Qt::LeftButton);
+            chosen = d.saveDirectoryEdit->text();
             return int(QDialog::Rejected);
         });
         QCOMPARE(chosen, QString("/chosen"));

@@ -5,7 +5,7 @@
 #include "FreshSettings.h"
 #include "WindowParts.h"
 
-#include "app/MainU.h"
+#include "app/MainWindow.h"
 #include "app/SettingsStore.h"
 #include "mailbox/MailboxWindow.h"
 #include "net/smtp/smtp_client.h"
@@ -22,7 +22,7 @@
 struct MailboxFixture {
     std::unique_ptr<QTemporaryDir> home;   // new for every test
     std::unique_ptr<Answers> answers;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
     QPointer<MailboxWindow> mailbox;
 
     QString path(const QString& name) const { return home->filePath(name); }
@@ -35,7 +35,7 @@ struct MailboxFixture {
         UseFreshSettings(path("config"));
         qputenv("XDG_DATA_HOME", path("data").toUtf8()); // the ids of mail seen stay with this test
         answers = std::make_unique<Answers>();
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<MainWindow>();
         TSettingsStore& store = AppSettings();
         store.SavedEmail = saved();
         store.CopySelfDir = copies();

@@ -1,4 +1,4 @@
-#include "app/About.h"
+#include "app/AboutBox.h"
 
 #include "app/ToolIcons.h"
 
@@ -28,15 +28,15 @@ QLabel* textLabel(const QString& text, qreal scale = 1.0, bool bold = false)
 
 } // namespace
 
-TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner)
+AboutBox::AboutBox(QWidget* owner) : QDialog(owner)
 {
     setWindowTitle(QStringLiteral("About Penvale"));
 
-    Panel1 = new QFrame;
-    ProgramIcon = new QLabel;
-    ProgramIcon->setPixmap(programPicture(64));
-    ProgramIcon->setAccessibleName(QStringLiteral("Penvale"));
-    ProgramIcon->installEventFilter(this);
+    textPage = new QFrame;
+    programIcon = new QLabel;
+    programIcon->setPixmap(programPicture(64));
+    programIcon->setAccessibleName(QStringLiteral("Penvale"));
+    programIcon->installEventFilter(this);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(6);
     texts->addWidget(textLabel(QStringLiteral("Penvale"), 1.6, true));
@@ -44,23 +44,23 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner)
     texts->addWidget(textLabel(QStringLiteral("Rich text, plain text and e-mail in one small window.")));
     texts->addWidget(textLabel(QStringLiteral("Write, then mail it.")));
     texts->addStretch(1);
-    auto* panelRow = new QHBoxLayout(Panel1);
+    auto* panelRow = new QHBoxLayout(textPage);
     panelRow->setContentsMargins(0, 0, 0, 0);
     panelRow->setSpacing(16);
-    panelRow->addWidget(ProgramIcon, 0, Qt::AlignTop);
+    panelRow->addWidget(programIcon, 0, Qt::AlignTop);
     panelRow->addLayout(texts, 1);
 
-    Acknowledgements = new QListWidget;
-    Acknowledgements->setAccessibleName(QStringLiteral("Acknowledgements"));
-    Acknowledgements->addItems({QStringLiteral("Built with Qt"), QStringLiteral("Liberation fonts for metric-compatible text"),
+    acknowledgements = new QListWidget;
+    acknowledgements->setAccessibleName(QStringLiteral("Acknowledgements"));
+    acknowledgements->addItems({QStringLiteral("Built with Qt"), QStringLiteral("Liberation fonts for metric-compatible text"),
                                 QStringLiteral("Everyone who tried the early versions")});
-    Acknowledgements->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored); // the page with the texts sizes the box
-    Acknowledgements->installEventFilter(this);
-    Acknowledgements->viewport()->installEventFilter(this);
+    acknowledgements->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored); // the page with the texts sizes the box
+    acknowledgements->installEventFilter(this);
+    acknowledgements->viewport()->installEventFilter(this);
 
     pages = new QStackedLayout;
-    pages->addWidget(Panel1);
-    pages->addWidget(Acknowledgements);
+    pages->addWidget(textPage);
+    pages->addWidget(acknowledgements);
 
     auto* buttons = new QDialogButtonBox;
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
@@ -77,23 +77,23 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TAboutBox::ProgramIconDblClick()
+void AboutBox::showAcknowledgements()
 {
-    pages->setCurrentWidget(Acknowledgements);
+    pages->setCurrentWidget(acknowledgements);
 }
 
-void TAboutBox::AcknowledgementsDblClick()
+void AboutBox::showTextPage()
 {
-    pages->setCurrentWidget(Panel1);
+    pages->setCurrentWidget(textPage);
 }
 
-bool TAboutBox::eventFilter(QObject* watched, QEvent* event)
+bool AboutBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
-        if (watched == ProgramIcon)
-            ProgramIconDblClick();
-        else if (watched == Acknowledgements || watched == Acknowledgements->viewport())
-            AcknowledgementsDblClick();
+        if (watched == programIcon)
+            showAcknowledgements();
+        else if (watched == acknowledgements || watched == acknowledgements->viewport())
+            showTextPage();
     }
     return QDialog::eventFilter(watched, event);
 }

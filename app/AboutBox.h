@@ -9,21 +9,21 @@ class QLabel;
 class QListWidget;
 class QStackedLayout;
 
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* owner);
+    explicit AboutBox(QWidget* owner);
 
-    QFrame* Panel1;          // the page with picture and texts
-    QLabel* ProgramIcon;
-    QListWidget* Acknowledgements;
-
-    void ProgramIconDblClick();
-    void AcknowledgementsDblClick();
+    QFrame* textPage;          // the page with picture and texts
+    QLabel* programIcon;
+    QListWidget* acknowledgements;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showAcknowledgements();
+    void showTextPage();
+
     QStackedLayout* pages;
 };

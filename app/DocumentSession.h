@@ -1,0 +1,95 @@
+#pragma once
+// The one document being edited: new, open, save and save as, the
+// save-changes questions, the recent-files list, files dropped on the editor,
+// the plain-text and rich-text modes, word wrap, and what the status bar
+// shows of it all.
+#include <QObject>
+#include <QString>
+#include <optional>
+
+class QAction;
+class QMenu;
+class QWidget;
+class StatusPanels;
+class TFileDrop;
+class TMostRecentUsedList;
+class TOpenDialog;
+class TRichEdit;
+class TSaveDialog;
+
+enum class TextMode { Plain, Rich };
+
+class DocumentSession : public QObject {
+    Q_OBJECT
+public:
+    // window: the owner of the file dialogs.
+    DocumentSession(TRichEdit& editor, StatusPanels& status, QWidget* window);
+
+    QAction* newAction() const { return commands.fileNew; }
+    QAction* openAction() const { return commands.open; }
+    QAction* saveAction() const { return commands.save; }
+    QAction* saveAsAction() const { return commands.saveAs; }
+    QAction* plainTextAction() const { return commands.plainText; }
+    QAction* wordWrapAction() const { return commands.wordWrap; }
+
+    const QString& documentName() const { return name; }
+    bool isNew() const { return documentIsNew; }
+    TextMode textMode() const;
+
+    // The recent-files list on fileMenu, and the editor as the target of
+    // files dropped from the file manager.
+    void attachFileSources(QMenu& fileMenu);
+    // The run starts in plain text.
+    void start();
+    void openCommandLineFile(const QString& fileName);
+    // Asks about unsaved changes and saves them if wanted; false: the
+    // calling operation stops.
+    bool saveChangesCheck();
+    // Shows the document's name, state, mode and the selection's font.
+    void showState();
+    // Replaces the text with one that is nowhere on disk yet, under name.
+    void showText(const QString& text, const QString& name);
+    // The shared open dialog prepared for attachments: the file chosen, if any.
+    std::optional<QString> chooseAttachment();
+
+signals:
+    void modeChanged(TextMode mode);
+    void documentOpened();
+
+private:
+    enum class DocState { Clean, NewModified, NamedModified };
+    enum class SaveDecision { GoOn, SaveAs, Cancel, SaveNamed };
+    enum class OpenSetup { Open, Plain, Attachments };   // what the shared open dialog is prepared for
+
+    DocState docState() const;
+    SaveDecision confirmSave();
+    bool executeSave(SaveDecision decision);
+    void setCurrentDocument(const QString& fileName, bool isNew);
+    void openDocument(const QString& fileName);
+    void saveDocument(const QString& fileName);
+    void resetSelectionAttributes(int size);
+    void setWordWrapOn();
+    void fileNew();
+    void fileOpen();
+    void fileSave();
+    void fileSaveAs();
+    void openRecent(const QString& fileName);
+    void openDropped();
+    void togglePlainText();
+    void setPlainText();
+    void setRichText();
+    void resetOpenDialog(OpenSetup setup);
+    void toggleWordWrap();
+
+    TRichEdit& editor;
+    StatusPanels& status;
+    QString name;
+    bool documentIsNew = true;
+    TOpenDialog* openDialog;
+    TSaveDialog* saveDialog;
+    TMostRecentUsedList* recentFiles = nullptr;
+    TFileDrop* fileDrop = nullptr;
+    struct {
+        QAction *fileNew, *open, *save, *saveAs, *plainText, *wordWrap;
+    } commands;
+};

@@ -1,0 +1,76 @@
+#include "app/MailSender.h"
+
+#include "app/SettingsStore.h"
+#include "app/StatusPanels.h"
+#include "mail/model/message.h"
+#include "net/smtp/send_draft.h"
+#include "net/smtp/smtp_client.h"
+
+#include <QApplication>
+
+namespace {
+
+// Clears a flag when the send ends, however it ends.
+struct SendingFlag {
+    explicit SendingFlag(bool& flag) : flag(flag) { flag = true; }
+    ~SendingFlag() { flag = false; }
+    bool& flag;
+};
+
+} // namespace
+
+MailSender::MailSender(StatusPanels& status, QObject* parent) : QObject(parent), status(status)
+{
+    message = new TmsMessage(this);
+    message->setObjectName(QStringLiteral("msMessage1"));
+    message->SetContentType("text/plain");
+    client = new TmsSMTP(this);
+    client->setObjectName(QStringLiteral("msSMTP1"));
+    client->MailMessage = message;
+    const auto report = [this](const QString& text) {
+        return [this, text](QObject*) { this->status.set(StatusPanel::Font, text); };
+    };
+    client->OnOpen = report(QStringLiteral("Opening connection"));
+    client->OnPrepare = report(QStringLiteral("Preparing message"));
+    client->OnSending = report(QStringLiteral("Sending message"));
+    client->OnClosing = report(QStringLiteral("Closing connection"));
+    client->OnClosed = report(QStringLiteral("Connection closed"));
+    client->OnCancel = report(QStringLiteral("Operation has been canceled"));
+    client->OnProgress = [this](QObject*, int perc, qint64) {
+        this->status.set(StatusPanel::State, QString::number(perc) + QStringLiteral(" %"));
+    };
+    client->OnMailSent = [this](QObject*) {
+        this->status.set(StatusPanel::Font, QStringLiteral("Message has been sent"));
+        this->status.set(StatusPanel::State, QStringLiteral("Done"));
+        QApplication::beep();
+    };
+    client->OnError = [this](QObject*, QString& msg) { this->status.set(StatusPanel::Font, msg); };
+    // The server has the message: a failed goodbye must not read as a failed send.
+    client->OnQuitFailed = [this](QObject*, QString& msg) {
+        this->status.set(StatusPanel::Font, QStringLiteral("Message has been sent; closing the connection failed: ") + msg);
+    };
+}
+
+// The sender comes from the settings at each send.
+void MailSender::applySettings()
+{
+    const TSettingsStore& store = AppSettings();
+    client->Server = store.SMTPServer;
+    client->Security = store.SMTPSecurity;
+    client->Authenticate = store.SMTPAuth;
+    client->UserName = store.SMTPLogin.isEmpty() ? store.POP3Login : store.SMTPLogin;
+    client->Password = store.Password;
+}
+
+void MailSender::send(const TmsDraft& draft)
+{
+    if (sending)
+        return; // a second send on the same connection would corrupt both
+    SendingFlag flag(sending);
+    SendDraft(draft, *client, *message);
+}
+
+void MailSender::cancel()
+{
+    client->Cancel();
+}
