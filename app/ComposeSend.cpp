@@ -40,21 +40,23 @@ void TForm1::createMailComponents()
     const auto status = [this](const QString& text) {
         return [this, text](QObject*) { setStatus(StatusPanel::Font, text); };
     };
-    msSMTP1->OnOpen = status(QStringLiteral("Opening connection"));
-    msSMTP1->OnPrepare = status(QStringLiteral("Preparing message"));
-    msSMTP1->OnSending = status(QStringLiteral("Sending message"));
-    msSMTP1->OnClosing = status(QStringLiteral("Closing connection"));
-    msSMTP1->OnClosed = status(QStringLiteral("Connection closed"));
-    msSMTP1->OnCancel = status(QStringLiteral("Operation has been canceled"));
-    msSMTP1->OnProgress = [this](QObject*, int perc, qint64) {
+    TrkSessionListeners listeners;
+    listeners.OnOpen = status(QStringLiteral("Opening connection"));
+    listeners.OnClosing = status(QStringLiteral("Closing connection"));
+    listeners.OnClosed = status(QStringLiteral("Connection closed"));
+    listeners.OnCancel = status(QStringLiteral("Operation has been canceled"));
+    listeners.OnProgress = [this](QObject*, int perc, qint64) {
         setStatus(StatusPanel::State, QString::number(perc) + QStringLiteral(" %"));
     };
+    listeners.OnError = [this](QObject*, QString& msg) { setStatus(StatusPanel::Font, msg); };
+    msSMTP1->SetListeners(listeners);
+    msSMTP1->OnPrepare = status(QStringLiteral("Preparing message"));
+    msSMTP1->OnSending = status(QStringLiteral("Sending message"));
     msSMTP1->OnMailSent = [this](QObject*) {
         setStatus(StatusPanel::Font, QStringLiteral("Message has been sent"));
         setStatus(StatusPanel::State, QStringLiteral("Done"));
         QApplication::beep();
     };
-    msSMTP1->OnError = [this](QObject*, QString& msg) { setStatus(StatusPanel::Font, msg); };
     // The server has the message: a failed goodbye must not read as a failed send.
     msSMTP1->OnQuitFailed = [this](QObject*, QString& msg) {
         setStatus(StatusPanel::Font, QStringLiteral("Message has been sent; closing the connection failed: ") + msg);
@@ -66,9 +68,11 @@ void TForm1::createMailComponents()
 void TForm1::applyMailSettings()
 {
     const TSettingsStore& store = AppSettings();
-    msSMTP1->Server = store.SMTPServer;
-    msSMTP1->Security = store.SMTPSecurity;
-    msSMTP1->Authenticate = store.SMTPAuth;
+    TrkSessionOptions options = msSMTP1->Options();
+    options.Server = store.SMTPServer;
+    options.Security = store.SMTPSecurity;
+    msSMTP1->SetOptions(options);
+    msSMTP1->AuthenticationRequired = store.SMTPAuth;
     msSMTP1->UserName = store.SMTPLogin.isEmpty() ? store.POP3Login : store.SMTPLogin;
     msSMTP1->Password = store.Password;
 }

@@ -37,14 +37,15 @@ void TForm3::createMailComponents()
 {
     msPOP1 = new TmsStoringPOP(this);
     msPOP1->setObjectName(QStringLiteral("msPOP1"));
-    msPOP1->DefaultPort = 110;
     msPOP1->OnRetrieving = [this](QObject*, int) { showProgress(0, QStringLiteral("Retrieving Messages...")); };
     msPOP1->OnRetrieved = [this](QObject*, int) { msPOP1Retrieved(); };
     msPOP1->OnDeleting = [this](QObject*, int) { showProgress(0, QStringLiteral("Deleting from server..")); };
-    msPOP1->OnProgress = [this](QObject*, int percent, qint64) {
+    TrkSessionListeners listeners;
+    listeners.OnProgress = [this](QObject*, int percent, qint64) {
         showProgress(1, QString::number(percent) + QStringLiteral(" %"));
     };
-    msPOP1->OnClosed = [this](QObject*) { msPOP1Closed(); };
+    listeners.OnClosed = [this](QObject*) { msPOP1Closed(); };
+    msPOP1->SetListeners(listeners);
     msPOP1->OnMessageError = [this](QObject*, int, const QString& msg) { skippedMessages.append(msg); };
     msMessage1 = new TmsMessage(this);
     msMessage1->setObjectName(QStringLiteral("msMessage1"));

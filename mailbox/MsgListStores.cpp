@@ -42,10 +42,12 @@ void TForm3::Retreive1Click()
     ListView1->clear();
     ListView1->headerItem()->setText(0, QStringLiteral("From:"));
     const TMailSettings mail = settings();
-    msPOP1->Server = mail.POP3Server;
+    TrkSessionOptions options = msPOP1->Options();
+    options.Server = mail.POP3Server;
+    options.Security = mail.POP3Security;
+    msPOP1->SetOptions(options);
     msPOP1->UserName = mail.POP3Login;
     msPOP1->Password = mail.Password;
-    msPOP1->Security = mail.POP3Security;
     msPOP1->SeenIdsFile = SeenIdsPath(mail.POP3Server, mail.POP3Login);
     auto scope = busyScope(this, ListView1, updates, busy, closeRequested);
     skippedMessages.clear();
@@ -89,7 +91,7 @@ void TForm3::Save1Click()
     if (row < 0 || showingLocal)
         return;
     if (msPOP1->StoredFile(row).isEmpty())
-        MailStore::StoreMessage(settings().SavedEmail, MailStore::SavedMail, msPOP1->MessageList->Items(row));
+        MailStore::WriteMessageFile(settings().SavedEmail, MailStore::SavedMail, msPOP1->MessageList->Items(row));
     setPanel(2, QStringLiteral("Message Saved"));
 }
 
