@@ -83,8 +83,8 @@ void TrkPosixTransport::StartLookup(const QString& host)
             error = PosixErrors::LookupFailed;
         else if (info.addresses().isEmpty())
             error = PosixErrors::NoAddress;
-        if (events.LookedUp)
-            events.LookedUp(error ? QList<QHostAddress>() : info.addresses(), error);
+        if (Events().LookedUp)
+            Events().LookedUp(error ? QList<QHostAddress>() : info.addresses(), error);
     });
 }
 
@@ -129,21 +129,21 @@ quint16 TrkPosixTransport::StartConnect(const QHostAddress& address, quint16 por
 void TrkPosixTransport::ConnectDone(int systemError)
 {
     phase = systemError ? TPhase::Ended : TPhase::Open;
-    if (events.Connected)
-        events.Connected(systemError ? PosixErrors::SocketErrorCode(systemError) : 0);
+    if (Events().Connected)
+        Events().Connected(systemError ? PosixErrors::SocketErrorCode(systemError) : 0);
     if (systemError)
         return;
     reader->setEnabled(true);
-    if (events.Writable)
-        events.Writable();
+    if (Events().Writable)
+        Events().Writable();
 }
 
 void TrkPosixTransport::BecameWritable()
 {
     writer->setEnabled(false);
     if (phase != TPhase::Connecting) {
-        if (events.Writable)
-            events.Writable();
+        if (Events().Writable)
+            Events().Writable();
         return;
     }
     int error = 0;
@@ -159,8 +159,8 @@ void TrkPosixTransport::BecameReadable()
     char byte;
     const ssize_t n = ::recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
     if (n > 0) {
-        if (events.Readable)
-            events.Readable();
+        if (Events().Readable)
+            Events().Readable();
         return;
     }
     if (n < 0 && (WouldBlock(errno) || errno == EINTR)) {
@@ -169,12 +169,12 @@ void TrkPosixTransport::BecameReadable()
     }
     phase = TPhase::Ended;
     if (n == 0) {
-        if (events.Readable)
-            events.Readable();   // the end of the data is readable: a read sees it at once
-        if (events.Ended)
-            events.Ended(0);
-    } else if (events.Ended) {
-        events.Ended(PosixErrors::SocketErrorCode(errno));
+        if (Events().Readable)
+            Events().Readable();   // the end of the data is readable: a read sees it at once
+        if (Events().Ended)
+            Events().Ended(0);
+    } else if (Events().Ended) {
+        Events().Ended(PosixErrors::SocketErrorCode(errno));
     }
 }
 

@@ -57,5 +57,8 @@ public:
     virtual void Close() = 0;
 
 protected:
+    const TrkTransportEvents& Events() const { return events; }
+
+private:
     TrkTransportEvents events;
 };
