@@ -96,7 +96,8 @@ private:
         for (TNotifyEvent* event : {&client->OnPrepare, &client->OnSending, &client->OnMailSent})
             noted(event);
         ChangeListeners(*client, [&](TrkSessionListeners& listeners) {
-            for (TNotifyEvent* event : {&listeners.OnOpen, &listeners.OnClosing, &listeners.OnClosed, &listeners.OnCancel})
+            for (TNotifyEvent* event :
+                 {&listeners.OnOpen, &listeners.OnClosing, &listeners.OnClosed, &listeners.OnCancel})
                 noted(event);
             TmsProgressEvent progress = listeners.OnProgress;
             listeners.OnProgress = [this, progress](QObject* s, int perc, qint64 n) { progress(s, perc, n); note(); };
