@@ -30,21 +30,23 @@ MailSender::MailSender(StatusPanels& status, QObject* parent) : QObject(parent),
     const auto report = [this](const QString& text) {
         return [this, text](QObject*) { this->status.set(StatusPanel::Font, text); };
     };
-    client->OnOpen = report(QStringLiteral("Opening connection"));
-    client->OnPrepare = report(QStringLiteral("Preparing message"));
-    client->OnSending = report(QStringLiteral("Sending message"));
-    client->OnClosing = report(QStringLiteral("Closing connection"));
-    client->OnClosed = report(QStringLiteral("Connection closed"));
-    client->OnCancel = report(QStringLiteral("Operation has been canceled"));
-    client->OnProgress = [this](QObject*, int perc, qint64) {
+    TrkSessionListeners listeners;
+    listeners.OnOpen = report(QStringLiteral("Opening connection"));
+    listeners.OnClosing = report(QStringLiteral("Closing connection"));
+    listeners.OnClosed = report(QStringLiteral("Connection closed"));
+    listeners.OnCancel = report(QStringLiteral("Operation has been canceled"));
+    listeners.OnProgress = [this](QObject*, int perc, qint64) {
         this->status.set(StatusPanel::State, QString::number(perc) + QStringLiteral(" %"));
     };
+    listeners.OnError = [this](QObject*, QString& msg) { this->status.set(StatusPanel::Font, msg); };
+    client->SetListeners(listeners);
+    client->OnPrepare = report(QStringLiteral("Preparing message"));
+    client->OnSending = report(QStringLiteral("Sending message"));
     client->OnMailSent = [this](QObject*) {
         this->status.set(StatusPanel::Font, QStringLiteral("Message has been sent"));
         this->status.set(StatusPanel::State, QStringLiteral("Done"));
         QApplication::beep();
     };
-    client->OnError = [this](QObject*, QString& msg) { this->status.set(StatusPanel::Font, msg); };
     // The server has the message: a failed goodbye must not read as a failed send.
     client->OnQuitFailed = [this](QObject*, QString& msg) {
         this->status.set(StatusPanel::Font, QStringLiteral("Message has been sent; closing the connection failed: ") + msg);
@@ -55,9 +57,11 @@ MailSender::MailSender(StatusPanels& status, QObject* parent) : QObject(parent),
 void MailSender::applySettings()
 {
     const TSettingsStore& store = AppSettings();
-    client->Server = store.SMTPServer;
-    client->Security = store.SMTPSecurity;
-    client->Authenticate = store.SMTPAuth;
+    TrkSessionOptions options = client->Options();
+    options.Server = store.SMTPServer;
+    options.Security = store.SMTPSecurity;
+    client->SetOptions(options);
+    client->AuthenticationRequired = store.SMTPAuth;
     client->UserName = store.SMTPLogin.isEmpty() ? store.POP3Login : store.SMTPLogin;
     client->Password = store.Password;
 }

@@ -38,16 +38,17 @@ void MailRetrieval::createClient()
 {
     pop3Client = new TmsStoringPOP(this);
     pop3Client->setObjectName(QStringLiteral("msPOP1"));
-    pop3Client->DefaultPort = 110;
     pop3Client->OnRetrieving = [this](QObject*, int) {
         listing.showProgress(0, QStringLiteral("Retrieving Messages..."));
     };
     pop3Client->OnRetrieved = [this](QObject*, int) { messageRetrieved(); };
     pop3Client->OnDeleting = [this](QObject*, int) { listing.showProgress(0, QStringLiteral("Deleting from server..")); };
-    pop3Client->OnProgress = [this](QObject*, int percent, qint64) {
+    TrkSessionListeners listeners;
+    listeners.OnProgress = [this](QObject*, int percent, qint64) {
         listing.showProgress(1, QString::number(percent) + QStringLiteral(" %"));
     };
-    pop3Client->OnClosed = [this](QObject*) { connectionClosed(); };
+    listeners.OnClosed = [this](QObject*) { connectionClosed(); };
+    pop3Client->SetListeners(listeners);
     pop3Client->OnMessageError = [this](QObject*, int, const QString& text) { skippedMessages.append(text); };
 }
 
@@ -65,10 +66,12 @@ void MailRetrieval::retrieveMail()
 {
     listing.startRows(QStringLiteral("From:"));
     const TMailSettings mail = listing.settings();
-    pop3Client->Server = mail.POP3Server;
+    TrkSessionOptions options = pop3Client->Options();
+    options.Server = mail.POP3Server;
+    options.Security = mail.POP3Security;
+    pop3Client->SetOptions(options);
     pop3Client->UserName = mail.POP3Login;
     pop3Client->Password = mail.Password;
-    pop3Client->Security = mail.POP3Security;
     pop3Client->SeenIdsFile = SeenIdsPath(mail.POP3Server, mail.POP3Login);
     listing.runBusy([&] {
         skippedMessages.clear();
@@ -115,7 +118,7 @@ void MailRetrieval::saveMessage()
     if (row < 0 || listing.showsLocalStore())
         return;
     if (pop3Client->StoredFile(row).isEmpty())
-        MailStore::StoreMessage(listing.settings().SavedEmail, MailStore::SavedMail, message(row));
+        MailStore::WriteMessageFile(listing.settings().SavedEmail, MailStore::SavedMail, message(row));
     listing.setPanel(2, QStringLiteral("Message Saved"));
 }
 

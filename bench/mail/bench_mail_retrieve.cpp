@@ -39,9 +39,11 @@ print(time.perf_counter() - start)
 
 void setUp(TmsPOP& pop, const TBenchServers& servers, TmsSecurity security)
 {
-    pop.Server = security == TmsSecurity::Tls ? servers.Pop3s : servers.Pop3;
-    pop.Security = security;
-    pop.CAFile = servers.CAFile;
+    TrkSessionOptions options = pop.Options();
+    options.Server = security == TmsSecurity::Tls ? servers.Pop3s : servers.Pop3;
+    options.Security = security;
+    options.CAFile = servers.CAFile;
+    pop.SetOptions(options);
     pop.UserName = QString::fromUtf8(servers.User);
     pop.Password = QString::fromUtf8(servers.Password);
 }

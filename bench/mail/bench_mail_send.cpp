@@ -41,12 +41,14 @@ void fill(TmsMessage& message, const QByteArray& address)
 TTiming penvale(const TBenchServers& servers, TmsMessage& message, TmsSecurity security)
 {
     TmsSMTP smtp;
-    smtp.Server = security == TmsSecurity::StartTls ? servers.Submission : servers.Smtp;
-    smtp.Security = security;
-    smtp.CAFile = servers.CAFile;
+    TrkSessionOptions options = smtp.Options();
+    options.Server = security == TmsSecurity::StartTls ? servers.Submission : servers.Smtp;
+    options.Security = security;
+    options.CAFile = servers.CAFile;
+    smtp.SetOptions(options);
     smtp.UserName = QString::fromUtf8(servers.User);
     smtp.Password = QString::fromUtf8(servers.Password);
-    smtp.Authenticate = security == TmsSecurity::StartTls;
+    smtp.AuthenticationRequired = security == TmsSecurity::StartTls;
     smtp.MailMessage = &message;
     return TimedHere([&] {
         smtp.Send();

@@ -11,6 +11,13 @@
 
 namespace {
 
+// The bench plays a protocol client: it reads a line as one would.
+class TWaitingSession : public TrkSocket {
+public:
+    using TrkSocket::ConnectSocket;
+    using TrkSocket::ReadLine;
+};
+
 double cpuSeconds()
 {
     timespec t{};
@@ -27,10 +34,11 @@ int main(int argc, char** argv)
     QTcpServer silent;   // accepts and never says a word
     silent.listen(QHostAddress::LocalHost);
 
-    TrkSocket session;
-    session.SetWinsockLoaded(true);
-    session.Server = QStringLiteral("127.0.0.1:%1").arg(silent.serverPort());
-    session.SetTimeOut(seconds);
+    TWaitingSession session;
+    TrkSessionOptions options;
+    options.Server = QStringLiteral("127.0.0.1:%1").arg(silent.serverPort());
+    options.TimeOut = seconds;
+    session.SetOptions(options);
     session.Open();
     session.ConnectSocket();
 

@@ -48,7 +48,7 @@ std::optional<TCounter> ReadCounter(const QString& path)
     return TCounter{line, value};
 }
 
-QString StoreMessage(const QString& directory, const TStoreKind& kind, TmsCustomMessage& message)
+QString WriteMessageFile(const QString& directory, const TStoreKind& kind, TmsCustomMessage& message)
 {
     TStoreWriter writer(directory, kind);
     const QString file = writer.Write(message);

@@ -33,9 +33,9 @@ inline const TStoreKind CopiesToSelf{QStringLiteral("cm"), QStringLiteral("copym
 // number and EFCreateError when the directory, the file or the counter
 // cannot be written; either way nothing is stored and the caller still holds
 // its message.
-QString StoreMessage(const QString& directory, const TStoreKind& kind, TmsCustomMessage& message);
+QString WriteMessageFile(const QString& directory, const TStoreKind& kind, TmsCustomMessage& message);
 
-// Messages stored one after another, as StoreMessage would, but put on disk
+// Messages stored one after another, as WriteMessageFile would, but put on disk
 // together by Sync: a group waits for the disk three times (the texts, the
 // names, the counter) instead of three times a message. A message written
 // takes its number at once (its name exists, a link to an empty file the
@@ -56,7 +56,7 @@ public:
     // again (each pending message is also an open file).
     static constexpr std::size_t GroupSize = 64;
 
-    // Returns the path the message will have. Raises as StoreMessage, and
+    // Returns the path the message will have. Raises as WriteMessageFile, and
     // then the messages written before stay pending. Syncs first when
     // GroupSize messages are pending.
     QString Write(TmsCustomMessage& message);

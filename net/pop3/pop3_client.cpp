@@ -44,8 +44,10 @@ constexpr TSecurityPort securityPorts[] = {
 
 TmsCustomPOP::TmsCustomPOP(QObject* owner) : TmsMailBase(owner)
 {
-    ServiceName = "pop3";
-    DefaultPort = 110;
+    TrkSessionOptions options;
+    options.ServiceName = "pop3";
+    options.DefaultPort = 110;
+    SetOptions(options);
 }
 
 int TmsCustomPOP::ReplyCode(const QByteArray& line)
@@ -57,7 +59,7 @@ int TmsCustomPOP::ReplyCode(const QByteArray& line)
 
 void TmsCustomPOP::CheckReply()
 {
-    if (ReadLine(LastReply) != 1)
+    if (ReadReplyLine() != 1)
         RaiseServerError();
 }
 
@@ -79,7 +81,7 @@ void TmsCustomPOP::Open()
 {
     CheckProperties();
     Reset();
-    FollowSecurityPort(*this, securityPorts);
+    SetOptions(FollowSecurityPort(Options(), securityPorts));
     TmsMailBase::Open();
 }
 
@@ -87,19 +89,19 @@ void TmsCustomPOP::Open()
 // when the setting asks for TLS. With implicit TLS the session has shaken
 // hands before the greeting. A greeting with a timestamp offers APOP, which
 // keeps the password off the wire; USER and PASS when it is refused.
-void TmsCustomPOP::Login()
+void TmsCustomPOP::OpenSession()
 {
     Reset();
     ConnectOrClose();
     CheckReply();
-    const QByteArray timestamp = ApopTimestamp(LastReply);
-    if (Security == TmsSecurity::StartTls) {
+    const QByteArray timestamp = ApopTimestamp(LastReply());
+    if (Options().Security == TmsSecurity::StartTls) {
         Command("STLS");
         StartTls();
     }
     if (timestamp.isEmpty() || !LoggedInWithApop(timestamp)) {
         Command("USER " + UserName.toUtf8());
-        SendSecret(*this, "PASS " + Password.toUtf8(), "PASS ****");
+        SendSecretLine("PASS ", Password.toUtf8());
         CheckReply();
     }
     GetStatus();
@@ -109,11 +111,11 @@ bool TmsCustomPOP::LoggedInWithApop(const QByteArray& timestamp)
 {
     const QByteArray user = UserName.toUtf8();
     const QByteArray digest = QCryptographicHash::hash(timestamp + Password.toUtf8(), QCryptographicHash::Md5).toHex();
-    SendSecret(*this, "APOP " + user + ' ' + digest, "APOP " + user + " ****");
-    return ReadLine(LastReply) == 1;
+    SendSecretLine("APOP " + user + ' ', digest);
+    return ReadReplyLine() == 1;
 }
 
-void TmsCustomPOP::Logout()
+void TmsCustomPOP::CloseSession()
 {
     Command("QUIT");
 }
@@ -123,7 +125,7 @@ void TmsCustomPOP::Logout()
 void TmsCustomPOP::GetStatus()
 {
     Command("STAT");
-    QByteArray rest = LastReply.mid(4);
+    QByteArray rest = LastReply().mid(4);
     const qsizetype space = rest.indexOf(' ');
     if (space < 0)
         return;
@@ -152,7 +154,7 @@ QList<QByteArray> TmsCustomPOP::UniqueIds()
 void TmsCustomPOP::RetrieveMessage(int index)
 {
     Command("LIST " + Number(index));
-    const QByteArray rest = LastReply.mid(4);
+    const QByteArray rest = LastReply().mid(4);
     const qsizetype space = rest.indexOf(' ');
     const int expected = rest.mid(space + 1).toInt();   // 0 when it is no number
     if (OnRetrieving)
@@ -162,7 +164,7 @@ void TmsCustomPOP::RetrieveMessage(int index)
         TMemoryStream stream;
         ReceiveStream(stream, expected);
         stream.SetPosition(0);
-        StoreMessage(index, stream);
+        MessageReceived(index, stream);
     }
     if (OnRetrieved)
         OnRetrieved(this, index);

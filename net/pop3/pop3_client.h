@@ -1,11 +1,13 @@
 #pragma once
 // The POP3 clients: TmsCustomPOP speaks the protocol (STLS when asked for,
-// APOP or USER/PASS, STAT, UIDL, LIST and RETR, DELE, QUIT) and leaves a
-// retrieved message to StoreMessage; TmsPOP decodes each one into its
+// APOP or USER/PASS, STAT, UIDL, LIST and RETR, DELE, QUIT) and hands each
+// retrieved message to MessageReceived; TmsPOP decodes each one into its
 // message list.
 #include "net/session/session.h"
 
 #include <QList>
+
+#include <functional>
 
 class TmsMessageList;
 class TmsSeenIds;
@@ -41,9 +43,9 @@ public:
 
 protected:
     // The received text, from position 0; the caller frees the stream.
-    virtual void StoreMessage(int index, TStream& stream) = 0;
-    void Login() override;
-    void Logout() override;
+    virtual void MessageReceived(int index, TStream& stream) = 0;
+    void OpenSession() override;
+    void CloseSession() override;
 
 private:
     void CheckReply();
@@ -70,7 +72,9 @@ public:
     void RetrieveAll(TmsAfterRetrieve afterRetrieve);
 
 protected:
-    void StoreMessage(int index, TStream& stream) override;
+    void MessageReceived(int index, TStream& stream) override;
+    // Decodes the text into a new entry at the end of the message list.
+    void DecodeIntoList(TStream& stream);
     // How many retrieved messages are kept together; 1 keeps each as soon
     // as it is stored.
     int KeepGroup = 1;

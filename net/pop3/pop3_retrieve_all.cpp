@@ -7,9 +7,14 @@
 
 TmsPOP::TmsPOP(QObject* owner) : TmsCustomPOP(owner), MessageList(new TmsMessageList(this)) {}
 
+void TmsPOP::MessageReceived(int, TStream& stream)
+{
+    DecodeIntoList(stream);
+}
+
 // The entry joins the list before decoding, so a decoder failure leaves it
 // there with what was filled in.
-void TmsPOP::StoreMessage(int, TStream& stream)
+void TmsPOP::DecodeIntoList(TStream& stream)
 {
     auto* message = new TmsListMessage(MessageList);
     message->LoadFromStream(stream);

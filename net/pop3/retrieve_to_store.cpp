@@ -32,10 +32,15 @@ void TmsStoringPOP::RetrieveMailbox(TmsAfterRetrieve afterRetrieve, const QStrin
     RetrieveAll(afterRetrieve);
 }
 
-void TmsStoringPOP::StoreMessage(int index, TStream& stream)
+void TmsStoringPOP::MessageReceived(int, TStream& stream)
+{
+    DecodeAndStore(stream);
+}
+
+void TmsStoringPOP::DecodeAndStore(TStream& stream)
 {
     const qsizetype entry = MessageList->Count();
-    TmsPOP::StoreMessage(index, stream);
+    DecodeIntoList(stream);
     if (!storing && !FetchingOnce())
         return;
     if (!writer)

@@ -29,10 +29,14 @@ public:
     qsizetype StoredCount() const { return stored.size(); }
 
 protected:
-    void StoreMessage(int index, TStream& stream) override;
+    void MessageReceived(int index, TStream& stream) override;
     void KeepRetrieved() override;
 
 private:
+    // Decodes the text into the message list and, when the retrieval
+    // stores, writes it to the store (on disk at the next KeepRetrieved).
+    void DecodeAndStore(TStream& stream);
+
     bool storing = false;   // false: mail stays on the server
     QString storeDir;
     std::unique_ptr<MailStore::TStoreWriter> writer; // made by the first message stored

@@ -21,7 +21,6 @@ using TmsAddressRejectedEvent = std::function<void(QObject* Sender, const QByteA
                                                    const QByteArray& ServerReply, bool& Proceed)>;
 
 // Exceptions of the network layer. Socket errors keep their 16-bit code.
-PV_DECLARE_EXCEPTION(EWinsockDLLError, Exception)
 PV_DECLARE_EXCEPTION(EServerError, Exception)
 
 class ESocketError : public Exception {

@@ -1,90 +1,65 @@
-// The session object: its hidden notification target, the flags the
-// library's notifications set, the errors it raises, and the Connect and
-// Disconnect pair of the mail clients.
+// The session object: the flags its transport's events set, the errors it
+// raises, and the Connect and Disconnect pair of the mail clients.
 #include "net/session/session.h"
 
 #include "net/session/socket_errors_p.h"
+#include "net/transport/posix_transport.h"
 
-class TrkSocket::TNotifyWindow : public QObject {
-public:
-    explicit TNotifyWindow(TrkSocket* owner) : QObject(owner), socket(owner) {}
+TrkSocket::TrkSocket(QObject* owner) : TrkSocket(std::make_unique<TrkPosixTransport>(), owner) {}
 
-    bool event(QEvent* e) override
-    {
-        for (uint msg : {WM_HOSTRESOLVED, WM_SERVRESOLVED, WM_SOCKETEVENT})
-            if (e->type() == TWinsockMessage::Type(msg)) {
-                socket->WndProc(msg, static_cast<TWinsockMessage*>(e)->LParam);
-                return true;
-            }
-        return QObject::event(e);
-    }
-
-private:
-    TrkSocket* socket;
-};
-
-TrkSocket::TrkSocket(QObject* owner)
-    : QObject(owner), winsock(TrkWinsock::Instance()), window(new TNotifyWindow(this)),
-      counter(new TTimeCounter(this))
+TrkSocket::TrkSocket(std::unique_ptr<TrkTransport> transport, QObject* owner)
+    : QObject(owner), transport(std::move(transport)), counter(new TTimeCounter(this))
 {
-    SetWinsockLoaded(false);
+    counter->SetTimeOut(options.TimeOut);
+    WatchTransport();
 }
 
 TrkSocket::~TrkSocket()
 {
-    try {
-        CloseQuietly();
-        for (; StartupCount > 0 && winsock.IsLoaded(); --StartupCount)
-            winsock.WSACleanup();
-    } catch (const Exception&) {
-        // a library without the function: nothing more can be released
-    }
+    CloseQuietly();
 }
 
-bool TrkSocket::WinsockLoaded() const
+void TrkSocket::SetOptions(const TrkSessionOptions& options)
 {
-    return winsock.IsLoaded();
+    this->options = options;
+    counter->SetTimeOut(options.TimeOut);
 }
 
-void TrkSocket::SetWinsockLoaded(bool loaded)
+// Each event only sets what the waits look at; the waits act on it.
+void TrkSocket::WatchTransport()
 {
-    if (!loaded)
-        winsock.Unload();
-    else if (!winsock.IsLoaded())
-        winsock.Load();
-}
-
-void TrkSocket::WndProc(uint msg, quint32 lParam)
-{
-    asyncErrorCode = WSAGetSelectError(lParam);
-    asyncError = asyncErrorCode != 0;
-    if (msg == WM_HOSTRESOLVED)
-        hostResolved = true;
-    else if (msg == WM_SERVRESOLVED)
-        serviceResolved = true;
-    if (msg != WM_SOCKETEVENT || asyncError)
-        return;
-    switch (WSAGetSelectEvent(lParam)) {
-    case FD_READ: readable = true; break;
-    case FD_WRITE: writable = true; break;
-    case FD_CONNECT: connectDone = true; break;
-    case FD_CLOSE: closed = true; break;
-    default: break;
-    }
+    transport->SetEvents({
+        .LookedUp =
+            [this](const QList<QHostAddress>& found, quint16 error) {
+                lookupPending = false;
+                hostResolved = true;
+                addresses = found;
+                lookupError = error;
+            },
+        .Connected =
+            [this](quint16 error) {
+                connectDone = true;
+                connectError = error;
+            },
+        .Readable = [this] { readable = true; },
+        .Writable = [this] { writable = true; },
+        .Ended =
+            [this](quint16 error) {
+                if (error)
+                    streamError = error;
+                else
+                    closed = true;
+            },
+    });
 }
 
 void TrkSocket::Reset()
 {
     canceled = false;
     counter->ClearExpired();
-    asyncHandle = 0;
-    asyncError = false;
-    hostResolved = serviceResolved = connectDone = readable = writable = closed = false;
-}
-
-void TrkSocket::RaiseLastError()
-{
-    RaiseSocketError(quint16(winsock.WSAGetLastError()));
+    lookupPending = false;
+    lookupError = connectError = streamError = 0;
+    hostResolved = connectDone = readable = writable = closed = false;
 }
 
 void TrkSocket::RaiseSocketError(quint16 code)
@@ -97,8 +72,8 @@ void TrkSocket::RaiseSocketError(quint16 code, const QString& text)
 {
     counter->Stop();
     QString message = text;
-    if (OnError)
-        OnError(this, message);
+    if (listeners.OnError)
+        listeners.OnError(this, message);
     // After these the byte stream is lost or gone: the connection cannot go on.
     if (code == SocketError::ConnectionReset || code == SocketError::ReplyLineTooLong
         || code == SocketError::ClosedInData || code == SocketError::ClosedInReply
@@ -123,11 +98,9 @@ void TrkSocket::RaiseTimedOut()
 {
     counter->Stop();
     QString message = ETimedOutError::Text();
-    if (OnError)
-        OnError(this, message);
+    if (listeners.OnError)
+        listeners.OnError(this, message);
     CancelLookup();
-    if (winsock.WSAIsBlocking())
-        winsock.WSACancelBlockingCall();
     Close();
     throw ETimedOutError();
 }
@@ -136,22 +109,19 @@ void TrkSocket::RaiseCanceled()
 {
     counter->Stop();
     QString message = ECanceledError::Text();
-    if (OnError)
-        OnError(this, message);
+    if (listeners.OnError)
+        listeners.OnError(this, message);
     throw ECanceledError();
 }
 
-TmsMailBase::TmsMailBase(QObject* owner) : TrkSocket(owner)
-{
-    SetWinsockLoaded(true);   // as the components are stored: the library on
-}
+TmsMailBase::TmsMailBase(QObject* owner) : TrkSocket(owner) {}
 
 void TmsMailBase::Connect()
 {
     if (Connected())
         return;
     Open();
-    Login();
+    OpenSession();
 }
 
 void TmsMailBase::ConnectOrClose()
@@ -164,14 +134,14 @@ void TmsMailBase::ConnectOrClose()
     }
 }
 
-// The socket goes even when the logout fails: a session in an unknown state
+// The socket goes even when the goodbye fails: a session in an unknown state
 // must not be taken up again by the next Connect.
 void TmsMailBase::Disconnect()
 {
     if (!Connected())
         return;
     try {
-        Logout();
+        CloseSession();
     } catch (const Exception&) {
         Close();
         throw;
@@ -181,9 +151,9 @@ void TmsMailBase::Disconnect()
 
 void TmsMailBase::RaiseServerError()
 {
-    if (LastReply.isEmpty())
+    if (LastReply().isEmpty())
         throw EServerError(QStringLiteral("Empty reply from the server during %1").arg(CurrentStep()));
-    throw EServerError(QString::fromUtf8(LastReply));
+    throw EServerError(QString::fromUtf8(LastReply()));
 }
 
 // A goodbye that finds the connection gone says less than the error that

@@ -4,54 +4,39 @@
 // running (so a Cancel button works during it). TmsMailBase adds the
 // Connect/Disconnect pair the protocol clients build on.
 #include "net/session/events.h"
+#include "net/session/security.h"
 #include "net/dialup/dial_link.h"
-#include "net/transport/socket_library.h"
+#include "net/transport/transport.h"
 
 #include <QByteArray>
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 class TStream;
 class TrkTlsLink;
+class TrkTransport;
 
-// How a connection is protected. Tls shakes hands right after the connect;
-// StartTls leaves the upgrade to the protocol, which calls StartTls once the
-// server has agreed, and fails when the server does not offer it.
-enum class TmsSecurity { None, StartTls, Tls };
-
-// Every choice, by its name as the settings store and the dialog write it
-// ("None", "STARTTLS", "TLS").
-struct TmsSecurityName {
-    TmsSecurity security;
-    const char* name;
-};
-inline constexpr TmsSecurityName SecurityNames[] = {
-    {TmsSecurity::None, "None"}, {TmsSecurity::StartTls, "STARTTLS"}, {TmsSecurity::Tls, "TLS"}};
-QString SecurityName(TmsSecurity security);
-// The choice named text; nothing for another text.
-std::optional<TmsSecurity> SecurityNamed(const QString& text);
-
-class TrkSocket : public QObject {
-public:
-    explicit TrkSocket(QObject* owner = nullptr);
-    ~TrkSocket() override;
-
-    bool WinsockLoaded() const;
-    void SetWinsockLoaded(bool loaded);
-    int TimeOut() const { return counter->TimeOut(); }
-    void SetTimeOut(int seconds) { counter->SetTimeOut(seconds); }
-
+// What a session connects to, and how.
+struct TrkSessionOptions {
     // host[:port]; an IPv6 literal is written bare or as [address]:port.
     QString Server;
-    quint16 DefaultPort = 0;
+    // The port when the server names none: the service's in the system's
+    // service database, else DefaultPort.
     QByteArray ServiceName;
-    TrkDialLink* RAS = nullptr;   // not owned; its owner clears it before freeing it
+    quint16 DefaultPort = 0;
     TmsSecurity Security = TmsSecurity::None;
     QString CAFile;   // an authority trusted beside the system's; empty: none
+    int TimeOut = 60;   // seconds of silence before a step fails
+    TrkDialLink* DialLink = nullptr;   // not owned; its owner clears it before freeing it
+};
 
+// What a session tells whoever watches it, as it happens. OnCommand sees a
+// secret line with its secret part as "****".
+struct TrkSessionListeners {
     TNotifyEvent OnOpen;
     TNotifyEvent OnConnect;
     TNotifyEvent OnClosing;
@@ -61,40 +46,39 @@ public:
     TmsErrorEvent OnError;
     TmsLineEvent OnCommand;
     TmsLineEvent OnReply;
+};
 
-    // What the connection resolved to.
-    QString RemoteAddress;
-    QString LocalHost;
-    quint16 Port = 0;
-    int StartupCount = 0;
-    QByteArray LastReply;
+class TrkSocket : public QObject {
+public:
+    explicit TrkSocket(QObject* owner = nullptr);
+    // A session over another transport than the system's sockets.
+    TrkSocket(std::unique_ptr<TrkTransport> transport, QObject* owner);
+    ~TrkSocket() override;
+
+    const TrkSessionOptions& Options() const { return options; }
+    void SetOptions(const TrkSessionOptions& options);
+    const TrkSessionListeners& Listeners() const { return listeners; }
+    void SetListeners(TrkSessionListeners listeners) { this->listeners = std::move(listeners); }
+
+    // What the connection resolved to: the address of a server named by a
+    // name (empty for an address literal), this machine's name, the port.
+    const QString& RemoteAddress() const { return remoteAddress; }
+    const QString& LocalHost() const { return localHost; }
+    quint16 Port() const { return port; }
+    // The last line of the last reply read.
+    const QByteArray& LastReply() const { return lastReply; }
 
     virtual void Reset();
-    virtual int ReplyCode(const QByteArray& line);
+    // Dials when a dial link is set, then resolves the server and the port.
     virtual void Open();
     virtual void Close();
     virtual void Cancel();
 
-    bool Connected() const { return socket != NoSocket; }
+    bool Connected() const { return opened; }
     bool Canceled() const { return canceled; }
     bool Expired() const { return counter->Expired(); }
     bool Secure() const;   // TLS is up on this connection
-    // Upgrades the open connection in place; bytes the server sent before
-    // the handshake are discarded.
-    void StartTls();
-    void CheckServer();
-    void ConnectSocket();
-    void SendLine(const QByteArray& line);
-    int ReadLine(QByteArray& line);
-    int ReadReply();
-    // Message data: dots are stuffed on the way out, and on the way in taken
-    // off with the end line, which is read but not stored.
-    void SendStream(TStream& stream);
-    void ReceiveStream(TStream& stream, qint64 expectedSize);
 
-    static constexpr uint WM_HOSTRESOLVED = 1172;
-    static constexpr uint WM_SERVRESOLVED = 1173;
-    static constexpr uint WM_SOCKETEVENT = 1174;
     static constexpr qsizetype MaxLineLength = 65536;   // with its CR LF
     static constexpr int MaxHostName = 127;
     static constexpr int MaxServiceName = 63;
@@ -102,11 +86,34 @@ public:
     static constexpr int SendChunk = 2047;
 
 protected:
+    // Connects to each address the server resolved to in turn, until one
+    // answers; with TLS security, shakes hands before returning.
+    void ConnectSocket();
+    void CheckServer();
+    // Upgrades the open connection in place; bytes the server sent before
+    // the handshake are discarded.
+    void StartTls();
+    void SendLine(const QByteArray& line);
+    // Sends visiblePart followed by secretPart as one line; OnCommand, and
+    // any message naming the step, see visiblePart followed by "****".
+    void SendSecretLine(const QByteArray& visiblePart, const QByteArray& secretPart);
+    int ReadLine(QByteArray& line);
+    // One line into LastReply; its code.
+    int ReadReplyLine() { return ReadLine(lastReply); }
+    virtual int ReplyCode(const QByteArray& line);
+    // A reply of one line or several ("250-..." up to "250 ..."), its last
+    // line in LastReply; the overload keeps every line.
+    int ReadReply();
+    int ReadReply(QList<QByteArray>& lines);
+    // Message data: dots are stuffed on the way out, and on the way in taken
+    // off with the end line, which is read but not stored.
+    void SendStream(TStream& stream);
+    void ReceiveStream(TStream& stream, qint64 expectedSize);
+
     void RaiseSocketError(quint16 code);   // code 0 raises nothing
     [[noreturn]] void RaiseSocketError(quint16 code, const QString& message);
     [[noreturn]] void RaiseTimedOut();
     [[noreturn]] void RaiseCanceled();
-    void RaiseLastError();
     // How messages name the step whose reply is awaited after a command:
     // "the greeting" before any, else the command's first word, so no
     // argument (a password) ever shows.
@@ -114,23 +121,18 @@ protected:
     QString CurrentStep() const { return StepName(lastCommand); }
 
 private:
-    class TNotifyWindow;
-    friend class TNotifyWindow;
-    void WndProc(uint msg, quint32 lParam);
-
+    void WatchTransport();
     QString HostPart() const;
     quint16 PortPart() const;
-    void ResolveLocalHost();
     void ResolveHost();
     void ResolvePort();
-    void CreateSocket();
+    quint16 ConnectTo(const QHostAddress& address);
     void CancelLookup();
 
     void HostLookupWait();
-    bool ServiceLookupWait();
-    void ConnectWait();
+    quint16 ConnectWait();
     void DataReadyWait();
-    void raiseIfWaitFailed();
+    void RaiseIfWaitFailed();
     void WaitForData();
     void WaitWritable();
     void StopAndCheck();
@@ -139,9 +141,10 @@ private:
     // caller's start counts.
     enum class TSendClock { FromStart, RestartOnProgress };
     void SendAll(const char* data, qsizetype size, TSendClock clock);
+    void SendShown(const QByteArray& line, const QByteArray& shown);
     int SendSome(const char* data, int size);
-    int ReceiveSome(char* buffer, int size, int flags);
-    int PlainResult(int n);
+    int ReceiveSome(char* buffer, int size, TrkReceiveMode mode);
+    int PlainResult(const TrkTransfer& transfer);
     int TakeLinePart(QByteArray& line, bool& found);
     void FireProgress(qint64 done, qint64 total);
     void CloseQuietly();
@@ -153,30 +156,34 @@ private:
     int TlsResult(int n);
     [[noreturn]] void RaiseTlsFailure(quint16 code);
 
-    TrkWinsock& winsock;
-    QObject* window;
+    TrkSessionOptions options;
+    TrkSessionListeners listeners;
+    std::unique_ptr<TrkTransport> transport;
     TTimeCounter* counter;
-    TWSAData startupData{};
-    TSocket socket = NoSocket;
-    TAsyncHandle asyncHandle = 0;
-    quint32 remoteAddr = 0;    // IPv4, network order
-    QByteArray remoteAddr6;    // an IPv6 literal's 16 bytes; empty for IPv4
-    QByteArray lastCommand;    // since the connect
-    char lookupBuffer[1024] = {};
     struct TTlsFree {
         void operator()(TrkTlsLink* link) const;
     };
     std::unique_ptr<TrkTlsLink, TTlsFree> tls;   // while TLS runs on this connection
 
+    QString remoteAddress;
+    QString localHost;
+    quint16 port = 0;
+    QByteArray lastReply;
+    QList<QHostAddress> addresses;   // the server's, tried in turn
+    bool lookedUp = false;           // the addresses came from a name
+    QByteArray lastCommand;          // since the connect, as OnCommand saw it
+
+    bool opened = false;
     bool canceled = false;
+    bool lookupPending = false;
     bool hostResolved = false;
-    bool serviceResolved = false;
     bool connectDone = false;
     bool readable = false;
     bool writable = false;
     bool closed = false;
-    bool asyncError = false;
-    quint16 asyncErrorCode = 0;
+    quint16 lookupError = 0;
+    quint16 connectError = 0;
+    quint16 streamError = 0;   // the connection broke: reported by the next wait
 };
 
 class TmsMailBase : public TrkSocket {
@@ -187,10 +194,11 @@ public:
     void Disconnect();
 
 protected:
-    virtual void Login() = 0;
-    virtual void Logout() = 0;
-    // The first step of every Login: ConnectSocket, closing the socket when
-    // it fails, as there is no session yet to say QUIT to.
+    // Connect and greet (and log in); say goodbye.
+    virtual void OpenSession() = 0;
+    virtual void CloseSession() = 0;
+    // The first step of every OpenSession: ConnectSocket, closing the socket
+    // when it fails, as there is no session yet to say QUIT to.
     void ConnectOrClose();
     // A refusal: the server's reply line, or what it answered when empty.
     [[noreturn]] void RaiseServerError();

@@ -12,6 +12,18 @@
 
 void TrkSocket::SendLine(const QByteArray& line)
 {
+    SendShown(line, line);
+}
+
+void TrkSocket::SendSecretLine(const QByteArray& visiblePart, const QByteArray& secretPart)
+{
+    SendShown(visiblePart + secretPart, visiblePart + "****");
+}
+
+// The step a later message names is the line as shown, so a secret never
+// reaches one either.
+void TrkSocket::SendShown(const QByteArray& line, const QByteArray& shown)
+{
     if (!Connected())
         RaiseSocketError(SocketError::NotConnected);
     if (line.contains('\r') || line.contains('\n'))
@@ -21,9 +33,9 @@ void TrkSocket::SendLine(const QByteArray& line)
     ProcessMessages();
     SendAll(data.constData(), data.size(), TSendClock::FromStart);
     StopAndCheck();
-    lastCommand = line;
-    if (OnCommand)
-        OnCommand(this, line);
+    lastCommand = shown;
+    if (listeners.OnCommand)
+        listeners.OnCommand(this, shown);
 }
 
 void TrkSocket::SendAll(const char* data, qsizetype size, TSendClock clock)
@@ -41,31 +53,30 @@ void TrkSocket::SendAll(const char* data, qsizetype size, TSendClock clock)
     }
 }
 
-// send, raising what is an error: -1 when the socket takes nothing now.
+// A send, raising what is an error: -1 when the socket takes nothing now.
 int TrkSocket::SendSome(const char* data, int size)
 {
     if (tls)
         return TlsResult(tls->Write(data, size));
-    return PlainResult(winsock.Send(socket, data, size, 0));
+    return PlainResult(transport->Send(data, size));
 }
 
-// recv, raising what is an error: -1 when nothing is waiting, 0 at the end.
-int TrkSocket::ReceiveSome(char* buffer, int size, int flags)
+// A receive, raising what is an error: -1 when nothing is waiting, 0 at the end.
+int TrkSocket::ReceiveSome(char* buffer, int size, TrkReceiveMode mode)
 {
     if (tls)
-        return TlsResult(tls->Read(buffer, size, flags & PeekFlag));
-    return PlainResult(winsock.Recv(socket, buffer, size, flags));
+        return TlsResult(tls->Read(buffer, size, mode));
+    return PlainResult(transport->Receive(buffer, size, mode));
 }
 
-// A plain recv's or send's result, raising what is an error: -1 when the
-// socket would block.
-int TrkSocket::PlainResult(int n)
+// A plain send's or receive's result, raising what is an error: -1 when the
+// socket would block, or after a cancel closed it.
+int TrkSocket::PlainResult(const TrkTransfer& transfer)
 {
-    if (n >= 0)
-        return n;
-    const int error = winsock.WSAGetLastError();
-    if (error != WSAEWOULDBLOCK && !canceled)
-        RaiseSocketError(quint16(error));
+    if (transfer.status == TrkTransfer::TStatus::Moved)
+        return transfer.bytes;
+    if (transfer.status == TrkTransfer::TStatus::Failed && !canceled)
+        RaiseSocketError(transfer.error);
     return -1;
 }
 
@@ -77,11 +88,11 @@ int TrkSocket::TakeLinePart(QByteArray& line, bool& found)
     const int room = int(qMin<qsizetype>(sizeof chunk, MaxLineLength - line.size()));
     if (room == 0)
         RaiseSocketError(SocketError::ReplyLineTooLong);
-    const int n = ReceiveSome(chunk, room, PeekFlag);
+    const int n = ReceiveSome(chunk, room, TrkReceiveMode::Peek);
     if (n <= 0)
         return n;
     const auto* lf = static_cast<const char*>(std::memchr(chunk, '\n', size_t(n)));
-    const int taken = ReceiveSome(chunk, lf ? int(lf - chunk) + 1 : n, 0);
+    const int taken = ReceiveSome(chunk, lf ? int(lf - chunk) + 1 : n, TrkReceiveMode::Take);
     if (taken > 0)
         line.append(chunk, taken);
     found = lf != nullptr;
@@ -129,23 +140,31 @@ int TrkSocket::ReadLine(QByteArray& line)
         line = buffer;
         code = ReplyCode(line);
     } catch (const Exception&) {
-        if (OnReply)
-            OnReply(this, line);
+        if (listeners.OnReply)
+            listeners.OnReply(this, line);
         throw;
     }
-    if (OnReply)
-        OnReply(this, line);
+    if (listeners.OnReply)
+        listeners.OnReply(this, line);
     return code;
 }
 
 int TrkSocket::ReadReply()
 {
-    const int first = ReadLine(LastReply);
-    if (first <= 0 || LastReply.indexOf('-') != 3)
+    QList<QByteArray> lines;
+    return ReadReply(lines);
+}
+
+int TrkSocket::ReadReply(QList<QByteArray>& lines)
+{
+    const int first = ReadLine(lastReply);
+    lines = {lastReply};
+    if (first <= 0 || lastReply.indexOf('-') != 3)
         return first;
     while (!closed) {
-        const int code = ReadLine(LastReply);
-        if (code == first && LastReply.indexOf(' ') == 3)
+        const int code = ReadLine(lastReply);
+        lines.append(lastReply);
+        if (code == first && lastReply.indexOf(' ') == 3)
             break;
     }
     return first;
@@ -154,10 +173,10 @@ int TrkSocket::ReadReply()
 // Percentages round half to even; an empty whole counts as done.
 void TrkSocket::FireProgress(qint64 done, qint64 total)
 {
-    if (!OnProgress)
+    if (!listeners.OnProgress)
         return;
     const int perc = total > 0 ? int(std::nearbyint(double(done) * 100.0 / double(total))) : 100;
-    OnProgress(this, perc, done);
+    listeners.OnProgress(this, perc, done);
 }
 
 void TrkSocket::SendStream(TStream& stream)
@@ -182,8 +201,8 @@ void TrkSocket::SendStream(TStream& stream)
         pump.Tick();
     }
     StopAndCheck();
-    if (OnProgress)
-        OnProgress(this, 0, 0);
+    if (listeners.OnProgress)
+        listeners.OnProgress(this, 0, 0);
 }
 
 void TrkSocket::ReceiveStream(TStream& stream, qint64 expectedSize)
@@ -198,9 +217,9 @@ void TrkSocket::ReceiveStream(TStream& stream, qint64 expectedSize)
     qint64 stored = 0;
     counter->Start();
     while (!unstuffer.Done() && !canceled && !counter->Expired()) {
-        const int n = ReceiveSome(chunk.data(), ReceiveChunk, PeekFlag);
-        if (OnProgress)
-            expectedSize > 0 ? FireProgress(stored, expectedSize) : OnProgress(this, -1, stored);
+        const int n = ReceiveSome(chunk.data(), ReceiveChunk, TrkReceiveMode::Peek);
+        if (listeners.OnProgress)
+            expectedSize > 0 ? FireProgress(stored, expectedSize) : listeners.OnProgress(this, -1, stored);
         if (n == 0)
             RaiseSocketError(SocketError::ClosedInData);
         if (n < 0) {
@@ -208,7 +227,7 @@ void TrkSocket::ReceiveStream(TStream& stream, qint64 expectedSize)
             continue;
         }
         const qsizetype used = unstuffer.Decode(chunk.constData(), n, plain);
-        ReceiveSome(chunk.data(), int(used), 0);
+        ReceiveSome(chunk.data(), int(used), TrkReceiveMode::Take);
         stream.Write(plain);
         stored += plain.size();
         counter->Start();

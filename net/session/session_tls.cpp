@@ -1,5 +1,5 @@
-// The session's TLS: the names of the security choices, the handshake on the session's own waits, the upgrade in
-// place, and the errors TLS raises. Every failure closes the connection: the
+// The session's TLS: the handshake on the session's own waits, the upgrade
+// in place, and the errors TLS raises. Every failure closes the connection: the
 // byte stream is lost, and after a refused certificate nothing may follow.
 #include "net/session/session.h"
 
@@ -9,22 +9,6 @@
 void TrkSocket::TTlsFree::operator()(TrkTlsLink* link) const
 {
     delete link;
-}
-
-QString SecurityName(TmsSecurity security)
-{
-    for (const TmsSecurityName& known : SecurityNames)
-        if (known.security == security)
-            return QLatin1String(known.name);
-    return {};
-}
-
-std::optional<TmsSecurity> SecurityNamed(const QString& text)
-{
-    for (const TmsSecurityName& known : SecurityNames)
-        if (text == QLatin1String(known.name))
-            return known.security;
-    return std::nullopt;
 }
 
 bool TrkSocket::Secure() const
@@ -47,14 +31,14 @@ void TrkSocket::StartTls()
 void TrkSocket::DiscardWaiting()
 {
     char chunk[4096];
-    while (ReceiveSome(chunk, sizeof chunk, 0) > 0) {
+    while (ReceiveSome(chunk, sizeof chunk, TrkReceiveMode::Take) > 0) {
     }
 }
 
 // The whole handshake must end within the time-out, like a command line.
 void TrkSocket::ShakeHands()
 {
-    tls.reset(new TrkTlsLink(winsock, socket, HostPart(), CAFile));
+    tls.reset(new TrkTlsLink(*transport, HostPart(), options.CAFile));
     counter->Start();
     while (!canceled && !counter->Expired()) {
         const TrkTlsLink::TState state = tls->Handshake();
@@ -70,7 +54,7 @@ void TrkSocket::ShakeHands()
     StopAndCheck();
 }
 
-// A read's or write's result over TLS, raising a failure as recv and send do.
+// A read's or write's result over TLS, raising a failure as a plain one does.
 int TrkSocket::TlsResult(int n)
 {
     if (n < 0 && tls->State() == TrkTlsLink::TState::Failed && !canceled)

@@ -1,6 +1,7 @@
 // The session's waits. Each blocks on the event loop until one of its flags is
-// set: notifications, the counter's one-second ticks and the user's commands
-// (Cancel above all) all arrive as events, so a silent server costs nothing.
+// set: the transport's events, the counter's one-second ticks and the user's
+// commands (Cancel above all) all arrive as events, so a silent server costs
+// nothing.
 #include "net/session/session.h"
 
 #include "net/transport/tls_link_p.h"
@@ -12,40 +13,18 @@ void TrkSocket::HostLookupWait()
     counter->Start();
     WaitUntil([this] { return hostResolved || counter->Expired() || canceled; });
     if (hostResolved)
-        asyncHandle = 0;   // still pending otherwise: the time-out or cancel drops it
-    if (asyncError)
-        RaiseSocketError(asyncErrorCode);
+        RaiseSocketError(lookupError);
     StopAndCheck();
     ProcessMessages();
 }
 
-// True when the service database gave the port. A look-up that failed or ran
-// out of time falls back to the default port and leaves no trace for the
-// connect: neither its error nor an expired counter.
-bool TrkSocket::ServiceLookupWait()
+// The outcome of one address's connect: 0 or its socket error. A cancel or
+// the time-out ends the whole connect.
+quint16 TrkSocket::ConnectWait()
 {
-    counter->Start();
-    WaitUntil([this] { return serviceResolved || canceled || counter->Expired(); });
-    counter->Stop();
-    if (serviceResolved) {
-        asyncHandle = 0;
-    } else if (counter->Expired()) {
-        CancelLookup();
-        counter->ClearExpired();
-    }
-    if (canceled)
-        RaiseCanceled();
-    const bool found = serviceResolved && !asyncError;
-    asyncError = false;   // answered by the fall-back: no later wait may raise it
-    return found;
-}
-
-// A refused or failed connection ends the wait at once with its error.
-void TrkSocket::ConnectWait()
-{
-    WaitUntil([this] { return connectDone || canceled || counter->Expired() || asyncError; });
-    counter->Stop();
-    raiseIfWaitFailed();
+    WaitUntil([this] { return connectDone || canceled || counter->Expired() || streamError; });
+    RaiseIfWaitFailed();
+    return connectError;
 }
 
 // A connection the server closed ends it too: nothing more can come, and the
@@ -55,22 +34,21 @@ void TrkSocket::DataReadyWait()
 {
     counter->Start();
     WaitUntil([this] {
-        return readable || (tls && tls->Buffered()) || closed || canceled || counter->Expired() || asyncError;
+        return readable || (tls && tls->Buffered()) || closed || canceled || counter->Expired() || streamError;
     });
     counter->Stop();
-    raiseIfWaitFailed();
+    RaiseIfWaitFailed();
     readable = false;
 }
 
 // A wait ends in a cancel, a time-out or a socket error, checked in that order.
-void TrkSocket::raiseIfWaitFailed()
+void TrkSocket::RaiseIfWaitFailed()
 {
     if (canceled)
         RaiseCanceled();
     if (counter->Expired())
         RaiseTimedOut();
-    if (asyncError)
-        RaiseSocketError(asyncErrorCode);
+    RaiseSocketError(streamError);
 }
 
 // Inside a read that found nothing waiting: blocks until more may be there.
@@ -80,20 +58,20 @@ void TrkSocket::WaitForData()
 {
     if (tls && tls->State() == TrkTlsLink::TState::WantWrite)
         return WaitWritable();
-    WaitUntil([this] { return readable || closed || canceled || counter->Expired() || asyncError; });
+    WaitUntil([this] { return readable || closed || canceled || counter->Expired() || streamError; });
     readable = false;
-    if (asyncError && !canceled)
-        RaiseSocketError(asyncErrorCode);
+    if (!canceled)
+        RaiseSocketError(streamError);
 }
 
 void TrkSocket::WaitWritable()
 {
     if (tls && tls->State() == TrkTlsLink::TState::WantRead)
         return WaitForData();
-    WaitUntil([this] { return writable || canceled || counter->Expired() || asyncError; });
+    WaitUntil([this] { return writable || canceled || counter->Expired() || streamError; });
     writable = false;
-    if (asyncError && !canceled)
-        RaiseSocketError(asyncErrorCode);
+    if (!canceled)
+        RaiseSocketError(streamError);
 }
 
 void TrkSocket::StopAndCheck()

@@ -5,8 +5,6 @@
 namespace SocketError {
 enum : quint16 {
     ServerRequired = 57002,
-    InvalidVersion = 57003,
-    ResolveFailed = 57004,
     ServiceRequired = 57005,
     HostNameTooLong = 57006,
     ServiceNameTooLong = 57007,

@@ -43,5 +43,5 @@ void SendDraft(const TmsDraft& draft, TmsSMTP& smtp, TmsMessage& message)
     smtp.MailMessage = &message;
     smtp.Send();
     if (draft.CopiesDirectory)
-        MailStore::StoreMessage(*draft.CopiesDirectory, MailStore::CopiesToSelf, message);
+        MailStore::WriteMessageFile(*draft.CopiesDirectory, MailStore::CopiesToSelf, message);
 }

@@ -1,14 +1,13 @@
 // SMTP AUTH with the login of the settings: CRAM-MD5 when the server offers
 // it (the password never crosses the wire), else PLAIN, else LOGIN. The
-// credentials never reach OnCommand or an error message.
+// credentials go as secret lines: they never reach OnCommand or an error
+// message.
 #include "net/smtp/smtp_client.h"
-
-#include "net/session/clients_p.h"
 
 #include <QMessageAuthenticationCode>
 #include <QScopeGuard>
 
-void TmsSMTP::LogIn()
+void TmsSMTP::Authenticate()
 {
     if (!extensions.auth)
         throw EServerError(QStringLiteral("The server does not offer authentication (AUTH)"));
@@ -30,16 +29,16 @@ void TmsSMTP::LogIn()
 void TmsSMTP::AuthPlain()
 {
     const QByteArray credentials = '\0' + UserName.toUtf8() + '\0' + Password.toUtf8();
-    SendSecret(*this, "AUTH PLAIN " + credentials.toBase64(), "AUTH PLAIN ****");
+    SendSecretLine("AUTH PLAIN ", credentials.toBase64());
 }
 
 void TmsSMTP::AuthLogin()
 {
     SendLine("AUTH LOGIN");
     ReadChallenge();
-    SendSecret(*this, UserName.toUtf8().toBase64(), "****");
+    SendSecretLine({}, UserName.toUtf8().toBase64());
     ReadChallenge();
-    SendSecret(*this, Password.toUtf8().toBase64(), "****");
+    SendSecretLine({}, Password.toUtf8().toBase64());
 }
 
 void TmsSMTP::AuthCramMd5()
@@ -48,7 +47,7 @@ void TmsSMTP::AuthCramMd5()
     const QByteArray challenge = ReadChallenge();
     const QByteArray digest =
         QMessageAuthenticationCode::hash(challenge, Password.toUtf8(), QCryptographicHash::Md5).toHex();
-    SendSecret(*this, (UserName.toUtf8() + ' ' + digest).toBase64(), "****");
+    SendSecretLine({}, (UserName.toUtf8() + ' ' + digest).toBase64());
 }
 
 // A 334 reply's text, decoded; any other reply is a refusal.
@@ -56,5 +55,5 @@ QByteArray TmsSMTP::ReadChallenge()
 {
     if (ReadReply() != 334)
         RaiseServerError();
-    return QByteArray::fromBase64(LastReply.mid(4));
+    return QByteArray::fromBase64(LastReply().mid(4));
 }

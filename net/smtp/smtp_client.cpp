@@ -20,8 +20,10 @@ constexpr TSecurityPort securityPorts[] = {
 
 TmsSMTP::TmsSMTP(QObject* owner) : TmsMailBase(owner)
 {
-    ServiceName = "smtp";
-    DefaultPort = 25;
+    TrkSessionOptions options;
+    options.ServiceName = "smtp";
+    options.DefaultPort = 25;
+    SetOptions(options);
 }
 
 TmsSMTP::~TmsSMTP() = default;
@@ -47,28 +49,28 @@ QString TmsSMTP::StepName(const QByteArray& command) const
 void TmsSMTP::Open()
 {
     CheckServer();
-    if (Authenticate && UserName.isEmpty())
+    if (AuthenticationRequired && UserName.isEmpty())
         RaiseSocketError(SocketError::UserNameRequired);
-    if (Authenticate && Password.isEmpty())
+    if (AuthenticationRequired && Password.isEmpty())
         RaiseSocketError(SocketError::PasswordRequired);
     Reset();
-    FollowSecurityPort(*this, securityPorts);
+    SetOptions(FollowSecurityPort(Options(), securityPorts));
     TmsMailBase::Open();
 }
 
 // With implicit TLS the session has shaken hands before the greeting.
-void TmsSMTP::Login()
+void TmsSMTP::OpenSession()
 {
     ConnectOrClose();
     Check2xx(ReadReply());
     Greet();
-    if (Security == TmsSecurity::StartTls)
+    if (Options().Security == TmsSecurity::StartTls)
         UpgradeToTls();
-    if (Authenticate)
-        LogIn();
+    if (AuthenticationRequired)
+        Authenticate();
 }
 
-void TmsSMTP::Logout()
+void TmsSMTP::CloseSession()
 {
     ProcessMessages();
     SendLine("QUIT");

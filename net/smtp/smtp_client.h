@@ -24,11 +24,11 @@ public:
     // gone); Msg says how. Send still succeeds: the server has the message.
     TmsErrorEvent OnQuitFailed;
 
-    // The login for AUTH, sent only when Authenticate is set: CRAM-MD5 when
-    // the server offers it, else PLAIN, else LOGIN.
+    // The login for AUTH, sent only when AuthenticationRequired is set:
+    // CRAM-MD5 when the server offers it, else PLAIN, else LOGIN.
     QString UserName;
     QString Password;
-    bool Authenticate = false;
+    bool AuthenticationRequired = false;
 
     // Not owned; cleared when the message is destroyed.
     QPointer<TmsMessage> MailMessage;
@@ -43,8 +43,8 @@ public:
     void Open() override;
 
 protected:
-    void Login() override;
-    void Logout() override;
+    void OpenSession() override;
+    void CloseSession() override;
     QString StepName(const QByteArray& command) const override;
 
 private:
@@ -60,9 +60,8 @@ private:
     void Check2xx(int code);
     void Greet();
     void ReadExtensions(const QList<QByteArray>& lines);
-    int ReadReplyLines(QList<QByteArray>& lines);
     void UpgradeToTls();
-    void LogIn();
+    void Authenticate();
     void AuthPlain();
     void AuthLogin();
     void AuthCramMd5();

@@ -2,17 +2,15 @@
 // server that does not know EHLO, and the upgrade to TLS with STARTTLS.
 #include "net/smtp/smtp_client.h"
 
-#include <QScopeGuard>
-
 // The old client's HELO sequence stays for a server that refuses EHLO, so
 // every server it reached still works.
 void TmsSMTP::Greet()
 {
     extensions = {};
-    const QByteArray name = LocalHost.toUtf8();
+    const QByteArray name = LocalHost().toUtf8();
     SendLine("EHLO " + name);
     QList<QByteArray> lines;
-    const int code = ReadReplyLines(lines);
+    const int code = ReadReply(lines);
     if (code / 100 == 2) {
         ReadExtensions(lines);
         return;
@@ -25,19 +23,6 @@ void TmsSMTP::Greet()
     // Some servers refuse the name this machine gives itself.
     SendLine("HELO");
     Check2xx(ReadReply());
-}
-
-// Reads a reply as ReadReply does, keeping every line; each still goes to OnReply.
-int TmsSMTP::ReadReplyLines(QList<QByteArray>& lines)
-{
-    const TmsLineEvent shown = OnReply;
-    const auto restore = qScopeGuard([&] { OnReply = shown; });
-    OnReply = [&](QObject* sender, const QByteArray& line) {
-        lines << line;
-        if (shown)
-            shown(sender, line);
-    };
-    return ReadReply();
 }
 
 // Every line after the first names one extension and its parameters.

@@ -60,7 +60,7 @@ void TmsSMTP::SendRecipient(const QByteArray& address)
         return;
     bool proceed = false;
     if (OnAddressRejected)
-        OnAddressRejected(this, address, LastReply, proceed);
+        OnAddressRejected(this, address, LastReply(), proceed);
     if (!proceed)
         RaiseServerError();
 }

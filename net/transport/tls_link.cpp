@@ -1,4 +1,4 @@
-// A TLS client connection driven over the socket library binding.
+// A TLS client connection driven over the session's transport.
 #include "net/transport/tls_link_p.h"
 
 #include <QFile>
@@ -109,8 +109,8 @@ QString QueuedReason()
 
 }
 
-TrkTlsLink::TrkTlsLink(TrkWinsock& winsock, TSocket socket, const QString& host, const QString& caFile)
-    : wire{&winsock, socket, 0, false, nullptr}
+TrkTlsLink::TrkTlsLink(TrkTransport& transport, const QString& host, const QString& caFile)
+    : wire{&transport, 0, false}
 {
     ERR_clear_error();
     QString failure;
@@ -143,10 +143,10 @@ TrkTlsLink::TState TrkTlsLink::Handshake()
     return state;
 }
 
-int TrkTlsLink::Read(char* buffer, int size, bool peek)
+int TrkTlsLink::Read(char* buffer, int size, TrkReceiveMode mode)
 {
     ERR_clear_error();
-    return Settle(peek ? SSL_peek(ssl, buffer, size) : SSL_read(ssl, buffer, size));
+    return Settle(mode == TrkReceiveMode::Peek ? SSL_peek(ssl, buffer, size) : SSL_read(ssl, buffer, size));
 }
 
 int TrkTlsLink::Write(const char* data, int size)
@@ -161,7 +161,6 @@ void TrkTlsLink::Shutdown()
         return;
     ERR_clear_error();
     SSL_shutdown(ssl);
-    wire.thrown = nullptr;   // too late to matter: the socket is being closed
 }
 
 bool TrkTlsLink::Buffered() const
@@ -171,11 +170,6 @@ bool TrkTlsLink::Buffered() const
 
 int TrkTlsLink::Settle(int result)
 {
-    if (wire.thrown) {
-        const std::exception_ptr thrown = std::exchange(wire.thrown, nullptr);
-        Fail(QStringLiteral("the socket library failed"));
-        std::rethrow_exception(thrown);
-    }
     if (result > 0) {
         state = TState::Ok;
         return result;
@@ -203,43 +197,35 @@ void TrkTlsLink::Fail(QString why)
     reason = std::move(why);
 }
 
-// The wire: OpenSSL's reads and writes become the binding's recv and send.
-// A call that would block tells OpenSSL to retry that way; a failure keeps
-// the library's error, and an exception waits outside OpenSSL.
-template <class Call>
-int TrkTlsLink::WireCall(BIO* bio, int retryFlags, Call call)
+// The wire: OpenSSL's reads and writes become the transport's Receive and
+// Send. A call that would block tells OpenSSL to retry that way; a failure
+// keeps the transport's error.
+int TrkTlsLink::WireResult(BIO* bio, int retryFlags, const TrkTransfer& transfer)
 {
     auto* wire = static_cast<TWire*>(BIO_get_data(bio));
-    BIO_clear_retry_flags(bio);
-    try {
-        const int n = call(*wire);
-        if (n >= 0)
-            return n;
-        const int error = wire->winsock->WSAGetLastError();
-        if (error == WSAEWOULDBLOCK)
-            BIO_set_flags(bio, retryFlags | BIO_FLAGS_SHOULD_RETRY);
-        else
-            wire->error = quint16(error);
-    } catch (...) {
-        wire->thrown = std::current_exception();
+    switch (transfer.status) {
+    case TrkTransfer::TStatus::Moved: return transfer.bytes;
+    case TrkTransfer::TStatus::WouldBlock: BIO_set_flags(bio, retryFlags | BIO_FLAGS_SHOULD_RETRY); break;
+    case TrkTransfer::TStatus::Failed: wire->error = transfer.error; break;
     }
     return -1;
 }
 
 int TrkTlsLink::WireRead(BIO* bio, char* buffer, int size)
 {
-    return WireCall(bio, BIO_FLAGS_READ, [&](TWire& wire) {
-        const int n = wire.winsock->Recv(wire.socket, buffer, size, 0);
-        if (n >= 0)
-            wire.ended = n == 0;
-        return n;
-    });
+    BIO_clear_retry_flags(bio);
+    auto* wire = static_cast<TWire*>(BIO_get_data(bio));
+    const TrkTransfer transfer = wire->transport->Receive(buffer, size, TrkReceiveMode::Take);
+    if (transfer.status == TrkTransfer::TStatus::Moved)
+        wire->ended = transfer.bytes == 0;
+    return WireResult(bio, BIO_FLAGS_READ, transfer);
 }
 
 int TrkTlsLink::WireWrite(BIO* bio, const char* data, int size)
 {
-    return WireCall(bio, BIO_FLAGS_WRITE,
-                    [&](TWire& wire) { return wire.winsock->Send(wire.socket, data, size, 0); });
+    BIO_clear_retry_flags(bio);
+    auto* wire = static_cast<TWire*>(BIO_get_data(bio));
+    return WireResult(bio, BIO_FLAGS_WRITE, wire->transport->Send(data, size));
 }
 
 long TrkTlsLink::WireControl(BIO*, int command, long, void*)
@@ -250,7 +236,7 @@ long TrkTlsLink::WireControl(BIO*, int command, long, void*)
 BIO* TrkTlsLink::MakeWire(TWire* wire)
 {
     static BIO_METHOD* const method = [] {
-        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "session socket");
+        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "session transport");
         BIO_meth_set_read(m, &WireRead);
         BIO_meth_set_write(m, &WireWrite);
         BIO_meth_set_ctrl(m, &WireControl);

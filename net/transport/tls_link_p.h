@@ -1,15 +1,13 @@
 #pragma once
-// One TLS client connection over a session's socket. OpenSSL reads and writes
-// through the socket library binding (a BIO over its recv and send), so the
-// library's readiness notifications, which only its own calls re-arm, keep
-// waking the session's waits, and a test library reaches TLS as well.
+// One TLS client connection over a session's transport. OpenSSL reads and
+// writes through the transport (a BIO over its Receive and Send), so the
+// transport's readiness, which only its own calls re-arm, keeps waking the
+// session's waits, and a test transport reaches TLS as well.
 // The connection never waits: a call that cannot go on says which way the
 // socket must become ready (WantRead, WantWrite), and the session waits.
-#include "net/transport/socket_library.h"
+#include "net/transport/transport.h"
 
 #include <QString>
-
-#include <exception>
 
 typedef struct ssl_st SSL;
 typedef struct ssl_ctx_st SSL_CTX;
@@ -21,16 +19,15 @@ public:
 
     // Certificates are checked against the system's authorities, and caFile's
     // when one is named, for host (a name, or an address literal).
-    TrkTlsLink(TrkWinsock& winsock, TSocket socket, const QString& host, const QString& caFile);
+    TrkTlsLink(TrkTransport& transport, const QString& host, const QString& caFile);
     ~TrkTlsLink();
     TrkTlsLink(const TrkTlsLink&) = delete;
     TrkTlsLink& operator=(const TrkTlsLink&) = delete;
 
     // Each returns the state its call left: Ok when the handshake is done.
     TState Handshake();
-    // Like recv and send: a count, 0 at the end of the data, -1 with the state
-    // telling why.
-    int Read(char* buffer, int size, bool peek);
+    // A count, 0 at the end of the data, -1 with the state telling why.
+    int Read(char* buffer, int size, TrkReceiveMode mode);
     int Write(const char* data, int size);
     // A close_notify when it goes out at once; never waits for the answer.
     void Shutdown();
@@ -39,7 +36,7 @@ public:
     bool Up() const { return up; }
     // Decrypted bytes waiting: readable with nothing more from the socket.
     bool Buffered() const;
-    // After Failed: the socket error the library reported, 0 for none...
+    // After Failed: the socket error the transport reported, 0 for none...
     quint16 SocketErrorCode() const { return socketError; }
     // ...and the reason in words: the certificate check's verdict, the end
     // of the connection, or OpenSSL's reason.
@@ -47,13 +44,11 @@ public:
 
 private:
     struct TWire {
-        TrkWinsock* winsock;
-        TSocket socket;
+        TrkTransport* transport;
         quint16 error = 0;
         bool ended = false;
-        std::exception_ptr thrown;   // from the library binding, rethrown outside OpenSSL
     };
-    template <class Call> static int WireCall(BIO* bio, int retryFlags, Call call);
+    static int WireResult(BIO* bio, int retryFlags, const TrkTransfer& transfer);
     static int WireRead(BIO* bio, char* buffer, int size);
     static int WireWrite(BIO* bio, const char* data, int size);
     static long WireControl(BIO* bio, int command, long number, void* pointer);

@@ -3,6 +3,7 @@
 // the status bar texts the SMTP client's events write, in order.
 #include "Answers.h"
 #include "FreshSettings.h"
+#include "SessionChanges.h"
 #include "WindowParts.h"
 
 #include "app/MainWindow.h"
@@ -40,9 +41,11 @@ struct ComposeFixture {
         AppSettings().CopySelfDir = dir.filePath("sent");
         AppSettings().SMTPSecurity = TmsSecurity::None; // the test servers are plain and open
         AppSettings().SMTPAuth = false;
-        smtp()->Server = server;
-        smtp()->Security = TmsSecurity::None;
-        smtp()->Authenticate = false;
+        ChangeOptions(*smtp(), [&](TrkSessionOptions& options) {
+            options.Server = server;
+            options.Security = TmsSecurity::None;
+        });
+        smtp()->AuthenticationRequired = false;
         form->show();
         recordStatus();
         trigger(*form, "SendEmail1");
@@ -86,15 +89,21 @@ private:
     void recordStatus()
     {
         TmsSMTP* client = smtp();
-        for (TNotifyEvent* event : {&client->OnOpen, &client->OnPrepare, &client->OnSending, &client->OnMailSent,
-                                    &client->OnClosing, &client->OnClosed, &client->OnCancel}) {
+        const auto noted = [this](TNotifyEvent* event) {
             TNotifyEvent inner = *event;
             *event = [this, inner](QObject* sender) { inner(sender); note(); };
-        }
-        TmsProgressEvent progress = client->OnProgress;
-        client->OnProgress = [this, progress](QObject* s, int perc, qint64 n) { progress(s, perc, n); note(); };
-        TmsErrorEvent error = client->OnError;
-        client->OnError = [this, error](QObject* s, QString& msg) { error(s, msg); note(); };
+        };
+        for (TNotifyEvent* event : {&client->OnPrepare, &client->OnSending, &client->OnMailSent})
+            noted(event);
+        ChangeListeners(*client, [&](TrkSessionListeners& listeners) {
+            for (TNotifyEvent* event :
+                 {&listeners.OnOpen, &listeners.OnClosing, &listeners.OnClosed, &listeners.OnCancel})
+                noted(event);
+            TmsProgressEvent progress = listeners.OnProgress;
+            listeners.OnProgress = [this, progress](QObject* s, int perc, qint64 n) { progress(s, perc, n); note(); };
+            TmsErrorEvent error = listeners.OnError;
+            listeners.OnError = [this, error](QObject* s, QString& msg) { error(s, msg); note(); };
+        });
     }
 
     QMap<StatusPanel, QString> lastSeen;

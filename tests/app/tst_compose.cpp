@@ -200,7 +200,7 @@ private slots:
     {
         TBlackHole silent;
         startWith(silent.Address());
-        fx.smtp()->SetTimeOut(1);
+        ChangeOptions(*fx.smtp(), [&](TrkSessionOptions& options) { options.TimeOut = 1; });
         fx.fill("you@there.test", "s", "text");
         fx.pressSend();
         QCOMPARE(fx.answers->asked, QStringList{"Operation timed out"});

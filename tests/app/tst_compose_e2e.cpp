@@ -45,7 +45,7 @@ private slots:
         QVERIFY(servers.WaitForMessages(1));
 
         TmsPOP pop;
-        pop.Server = servers.Pop3;
+        ChangeOptions(pop, [&](TrkSessionOptions& options) { options.Server = servers.Pop3; });
         pop.UserName = QString::fromUtf8(servers.User);
         pop.Password = QString::fromUtf8(servers.Password);
         pop.RetrieveAll(TmsAfterRetrieve::Delete);

@@ -135,8 +135,8 @@ private slots:
         QCOMPARE(AppSettings().SMTPLogin, QString());
         // The client logs in with the POP3 login when the SMTP login is empty.
         const TmsSMTP* smtp = partOf<TmsSMTP>(*form, "msSMTP1");
-        QCOMPARE(smtp->Security, TmsSecurity::StartTls);
-        QVERIFY(smtp->Authenticate);
+        QCOMPARE(smtp->Options().Security, TmsSecurity::StartTls);
+        QVERIFY(smtp->AuthenticationRequired);
         QCOMPARE(smtp->UserName, QString("popper"));
         QCOMPARE(smtp->Password, QString("secret"));
     }

@@ -3,6 +3,7 @@
 // window it opened; store files written and read as a user's disk holds them.
 #include "Answers.h"
 #include "FreshSettings.h"
+#include "SessionChanges.h"
 #include "WindowParts.h"
 
 #include "app/MainWindow.h"
@@ -43,8 +44,10 @@ struct MailboxFixture {
         store.POP3Security = TmsSecurity::None; // the test servers are plain and open
         store.SMTPSecurity = TmsSecurity::None;
         store.SMTPAuth = false;
-        partOf<TmsSMTP>(*form, "msSMTP1")->Security = TmsSecurity::None; // the window took its settings when made
-        partOf<TmsSMTP>(*form, "msSMTP1")->Authenticate = false;
+        // the window took its settings when made
+        ChangeOptions(*partOf<TmsSMTP>(*form, "msSMTP1"),
+                      [](TrkSessionOptions& options) { options.Security = TmsSecurity::None; });
+        partOf<TmsSMTP>(*form, "msSMTP1")->AuthenticationRequired = false;
         store.POP3Login = "tester";
         store.Password = "secret";
         store.SMTPServer = "smtp.here.test";

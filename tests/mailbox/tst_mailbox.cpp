@@ -284,7 +284,7 @@ private slots:
                 .Expect("LIST 2");
         fx.start(server.Address());
         AppSettings().KeepMailOnServer = true;
-        partOf<TrkSocket>(*fx.mailbox, "msPOP1")->SetTimeOut(1);
+        ChangeOptions(*partOf<TrkSocket>(*fx.mailbox, "msPOP1"), [](TrkSessionOptions& options) { options.TimeOut = 1; });
         fx.run("Retreive1");
         QCOMPARE(fx.answers->asked.size(), 1);
         QCOMPARE(fx.rows(1), loginRefused ? QStringList() : QStringList{"one"});

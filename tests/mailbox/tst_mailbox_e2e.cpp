@@ -57,7 +57,9 @@ private slots:
         settings.POP3Login = QString::fromUtf8(servers.User);
         settings.Password = QString::fromUtf8(servers.Password);
         settings.SMTPServer = servers.Smtp;
-        partOf<TmsSMTP>(*fx.form, "msSMTP1")->Server = servers.Smtp; // the window took its settings when made
+        // the window took its settings when made
+        ChangeOptions(*partOf<TmsSMTP>(*fx.form, "msSMTP1"),
+                      [&](TrkSessionOptions& options) { options.Server = servers.Smtp; });
         settings.EmailAddress = QString::fromUtf8(servers.Address);
         fx.write(fx.path("notes.txt"), "first file\r\n");
         fx.write(fx.path("data.bin"), QByteArray("\x00\xff\r\n.\r\n", 7));

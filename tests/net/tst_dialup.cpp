@@ -121,8 +121,10 @@ private slots:
         TScriptedServer server;
         server.Reply("220 hi");
         TSessionProbe session(server.Address());
-        session.session.RAS = &dial.ras;
-        session.session.OnOpen = [&](QObject*) { dial.log << "Open " + active().join(','); };
+        ChangeOptions(session.session, [&](TrkSessionOptions& options) { options.DialLink = &dial.ras; });
+        ChangeListeners(session.session, [&](TrkSessionListeners& listeners) {
+            listeners.OnOpen = [&](QObject*) { dial.log << "Open " + active().join(','); };
+        });
         session.OpenAndConnect();
         QVERIFY(dial.ras.Dialed);
         session.session.Close();
@@ -158,7 +160,7 @@ private slots:
 
         probe.ras.SetTimeOut(60);
         TSessionProbe session(QStringLiteral("127.0.0.1:1"));
-        session.session.RAS = &probe.ras;
+        ChangeOptions(session.session, [&](TrkSessionOptions& options) { options.DialLink = &probe.ras; });
         QElapsedTimer clock;
         clock.start();
         session.CancelSoon(200);
@@ -201,7 +203,7 @@ private slots:
         TScriptedServer server;
         server.Reply("220 hi");
         TSessionProbe session(server.Address());
-        session.session.RAS = &probe.ras;
+        ChangeOptions(session.session, [&](TrkSessionOptions& options) { options.DialLink = &probe.ras; });
         session.OpenAndConnect();
         session.session.Close();
         QCOMPARE(session.log, QStringList({"Open", "Connect", "Closing", "Closed"}));

@@ -2,6 +2,7 @@
 // sent with TmsSMTP come back through TmsPOP with the same sender,
 // recipients, subject, body lines and attachment bytes.
 #include "MailServers.h"
+#include "SessionChanges.h"
 #include "mail/model/message.h"
 #include "net/pop3/pop3_client.h"
 #include "net/smtp/smtp_client.h"
@@ -63,8 +64,10 @@ class TestMailEndToEnd : public QObject {
     void send(TmsMessage& message)
     {
         TmsSMTP smtp;
-        smtp.Server = servers.Smtp;
-        smtp.SetTimeOut(10);
+        ChangeOptions(smtp, [&](TrkSessionOptions& options) {
+            options.Server = servers.Smtp;
+            options.TimeOut = 10;
+        });
         smtp.MailMessage = &message;
         smtp.Send();
     }
@@ -75,10 +78,10 @@ class TestMailEndToEnd : public QObject {
         if (!servers.WaitForMessages(expected))
             qFatal("the message was not delivered");
         auto pop = std::make_unique<TmsPOP>();
-        pop->Server = servers.Pop3;
+        ChangeOptions(*pop, [&](TrkSessionOptions& options) { options.Server = servers.Pop3; });
         pop->UserName = QString::fromUtf8(servers.User);
         pop->Password = QString::fromUtf8(servers.Password);
-        pop->SetTimeOut(10);
+        ChangeOptions(*pop, [&](TrkSessionOptions& options) { options.TimeOut = 10; });
         pop->RetrieveAll(TmsAfterRetrieve::Delete);
         return pop;
     }
@@ -164,7 +167,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EServerError, send(*sent));
 
         TmsSMTP smtp;
-        smtp.Server = servers.Smtp;
+        ChangeOptions(smtp, [&](TrkSessionOptions& options) { options.Server = servers.Smtp; });
         smtp.MailMessage = sent.get();
         QByteArrayList rejected;
         smtp.OnAddressRejected = [&](QObject*, const QByteArray& address, const QByteArray& reply, bool& proceed) {
@@ -187,7 +190,7 @@ private slots:
             QVERIFY(servers.WaitForMessages(i + 1));
         }
         TmsPOP pop;
-        pop.Server = servers.Pop3;
+        ChangeOptions(pop, [&](TrkSessionOptions& options) { options.Server = servers.Pop3; });
         pop.UserName = QString::fromUtf8(servers.User);
         pop.Password = QString::fromUtf8(servers.Password);
         pop.RetrieveAll(TmsAfterRetrieve::LeaveOnServer);
@@ -204,7 +207,7 @@ private slots:
     void wrongPassword()
     {
         TmsPOP pop;
-        pop.Server = servers.Pop3;
+        ChangeOptions(pop, [&](TrkSessionOptions& options) { options.Server = servers.Pop3; });
         pop.UserName = QString::fromUtf8(servers.User);
         pop.Password = QStringLiteral("wrong");
         try {

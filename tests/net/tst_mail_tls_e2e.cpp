@@ -3,6 +3,7 @@
 // with STLS and over TLS; the servers' certificate from the fixture's own
 // authority.
 #include "MailServers.h"
+#include "SessionChanges.h"
 #include "mail/model/message.h"
 #include "net/pop3/pop3_client.h"
 #include "net/smtp/smtp_client.h"
@@ -86,17 +87,19 @@ class TestMailTlsEndToEnd : public QObject {
 
     void configure(TrkSocket& client, const TRoute& route) const
     {
-        client.Server = route.server;
-        client.Security = route.security;
-        client.CAFile = servers.CAFile;
-        client.SetTimeOut(10);
+        ChangeOptions(client, [&](TrkSessionOptions& options) {
+            options.Server = route.server;
+            options.Security = route.security;
+            options.CAFile = servers.CAFile;
+            options.TimeOut = 10;
+        });
     }
 
     void send(TmsMessage& message, const TRoute& route, const QByteArray& password) const
     {
         TmsSMTP smtp;
         configure(smtp, route);
-        smtp.Authenticate = true;
+        smtp.AuthenticationRequired = true;
         smtp.UserName = QString::fromUtf8(servers.User);
         smtp.Password = QString::fromUtf8(password);
         smtp.MailMessage = &message;
@@ -214,13 +217,15 @@ private slots:
         TmsPOP pop;
         TrkSocket& client = protocol == "smtp" ? static_cast<TrkSocket&>(smtp) : pop;
         configure(client, protocol == "smtp" ? smtpRoute("starttls") : pop3Route("tls"));
-        client.CAFile.clear();
+        ChangeOptions(client, [](TrkSessionOptions& options) { options.CAFile.clear(); });
         smtp.MailMessage = message.get();
-        smtp.Authenticate = true;
+        smtp.AuthenticationRequired = true;
         smtp.UserName = pop.UserName = QString::fromUtf8(servers.User);
         smtp.Password = pop.Password = QString::fromUtf8(servers.Password);
         QByteArrayList commands;
-        client.OnCommand = [&](QObject*, const QByteArray& line) { commands << line.left(4); };
+        ChangeListeners(client, [&](TrkSessionListeners& listeners) {
+            listeners.OnCommand = [&](QObject*, const QByteArray& line) { commands << line.left(4); };
+        });
         try {
             protocol == "smtp" ? smtp.Send() : pop.RetrieveAll(TmsAfterRetrieve::Delete);
             QFAIL("no error");

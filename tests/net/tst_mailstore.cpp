@@ -26,7 +26,7 @@ QString store(const QString& directory, const MailStore::TStoreKind& kind = Mail
 {
     TmsMessage message;
     fill(message, lines);
-    return MailStore::StoreMessage(directory, kind, message);
+    return MailStore::WriteMessageFile(directory, kind, message);
 }
 
 QStringList entries(const QString& directory)

@@ -1,10 +1,9 @@
-// The mail layer's small pieces: the socket binding's failures, the error
-// texts, the time-out counter and the transparency codecs.
-#include "FakeLibrary.h"
-#include "SessionProbe.h"
-#include "errorof.h"
+// The mail layer's small pieces: the error texts, the time-out counter and
+// the transparency codecs.
 #include "net/session/dot_stuffing_p.h"
+#include "net/session/events.h"
 #include "net/session/socket_errors_p.h"
+#include "net/transport/posix_errors.h"
 
 #include <QtTest>
 
@@ -40,37 +39,6 @@ class TestNetUnits : public QObject {
     Q_OBJECT
 
 private slots:
-    void missingLibraryIsReported()
-    {
-        TrkWinsock& winsock = TrkWinsock::Instance();
-        winsock.UseLibrary(nullptr);
-        winsock.Unload();
-        QCOMPARE(FailureOf<EWinsockDLLError>([] { TrkSocket().SetWinsockLoaded(true); }), "Winsock not found");
-        QVERIFY(!winsock.IsLoaded());
-        winsock.UseLibrary(&TrkWinsock::SystemLibrary());
-    }
-
-    void unloadedLibraryIsReportedToEveryComponent()
-    {
-        TSessionProbe one(QStringLiteral("127.0.0.1:25"));
-        TSessionProbe other(QStringLiteral("127.0.0.1:25"));
-        one.session.SetWinsockLoaded(false);
-        QVERIFY(!other.session.WinsockLoaded());
-        QCOMPARE(FailureOf<EWinsockDLLError>([&] { other.session.Open(); }), "Winsock is not loaded");
-        QCOMPARE(FailureOf<EWinsockDLLError>([] { TrkWinsock::Instance().InetAddr("127.0.0.1"); }),
-                 "Function inet_addr not found");
-        other.session.SetWinsockLoaded(true);
-        other.session.SetWinsockLoaded(true);
-        QVERIFY(one.session.WinsockLoaded());
-    }
-
-    void missingFunctionIsNamed()
-    {
-        TFakeLibrary library({}, {"gethostname"});
-        TSessionProbe probe(QStringLiteral("127.0.0.1:25"));
-        QCOMPARE(FailureOf<EWinsockDLLError>([&] { probe.session.Open(); }), "Function gethostname not found");
-    }
-
     void socketErrorTexts_data()
     {
         QTest::addColumn<int>("code");
@@ -102,7 +70,7 @@ private slots:
     {
         QFETCH(int, error);
         QFETCH(QString, text);
-        QCOMPARE(SocketError::Text(RkPosix::CodeFromErrno(error)), text);
+        QCOMPARE(SocketError::Text(PosixErrors::SocketErrorCode(error)), text);
     }
 
     void counterExpiresOnlyAfterItsTicks()

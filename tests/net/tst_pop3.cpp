@@ -23,12 +23,12 @@ public:
     int FailAt = -1;
 
 protected:
-    void StoreMessage(int index, TStream& stream) override
+    void MessageReceived(int index, TStream& stream) override
     {
         Texts << stream.ReadAll();
         stream.SetPosition(0);
         if (Decode)
-            TmsPOP::StoreMessage(index, stream);
+            DecodeIntoList(stream);
         if (index == FailAt)
             throw EMessageError(QStringLiteral("decoder failed"));
     }
@@ -40,8 +40,10 @@ struct TPopProbe {
 
     explicit TPopProbe(const QString& server, int timeOut = 60)
     {
-        pop.Server = server;
-        pop.SetTimeOut(timeOut);
+        ChangeOptions(pop, [&](TrkSessionOptions& options) {
+            options.Server = server;
+            options.TimeOut = timeOut;
+        });
         pop.UserName = QStringLiteral("tester");
         pop.Password = QStringLiteral("secret");
         pop.OnRetrieving = events.NoteNum("Retrieving");
@@ -177,7 +179,9 @@ private slots:
             .Expect("QUIT").Reply("+OK bye");
         TPopProbe probe(server.Address());
         QList<QPair<int, qint64>> reports;
-        probe.pop.OnProgress = [&](QObject*, int perc, qint64 transferred) { reports.append({perc, transferred}); };
+        ChangeListeners(probe.pop, [&](TrkSessionListeners& listeners) {
+            listeners.OnProgress = [&](QObject*, int perc, qint64 transferred) { reports.append({perc, transferred}); };
+        });
         probe.pop.RetrieveAll(TmsAfterRetrieve::LeaveOnServer);
         QVERIFY(!reports.isEmpty() && reports.last().second > 0);
         for (const auto& [perc, transferred] : reports)
@@ -330,7 +334,7 @@ private slots:
         // The next retrieval is not affected by the cancel.
         TScriptedServer again;
         LoggedIn(again, "+OK 0 0").Expect("QUIT").Reply("+OK bye");
-        probe.pop.Server = again.Address();
+        ChangeOptions(probe.pop, [&](TrkSessionOptions& options) { options.Server = again.Address(); });
         probe.pop.RetrieveAll(TmsAfterRetrieve::Delete);
         QTRY_VERIFY(again.Finished());
     }

@@ -2,6 +2,7 @@
 // failing before the login, APOP and its fall-back, mail left on the server fetched once by its
 // unique id over several retrievals, and servers that will not list ids.
 #include "ScriptedServer.h"
+#include "SessionChanges.h"
 #include "errorof.h"
 #include "mail/model/message.h"
 #include "net/pop3/retrieve_to_store.h"
@@ -17,8 +18,10 @@ struct TPopProbe {
 
     explicit TPopProbe(const QString& server, const QString& seenIds = {})
     {
-        pop.Server = server;
-        pop.SetTimeOut(5);
+        ChangeOptions(pop, [&](TrkSessionOptions& options) {
+            options.Server = server;
+            options.TimeOut = 5;
+        });
         pop.UserName = QStringLiteral("tester");
         pop.Password = QStringLiteral("secret");
         pop.SeenIdsFile = seenIds;
@@ -75,7 +78,7 @@ private slots:
         TScriptedServer refused;
         refused.Reply("+OK ready").Expect("STLS").Reply("-ERR not here").Expect("QUIT").Reply("+OK bye");
         TPopProbe probe(refused.Address());
-        probe.pop.Security = TmsSecurity::StartTls;
+        ChangeOptions(probe.pop, [&](TrkSessionOptions& options) { options.Security = TmsSecurity::StartTls; });
         QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "-ERR not here");
         QTRY_VERIFY(refused.Finished());
         QCOMPARE(refused.Failures(), QStringList());
@@ -83,7 +86,7 @@ private slots:
         TScriptedServer noTls;
         noTls.Reply("+OK ready").Expect("STLS").Reply("+OK go ahead").Close();
         TPopProbe upgrade(noTls.Address());
-        upgrade.pop.Security = TmsSecurity::StartTls;
+        ChangeOptions(upgrade.pop, [&](TrkSessionOptions& options) { options.Security = TmsSecurity::StartTls; });
         QVERIFY(!errorOf([&] { upgrade.pop.RetrieveAll(TmsAfterRetrieve::Delete); }).isEmpty());
         QTRY_VERIFY(noTls.Finished());
         QVERIFY(!noTls.Unread().contains("secret"));
@@ -110,7 +113,9 @@ private slots:
         probe.pop.UserName = QStringLiteral("mrose");
         probe.pop.Password = QStringLiteral("tanstaaf");
         QList<QByteArray> commands;
-        probe.pop.OnCommand = [&](QObject*, const QByteArray& line) { commands << line; };
+        ChangeListeners(probe.pop, [&](TrkSessionListeners& listeners) {
+            listeners.OnCommand = [&](QObject*, const QByteArray& line) { commands << line; };
+        });
         probe.pop.RetrieveAll(TmsAfterRetrieve::Delete);
         QTRY_VERIFY(server.Finished());
         QCOMPARE(server.Failures(), QStringList());
@@ -192,9 +197,9 @@ private slots:
     void implicitTlsPort()
     {
         TPopProbe probe(QStringLiteral("127.0.0.1"));
-        probe.pop.Security = TmsSecurity::Tls;
+        ChangeOptions(probe.pop, [&](TrkSessionOptions& options) { options.Security = TmsSecurity::Tls; });
         errorOf([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); });
-        QCOMPARE(int(probe.pop.Port), 995);
+        QCOMPARE(int(probe.pop.Port()), 995);
     }
 };
 

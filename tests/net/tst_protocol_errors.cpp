@@ -44,8 +44,10 @@ struct TSmtpRun {
 
     explicit TSmtpRun(const QString& server, int timeOut = 60)
     {
-        smtp.Server = server;
-        smtp.SetTimeOut(timeOut);
+        ChangeOptions(smtp, [&](TrkSessionOptions& options) {
+            options.Server = server;
+            options.TimeOut = timeOut;
+        });
         message.Sender().SetAddress("me@here.test");
         message.Recipients().AddAddress("you@there.test", {});
         smtp.MailMessage = &message;
@@ -59,7 +61,7 @@ public:
     QList<QByteArray> Texts;
 
 protected:
-    void StoreMessage(int, TStream& stream) override { Texts << stream.ReadAll(); }
+    void MessageReceived(int, TStream& stream) override { Texts << stream.ReadAll(); }
 };
 
 struct TPopRun {
@@ -68,7 +70,7 @@ struct TPopRun {
 
     explicit TPopRun(const QString& server)
     {
-        pop.Server = server;
+        ChangeOptions(pop, [&](TrkSessionOptions& options) { options.Server = server; });
         pop.UserName = QStringLiteral("tester");
         pop.Password = QStringLiteral("secret");
         pop.OnMessageError = [this](QObject*, int num, const QString& msg) {

@@ -2,6 +2,7 @@
 // wire, the copy to self after a send, and the message left empty after
 // every send, whether it succeeds or not.
 #include "ScriptedServer.h"
+#include "SessionChanges.h"
 #include "errorof.h"
 #include "mail/model/message.h"
 #include "net/smtp/send_draft.h"
@@ -59,7 +60,7 @@ class TestSendDraft : public QObject {
     // The failure's text, empty when the send succeeds.
     QString send(const TmsDraft& draft, const TScriptedServer& server)
     {
-        smtp.Server = server.Address();
+        ChangeOptions(smtp, [&](TrkSessionOptions& options) { options.Server = server.Address(); });
         const QString failure = errorOf([&] { SendDraft(draft, smtp, message); });
         clearedAfterEachSend = clearedAfterEachSend && message.Recipients().Count() == 0 && message.Body().isEmpty()
             && message.Headers().isEmpty() && message.Attachments().Count() == 0;

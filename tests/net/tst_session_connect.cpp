@@ -1,6 +1,5 @@
 // The session's connection steps against scripted servers: resolution, the
 // errors and their texts, time-outs and cancels in each wait, closing.
-#include "FakeLibrary.h"
 #include "ScriptedServer.h"
 #include "SessionProbe.h"
 #include "errorof.h"
@@ -18,8 +17,8 @@ private slots:
         TSessionProbe probe(server.Address());
         probe.OpenAndConnect();
         QCOMPARE(probe.log, QStringList({"Open", "Connect"}));
-        QVERIFY(probe.session.RemoteAddress.isEmpty());
-        QCOMPARE(probe.session.Port, server.Port());
+        QVERIFY(probe.session.RemoteAddress().isEmpty());
+        QCOMPARE(probe.session.Port(), server.Port());
         QByteArray line;
         QCOMPARE(probe.session.ReadLine(line), 220);
         QCOMPARE(line, QByteArray("220 ready"));
@@ -31,7 +30,7 @@ private slots:
         server.Reply("220 ready");
         TSessionProbe probe(QStringLiteral("localhost:%1").arg(server.Port()));
         probe.OpenAndConnect();
-        QCOMPARE(probe.session.RemoteAddress, QStringLiteral("127.0.0.1"));
+        QCOMPARE(probe.session.RemoteAddress(), QStringLiteral("127.0.0.1"));
         QCOMPARE(probe.session.ReadReply(), 220);
     }
 
@@ -51,8 +50,10 @@ private slots:
         TScriptedServer server;
         server.Reply("220 ready");
         TSessionProbe probe(QStringLiteral("127.0.0.1") + suffix);
-        probe.session.ServiceName = service;
-        probe.session.DefaultPort = server.Port();
+        ChangeOptions(probe.session, [&](TrkSessionOptions& options) {
+            options.ServiceName = service;
+            options.DefaultPort = server.Port();
+        });
         probe.OpenAndConnect();
         QCOMPARE(probe.session.ReadReply(), 220);
     }
@@ -74,8 +75,10 @@ private slots:
         listening.Reply("220 ready");
         const bool withPort = server.contains(QLatin1String("%1"));
         TSessionProbe probe(withPort ? server.arg(listening.Port()) : server);
-        probe.session.ServiceName = "pv-no-such-service";
-        probe.session.DefaultPort = withPort ? 1 : listening.Port();
+        ChangeOptions(probe.session, [&](TrkSessionOptions& options) {
+            options.ServiceName = "pv-no-such-service";
+            options.DefaultPort = withPort ? 1 : listening.Port();
+        });
         probe.OpenAndConnect();
         QCOMPARE(probe.session.ReadReply(), 220);
     }
@@ -83,10 +86,12 @@ private slots:
     void serviceDatabaseGivesThePort()
     {
         TSessionProbe probe(QStringLiteral("127.0.0.1"));
-        probe.session.ServiceName = "pop3";
-        probe.session.DefaultPort = 1;
+        ChangeOptions(probe.session, [&](TrkSessionOptions& options) {
+            options.ServiceName = "pop3";
+            options.DefaultPort = 1;
+        });
         probe.session.Open();
-        QCOMPARE(probe.session.Port, quint16(110));
+        QCOMPARE(probe.session.Port(), quint16(110));
         probe.session.Close();
     }
 
@@ -110,7 +115,7 @@ private slots:
         QFETCH(QByteArray, service);
         QFETCH(QString, message);
         TSessionProbe probe(server);
-        probe.session.ServiceName = service;
+        ChangeOptions(probe.session, [&](TrkSessionOptions& options) { options.ServiceName = service; });
         QCOMPARE(FailureOf<ESocketError>([&] { probe.session.Open(); }), message);
         QCOMPARE(probe.log.last(), QStringLiteral("Error: ") + message);
     }
@@ -146,8 +151,8 @@ private slots:
 
     void cancelWhileConnecting()
     {
-        TFakeLibrary library({{"connect", AsSocketProc(&TFakeLibrary::NeverConnect)}});
-        TSessionProbe probe(QStringLiteral("127.0.0.1:25"));
+        TSessionProbe probe(QStringLiteral("127.0.0.1:25"), 60,
+                            std::make_unique<TTestTransport>(TTestTransport::TFault::ConnectNeverFinishes));
         probe.CancelSoon();
         QCOMPARE(FailureOf<ECanceledError>([&] { probe.OpenAndConnect(); }), "Operation has been canceled");
         QCOMPARE(probe.log, QStringList({"Open", "Cancel", "Closing", "Closed", "Error: Operation has been canceled"}));
@@ -155,27 +160,47 @@ private slots:
 
     void hostLookupCancelsAndTimesOut()
     {
-        TFakeLibrary library({{"WSAAsyncGetHostByName", AsSocketProc(&TFakeLibrary::NeverHost)},
-                              {"WSACancelAsyncRequest", AsSocketProc(&TFakeLibrary::CancelAny)}});
-        TSessionProbe canceled(QStringLiteral("mail.example:25"));
+        const auto silentLookup = [] {
+            return std::make_unique<TTestTransport>(TTestTransport::TFault::LookupNeverAnswers);
+        };
+        TSessionProbe canceled(QStringLiteral("mail.example:25"), 60, silentLookup());
         canceled.CancelSoon();
         QCOMPARE(FailureOf<ECanceledError>([&] { canceled.session.Open(); }), "Operation has been canceled");
-        TSessionProbe expired(QStringLiteral("mail.example:25"), 1);
+        TSessionProbe expired(QStringLiteral("mail.example:25"), 1, silentLookup());
         QCOMPARE(FailureOf<ETimedOutError>([&] { expired.session.Open(); }), "Operation timed out");
     }
 
-    void serviceLookupTimeOutLeavesTheConnectItsTime()
+    void serviceDatabaseMissingLeavesTheDefaultPort()
     {
-        TFakeLibrary library({{"WSAAsyncGetServByName", AsSocketProc(&TFakeLibrary::NeverService)},
-                              {"WSACancelAsyncRequest", AsSocketProc(&TFakeLibrary::CancelAny)}});
         TScriptedServer server;
         server.Reply("220 ready");
-        TSessionProbe probe(QStringLiteral("127.0.0.1"), 1);
-        probe.session.ServiceName = "smtp";
-        probe.session.DefaultPort = server.Port();
+        TSessionProbe probe(QStringLiteral("127.0.0.1"), 1,
+                            std::make_unique<TTestTransport>(TTestTransport::TFault::NoServiceDatabase));
+        ChangeOptions(probe.session, [&](TrkSessionOptions& options) {
+            options.ServiceName = "smtp";
+            options.DefaultPort = server.Port();
+        });
         probe.OpenAndConnect();
-        QCOMPARE(probe.session.Port, server.Port());
+        QCOMPARE(probe.session.Port(), server.Port());
         QCOMPARE(probe.session.ReadReply(), 220);
+    }
+
+    // A name's addresses are tried in turn; when none answers, the last
+    // one's error is raised.
+    void connectsToTheFirstAddressThatAnswers()
+    {
+        TScriptedServer server;
+        server.Reply("220 ready");
+        const QHostAddress refusing(QStringLiteral("127.0.0.2"));
+        const QString name = QStringLiteral("mail.example:%1").arg(server.Port());
+        TSessionProbe probe(name, 60,
+                            std::make_unique<TTestTransport>(QList<QHostAddress>{refusing, QHostAddress::LocalHost}));
+        probe.OpenAndConnect();
+        QCOMPARE(probe.session.RemoteAddress(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(probe.session.ReadReply(), 220);
+
+        TSessionProbe none(name, 60, std::make_unique<TTestTransport>(QList<QHostAddress>{refusing, refusing}));
+        QCOMPARE(FailureOf<ESocketError>([&] { none.OpenAndConnect(); }), "[10061] Connection refused");
     }
 
     void connectionResetRaisesAndCloses()
@@ -192,7 +217,9 @@ private slots:
     void errorHandlerRewordsSocketErrors()
     {
         TSessionProbe probe(QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort()));
-        probe.session.OnError = [](QObject*, QString& msg) { msg = QStringLiteral("no server: ") + msg; };
+        ChangeListeners(probe.session, [&](TrkSessionListeners& listeners) {
+            listeners.OnError = [](QObject*, QString& msg) { msg = QStringLiteral("no server: ") + msg; };
+        });
         QCOMPARE(FailureOf<ESocketError>([&] { probe.OpenAndConnect(); }),
                  "no server: [10061] Connection refused");
     }
@@ -209,9 +236,8 @@ private slots:
     void destroyingTheSessionClosesItsSocket()
     {
         TScriptedServer server;
-        auto* session = new TrkSocket;
-        session->SetWinsockLoaded(true);
-        session->Server = server.Address();
+        auto* session = new TTestSession;
+        ChangeOptions(*session, [&](TrkSessionOptions& options) { options.Server = server.Address(); });
         session->Open();
         session->ConnectSocket();
         delete session;

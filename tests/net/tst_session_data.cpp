@@ -19,7 +19,11 @@ struct DataProbe : TSessionProbe {
     explicit DataProbe(const QString& address, int timeOut = 60) : TSessionProbe(address, timeOut)
     {
         OpenAndConnect();
-        session.OnProgress = [this](QObject*, int perc, qint64 transferred) { progress.append({perc, transferred}); };
+        ChangeListeners(session, [&](TrkSessionListeners& listeners) {
+            listeners.OnProgress = [this](QObject*, int perc, qint64 transferred) {
+                progress.append({perc, transferred});
+            };
+        });
     }
     QList<Progress> progress;
 };

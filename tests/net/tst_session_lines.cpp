@@ -15,8 +15,10 @@ class TestSessionLines : public QObject {
         explicit Connected(TScriptedServer& server, int timeOut = 60) : TSessionProbe(server.Address(), timeOut)
         {
             OpenAndConnect();
-            session.OnReply = [this](QObject*, const QByteArray& line) { replies << line; };
-            session.OnCommand = [this](QObject*, const QByteArray& line) { commands << line; };
+            ChangeListeners(session, [&](TrkSessionListeners& listeners) {
+                listeners.OnReply = [this](QObject*, const QByteArray& line) { replies << line; };
+                listeners.OnCommand = [this](QObject*, const QByteArray& line) { commands << line; };
+            });
         }
         QList<QByteArray> replies;
         QList<QByteArray> commands;
@@ -38,7 +40,7 @@ private slots:
     {
         QFETCH(QByteArray, line);
         QFETCH(int, code);
-        TrkSocket session;
+        TTestSession session;
         QCOMPARE(session.ReplyCode(line), code);
     }
 
@@ -65,7 +67,7 @@ private slots:
         server.Send(wire).Reply("999 after");
         Connected probe(server);
         QCOMPARE(probe.session.ReadReply(), code);
-        QCOMPARE(probe.session.LastReply, last);
+        QCOMPARE(probe.session.LastReply(), last);
         QCOMPARE(probe.replies.size(), lines);
         QCOMPARE(probe.session.ReadReply(), 999);   // nothing after the reply was taken with it
     }
@@ -84,7 +86,7 @@ private slots:
         server.Reply(line);
         Connected probe(server);
         QCOMPARE(probe.session.ReadReply(), 250);
-        QCOMPARE(probe.session.LastReply, line);
+        QCOMPARE(probe.session.LastReply(), line);
     }
 
     void overlongLineIsAnErrorAndCloses()

@@ -35,8 +35,10 @@ struct TSmtpProbe {
 
     explicit TSmtpProbe(const QString& server, int timeOut = 60)
     {
-        smtp.Server = server;
-        smtp.SetTimeOut(timeOut);
+        ChangeOptions(smtp, [&](TrkSessionOptions& options) {
+            options.Server = server;
+            options.TimeOut = timeOut;
+        });
         smtp.MailMessage = &message;
         smtp.OnPrepare = [this](QObject*) {
             events.log << "Prepare";
@@ -369,7 +371,7 @@ private slots:
         // The next send is not affected by the cancel.
         TScriptedServer again;
         UpToData(again).ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Reply("221 bye");
-        probe.smtp.Server = again.Address();
+        ChangeOptions(probe.smtp, [&](TrkSessionOptions& options) { options.Server = again.Address(); });
         probe.smtp.Send();
         QTRY_VERIFY(again.Finished());
     }

@@ -2,6 +2,7 @@
 // each AUTH mechanism, refused and impossible logins, STARTTLS required but
 // not offered, the SIZE limit, and the port each security choice connects to.
 #include "ScriptedServer.h"
+#include "SessionChanges.h"
 #include "errorof.h"
 #include "mail/model/message.h"
 #include "net/smtp/smtp_client.h"
@@ -34,13 +35,17 @@ struct TSmtpProbe {
 
     explicit TSmtpProbe(const QString& server, TmsSecurity security = TmsSecurity::None, bool login = true)
     {
-        smtp.Server = server;
-        smtp.Security = security;
-        smtp.Authenticate = login;
+        ChangeOptions(smtp, [&](TrkSessionOptions& options) {
+            options.Server = server;
+            options.Security = security;
+        });
+        smtp.AuthenticationRequired = login;
         smtp.UserName = QStringLiteral("tim");
         smtp.Password = QStringLiteral("tanstaaftanstaaf");
         smtp.MailMessage = &message;
-        smtp.OnCommand = [this](QObject*, const QByteArray& line) { commands << line; };
+        ChangeListeners(smtp, [&](TrkSessionListeners& listeners) {
+            listeners.OnCommand = [this](QObject*, const QByteArray& line) { commands << line; };
+        });
     }
 };
 
@@ -161,7 +166,7 @@ private slots:
         TScriptedServer noTls;
         Greeted(noTls, {"STARTTLS", "AUTH PLAIN"}).Expect("STARTTLS").Reply("220 go ahead").Close();
         TSmtpProbe upgrade(noTls.Address(), TmsSecurity::StartTls);
-        upgrade.smtp.SetTimeOut(5);
+        ChangeOptions(upgrade.smtp, [&](TrkSessionOptions& options) { options.TimeOut = 5; });
         QVERIFY(!errorOf([&] { upgrade.smtp.Send(); }).isEmpty());
         QTRY_VERIFY(noTls.Finished());
         QVERIFY(!noTls.Unread().contains("AUTH"));
@@ -204,14 +209,16 @@ private slots:
         QFETCH(bool, callersPort);
         QFETCH(int, port);
         TSmtpProbe probe(QStringLiteral("127.0.0.1"), security, false);
-        probe.smtp.SetTimeOut(5);
+        ChangeOptions(probe.smtp, [&](TrkSessionOptions& options) { options.TimeOut = 5; });
         if (callersPort) {
-            probe.smtp.ServiceName = "no-such-service";
-            probe.smtp.DefaultPort = TScriptedServer::ClosedPort();
-            port = probe.smtp.DefaultPort;
+            port = TScriptedServer::ClosedPort();
+            ChangeOptions(probe.smtp, [&](TrkSessionOptions& options) {
+                options.ServiceName = "no-such-service";
+                options.DefaultPort = quint16(port);
+            });
         }
         errorOf([&] { probe.smtp.Send(); });
-        QCOMPARE(int(probe.smtp.Port), port);
+        QCOMPARE(int(probe.smtp.Port()), port);
     }
 };
 

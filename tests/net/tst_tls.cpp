@@ -96,8 +96,10 @@ struct TTlsProbe : TSessionProbe {
     TTlsProbe(const QString& server, TmsSecurity security, const QString& caFile, int timeOut = 5)
         : TSessionProbe(server, timeOut)
     {
-        session.Security = security;
-        session.CAFile = caFile;
+        ChangeOptions(session, [&](TrkSessionOptions& options) {
+            options.Security = security;
+            options.CAFile = caFile;
+        });
     }
 };
 
@@ -131,7 +133,7 @@ private slots:
         QCOMPARE(probe.session.ReadLine(line), 220);
         probe.session.SendLine("EHLO me");
         QCOMPARE(probe.session.ReadReply(), 250);
-        QCOMPARE(probe.session.LastReply, QByteArray("250 last"));
+        QCOMPARE(probe.session.LastReply(), QByteArray("250 last"));
         QVERIFY(server.Finished());
     }
 

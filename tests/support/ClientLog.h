@@ -1,7 +1,7 @@
 #pragma once
 // The events of a protocol client written to one log, in the order they fire.
 // Progress is noted once per run of reports, ending with its last report.
-#include "net/session/session.h"
+#include "SessionChanges.h"
 
 #include <QStringList>
 #include <QTimer>
@@ -11,19 +11,21 @@ struct TClientLog {
 
     explicit TClientLog(TrkSocket& client)
     {
-        client.OnOpen = Note("Open");
-        client.OnConnect = Note("Connect");
-        client.OnClosing = Note("Closing");
-        client.OnClosed = Note("Closed");
-        client.OnCancel = Note("Cancel");
-        client.OnError = [this](QObject*, QString& msg) { log << QStringLiteral("Error: ") + msg; };
-        client.OnProgress = [this](QObject*, int perc, qint64 transferred) {
-            const QString entry = QStringLiteral("Progress %1 %2").arg(perc).arg(transferred);
-            if (!log.isEmpty() && log.last().startsWith(QLatin1String("Progress")))
-                log.last() = entry;
-            else
-                log << entry;
-        };
+        ChangeListeners(client, [this](TrkSessionListeners& listeners) {
+            listeners.OnOpen = Note("Open");
+            listeners.OnConnect = Note("Connect");
+            listeners.OnClosing = Note("Closing");
+            listeners.OnClosed = Note("Closed");
+            listeners.OnCancel = Note("Cancel");
+            listeners.OnError = [this](QObject*, QString& msg) { log << QStringLiteral("Error: ") + msg; };
+            listeners.OnProgress = [this](QObject*, int perc, qint64 transferred) {
+                const QString entry = QStringLiteral("Progress %1 %2").arg(perc).arg(transferred);
+                if (!log.isEmpty() && log.last().startsWith(QLatin1String("Progress")))
+                    log.last() = entry;
+                else
+                    log << entry;
+            };
+        });
     }
 
     std::function<void(QObject*)> Note(const QString& name)

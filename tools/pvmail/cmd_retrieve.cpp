@@ -109,15 +109,17 @@ int run(const QStringList& arguments)
         return PvError("retrieve", QStringLiteral("--security takes none, starttls or tls")), PvUsage;
     try {
         TStoringPOP pop(parser.value("store"));
-        pop.Server = parser.value("server");
-        pop.SetTimeOut(*timeOut);
         const std::optional<QString> password = PvPassword(parser);
         if (!password)
             return PvError("retrieve", QStringLiteral("--password-file or PVMAIL_PASSWORD is required")), PvUsage;
         if (const QString usage = PvDial(parser, pop, "retrieve"); !usage.isEmpty())
             return PvError("retrieve", usage), PvUsage;
-        pop.Security = *security;
-        pop.CAFile = parser.value("ca-file");
+        TrkSessionOptions options = pop.Options();
+        options.Server = parser.value("server");
+        options.TimeOut = *timeOut;
+        options.Security = *security;
+        options.CAFile = parser.value("ca-file");
+        pop.SetOptions(options);
         pop.UserName = parser.value("user");
         pop.Password = *password;
         pop.SeenIdsFile = parser.value("seen-file");

@@ -53,18 +53,22 @@ void say(const QString& line)
 void reportEvents(TmsSMTP& smtp)
 {
     auto note = [](const char* name) { return [name](QObject*) { say(QString::fromLatin1(name)); }; };
-    smtp.OnOpen = note("Open");
-    smtp.OnConnect = note("Connect");
+    TrkSessionListeners listeners;
+    listeners.OnOpen = note("Open");
+    listeners.OnConnect = note("Connect");
+    listeners.OnClosing = note("Closing");
+    listeners.OnClosed = note("Closed");
+    listeners.OnCancel = note("Cancel");
+    listeners.OnError = [](QObject*, QString& msg) { say(QStringLiteral("Error: ") + msg); };
+    listeners.OnProgress = [](QObject*, int perc, qint64 n) {
+        say(QStringLiteral("Progress %1% %2").arg(perc).arg(n));
+    };
+    listeners.OnCommand = [](QObject*, const QByteArray& line) { say(QStringLiteral("> ") + QString::fromUtf8(line)); };
+    listeners.OnReply = [](QObject*, const QByteArray& line) { say(QStringLiteral("< ") + QString::fromUtf8(line)); };
+    smtp.SetListeners(listeners);
     smtp.OnPrepare = note("Prepare");
     smtp.OnSending = note("Sending");
     smtp.OnMailSent = note("MailSent");
-    smtp.OnClosing = note("Closing");
-    smtp.OnClosed = note("Closed");
-    smtp.OnCancel = note("Cancel");
-    smtp.OnError = [](QObject*, QString& msg) { say(QStringLiteral("Error: ") + msg); };
-    smtp.OnProgress = [](QObject*, int perc, qint64 n) { say(QStringLiteral("Progress %1% %2").arg(perc).arg(n)); };
-    smtp.OnCommand = [](QObject*, const QByteArray& line) { say(QStringLiteral("> ") + QString::fromUtf8(line)); };
-    smtp.OnReply = [](QObject*, const QByteArray& line) { say(QStringLiteral("< ") + QString::fromUtf8(line)); };
     smtp.OnAddressRejected = [](QObject*, const QByteArray& address, const QByteArray&, bool&) {
         say(QStringLiteral("AddressRejected ") + QString::fromUtf8(address));
     };
@@ -110,11 +114,13 @@ QString secure(const QCommandLineParser& parser, TmsSMTP& smtp)
     const std::optional<TmsSecurity> security = PvSecurity(parser);
     if (!security)
         return QStringLiteral("--security takes none, starttls or tls");
-    smtp.Security = *security;
-    smtp.CAFile = parser.value("ca-file");
+    TrkSessionOptions options = smtp.Options();
+    options.Security = *security;
+    options.CAFile = parser.value("ca-file");
+    smtp.SetOptions(options);
     // PVMAIL_PASSWORD alone does not log in: it may be set for retrieve.
-    smtp.Authenticate = parser.isSet("login") || parser.isSet("password-file");
-    if (!smtp.Authenticate)
+    smtp.AuthenticationRequired = parser.isSet("login") || parser.isSet("password-file");
+    if (!smtp.AuthenticationRequired)
         return {};
     const std::optional<QString> password = PvPassword(parser);
     if (!parser.isSet("login") || !password)
@@ -141,8 +147,10 @@ int run(const QStringList& arguments)
                PvUsage;
     try {
         TmsSMTP smtp;
-        smtp.Server = parser.value("server");
-        smtp.SetTimeOut(*timeOut);
+        TrkSessionOptions options = smtp.Options();
+        options.Server = parser.value("server");
+        options.TimeOut = *timeOut;
+        smtp.SetOptions(options);
         if (const QString usage = secure(parser, smtp); !usage.isEmpty())
             return PvError("send", usage), PvUsage;
         if (const QString usage = PvDial(parser, smtp, "send"); !usage.isEmpty())

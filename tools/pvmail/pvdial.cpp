@@ -21,6 +21,8 @@ QString PvDial(const QCommandLineParser& parser, TrkSocket& client, const char* 
     ras->SetService(profile);
     if (ras->Service().isEmpty())
         return QStringLiteral("NetworkManager has no connection profile named %1").arg(profile);
-    client.RAS = ras;
+    TrkSessionOptions options = client.Options();
+    options.DialLink = ras;
+    client.SetOptions(options);
     return {};
 }

@@ -1,17 +1,10 @@
-#include "net/transport/posix_library_p.h"
+#include "net/transport/posix_errors.h"
 
 #include <cerrno>
 
-namespace RkPosix {
+namespace PosixErrors {
 
-namespace {
-int lastError = 0;
-}
-
-void SetLastError(int code) { lastError = code; }
-int LastError() { return lastError; }
-
-quint16 CodeFromErrno(int error)
+quint16 SocketErrorCode(int error)
 {
     switch (error) {
     case EINTR: return 10004;
