@@ -1,9 +1,9 @@
-# Penvale: make run | make check | make bench | make install
+# Penvale: make run | make check | make bench | make install | make format
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: deps build run check bench clean fuzz install
+.PHONY: deps build run check bench clean fuzz install format
 
 deps:
 	@scripts/deps.sh
@@ -34,3 +34,9 @@ install: build
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh
+
+# Every .h and .cpp outside .git and the build folders (build*) in the style
+# of .clang-format.
+format:
+	find . -type d \( -name .git -o -name 'build*' \) -prune -o -type f \( -name '*.h' -o -name '*.cpp' \) -print \
+	  | xargs clang-format -i
