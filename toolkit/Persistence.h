@@ -4,7 +4,7 @@
 // with its lists. The stored form is private to this unit: a sequence of
 // named properties, each a sequence of strings, integers and list markers.
 // The mail model keeps its messages and their address and attachment lists
-// this way (mail/msprops*).
+// this way (mail/model/stored_properties*).
 #include <QByteArray>
 #include <QHash>
 #include <QList>
