@@ -52,9 +52,11 @@ AboutBox::AboutBox(QWidget* owner) : QDialog(owner)
 
     acknowledgements = new QListWidget;
     acknowledgements->setAccessibleName(QStringLiteral("Acknowledgements"));
-    acknowledgements->addItems({QStringLiteral("Built with Qt"), QStringLiteral("Liberation fonts for metric-compatible text"),
+    acknowledgements->addItems({QStringLiteral("Built with Qt"),
+                                QStringLiteral("Liberation fonts for metric-compatible text"),
                                 QStringLiteral("Everyone who tried the early versions")});
-    acknowledgements->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored); // the page with the texts sizes the box
+    acknowledgements->setSizePolicy(QSizePolicy::Ignored,
+                                    QSizePolicy::Ignored); // the page with the texts sizes the box
     acknowledgements->installEventFilter(this);
     acknowledgements->viewport()->installEventFilter(this);
 

@@ -14,7 +14,7 @@ class AboutBox : public QDialog {
 public:
     explicit AboutBox(QWidget* owner);
 
-    QFrame* textPage;          // the page with picture and texts
+    QFrame* textPage; // the page with picture and texts
     QLabel* programIcon;
     QListWidget* acknowledgements;
 

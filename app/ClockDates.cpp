@@ -29,8 +29,7 @@ const QString stopTimerCaption = QStringLiteral("Stop Ti&mer");
 // Runs a command when the picker's text field is double-clicked.
 class DoubleClickCommand : public QObject {
 public:
-    DoubleClickCommand(QWidget* picker, std::function<void()> command)
-        : QObject(picker), command(std::move(command))
+    DoubleClickCommand(QWidget* picker, std::function<void()> command) : QObject(picker), command(std::move(command))
     {
         picker->installEventFilter(this);
         if (auto* field = picker->findChild<QLineEdit*>())
@@ -62,8 +61,8 @@ QString longTime(QTime time)
 
 ClockDates::ClockDates(TRichEdit& editor, QObject* parent) : QObject(parent), editor(editor)
 {
-    commands.shortDateFormat =
-        newCheckCommand(this, "ShortDateFormat1", "Short Date &Format", [this] { toggleShortDateFormat(); });
+    commands.shortDateFormat = newCheckCommand(this, "ShortDateFormat1", "Short Date &Format",
+                                               [this] { toggleShortDateFormat(); });
     commands.startClock = newCommand(this, "StartClock1", startClockCaption, [this] { toggleClock(); });
     commands.startTimer = newCommand(this, "StartTimer1", startTimerCaption, [this] { toggleStopwatch(); });
     clockTimer = new QTimer(this);

@@ -41,7 +41,7 @@ private:
     QDateEdit* datePicker = nullptr;
     QTimeEdit* timePicker = nullptr;
     QToolButton* resetDatesButton = nullptr;
-    QTimer* clockTimer;   // the running clock's tick
+    QTimer* clockTimer; // the running clock's tick
     QTime stopwatchStart;
     struct {
         QAction *shortDateFormat, *startClock, *startTimer;

@@ -6,9 +6,9 @@ QString myDateFormat(QDate date)
 {
     static const std::array<const char*, 7> weekdays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                         "Thursday", "Friday", "Saturday"};
-    static const std::array<const char*, 12> months = {"January", "February", "March",     "April",
-                                                       "May",     "June",     "July",      "August",
-                                                       "September", "October", "November", "December"};
+    static const std::array<const char*, 12> months = {"January",   "February", "March",    "April",
+                                                       "May",       "June",     "July",     "August",
+                                                       "September", "October",  "November", "December"};
     return QStringLiteral("%1  %2 %3, %4")
         .arg(QLatin1String(weekdays[date.dayOfWeek() % 7]), QLatin1String(months[date.month() - 1]))
         .arg(date.day())

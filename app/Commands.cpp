@@ -33,8 +33,8 @@ QAction* newCheckCommand(QObject* owner, const char* name, const QString& captio
     QAction* action = namedAction(owner, name, caption, shortcut);
     action->setCheckable(true);
     QObject::connect(action, &QAction::triggered, owner, Guard([action, command](bool checked) {
-        action->setChecked(!checked);
-        command();
-    }));
+                         action->setChecked(!checked);
+                         command();
+                     }));
     return action;
 }

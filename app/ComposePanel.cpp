@@ -56,7 +56,8 @@ QByteArray modelText(const QString& text)
 ComposePanel::ComposePanel(TRichEdit& editor, MailSender& sender, AttachmentChooser chooseAttachment, QObject* parent)
     : QObject(parent), editor(editor), sender(sender), chooseAttachment(std::move(chooseAttachment))
 {
-    sendEmailCommand = newCommand(this, "SendEmail1", "Send &Email", [this] { startMessage(); }, ctrlKey('E'));
+    sendEmailCommand = newCommand(
+        this, "SendEmail1", "Send &Email", [this] { startMessage(); }, ctrlKey('E'));
     // Without a parent until the window lays it out: its fields then follow
     // the bars in the tab order.
     composePanel = new QWidget;
@@ -102,8 +103,8 @@ void ComposePanel::startMessage()
 {
     const TSettingsStore& store = AppSettings();
     if (store.SMTPServer.isEmpty() || store.EmailAddress.isEmpty()) {
-        MessageDlg(QStringLiteral("Please setup your email address and SMTP server in Options/Preferences."),
-                   mtWarning, mbOK);
+        MessageDlg(QStringLiteral("Please setup your email address and SMTP server in Options/Preferences."), mtWarning,
+                   mbOK);
         return;
     }
     for (QLineEdit* field : {ccEdit, toEdit, attachmentsEdit, subjectEdit})
@@ -111,9 +112,18 @@ void ComposePanel::startMessage()
     composePanel->show();
 }
 
-void ComposePanel::setRecipient(const QString& address) { toEdit->setText(address); }
-void ComposePanel::setSubject(const QString& subject) { subjectEdit->setText(subject); }
-void ComposePanel::focusRecipient() { toEdit->setFocus(); }
+void ComposePanel::setRecipient(const QString& address)
+{
+    toEdit->setText(address);
+}
+void ComposePanel::setSubject(const QString& subject)
+{
+    subjectEdit->setText(subject);
+}
+void ComposePanel::focusRecipient()
+{
+    toEdit->setFocus();
+}
 
 QLineEdit* ComposePanel::focusedField() const
 {

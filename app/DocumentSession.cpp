@@ -20,8 +20,8 @@ namespace {
 const QString newDocumentName = QStringLiteral("New Document");
 const QString docChangedQuestion = QStringLiteral("Document has changed. Save changes?");
 const QString formattingLostQuestion = QStringLiteral("All text formatting will be lost. Continue?");
-const QString savedAsUtf8Warning =
-    QStringLiteral("This text has characters that windows-1252 cannot hold, so it is saved as UTF-8.");
+const QString savedAsUtf8Warning = QStringLiteral(
+    "This text has characters that windows-1252 cannot hold, so it is saved as UTF-8.");
 const QString openFilter = QStringLiteral(
     "Rich Text(*.rft)|*.rtf|Plain Text(*.txt)|*.txt|HTML(*.htm,*.html)|*.htm;*.html|Email(*.eml)|*.eml|All Files(*.*)|*.*");
 const QString plainOpenFilter = QStringLiteral(
@@ -35,12 +35,17 @@ DocumentSession::DocumentSession(TRichEdit& editor, StatusPanels& status, QWidge
     openDialog = new TOpenDialog(window);
     saveDialog = new TSaveDialog(window);
     saveDialog->Options = TOpenDialog::ofOverwritePrompt | TOpenDialog::ofHideReadOnly;
-    commands.fileNew = newCommand(this, "New1", "&New", [this] { fileNew(); }, ctrlKey('N'));
-    commands.open = newCommand(this, "Open1", "&Open", [this] { fileOpen(); }, ctrlKey('O'));
-    commands.save = newCommand(this, "Save1", "&Save", [this] { fileSave(); }, ctrlKey('S'));
-    commands.saveAs = newCommand(this, "SaveAs1", "Save&As", [this] { fileSaveAs(); }, ctrlKey('A'));
+    commands.fileNew = newCommand(
+        this, "New1", "&New", [this] { fileNew(); }, ctrlKey('N'));
+    commands.open = newCommand(
+        this, "Open1", "&Open", [this] { fileOpen(); }, ctrlKey('O'));
+    commands.save = newCommand(
+        this, "Save1", "&Save", [this] { fileSave(); }, ctrlKey('S'));
+    commands.saveAs = newCommand(
+        this, "SaveAs1", "Save&As", [this] { fileSaveAs(); }, ctrlKey('A'));
     commands.plainText = newCheckCommand(this, "PlainText1", "&Plain Text Only", [this] { togglePlainText(); });
-    commands.wordWrap = newCheckCommand(this, "WordWrap1", "&Word Wrap", [this] { toggleWordWrap(); }, ctrlKey('W'));
+    commands.wordWrap = newCheckCommand(
+        this, "WordWrap1", "&Word Wrap", [this] { toggleWordWrap(); }, ctrlKey('W'));
     setWordWrapOn();
 }
 
@@ -109,14 +114,12 @@ bool DocumentSession::executeSave(SaveDecision decision)
         saveDocument(saveDialog->FileName);
         setCurrentDocument(saveDialog->FileName, false);
         return true;
-    case SaveDecision::Cancel:
-        return false;
+    case SaveDecision::Cancel: return false;
     case SaveDecision::SaveNamed:
         saveDocument(name);
         setCurrentDocument(name, false);
         return true;
-    case SaveDecision::GoOn:
-        break;
+    case SaveDecision::GoOn: break;
     }
     return true;
 }
@@ -155,7 +158,7 @@ void DocumentSession::saveDocument(const QString& fileName)
     if (editor.PlainText() && !editor.TextFitsFileFormat()) {
         TTextFileFormat format = editor.TextFileFormat();
         format.encoding = TTextEncoding::Utf8;
-        editor.SetTextFileFormat(format);   // said once: later saves fit
+        editor.SetTextFileFormat(format); // said once: later saves fit
         MessageDlg(savedAsUtf8Warning, mtWarning, mbOK);
     }
     editor.SaveToFile(fileName);
@@ -175,7 +178,8 @@ void DocumentSession::showState()
     status.set(StatusPanel::Font, editor.SelFontName());
     status.set(StatusPanel::Size, QString::number(editor.SelFontSize()));
     status.set(StatusPanel::State, editor.Modified() ? QStringLiteral("Modified") : QStringLiteral("Unmodified"));
-    status.set(StatusPanel::Mode, commands.plainText->isChecked() ? QStringLiteral("Plain Text") : QStringLiteral("Rich Text"));
+    status.set(StatusPanel::Mode,
+               commands.plainText->isChecked() ? QStringLiteral("Plain Text") : QStringLiteral("Rich Text"));
 }
 
 // Whether the document counts as new stays as it was: only the name changes.
@@ -195,8 +199,8 @@ void DocumentSession::fileNew()
     if (!saveChangesCheck())
         return;
     editor.Clear();
-    editor.ClearUndo();   // the old document is not undone into the new one
-    editor.SetTextFileFormat({});   // UTF-8 with LF
+    editor.ClearUndo();           // the old document is not undone into the new one
+    editor.SetTextFileFormat({}); // UTF-8 with LF
     resetSelectionAttributes(12);
     setCurrentDocument(newDocumentName, true);
     setWordWrapOn();

@@ -59,7 +59,7 @@ signals:
 private:
     enum class DocState { Clean, NewModified, NamedModified };
     enum class SaveDecision { GoOn, SaveAs, Cancel, SaveNamed };
-    enum class OpenSetup { Open, Plain, Attachments };   // what the shared open dialog is prepared for
+    enum class OpenSetup { Open, Plain, Attachments }; // what the shared open dialog is prepared for
 
     DocState docState() const;
     SaveDecision confirmSave();

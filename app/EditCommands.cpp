@@ -10,10 +10,14 @@
 EditCommands::EditCommands(TRichEdit& editor, const ComposePanel& compose, QObject* parent)
     : QObject(parent), editor(editor), compose(compose)
 {
-    commands.cut = newCommand(this, "Cut1", "&Cut", [this] { editCut(); }, ctrlKey('X'));
-    commands.copy = newCommand(this, "Copy1", "Cop&y", [this] { editCopy(); }, ctrlKey('C'));
-    commands.paste = newCommand(this, "Paste1", "&Paste", [this] { editPaste(); }, ctrlKey('V'));
-    commands.undo = newCommand(this, "Undo1", "&Undo", [this] { editUndo(); }, ctrlKey('U'));
+    commands.cut = newCommand(
+        this, "Cut1", "&Cut", [this] { editCut(); }, ctrlKey('X'));
+    commands.copy = newCommand(
+        this, "Copy1", "Cop&y", [this] { editCopy(); }, ctrlKey('C'));
+    commands.paste = newCommand(
+        this, "Paste1", "&Paste", [this] { editPaste(); }, ctrlKey('V'));
+    commands.undo = newCommand(
+        this, "Undo1", "&Undo", [this] { editUndo(); }, ctrlKey('U'));
     commands.redo = newCommand(this, "Redo1", "&Redo", [this] { editRedo(); });
     commands.redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), ctrlKey('Y')});
 }

@@ -76,10 +76,14 @@ QStringList fontFamilies()
 
 FormatCommands::FormatCommands(TRichEdit& editor, QWidget* window) : QObject(window), editor(editor)
 {
-    commands.font = newCommand(this, "Font1", "&Font", [this] { chooseFont(); }, ctrlKey('F'));
-    commands.bold = newCheckCommand(this, "Bold1", "&Bold", [this] { textBold(); }, ctrlKey('B'));
-    commands.italic = newCheckCommand(this, "Italicize1", "&Italicize", [this] { textItalic(); }, ctrlKey('I'));
-    commands.underline = newCheckCommand(this, "Underline1", "Under&line", [this] { textUnderline(); }, ctrlKey('L'));
+    commands.font = newCommand(
+        this, "Font1", "&Font", [this] { chooseFont(); }, ctrlKey('F'));
+    commands.bold = newCheckCommand(
+        this, "Bold1", "&Bold", [this] { textBold(); }, ctrlKey('B'));
+    commands.italic = newCheckCommand(
+        this, "Italicize1", "&Italicize", [this] { textItalic(); }, ctrlKey('I'));
+    commands.underline = newCheckCommand(
+        this, "Underline1", "Under&line", [this] { textUnderline(); }, ctrlKey('L'));
     fontDialog = new TFontDialog(window);
     fontDialog->setObjectName(QStringLiteral("FontDialog1"));
 }
@@ -121,7 +125,8 @@ void FormatCommands::addControlsTo(QWidget* bar)
     boldButton = styleButton(commands.bold, "B", "Bold selected text");
     italicButton = styleButton(commands.italic, "I", "Italicize selected text");
     underlineButton = styleButton(commands.underline, "U", "Underline selected text");
-    connect(fontNameBox, &QComboBox::textActivated, this, Guard([this](const QString& fontName) { applyFontName(fontName); }));
+    connect(fontNameBox, &QComboBox::textActivated, this,
+            Guard([this](const QString& fontName) { applyFontName(fontName); }));
     connect(fontSizeSpin, &QSpinBox::valueChanged, this, Guard([this](int) { applyFontSize(); }));
     colorGrid->OnClick = Guard([this] { applyColor(); });
 }
@@ -181,9 +186,18 @@ void FormatCommands::showSelectionFormat()
     fontNameBox->setCurrentText(selFontName);
 }
 
-void FormatCommands::textBold() { toggleStyle(commands.bold, int(TFontStyle::Bold)); }
-void FormatCommands::textItalic() { toggleStyle(commands.italic, int(TFontStyle::Italic)); }
-void FormatCommands::textUnderline() { toggleStyle(commands.underline, int(TFontStyle::Underline)); }
+void FormatCommands::textBold()
+{
+    toggleStyle(commands.bold, int(TFontStyle::Bold));
+}
+void FormatCommands::textItalic()
+{
+    toggleStyle(commands.italic, int(TFontStyle::Italic));
+}
+void FormatCommands::textUnderline()
+{
+    toggleStyle(commands.underline, int(TFontStyle::Underline));
+}
 
 // Over a selection of mixed styles nothing changes; otherwise the one style
 // flips and the others, uniform by then, are written back as they were.

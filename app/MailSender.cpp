@@ -49,7 +49,8 @@ MailSender::MailSender(StatusPanels& status, QObject* parent) : QObject(parent),
     };
     // The server has the message: a failed goodbye must not read as a failed send.
     client->OnQuitFailed = [this](QObject*, QString& msg) {
-        this->status.set(StatusPanel::Font, QStringLiteral("Message has been sent; closing the connection failed: ") + msg);
+        this->status.set(StatusPanel::Font,
+                         QStringLiteral("Message has been sent; closing the connection failed: ") + msg);
     };
 }
 

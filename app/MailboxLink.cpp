@@ -12,14 +12,31 @@ MailboxLink::MailboxLink(DocumentSession& session, ComposePanel& compose, std::f
 TMailSettings MailboxLink::MailSettings() const
 {
     const TSettingsStore& store = AppSettings();
-    return {store.POP3Server, store.POP3Login,   store.Password, store.KeepMailOnServer,
-            store.SavedEmail, store.CopySelfDir, store.UserName, store.EmailAddress,
-            store.POP3Security};
+    return {store.POP3Server,  store.POP3Login, store.Password,     store.KeepMailOnServer, store.SavedEmail,
+            store.CopySelfDir, store.UserName,  store.EmailAddress, store.POP3Security};
 }
 
-void MailboxLink::ShowDocument(const QString& text, const QString& docName) { session.showText(text, docName); }
-void MailboxLink::StartMessage() { compose.startMessage(); }
-void MailboxLink::SetRecipient(const QString& address) { compose.setRecipient(address); }
-void MailboxLink::SetSubject(const QString& subject) { compose.setSubject(subject); }
-void MailboxLink::FocusRecipient() { compose.focusRecipient(); }
-void MailboxLink::MailboxClosed() { closed(); }
+void MailboxLink::ShowDocument(const QString& text, const QString& docName)
+{
+    session.showText(text, docName);
+}
+void MailboxLink::StartMessage()
+{
+    compose.startMessage();
+}
+void MailboxLink::SetRecipient(const QString& address)
+{
+    compose.setRecipient(address);
+}
+void MailboxLink::SetSubject(const QString& subject)
+{
+    compose.setSubject(subject);
+}
+void MailboxLink::FocusRecipient()
+{
+    compose.focusRecipient();
+}
+void MailboxLink::MailboxClosed()
+{
+    closed();
+}

@@ -7,18 +7,19 @@
 
 #include <QAction>
 
-MailboxOpener::MailboxOpener(DocumentSession& session, ComposePanel& compose, StayOnTop& stayOnTop,
-                               QWidget& window, ScreenScale scale)
+MailboxOpener::MailboxOpener(DocumentSession& session, ComposePanel& compose, StayOnTop& stayOnTop, QWidget& window,
+                             ScreenScale scale)
     : QObject(&window), session(session), compose(compose), stayOnTop(stayOnTop), window(window), scale(scale)
 {
-    retrieveEmailCommand =
-        newCommand(this, "RetreiveEmail1", "&Retrieve Email", [this] { openMailbox(); }, ctrlKey('R'));
+    retrieveEmailCommand = newCommand(
+        this, "RetreiveEmail1", "&Retrieve Email", [this] { openMailbox(); }, ctrlKey('R'));
 }
 
 // The mailbox window stays on top itself, so the main window gives way.
 void MailboxOpener::openMailbox()
 {
-    auto* mailbox = new MailboxWindow(std::make_unique<MailboxLink>(session, compose, [this] { mailboxClosed(); }), &window);
+    auto* mailbox = new MailboxWindow(std::make_unique<MailboxLink>(session, compose, [this] { mailboxClosed(); }),
+                                      &window);
     mailbox->resize(scale.pixels(452), scale.pixels(259));
     stayOnTop.suspend();
     mailbox->setWindowFlag(Qt::WindowStaysOnTopHint, true);

@@ -16,7 +16,7 @@ class MailboxOpener : public QObject {
 public:
     // window: the mailbox window's owner.
     MailboxOpener(DocumentSession& session, ComposePanel& compose, StayOnTop& stayOnTop, QWidget& window,
-                   ScreenScale scale);
+                  ScreenScale scale);
 
     QAction* retrieveEmailAction() const { return retrieveEmailCommand; }
 

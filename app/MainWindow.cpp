@@ -82,10 +82,22 @@ MainWindow::MainWindow(const QStringList& arguments, QWidget* parent) : QMainWin
 
 MainWindow::~MainWindow() = default;
 
-bool MainWindow::stayOnTopActive() const { return stayOnTop->isActive(); }
-const QString& MainWindow::docName() const { return session->documentName(); }
-bool MainWindow::newDocument() const { return session->isNew(); }
-QString MainWindow::statusText(StatusPanel panel) const { return statusPanels->text(panel); }
+bool MainWindow::stayOnTopActive() const
+{
+    return stayOnTop->isActive();
+}
+const QString& MainWindow::docName() const
+{
+    return session->documentName();
+}
+bool MainWindow::newDocument() const
+{
+    return session->isNew();
+}
+QString MainWindow::statusText(StatusPanel panel) const
+{
+    return statusPanels->text(panel);
+}
 
 void MainWindow::createParts()
 {
@@ -94,14 +106,16 @@ void MainWindow::createParts()
     session = new DocumentSession(*editor, *statusPanels, this);
     sizeLimit = new SizeLimit(*editor, *statusPanels, this);
     format = new FormatCommands(*editor, this);
-    compose = new ComposePanel(*editor, *mailSender, [this] { return session->chooseAttachment(); }, this);
+    compose = new ComposePanel(
+        *editor, *mailSender, [this] { return session->chooseAttachment(); }, this);
     edit = new EditCommands(*editor, *compose, this);
     findReplace = new FindReplace(*editor, this);
     clock = new ClockDates(*editor, this);
     pageLayout = new PageLayout(*editor, *this, scale);
     stayOnTop = new StayOnTop(*this);
     mailbox = new MailboxOpener(*session, *compose, *stayOnTop, *this, scale);
-    exitAction = newCommand(this, "N2", "E&xit", [this] { close(); }, ctrlKey('Z'));
+    exitAction = newCommand(
+        this, "N2", "E&xit", [this] { close(); }, ctrlKey('Z'));
     settingsAction = newCommand(this, "Settings1", "&Settings", [this] { openSettings(); });
     contentsAction = newCommand(this, "Contents1", "&Contents", [this] { showHelp(); });
     aboutAction = newCommand(this, "About1", "About", [this] { showAbout(); });
@@ -119,7 +133,8 @@ void MainWindow::buildMenus()
     fileMenu->addAction(exitAction);
 
     QMenu* editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
-    editMenu->addActions({edit->cutAction(), edit->copyAction(), edit->pasteAction(), edit->undoAction(), edit->redoAction()});
+    editMenu->addActions(
+        {edit->cutAction(), edit->copyAction(), edit->pasteAction(), edit->undoAction(), edit->redoAction()});
     editMenu->addSeparator();
     editMenu->addActions({findReplace->findAction(), findReplace->replaceAction()});
 
@@ -195,9 +210,11 @@ QWidget* MainWindow::buildToolbar()
                   themed("document-save", QStyle::SP_DialogSaveButton));
     addSeparator(bar);
     commandButton(bar, compose->sendEmailAction(), "Send Email", drawn("mail-send", ToolIcon::SendMail));
-    commandButton(bar, mailbox->retrieveEmailAction(), "Retrieve Email ", drawn("mail-receive", ToolIcon::RetrieveMail));
+    commandButton(bar, mailbox->retrieveEmailAction(), "Retrieve Email ",
+                  drawn("mail-receive", ToolIcon::RetrieveMail));
     addSeparator(bar);
-    commandButton(bar, pageLayout->printAction(), "Print the current document", drawn("document-print", ToolIcon::Print));
+    commandButton(bar, pageLayout->printAction(), "Print the current document",
+                  drawn("document-print", ToolIcon::Print));
     commandButton(bar, pageLayout->pageSetupAction(), "Page Setup",
                   themed("document-page-setup", QStyle::SP_FileDialogDetailedView));
     addSeparator(bar);
@@ -207,7 +224,8 @@ QWidget* MainWindow::buildToolbar()
                   drawn("edit-paste", ToolIcon::Paste));
     commandButton(bar, edit->undoAction(), "Undo", themed("edit-undo", QStyle::SP_ArrowBack));
     addSeparator(bar);
-    commandButton(bar, findReplace->findAction(), "Search for text", themed("edit-find", QStyle::SP_FileDialogContentsView));
+    commandButton(bar, findReplace->findAction(), "Search for text",
+                  themed("edit-find", QStyle::SP_FileDialogContentsView));
     commandButton(bar, findReplace->replaceAction(), "Search and replace text",
                   themed("edit-find-replace", QStyle::SP_BrowserReload));
     addSeparator(bar);
@@ -353,8 +371,8 @@ void MainWindow::showHelp()
     if (!QFileInfo(helpFile).isFile())
         throw Exception(QStringLiteral("Cannot find the help file \"%1\".").arg(helpFile));
     Shell::OpenFile(helpFile, this, Guard([file = helpFile] {
-        throw Exception(QStringLiteral("No program could show the help file \"%1\".").arg(file));
-    }));
+                        throw Exception(QStringLiteral("No program could show the help file \"%1\".").arg(file));
+                    }));
 }
 
 void MainWindow::showAbout()

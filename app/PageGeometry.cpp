@@ -9,7 +9,10 @@ constexpr int textTop = 45;
 constexpr int freeInset = 30;
 
 // Integer products divided with truncation, as printer pixels always were.
-int thousandthsToDots(int thousandths, int dpi) { return thousandths * dpi / 1000; }
+int thousandthsToDots(int thousandths, int dpi)
+{
+    return thousandths * dpi / 1000;
+}
 } // namespace
 
 QRect EdgesToRect(const TPSRect& e)
@@ -21,8 +24,8 @@ PrinterMetrics MetricsOf(const QPrinter& printer)
 {
     const QRect printable = printer.pageRect(QPrinter::DevicePixel).toRect();
     const QRect paper = printer.paperRect(QPrinter::DevicePixel).toRect();
-    return {printer.logicalDpiX(), printer.logicalDpiY(), printable.x() - paper.x(), printable.y() - paper.y(),
-            printer.width(), printer.height()};
+    return {printer.logicalDpiX(),     printer.logicalDpiY(), printable.x() - paper.x(),
+            printable.y() - paper.y(), printer.width(),       printer.height()};
 }
 
 TPSRect PageRectFromMargins(const TPSRect& margins, const PrinterMetrics& p)

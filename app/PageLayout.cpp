@@ -43,16 +43,18 @@ private:
 PageLayout::PageLayout(TRichEdit& editor, QWidget& window, ScreenScale scale)
     : QObject(&window), editor(editor), window(window), scale(scale)
 {
-    commands.pageSetup = newCommand(this, "PageSetup1", "Pa&ge Setup", [this] { pageSetup(); }, ctrlKey('G'));
-    commands.print = newCommand(this, "Print1", "&Print", [this] { printDocument(); }, ctrlKey('P'));
-    commands.defaultEditorWidth =
-        newCommand(this, "DefaultSize1", "&Default Editor Width", [this] { restoreDefaultWidth(); });
-    commands.defaultWidthOnly =
-        newCheckCommand(this, "DefaultOnly1", "Default Width &Only", [this] { toggleDefaultWidthOnly(); });
-    commands.usePageSetupWidth =
-        newCheckCommand(this, "UsePageSetupWidth1", "Use &Page Setup Width", [this] { togglePageSetupWidth(); });
-    commands.popupPageSetupWidth =
-        newCheckCommand(this, "PageSetupWidth1", "Page Setup Width", [this] { togglePageSetupWidth(); });
+    commands.pageSetup = newCommand(
+        this, "PageSetup1", "Pa&ge Setup", [this] { pageSetup(); }, ctrlKey('G'));
+    commands.print = newCommand(
+        this, "Print1", "&Print", [this] { printDocument(); }, ctrlKey('P'));
+    commands.defaultEditorWidth = newCommand(this, "DefaultSize1", "&Default Editor Width",
+                                             [this] { restoreDefaultWidth(); });
+    commands.defaultWidthOnly = newCheckCommand(this, "DefaultOnly1", "Default Width &Only",
+                                                [this] { toggleDefaultWidthOnly(); });
+    commands.usePageSetupWidth = newCheckCommand(this, "UsePageSetupWidth1", "Use &Page Setup Width",
+                                                 [this] { togglePageSetupWidth(); });
+    commands.popupPageSetupWidth = newCheckCommand(this, "PageSetupWidth1", "Page Setup Width",
+                                                   [this] { togglePageSetupWidth(); });
     connect(commands.usePageSetupWidth, &QAction::enabledChanged, commands.popupPageSetupWidth, &QAction::setEnabled);
     commands.popupDefaultWidth = newCommand(this, "DefaultWidth1", "Default Width", [this] { restoreDefaultWidth(); });
     printDialog = new TPrintDialog(&window, &CurrentPrinter());
@@ -72,7 +74,7 @@ void PageLayout::printDocument()
     if (!printDialog->Execute())
         return;
     QPrinter& printer = CurrentPrinter();
-    measurePage(pageSetupDialog->Margins);   // for the printer the dialog chose
+    measurePage(pageSetupDialog->Margins); // for the printer the dialog chose
     editor.Print(pageSetupApplied ? pageSetupJobTitle : defaultJobTitle, printer, EdgesToRect(pageRect));
 }
 
@@ -123,7 +125,8 @@ void PageLayout::togglePageSetupWidth()
         item->setEnabled(leaving);
     commands.usePageSetupWidth->setChecked(!leaving);
     commands.popupPageSetupWidth->setChecked(!leaving);
-    window.resize(scale.pixels(leaving ? 656 : pageWidth), window.height());   // once the mode no longer pins the old width
+    window.resize(scale.pixels(leaving ? 656 : pageWidth),
+                  window.height()); // once the mode no longer pins the old width
 }
 
 void PageLayout::windowResized()

@@ -90,7 +90,8 @@ QVBoxLayout* tabFooter(QDialog* dialog, QRadioButton*& keep, QRadioButton*& runO
 
 } // namespace
 
-SettingsDialog::SettingsDialog(QWidget* owner) : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+SettingsDialog::SettingsDialog(QWidget* owner)
+    : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Settings"));
@@ -114,8 +115,8 @@ QWidget* SettingsDialog::buildDirectoryTab()
     saveDirectoryEdit = field("SaveDirEdit", "Double click her to choose default 'Save' directory");
     openDirectoryEdit = field("OpenDirEdit", "Double click here to choose default 'Open' directory");
     savedEmailDirectoryEdit = field("EmailDirEdit", "Double click here to choose default saved email directory");
-    copyToSelfDirectoryEdit = field("CopyToSelfEdit",
-                           "Double click here to choose directory for saving copies to self of outgoing email");
+    copyToSelfDirectoryEdit = field(
+        "CopyToSelfEdit", "Double click here to choose directory for saving copies to self of outgoing email");
     form->addRow(QStringLiteral("Default Open Directory:"), openDirectoryEdit);
     form->addRow(QStringLiteral("Default Save Directory:"), saveDirectoryEdit);
     form->addRow(QStringLiteral("Saved Email Directory:"), savedEmailDirectoryEdit);

@@ -37,7 +37,8 @@ public:
     QComboBox *smtpSecurityBox, *pop3SecurityBox;
     QCheckBox* smtpAuthenticationCheck;
     QLineEdit* smtpLoginEdit;
-    QRadioButton *keepDirectoriesButton, *directoriesThisRunButton, *keepCommunicationsButton, *communicationsThisRunButton;
+    QRadioButton *keepDirectoriesButton, *directoriesThisRunButton, *keepCommunicationsButton,
+        *communicationsThisRunButton;
     TBrowseFolder* folderBrowser;
 
 protected:

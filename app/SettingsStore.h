@@ -6,7 +6,7 @@
 #include <QString>
 
 struct TSettingsStore {
-    QString DocMax;            // "100MB", "1MB", or empty when never chosen
+    QString DocMax; // "100MB", "1MB", or empty when never chosen
     QString OpenDir;
     QString SaveDir;
     QString CopySelfDir;
@@ -15,8 +15,8 @@ struct TSettingsStore {
     QString UserName;
     QString POP3Server;
     QString POP3Login;
-    QString Password;          // plain in memory, scrambled when stored
-    bool KeepMailOnServer = false;  // stored as "DeleteFromServer", which has always meant this
+    QString Password;              // plain in memory, scrambled when stored
+    bool KeepMailOnServer = false; // stored as "DeleteFromServer", which has always meant this
     QString SavedEmail;
     bool ConfirmEmailReceipt = false;
     bool CopySelf = false;
@@ -25,8 +25,8 @@ struct TSettingsStore {
     // the plain connection it was made for; a new user starts secure.
     TmsSecurity SMTPSecurity = TmsSecurity::None;
     TmsSecurity POP3Security = TmsSecurity::None;
-    bool SMTPAuth = false;     // log in to the SMTP server before sending
-    QString SMTPLogin;         // empty: the POP3 login
+    bool SMTPAuth = false; // log in to the SMTP server before sending
+    QString SMTPLogin;     // empty: the POP3 login
 
     // Which groups the last confirmed settings dialog asked to keep.
     bool commPermanent = false;

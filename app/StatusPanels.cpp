@@ -52,7 +52,8 @@ StatusPanels::StatusPanels(QStatusBar& bar, QObject& doubleClickWatcher) : bar(b
         panel->installEventFilter(&doubleClickWatcher);
         const bool last = panels.size() == int(StatusPanel::State);
         if (last)
-            panel->setMinimumWidth(std::max(width, panel->fontMetrics().horizontalAdvance(QStringLiteral("Unmodified")) + 12));
+            panel->setMinimumWidth(
+                std::max(width, panel->fontMetrics().horizontalAdvance(QStringLiteral("Unmodified")) + 12));
         else
             panel->setFixedWidth(width);
         bar.addWidget(panel, last ? 1 : 0);
@@ -73,5 +74,6 @@ QString StatusPanels::text(StatusPanel panel) const
 
 bool StatusPanels::holds(const QObject* object) const
 {
-    return object == &bar || std::any_of(panels.begin(), panels.end(), [object](const QLabel* panel) { return panel == object; });
+    return object == &bar
+        || std::any_of(panels.begin(), panels.end(), [object](const QLabel* panel) { return panel == object; });
 }

@@ -6,7 +6,8 @@
 
 StayOnTop::StayOnTop(QWidget& window) : QObject(&window), window(window)
 {
-    stayOnTopCommand = newCheckCommand(this, "StayOnTop1", "Stay On &Top", [this] { toggle(); }, ctrlKey('T'));
+    stayOnTopCommand = newCheckCommand(
+        this, "StayOnTop1", "Stay On &Top", [this] { toggle(); }, ctrlKey('T'));
 }
 
 // The editor keeps its document while the window is shown again, so the

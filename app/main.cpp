@@ -8,14 +8,18 @@
 
 static bool displayAvailable()
 {
-    const auto set = [](const char* name) { const char* v = std::getenv(name); return v && *v; };
+    const auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
 }
 
 int main(int argc, char** argv)
 {
     if (!displayAvailable()) {
-        std::fprintf(stderr, "penvale: no display found; run it on a desktop, or under Xvfb: xvfb-run -a %s\n", argv[0]);
+        std::fprintf(stderr, "penvale: no display found; run it on a desktop, or under Xvfb: xvfb-run -a %s\n",
+                     argv[0]);
         return 2;
     }
     TApplication app(argc, argv);

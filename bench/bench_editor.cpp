@@ -41,18 +41,23 @@ void writeRtf(const QString& fileName, qint64 bytes)
 {
     QFile file(fileName);
     file.open(QIODevice::WriteOnly);
-    file.write("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}"
-               "{\\colortbl;\\red255\\green0\\blue0;}\n");
+    file.write(
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}"
+        "{\\colortbl;\\red255\\green0\\blue0;}\n");
     QByteArray block;
     for (int i = 0; block.size() < (1 << 20); ++i)
-        block += "{\\f0\\fs20 Paragraph " + QByteArray::number(i) + " with }{\\b bold}{ and }"
+        block += "{\\f0\\fs20 Paragraph " + QByteArray::number(i)
+               + " with }{\\b bold}{ and }"
                  "{\\i\\cf1 red italic}{ text, caf\\'e9 \\u1046? and }{\\f1\\ul code}{ to the end.}\\par\n";
     for (qint64 written = 0; written < bytes; written += block.size())
         file.write(block);
     file.write("}\n");
 }
 
-void settle() { QCoreApplication::processEvents(); }
+void settle()
+{
+    QCoreApplication::processEvents();
+}
 
 // Reading the file and decoding it: what no editor can beat.
 double floorSeconds(const QString& fileName)
@@ -67,8 +72,8 @@ double floorSeconds(const QString& fileName)
 
 void report(const char* name, double seconds, double floor)
 {
-    std::printf("%-28s %7.2f s  peak %6lld MB  floor %5.2f s  (x%.1f)\n", name, seconds,
-                peakMegabytes(), floor, seconds / floor);
+    std::printf("%-28s %7.2f s  peak %6lld MB  floor %5.2f s  (x%.1f)\n", name, seconds, peakMegabytes(), floor,
+                seconds / floor);
     std::fflush(stdout);
 }
 
@@ -85,7 +90,7 @@ int runCase(const QString& kind, const QString& fileName)
     timer.start();
     edit.LoadFromFile(fileName);
     if (kind == "plain")
-        edit.SetSelStart(std::numeric_limits<int>::max());   // the caret goes to the end
+        edit.SetSelStart(std::numeric_limits<int>::max()); // the caret goes to the end
     settle();
     report(("open " + label).constData(), timer.nsecsElapsed() / 1e9, floor);
     if (kind == "rtf") {

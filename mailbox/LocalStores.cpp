@@ -11,9 +11,9 @@ LocalStores::LocalStores(MailboxListing& shownListing, MailboxCommands& commands
     : QObject(owner), listing(shownListing)
 {
     const auto listSavedMail = [this] { listStore(Listing::SavedMail); };
-    savedMail.menuItem = commands.menuItem("ViewSavedMail1", QStringLiteral("Retrieve Saved &Mail"),
-                                           QStringLiteral("Retrieve email messages saved in the current Email Directory "),
-                                           listSavedMail);
+    savedMail.menuItem = commands.menuItem(
+        "ViewSavedMail1", QStringLiteral("Retrieve Saved &Mail"),
+        QStringLiteral("Retrieve email messages saved in the current Email Directory "), listSavedMail);
     savedMail.toolButton = commands.toolButton("SavedMailButton", QStringLiteral("Retrieve saved email "),
                                                QStyle::SP_DirOpenIcon, listSavedMail);
     const auto listCopies = [this] { listStore(Listing::Copies); };
@@ -41,8 +41,8 @@ void LocalStores::listStore(Listing store)
     const LocalStore where = LocalStoreOf(store, listing.settings());
     listing.runBusy([&] {
         TThrottledPump pump(50);
-        const std::optional<qint64> rows =
-            MailStore::ListStore(where.directory, *where.kind, [&](const MailStore::TListedMessage& message) {
+        const std::optional<qint64> rows = MailStore::ListStore(
+            where.directory, *where.kind, [&](const MailStore::TListedMessage& message) {
                 listing.addRow(listsCopies ? message.to : message.from, message.subject);
                 pump.Tick();
             });

@@ -16,9 +16,9 @@ MailRetrieval::MailRetrieval(MailboxListing& shownListing, MailboxCommands& comm
 {
     createClient();
     const auto retrieveHandler = [this] { retrieveMail(); };
-    retrieve.menuItem = commands.menuItem("Retreive1", QStringLiteral("&Retrieve From Server"),
-                                          QStringLiteral("Retrieve email from the POP3 server named in Options/Settings"),
-                                          retrieveHandler);
+    retrieve.menuItem = commands.menuItem(
+        "Retreive1", QStringLiteral("&Retrieve From Server"),
+        QStringLiteral("Retrieve email from the POP3 server named in Options/Settings"), retrieveHandler);
     retrieve.toolButton = commands.toolButton("DownloadButton", QStringLiteral("Download email from your server"),
                                               QStyle::SP_ArrowDown, retrieveHandler);
     const auto saveHandler = [this] { saveMessage(); };
@@ -42,7 +42,9 @@ void MailRetrieval::createClient()
         listing.showProgress(0, QStringLiteral("Retrieving Messages..."));
     };
     pop3Client->OnRetrieved = [this](QObject*, int) { messageRetrieved(); };
-    pop3Client->OnDeleting = [this](QObject*, int) { listing.showProgress(0, QStringLiteral("Deleting from server..")); };
+    pop3Client->OnDeleting = [this](QObject*, int) {
+        listing.showProgress(0, QStringLiteral("Deleting from server.."));
+    };
     TrkSessionListeners listeners;
     listeners.OnProgress = [this](QObject*, int percent, qint64) {
         listing.showProgress(1, QString::number(percent) + QStringLiteral(" %"));
@@ -76,9 +78,8 @@ void MailRetrieval::retrieveMail()
     listing.runBusy([&] {
         skippedMessages.clear();
         try {
-            pop3Client->RetrieveMailbox(mail.KeepMailOnServer ? TmsAfterRetrieve::LeaveOnServer
-                                                              : TmsAfterRetrieve::Delete,
-                                        mail.SavedEmail);
+            pop3Client->RetrieveMailbox(
+                mail.KeepMailOnServer ? TmsAfterRetrieve::LeaveOnServer : TmsAfterRetrieve::Delete, mail.SavedEmail);
         } catch (const Exception&) {
             if (listing.closeRequested())
                 return; // the user closed the window: the cancel is no news

@@ -39,7 +39,7 @@ private:
 
     MailboxListing& listing;
     TmsStoringPOP* pop3Client = nullptr;
-    QStringList skippedMessages;   // the server's refusals of single messages in this retrieval
+    QStringList skippedMessages; // the server's refusals of single messages in this retrieval
     MailboxCommand retrieve;
     MailboxCommand save;
 };

@@ -46,8 +46,8 @@ QAction* MailboxCommands::toolButton(const char* name, const QString& hint, QSty
     return action;
 }
 
-QAction* MailboxCommands::contextItem(const char* name, const QString& caption, const QString& hint,
-                                      QAction* twin, const std::function<void()>& handler)
+QAction* MailboxCommands::contextItem(const char* name, const QString& caption, const QString& hint, QAction* twin,
+                                      const std::function<void()>& handler)
 {
     QAction* action = menuItem(name, caption, hint, handler);
     contextTwins.append(std::pair{action, twin});

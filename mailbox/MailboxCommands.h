@@ -16,7 +16,7 @@ class MailboxListing;
 struct MailboxCommand {
     QAction* menuItem = nullptr;
     QAction* toolButton = nullptr;
-    QAction* contextItem = nullptr;   // enabled as the menu item when the context menu opens
+    QAction* contextItem = nullptr; // enabled as the menu item when the context menu opens
 
     // The menu item and the tool button together.
     void setEnabled(bool enabled) const;
@@ -42,5 +42,5 @@ public:
 private:
     QWidget& window;
     const MailboxListing& listing;
-    QList<std::pair<QAction*, QAction*>> contextTwins;   // context item, the menu item it mirrors
+    QList<std::pair<QAction*, QAction*>> contextTwins; // context item, the menu item it mirrors
 };

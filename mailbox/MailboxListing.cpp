@@ -15,9 +15,12 @@ LocalStore LocalStoreOf(Listing listing, const TMailSettings& mail)
     return {mail.SavedEmail, &MailStore::SavedMail};
 }
 
-MailboxListing::MailboxListing(TEditorLink& editor, QTreeWidget& shownList, QList<QLabel*> statusPanels,
-                               QWidget& owner)
-    : QObject(&owner), editorLink(editor), messageList(shownList), panels(std::move(statusPanels)), window(owner),
+MailboxListing::MailboxListing(TEditorLink& editor, QTreeWidget& shownList, QList<QLabel*> statusPanels, QWidget& owner)
+    : QObject(&owner),
+      editorLink(editor),
+      messageList(shownList),
+      panels(std::move(statusPanels)),
+      window(owner),
       updates(new TViewUpdates(&shownList, 50, this))
 {
 }

@@ -13,7 +13,9 @@ class QLabel;
 class QTreeWidget;
 class QWidget;
 class TViewUpdates;
-namespace MailStore { struct TStoreKind; }
+namespace MailStore {
+struct TStoreKind;
+}
 
 enum class Listing { Server, SavedMail, Copies };
 
@@ -43,7 +45,7 @@ public:
     // The listing is in place: each part sets its commands for it.
     void show(Listing shownListing);
 
-    int selectedRow() const;   // -1: none
+    int selectedRow() const; // -1: none
     // Empties the list for a new listing whose first column shows header.
     void startRows(const QString& header);
     void addRow(const QByteArray& first, const QByteArray& subject);
@@ -65,7 +67,7 @@ private:
     QTreeWidget& messageList;
     QList<QLabel*> panels;
     QWidget& window;
-    TViewUpdates* updates;   // rows and progress during a retrieval or listing
+    TViewUpdates* updates; // rows and progress during a retrieval or listing
     Listing listing = Listing::Server;
     int rowCount = 0;
     bool running = false;

@@ -31,8 +31,8 @@ void MailboxWindow::createParts()
     localStores = std::make_unique<LocalStores>(*listing, *commands, this);
     viewer = std::make_unique<MessageViewer>(*listing, *retrieval, *commands, this);
     const auto close = [this] { this->close(); };
-    closeCommand.menuItem = commands->menuItem("Close1", QStringLiteral("&Close"),
-                                               QStringLiteral("Close this window"), close);
+    closeCommand.menuItem = commands->menuItem("Close1", QStringLiteral("&Close"), QStringLiteral("Close this window"),
+                                               close);
     closeCommand.toolButton = commands->toolButton("CloseButton",
                                                    QStringLiteral("Close this window and return to the Editor"),
                                                    QStyle::SP_DialogCloseButton, close);

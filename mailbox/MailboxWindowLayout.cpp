@@ -34,7 +34,8 @@ void MailboxWindow::buildStatusBar()
 {
     QStatusBar* status = statusBar();
     status->setObjectName(QStringLiteral("MsgListStatus"));
-    for (const auto& [width, alignment] : {std::pair{180, Qt::AlignLeft}, {75, Qt::AlignHCenter}, {50, Qt::AlignLeft}}) {
+    for (const auto& [width, alignment] :
+         {std::pair{180, Qt::AlignLeft}, {75, Qt::AlignHCenter}, {50, Qt::AlignLeft}}) {
         auto* panel = new QLabel(status);
         // The last panel's design width cannot hold "Attachments: " and a count in today's fonts.
         const QString widest = panels.size() == 2 ? QStringLiteral("Attachments: 00") : QString();

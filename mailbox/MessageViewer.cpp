@@ -54,10 +54,9 @@ void MessageViewer::createCommands(MailboxCommands& commands)
     view.contextItem = commands.contextItem("ViewMessage1", QStringLiteral("View Message"),
                                             QStringLiteral("View Selected Message in Editor Window"), view.menuItem,
                                             viewHandler);
-    fullHeader.menuItem =
-        commands.menuItem("ViewSelectedMessage1", QStringLiteral("View with Full &Header"),
-                          QStringLiteral("View the selected saved email message in the document window"),
-                          [this] { viewFullHeader(); });
+    fullHeader.menuItem = commands.menuItem(
+        "ViewSelectedMessage1", QStringLiteral("View with Full &Header"),
+        QStringLiteral("View the selected saved email message in the document window"), [this] { viewFullHeader(); });
     const auto replyHandler = [this] { answer(replyMark); };
     reply.menuItem = commands.menuItem("Reply1", QStringLiteral("Re&ply to Selected Message"),
                                        QStringLiteral("Compose a reply to the currently selected message"),
@@ -67,9 +66,9 @@ void MessageViewer::createCommands(MailboxCommands& commands)
     reply.contextItem = commands.contextItem("ReplytoMessage1", QStringLiteral("Reply to Message"),
                                              QStringLiteral("Reply to Selected Message"), reply.menuItem, replyHandler);
     const auto forwardHandler = [this] { answer(forwardMark); };
-    forward.menuItem = commands.menuItem("Forward1", QStringLiteral("&Forward Selected Message"),
-                                         QStringLiteral("Forward the currently selected message to another email address"),
-                                         forwardHandler);
+    forward.menuItem = commands.menuItem(
+        "Forward1", QStringLiteral("&Forward Selected Message"),
+        QStringLiteral("Forward the currently selected message to another email address"), forwardHandler);
     forward.toolButton = commands.toolButton("ForwardButton", QStringLiteral("Forward selected message"),
                                              QStyle::SP_ArrowForward, forwardHandler);
     forward.contextItem = commands.contextItem("ForwardMessage1", QStringLiteral("Forward Message"),
@@ -172,7 +171,8 @@ void MessageViewer::answer(const QString& mark)
     const TMailSettings mail = listing.settings();
     if (forwarding)
         lines << QStringLiteral("Forwarded by: ") + mail.UserName + QLatin1Char(' ') + mail.EmailAddress;
-    editor.ShowDocument(lines.join(QLatin1Char('\n')), listing.showsLocalStore() ? listing.localFile(row) : downloadedName);
+    editor.ShowDocument(lines.join(QLatin1Char('\n')),
+                        listing.showsLocalStore() ? listing.localFile(row) : downloadedName);
     if (forwarding)
         editor.FocusRecipient();
 }

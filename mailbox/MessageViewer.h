@@ -15,8 +15,7 @@ enum class Listing;
 class MessageViewer : public QObject {
     Q_OBJECT
 public:
-    MessageViewer(MailboxListing& listing, const MailRetrieval& retrieval, MailboxCommands& commands,
-                  QObject* owner);
+    MessageViewer(MailboxListing& listing, const MailRetrieval& retrieval, MailboxCommands& commands, QObject* owner);
 
     const MailboxCommand& viewCommand() const { return view; }
     const MailboxCommand& fullHeaderCommand() const { return fullHeader; }
@@ -41,7 +40,7 @@ private:
 
     MailboxListing& listing;
     const MailRetrieval& retrieval;
-    TmsMessage* localMessage = nullptr;   // the last local message shown or answered
+    TmsMessage* localMessage = nullptr; // the last local message shown or answered
     MailboxCommand view;
     MailboxCommand fullHeader;
     MailboxCommand reply;

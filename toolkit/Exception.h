@@ -14,11 +14,14 @@ private:
 };
 
 #define PV_DECLARE_EXCEPTION(Name, Base) \
-    class Name : public Base { public: using Base::Base; };
+    class Name : public Base { \
+    public: \
+        using Base::Base; \
+    };
 
 // Standard runtime failures that many units raise.
-PV_DECLARE_EXCEPTION(EListError, Exception)       // index out of range
-PV_DECLARE_EXCEPTION(EConvertError, Exception)    // text that is not a number, wrong kind in Assign
+PV_DECLARE_EXCEPTION(EListError, Exception)    // index out of range
+PV_DECLARE_EXCEPTION(EConvertError, Exception) // text that is not a number, wrong kind in Assign
 PV_DECLARE_EXCEPTION(EStreamError, Exception)
 PV_DECLARE_EXCEPTION(EFOpenError, EStreamError)   // a file that cannot be opened
 PV_DECLARE_EXCEPTION(EFCreateError, EStreamError) // a file that cannot be created
@@ -30,8 +33,8 @@ PV_DECLARE_EXCEPTION(EInvalidOperation, Exception)
 
 // Messages of the standard failures, in one place so every unit words them alike.
 namespace Errors {
-QString ListIndex(qsizetype index);                       // "List index out of bounds (5)"
+QString ListIndex(qsizetype index); // "List index out of bounds (5)"
 QString FileOpen(const QString& fileName, const QString& reason);
 QString FileCreate(const QString& fileName, const QString& reason);
-QString SystemReason(int errnoValue);                     // strerror text
+QString SystemReason(int errnoValue); // strerror text
 }

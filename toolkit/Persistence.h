@@ -38,8 +38,7 @@ public:
     virtual ~TFiler() = default;
 
     // hasData tells the writer whether the property is stored at all.
-    virtual void DefineProperty(const QString& name, const ReadProc& read, const WriteProc& write,
-                                bool hasData) = 0;
+    virtual void DefineProperty(const QString& name, const ReadProc& read, const WriteProc& write, bool hasData) = 0;
     // The properties of an owned object, stored under "name.".
     void DefineObject(const QString& name, TPersistent& object);
 
@@ -60,8 +59,7 @@ struct TStoredValue {
 
 class TWriter : public TFiler {
 public:
-    void DefineProperty(const QString& name, const ReadProc& read, const WriteProc& write,
-                        bool hasData) override;
+    void DefineProperty(const QString& name, const ReadProc& read, const WriteProc& write, bool hasData) override;
     void WriteListBegin() { current().append({TStoredValue::ListBegin, {}, 0}); }
     void WriteListEnd() { current().append({TStoredValue::ListEnd, {}, 0}); }
     void WriteString(const QByteArray& text) { current().append({TStoredValue::String, text, 0}); }
@@ -78,8 +76,7 @@ private:
 class TReader : public TFiler {
 public:
     explicit TReader(const QByteArray& stored);
-    void DefineProperty(const QString& name, const ReadProc& read, const WriteProc& write,
-                        bool hasData) override;
+    void DefineProperty(const QString& name, const ReadProc& read, const WriteProc& write, bool hasData) override;
     void ReadListBegin() { next(TStoredValue::ListBegin); }
     bool EndOfList() const;
     void ReadListEnd() { next(TStoredValue::ListEnd); }

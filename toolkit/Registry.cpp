@@ -51,7 +51,7 @@ void ensurePrivateFile(const QString& fileName)
 QString RegistryFileName()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QStringLiteral("/Penvale/registry.ini");
+         + QStringLiteral("/Penvale/registry.ini");
 }
 
 TRegistry::TRegistry(HKEY rootKey) : root(rootKey)

@@ -31,8 +31,8 @@ public:
     bool KeyExists(const QString& key) const;
     bool ValueExists(const QString& name) const;
 
-    QString ReadString(const QString& name) const;   // absent: empty
-    int ReadInteger(const QString& name) const;      // absent or not a number: ERegistryException
+    QString ReadString(const QString& name) const; // absent: empty
+    int ReadInteger(const QString& name) const;    // absent or not a number: ERegistryException
     bool ReadBool(const QString& name) const { return ReadInteger(name) != 0; }
     // Writes at once; a failure raises ERegistryException "Failed to set data for 'name'".
     void WriteString(const QString& name, const QString& value);
@@ -45,7 +45,7 @@ private:
     void commit(const QString& name);
 
     HKEY root;
-    QString current;   // group path of the open key, "" at the root
+    QString current; // group path of the open key, "" at the root
     std::unique_ptr<QSettings> store;
 };
 

@@ -10,9 +10,9 @@ public:
     enum Origin { soBeginning, soCurrent, soEnd };
     virtual ~TStream() = default;
 
-    virtual qint64 Read(char* buffer, qint64 count) = 0;    // bytes actually read
+    virtual qint64 Read(char* buffer, qint64 count) = 0; // bytes actually read
     virtual qint64 Write(const char* buffer, qint64 count) = 0;
-    virtual qint64 Seek(qint64 offset, Origin origin) = 0;  // new position
+    virtual qint64 Seek(qint64 offset, Origin origin) = 0; // new position
     virtual qint64 Size() const = 0;
     virtual void SetSize(qint64 size) = 0;
 
@@ -23,7 +23,7 @@ public:
     void ReadBuffer(char* buffer, qint64 count);
     void WriteBuffer(const char* buffer, qint64 count);
     void Write(const QByteArray& bytes) { WriteBuffer(bytes.constData(), bytes.size()); }
-    QByteArray ReadAll();                 // from the position to the end
+    QByteArray ReadAll();                           // from the position to the end
     qint64 CopyFrom(TStream& source, qint64 count); // count 0 = whole source from its start
 };
 
@@ -39,7 +39,11 @@ public:
     qint64 Size() const override { return data.size(); }
     void SetSize(qint64 size) override;
 
-    void Clear() { data.clear(); pos = 0; }
+    void Clear()
+    {
+        data.clear();
+        pos = 0;
+    }
     const QByteArray& Bytes() const { return data; }
     void LoadFromFile(const QString& fileName);
     void SaveToFile(const QString& fileName) const;

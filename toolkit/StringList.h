@@ -16,7 +16,11 @@ public:
     void SetStrings(qsizetype index, const QByteArray& line);
     void Delete(qsizetype index);
     void Insert(qsizetype index, const QByteArray& line);
-    qsizetype Add(const QByteArray& line) { append(line); return size() - 1; }
+    qsizetype Add(const QByteArray& line)
+    {
+        append(line);
+        return size() - 1;
+    }
     void Assign(const TStringList& other) { *this = other; }
 
     // Lines joined with CR LF, each line ended (an empty list is empty).
@@ -24,7 +28,7 @@ public:
     // Splits at CR LF, LF or a lone CR; a final line end adds no empty line.
     void SetText(const QByteArray& text);
 
-    void LoadFromStream(TStream& stream);   // from the position to the end
+    void LoadFromStream(TStream& stream); // from the position to the end
     void SaveToStream(TStream& stream) const;
     void LoadFromFile(const QString& fileName);
     void SaveToFile(const QString& fileName) const;

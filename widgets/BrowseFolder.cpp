@@ -101,10 +101,13 @@ void TBrowseFolder::opened(TBrowseFolderDialog& window)
     QWidget* focused = QApplication::activeWindow();
     placeOver(window, focused ? focused : ownerWindow());
     // Handlers may close the dialog, which only works once it runs.
-    QMetaObject::invokeMethod(&window, [this, &window] {
-        if (OnInitialized)
-            OnInitialized(this, &window);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &window,
+        [this, &window] {
+            if (OnInitialized)
+                OnInitialized(this, &window);
+        },
+        Qt::QueuedConnection);
 }
 
 void TBrowseFolder::addCustomButton(TBrowseFolderDialog& window)

@@ -25,16 +25,31 @@ Q_DECLARE_FLAGS(TBrowseInfoFlags, TBrowseInfoFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TBrowseInfoFlags)
 
 enum TSHFolders {
-    foDesktop, foDesktopExpanded, foPrograms, foControlPanel, foPrinters, foPersonal,
-    foFavorites, foStartup, foRecent, foSendto, foRecycleBin, foStartMenu,
-    foDesktopDirectory, foMyComputer, foNetwork, foNetworkNeighborhood, foFonts, foTemplates
+    foDesktop,
+    foDesktopExpanded,
+    foPrograms,
+    foControlPanel,
+    foPrinters,
+    foPersonal,
+    foFavorites,
+    foStartup,
+    foRecent,
+    foSendto,
+    foRecycleBin,
+    foStartMenu,
+    foDesktopDirectory,
+    foMyComputer,
+    foNetwork,
+    foNetworkNeighborhood,
+    foFonts,
+    foTemplates
 };
 
 enum TCustomButtonType { btPushButton, btCheckBox };
 
 using TBrowserInitializedEvent = std::function<void(QObject* Sender, QDialog* Dialog)>;
-using TSelectionChangedEvent = std::function<void(QObject* Sender, QDialog* Dialog,
-                                                  const QModelIndex& Item, const QString& Directory)>;
+using TSelectionChangedEvent =
+    std::function<void(QObject* Sender, QDialog* Dialog, const QModelIndex& Item, const QString& Directory)>;
 using TCustomButtonClickEvent = std::function<void(QObject* Sender, QDialog* Dialog)>;
 
 // The path cut to limit characters for a status line: the part after the
@@ -53,8 +68,8 @@ class TBrowseFolder : public TCommonDialog {
 public:
     explicit TBrowseFolder(QObject* owner);
 
-    QString Directory;    // preselected; after a confirmed run, the chosen folder
-    QString Title;        // instruction above the tree
+    QString Directory; // preselected; after a confirmed run, the chosen folder
+    QString Title;     // instruction above the tree
     TBrowseInfoFlags Flags = TBrowseInfoFlags(bfFileSysDirsOnly | bfStatusText);
     bool ShowPathInStatusArea = false;
     TSHFolders RootFolder = foDesktopExpanded;
@@ -62,7 +77,7 @@ public:
     TCustomButtonType CustomButtonType = btPushButton;
     bool CustomButtonChecked = false;
     bool SyncCustomButton = false;
-    QPointer<QWidget> OwnerWindow;   // optional window to open over
+    QPointer<QWidget> OwnerWindow; // optional window to open over
 
     TBrowserInitializedEvent OnInitialized;
     TSelectionChangedEvent OnSelectionChanged;

@@ -41,9 +41,14 @@ private:
 } // namespace
 
 TBrowseFolderDialog::TBrowseFolderDialog(const QString& rootPath, QWidget* parent)
-    : QDialog(parent), root(QDir::cleanPath(rootPath)), model(new QFileSystemModel(this)),
-      filter(new RootFilter(root, this)), instruction(new QLabel), statusLine(new QLabel),
-      tree(new QTreeView), buttonRow(new QHBoxLayout)
+    : QDialog(parent),
+      root(QDir::cleanPath(rootPath)),
+      model(new QFileSystemModel(this)),
+      filter(new RootFilter(root, this)),
+      instruction(new QLabel),
+      statusLine(new QLabel),
+      tree(new QTreeView),
+      buttonRow(new QHBoxLayout)
 {
     setWindowTitle(tr("Select Folder"));
     setUpTree();

@@ -20,20 +20,14 @@ QString RootFolderPath(TSHFolders folder)
 {
     switch (folder) {
     case foPrograms:
-    case foStartMenu:
-        return location(QStandardPaths::ApplicationsLocation);
-    case foPersonal:
-        return location(QStandardPaths::DocumentsLocation);
+    case foStartMenu: return location(QStandardPaths::ApplicationsLocation);
+    case foPersonal: return location(QStandardPaths::DocumentsLocation);
     case foStartup:
         return existingOrHome(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
                               + QStringLiteral("/autostart"));
-    case foDesktopDirectory:
-        return location(QStandardPaths::DesktopLocation);
-    case foFonts:
-        return location(QStandardPaths::FontsLocation);
-    case foTemplates:
-        return existingOrHome(QDir::homePath() + QStringLiteral("/Templates"));
-    default:
-        return QStringLiteral("/");
+    case foDesktopDirectory: return location(QStandardPaths::DesktopLocation);
+    case foFonts: return location(QStandardPaths::FontsLocation);
+    case foTemplates: return existingOrHome(QDir::homePath() + QStringLiteral("/Templates"));
+    default: return QStringLiteral("/");
     }
 }

@@ -28,7 +28,7 @@ public:
     QWidget* DropControl() const { return control; }
     void SetDropControl(QWidget* target);
 
-    std::function<void(QObject* Sender)> OnDrop;   // a drop has been collected into Files
+    std::function<void(QObject* Sender)> OnDrop; // a drop has been collected into Files
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,6 +41,6 @@ private:
     QStringList files;
     bool enabled = false;
     QPointer<QWidget> control;
-    bool controlAcceptedDrops = false;   // the control's own setting, given back on detaching
-    QList<QPointer<QWidget>> watched;    // the control and its inner widgets
+    bool controlAcceptedDrops = false; // the control's own setting, given back on detaching
+    QList<QPointer<QWidget>> watched;  // the control and its inner widgets
 };

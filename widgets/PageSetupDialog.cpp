@@ -16,22 +16,27 @@ namespace {
 constexpr double pointsPerInch = 72.0;
 constexpr double millimetresPerInch = 25.4;
 
-int rounded(double value) { return int(std::lround(value)); }
+int rounded(double value)
+{
+    return int(std::lround(value));
+}
 
 // Qt's sample page: at its start OnInitPaintPage may take the drawing over,
 // and then OnPaintPage draws each part of the page in turn.
 class SamplePageHook : public QObject {
 public:
     SamplePageHook(TPageSetupDialog& owner, QPrinter& printer, QObject* parent)
-        : QObject(parent), owner(owner), printer(printer) {}
+        : QObject(parent), owner(owner), printer(printer)
+    {
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() != QEvent::Paint)
             return false;
         const QPageLayout layout = printer.pageLayout();
-        const TPSPaperOrientation orientation =
-            layout.orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
+        const TPSPaperOrientation orientation = layout.orientation() == QPageLayout::Landscape ? poLandscape
+                                                                                               : poPortrait;
         if (!owner.OnInitPaintPage(&owner, int(layout.pageSize().id()), ptPaper, orientation, ptHPPCL, &printer))
             return false;
         auto* page = static_cast<QWidget*>(watched);
@@ -112,11 +117,13 @@ TPageSetupDialog::TPageSetupDialog(QObject* owner) : TCommonDialog(owner) {}
 
 int TPageSetupDialog::RequestFlags() const
 {
-    static constexpr std::pair<TPageSetupOption, int> optionFlags[] = {
-        {poDisableMargins, psdDisableMargins},         {poDisableOrientation, psdDisableOrientation},
-        {poDisablePagePainting, psdDisablePagePainting}, {poDisablePaper, psdDisablePaper},
-        {poDisablePrinter, psdDisablePrinter},         {poNoWarning, psdNoWarning},
-        {poShowHelp, psdShowHelp}};
+    static constexpr std::pair<TPageSetupOption, int> optionFlags[] = {{poDisableMargins, psdDisableMargins},
+                                                                       {poDisableOrientation, psdDisableOrientation},
+                                                                       {poDisablePagePainting, psdDisablePagePainting},
+                                                                       {poDisablePaper, psdDisablePaper},
+                                                                       {poDisablePrinter, psdDisablePrinter},
+                                                                       {poNoWarning, psdNoWarning},
+                                                                       {poShowHelp, psdShowHelp}};
     int flags = psdMargins | (Measurements == pmInches ? psdInThousandthsOfInches : psdInHundredthsOfMillimeters);
     for (const auto& [option, flag] : optionFlags)
         if (Options & option)
@@ -140,8 +147,8 @@ void TPageSetupDialog::copyIn(QPrinter& printer) const
     if (PaperSize.x() > 0 && PaperSize.y() > 0)
         layout.setPageSize(QPageSize(QSizeF(PaperSize.x() * scale, PaperSize.y() * scale), QPageSize::Point));
     layout.setUnits(QPageLayout::Point);
-    layout.setMargins(QMarginsF(Margins.Left * scale, Margins.Top * scale, Margins.Right * scale,
-                                Margins.Bottom * scale));
+    layout.setMargins(
+        QMarginsF(Margins.Left * scale, Margins.Top * scale, Margins.Right * scale, Margins.Bottom * scale));
     layout.setUnits(Measurements == pmInches ? QPageLayout::Inch : QPageLayout::Millimeter);
     printer.setPageLayout(layout);
 }

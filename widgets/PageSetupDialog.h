@@ -22,7 +22,7 @@ enum TPageSetupOption {
     poNoWarning = 0x40,
     poShowHelp = 0x80,
 };
-using TPageSetupOptions = int;   // OR of TPageSetupOption values
+using TPageSetupOptions = int; // OR of TPageSetupOption values
 
 enum TPSMeasurements { pmMillimeters, pmInches };
 enum TPSPaperType { ptPaper, ptEnvelope };
@@ -37,9 +37,9 @@ struct TPSRect {
 };
 
 using TPSPrinterEvent = std::function<void(QObject* Sender, QWidget* Wnd)>;
-using TPSInitPaintPageEvent = std::function<bool(QObject* Sender, int PaperSize, TPSPaperType PaperType,
-                                                 TPSPaperOrientation PaperOrientation, TPSPrinterType PrinterType,
-                                                 QPrinter* pSetupData)>;
+using TPSInitPaintPageEvent =
+    std::function<bool(QObject* Sender, int PaperSize, TPSPaperType PaperType, TPSPaperOrientation PaperOrientation,
+                       TPSPrinterType PrinterType, QPrinter* pSetupData)>;
 using TPSPaintPageEvent =
     std::function<bool(QObject* Sender, TPSPaintWhat PaintWhat, QPainter* Canvas, const QRect& Rect)>;
 
@@ -48,10 +48,17 @@ class TPageSetupDialog : public TCommonDialog {
 public:
     // The flags the request carries for the system dialog's conventions.
     enum RequestFlag {
-        psdMargins = 0x2, psdInThousandthsOfInches = 0x4, psdInHundredthsOfMillimeters = 0x8,
-        psdDisableMargins = 0x10, psdDisablePrinter = 0x20, psdNoWarning = 0x80,
-        psdDisableOrientation = 0x100, psdDisablePaper = 0x200, psdShowHelp = 0x800,
-        psdEnablePageSetupHook = 0x2000, psdEnablePagePaintHook = 0x40000,
+        psdMargins = 0x2,
+        psdInThousandthsOfInches = 0x4,
+        psdInHundredthsOfMillimeters = 0x8,
+        psdDisableMargins = 0x10,
+        psdDisablePrinter = 0x20,
+        psdNoWarning = 0x80,
+        psdDisableOrientation = 0x100,
+        psdDisablePaper = 0x200,
+        psdShowHelp = 0x800,
+        psdEnablePageSetupHook = 0x2000,
+        psdEnablePagePaintHook = 0x40000,
         psdDisablePagePainting = 0x80000,
     };
 
@@ -59,13 +66,13 @@ public:
 
     TPageSetupOptions Options = poDefaultMinMargins | poShowHelp;
     TPSMeasurements Measurements = pmInches;
-    TPSPrinterEvent OnPrinter;   // Qt's dialog has no printer button, so it is never called
+    TPSPrinterEvent OnPrinter; // Qt's dialog has no printer button, so it is never called
     TPSInitPaintPageEvent OnInitPaintPage;
     TPSPaintPageEvent OnPaintPage;
 
     TPSRect Margins{1000, 1000, 1000, 1000};
     TPSRect MinMargins;
-    QPoint PaperSize;   // width, height
+    QPoint PaperSize; // width, height
     int CustomData = 0;
 
     int RequestFlags() const;

@@ -23,7 +23,7 @@ int parseTotal(const QString& text)
 {
     bool ok = false;
     const int total = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toInt(&ok, 16)
-                                                                                   : text.toInt(&ok);
+                                                                                : text.toInt(&ok);
     return ok ? total : 0;
 }
 

@@ -23,11 +23,11 @@ public:
     explicit TMostRecentUsedList(QObject* owner);
     ~TMostRecentUsedList() override;
 
-    QPointer<QMenu> MenuToAttach;      // required
+    QPointer<QMenu> MenuToAttach; // required
     TFilenameStyle FilenameStyle = dsShort;
-    int MaxEntries = 5;                // applied when a name is added, not when loading
+    int MaxEntries = 5; // applied when a name is added, not when loading
     QString RegistryKey = QStringLiteral("Software\\MyCompany\\MyApp");
-    int MenuIndex = -1;                // negative: at the end of the menu
+    int MenuIndex = -1; // negative: at the end of the menu
     bool AddSeparator = true;
     TNotifyEventMRU OnSelectFilename;
     TDrawFilenameEvent OnDrawFilename;
@@ -53,6 +53,6 @@ private:
     void saveList() const;
     void loadList();
 
-    QList<Entry> entries;   // most recent first
+    QList<Entry> entries; // most recent first
     QAction* separator;
 };

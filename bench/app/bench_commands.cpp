@@ -45,7 +45,10 @@ Took measure(const std::function<void()>& work)
     return {timer.nsecsElapsed() / 1e9, cpuSeconds() - cpuBefore};
 }
 
-double seconds(const std::function<void()>& work) { return measure(work).wall; }
+double seconds(const std::function<void()>& work)
+{
+    return measure(work).wall;
+}
 
 void report(const char* name, Took took, double floor, double target)
 {
@@ -77,14 +80,20 @@ void fillRich(TRichEdit& editor, int chars)
 }
 
 // What the user sees next: the view painted, which lays the text in it out.
-void paintView(TRichEdit& editor) { qobject_cast<QAbstractScrollArea*>(editor.view())->viewport()->grab(); }
+void paintView(TRichEdit& editor)
+{
+    qobject_cast<QAbstractScrollArea*>(editor.view())->viewport()->grab();
+}
 
-QAction* action(MainWindow& form, const char* name) { return form.findChild<QAction*>(QString::fromLatin1(name)); }
+QAction* action(MainWindow& form, const char* name)
+{
+    return form.findChild<QAction*>(QString::fromLatin1(name));
+}
 
 void formatAndFind(MainWindow& form, TRichEdit& editor)
 {
     fillRich(editor, 5000000);
-    editor.SetText(editor.Text() + QStringLiteral("needle"));   // a word near the end
+    editor.SetText(editor.Text() + QStringLiteral("needle")); // a word near the end
     QTextDocument bare;
     QTextCursor(&bare).insertText(editor.Text());
     QTextCursor all(&bare);
@@ -105,14 +114,13 @@ void formatAndFind(MainWindow& form, TRichEdit& editor)
     reportLayout(*editor.document());
     QTextCharFormat sizeFormat;
     sizeFormat.setFontPointSize(14);
-    report("Size over the whole document",
-           measure([&] {
+    report("Size over the whole document", measure([&] {
                form.findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(14);
                paintView(editor);
            }),
            seconds([&] { all.mergeCharFormat(sizeFormat); }), 1.0);
     reportLayout(*editor.document());
-    editor.SelectAll();   // which scrolls to the caret, at the end
+    editor.SelectAll(); // which scrolls to the caret, at the end
     report("Bold off, the view at the end", measure(bold), boldFloor, 1.0);
     reportLayout(*editor.document());
 
@@ -145,7 +153,8 @@ void replaceAll(MainWindow& form, TRichEdit& editor)
                        match.insertText(QStringLiteral("THE"));
                        match = bareReplace.find(QStringLiteral("the"), match.position(), QTextDocument::FindWholeWords);
                    }
-               }), 2.0);
+               }),
+               2.0);
     }
 }
 

@@ -40,8 +40,9 @@ QByteArray randomBytes(qsizetype size)
 
 QByteArray accentedProse(qsizetype size)
 {
-    const QByteArray paragraph = "Le cœur a ses raisons que la raison ne connaît point. Über allen Gipfeln "
-                                 "ist Ruh; señor Muñoz pidió café = 2,50 €. Ærøskøbing ligger på Ærø.\r\n";
+    const QByteArray paragraph =
+        "Le cœur a ses raisons que la raison ne connaît point. Über allen Gipfeln "
+        "ist Ruh; señor Muñoz pidió café = 2,50 €. Ærøskøbing ligger på Ærø.\r\n";
     QByteArray text;
     text.reserve(size + paragraph.size());
     while (text.size() < size)

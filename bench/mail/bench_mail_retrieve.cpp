@@ -17,11 +17,11 @@
 namespace {
 
 constexpr int Runs = 3;
-constexpr int StoreRuns = 5;   // the runs that write files meet the disk's moods
+constexpr int StoreRuns = 5; // the runs that write files meet the disk's moods
 constexpr int HandshakeRuns = 10;
 constexpr int Messages = 200;
 constexpr int MessageSize = 50 * 1024;
-constexpr char SystemAuthorities[] = "/etc/ssl/certs/ca-certificates.crt";   // OpenSSL's default file here
+constexpr char SystemAuthorities[] = "/etc/ssl/certs/ca-certificates.crt"; // OpenSSL's default file here
 
 const char poplibScript[] = R"(
 import poplib, sys, time
@@ -76,12 +76,20 @@ public:
     TTiming Pvmail(const TBenchServers& servers, TmsSecurity security)
     {
         const QString store = fresh(QStringLiteral("store"));
-        QStringList arguments{"retrieve",      "--server", security == TmsSecurity::Tls ? servers.Pop3s : servers.Pop3,
-                              "--user",        QString::fromUtf8(servers.User),
-                              "--password-file", passwordFile(servers),
-                              "--leave-on-server", "--store", store};
+        QStringList arguments{"retrieve",
+                              "--server",
+                              security == TmsSecurity::Tls ? servers.Pop3s : servers.Pop3,
+                              "--user",
+                              QString::fromUtf8(servers.User),
+                              "--password-file",
+                              passwordFile(servers),
+                              "--leave-on-server",
+                              "--store",
+                              store};
         if (security == TmsSecurity::Tls)
-            arguments << "--security" << "tls" << "--ca-file" << servers.CAFile;
+            arguments << "--security"
+                      << "tls"
+                      << "--ca-file" << servers.CAFile;
         const TTiming timing = TimedProcess(QStringLiteral(PVMAIL_PROGRAM), arguments);
         return count(store, timing);
     }
@@ -91,11 +99,11 @@ public:
     {
         const QString files = fresh(QStringLiteral("curl"));
         const QString url = security == TmsSecurity::Tls ? QStringLiteral("pop3s://%1/[1-%2]").arg(servers.Pop3s)
-                                                          : QStringLiteral("pop3://%1/[1-%2]").arg(servers.Pop3);
-        const TTiming timing = TimedProcess(
-            QStringLiteral("curl"), {"-s", "-S", "--cacert", caFile, "-u",
-                                     QString::fromUtf8(servers.User + ':' + servers.Password), url.arg(Messages),
-                                     "-o", files + QStringLiteral("/m#1.eml")});
+                                                         : QStringLiteral("pop3://%1/[1-%2]").arg(servers.Pop3);
+        const TTiming timing = TimedProcess(QStringLiteral("curl"),
+                                            {"-s", "-S", "--cacert", caFile, "-u",
+                                             QString::fromUtf8(servers.User + ':' + servers.Password),
+                                             url.arg(Messages), "-o", files + QStringLiteral("/m#1.eml")});
         return count(files, timing);
     }
 
@@ -150,18 +158,21 @@ int main(int argc, char** argv)
     if (!servers.Start(QStringLiteral("bench_mail_retrieve")))
         return 0;
     const qint64 size = servers.Deliver(Messages, MessageSize);
-    decodedInMemory(servers);   // Dovecot builds its index on the first visit
+    decodedInMemory(servers); // Dovecot builds its index on the first visit
 
     const QString user = QString::fromUtf8(servers.User + ':' + servers.Password);
-    const auto [penvale, curl] = BestInTurns(Runs, [&] { return decodedInMemory(servers); }, [&] {
-        return TimedProcess(QStringLiteral("curl"), {"-s", "-S", "-u", user,
-                                                     QStringLiteral("pop3://%1/[1-%2]").arg(servers.Pop3).arg(Messages)});
-    });
+    const auto [penvale, curl] = BestInTurns(
+        Runs, [&] { return decodedInMemory(servers); },
+        [&] {
+            return TimedProcess(
+                QStringLiteral("curl"),
+                {"-s", "-S", "-u", user, QStringLiteral("pop3://%1/[1-%2]").arg(servers.Pop3).arg(Messages)});
+        });
     const double python = BestOf(Runs, [&] {
-        return TTiming{PythonSeconds(QString::fromLatin1(poplibScript),
-                                     servers.Pop3.split(u':') << QString::fromUtf8(servers.User)
-                                                              << QString::fromUtf8(servers.Password))};
-    }).wall;
+                              return TTiming{PythonSeconds(QString::fromLatin1(poplibScript),
+                                                           servers.Pop3.split(u':') << QString::fromUtf8(
+                                                               servers.User) << QString::fromUtf8(servers.Password))};
+                          }).wall;
     std::printf("bench_mail_retrieve: %d messages, %.1f MB in all, from local Dovecot, best of %d (%d into files)\n",
                 Messages, double(size) / 1e6, Runs, StoreRuns);
     std::printf(" into memory:\n");
@@ -172,20 +183,20 @@ int main(int argc, char** argv)
         std::printf("  TmsPOP takes %.2fx poplib's time (target <= 1)\n", penvale.wall / python);
 
     TStoreRuns stores;
-    const auto [pvmail, files] =
-        BestInTurns(StoreRuns, [&] { return stores.Pvmail(servers, TmsSecurity::None); },
-                    [&] { return stores.Curl(servers, TmsSecurity::None, servers.CAFile); });
+    const auto [pvmail, files] = BestInTurns(
+        StoreRuns, [&] { return stores.Pvmail(servers, TmsSecurity::None); },
+        [&] { return stores.Curl(servers, TmsSecurity::None, servers.CAFile); });
     std::printf(" over pop3, a file per message:\n");
     ReportRun("pvmail retrieve --store", pvmail, size, Messages);
     ReportRun("curl -o", files, size, Messages);
     ReportRatio("pvmail", pvmail, "curl", files, 1.5);
 
     const QString authorities = stores.SystemAndTestAuthorities(servers);
-    const auto [pvmailTls, filesTls] =
-        BestInTurns(StoreRuns, [&] { return stores.Pvmail(servers, TmsSecurity::Tls); },
-                    [&] { return stores.Curl(servers, TmsSecurity::Tls, authorities); });
-    const TTiming filesTestOnly =
-        BestOf(StoreRuns, [&] { return stores.Curl(servers, TmsSecurity::Tls, servers.CAFile); });
+    const auto [pvmailTls, filesTls] = BestInTurns(
+        StoreRuns, [&] { return stores.Pvmail(servers, TmsSecurity::Tls); },
+        [&] { return stores.Curl(servers, TmsSecurity::Tls, authorities); });
+    const TTiming filesTestOnly = BestOf(StoreRuns,
+                                         [&] { return stores.Curl(servers, TmsSecurity::Tls, servers.CAFile); });
     std::printf(" over pop3s, a file per message (pvmail trusts the system's authorities and the test one):\n");
     ReportRun("pvmail retrieve --store", pvmailTls, size, Messages);
     ReportRun("curl -o, same trust", filesTls, size, Messages);
@@ -195,8 +206,9 @@ int main(int argc, char** argv)
 
     // The first TLS session of a process also reads the system's authorities.
     const TTiming first = session(servers, TmsSecurity::Tls);
-    const auto [plain, secure] = BestInTurns(HandshakeRuns, [&] { return session(servers, TmsSecurity::None); },
-                                             [&] { return session(servers, TmsSecurity::Tls); });
+    const auto [plain, secure] = BestInTurns(
+        HandshakeRuns, [&] { return session(servers, TmsSecurity::None); },
+        [&] { return session(servers, TmsSecurity::Tls); });
     std::printf(" one session (login, STAT, QUIT), best of %d:\n", HandshakeRuns);
     ReportRun("plain", plain, 0);
     ReportRun("TLS", secure, 0);

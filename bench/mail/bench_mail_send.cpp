@@ -33,9 +33,10 @@ void fill(TmsMessage& message, const QByteArray& address)
     message.Recipients().AddAddress(address, "Bench");
     message.SetSubject("Twenty megabytes");
     TStringList& body = message.Body();
-    const QByteArray line = QByteArray("0123456789 The quick brown fox jumps over the lazy dog. ").leftJustified(74, '.');
+    const QByteArray line =
+        QByteArray("0123456789 The quick brown fox jumps over the lazy dog. ").leftJustified(74, '.');
     for (qint64 size = 0, n = 0; size < TargetSize; size += line.size() + 2, ++n)
-        body.append(n % 50 ? line : "." + line);   // now and then a line the wire must stuff
+        body.append(n % 50 ? line : "." + line); // now and then a line the wire must stuff
 }
 
 TTiming penvale(const TBenchServers& servers, TmsMessage& message, TmsSecurity security)
@@ -61,8 +62,8 @@ TTiming curl(const TBenchServers& servers, const QString& file, TmsSecurity secu
     const QString address = QString::fromUtf8(servers.Address);
     QStringList arguments{"-s", "-S", "--mail-from", address, "--mail-rcpt", address, "-T", file};
     if (security == TmsSecurity::StartTls)
-        arguments << "--ssl-reqd" << "--cacert" << servers.CAFile << "-u"
-                  << QString::fromUtf8(servers.User + ':' + servers.Password)
+        arguments << "--ssl-reqd"
+                  << "--cacert" << servers.CAFile << "-u" << QString::fromUtf8(servers.User + ':' + servers.Password)
                   << QStringLiteral("smtp://%1").arg(servers.Submission);
     else
         arguments << QStringLiteral("smtp://%1").arg(servers.Smtp);
@@ -89,9 +90,14 @@ int main(int argc, char** argv)
         Runs, [&] { return penvale(servers, message, TmsSecurity::None); },
         [&] { return curl(servers, file, TmsSecurity::None); }, clear);
     const QString address = QString::fromUtf8(servers.Address);
-    const double python = BestOf(Runs, [&] {
-        return TTiming{PythonSeconds(QString::fromLatin1(smtplibScript), servers.Smtp.split(u':') << address << address << file)};
-    }, clear).wall;
+    const double python = BestOf(
+                              Runs,
+                              [&] {
+                                  return TTiming{PythonSeconds(QString::fromLatin1(smtplibScript),
+                                                               servers.Smtp.split(u':') << address << address << file)};
+                              },
+                              clear)
+                              .wall;
     const auto [secure, curlSecure] = BestInTurns(
         Runs, [&] { return penvale(servers, message, TmsSecurity::StartTls); },
         [&] { return curl(servers, file, TmsSecurity::StartTls); }, clear);

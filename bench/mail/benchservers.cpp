@@ -17,7 +17,7 @@ bool runScript(const QString& command, const QString& dir, QByteArray* output = 
     QProcess process;
     process.start(script, {command, dir});
     const bool ok = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
+                 && process.exitCode() == 0;
     if (output)
         *output = process.readAllStandardError().trimmed();
     return ok;
@@ -45,13 +45,15 @@ bool TBenchServers::Start(const QString& name)
 // With LF ends, as the Maildir keeps them; a leading dot every 40 lines.
 qint64 TBenchServers::Deliver(int count, int size) const
 {
-    const QByteArray line = QByteArray("Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod").leftJustified(75, '-');
-    static int batch = 0;   // names never come back: the server may remember them
+    const QByteArray line =
+        QByteArray("Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod").leftJustified(75, '-');
+    static int batch = 0; // names never come back: the server may remember them
     ++batch;
     qint64 total = 0;
     for (int n = 0; n < count; ++n) {
         QByteArray text = "From: Bench <" + Address + ">\nTo: <" + Address + ">\nSubject: Message "
-            + QByteArray::number(n) + "\nMime-Version: 1.0\nContent-Type: text/plain; charset=\"us-ascii\"\n\n";
+                        + QByteArray::number(n)
+                        + "\nMime-Version: 1.0\nContent-Type: text/plain; charset=\"us-ascii\"\n\n";
         for (int i = 0; text.size() < size; ++i)
             text += (i % 40 ? line : "." + line) + '\n';
         const QString path = Maildir + QStringLiteral("/new/%1.bench.P%2B%3").arg(n).arg(getpid()).arg(batch);
@@ -61,7 +63,7 @@ qint64 TBenchServers::Deliver(int count, int size) const
         file.close();
         if (::chown(QFile::encodeName(path).constData(), 5000, 5000) != 0)
             std::perror("chown");
-        total += text.size() + text.count('\n');   // as sent, with CR LF
+        total += text.size() + text.count('\n'); // as sent, with CR LF
     }
     return total;
 }

@@ -56,8 +56,8 @@ void bench(const char* name, TAttEncoding encoding)
         QByteArray to(size, Qt::Uninitialized);
         std::memcpy(to.data(), text.Bytes().constData(), size_t(size));
     });
-    std::printf("%-20s encode %7.0f MB/s  decode %7.0f MB/s  (%.1f MB text; memcpy %6.0f MB/s)\n", name, encode,
-                decode, double(size) / 1e6, copy);
+    std::printf("%-20s encode %7.0f MB/s  decode %7.0f MB/s  (%.1f MB text; memcpy %6.0f MB/s)\n", name, encode, decode,
+                double(size) / 1e6, copy);
 }
 
 } // namespace

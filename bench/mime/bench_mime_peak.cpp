@@ -29,8 +29,9 @@ int main()
         QFile file(name);
         if (!file.open(QIODevice::WriteOnly))
             return 1;
-        file.write("From: a@x.test\r\nTo: b@y.test\r\nSubject: one long line\r\nMIME-Version: 1.0\r\n"
-                   "Content-Type: text/plain; charset=us-ascii\r\n\r\n");
+        file.write(
+            "From: a@x.test\r\nTo: b@y.test\r\nSubject: one long line\r\nMIME-Version: 1.0\r\n"
+            "Content-Type: text/plain; charset=us-ascii\r\n\r\n");
         const QByteArray block(1 << 20, 'x');
         for (qint64 written = 0; written < bodySize; written += block.size())
             file.write(block);
@@ -41,8 +42,9 @@ int main()
     message.LoadFromFile(name);
     const long peak = peakMegabytes();
     const double size = double(bodySize >> 20);
-    std::printf("decode 200 MB single-line body: peak %ld MB = %.2fx the message (target under 3x; "
-                "floor 1x, the text read whole; before loading %ld MB)\n",
-                peak, double(peak) / size, before);
+    std::printf(
+        "decode 200 MB single-line body: peak %ld MB = %.2fx the message (target under 3x; "
+        "floor 1x, the text read whole; before loading %ld MB)\n",
+        peak, double(peak) / size, before);
     return 0;
 }

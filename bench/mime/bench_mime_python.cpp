@@ -32,7 +32,7 @@ struct Workload {
     const char* title;
     const char* input; // a file, or a folder of messages
     bool encode;
-    double target;     // times Python's speed
+    double target; // times Python's speed
 };
 
 const Workload workloads[] = {
@@ -223,7 +223,8 @@ PythonFigures pythonFigures(const Workload& work, const QString& path)
         QElapsedTimer timer;
         timer.start();
         const QJsonObject result =
-            QJsonDocument::fromJson(python({QStringLiteral("run"), QLatin1String(work.encode ? "encode" : "decode"), path}))
+            QJsonDocument::fromJson(
+                python({QStringLiteral("run"), QLatin1String(work.encode ? "encode" : "decode"), path}))
                 .object();
         whole.push_back(double(timer.nsecsElapsed()) / 1e9);
         in.push_back(result[QStringLiteral("seconds")].toDouble());
@@ -244,13 +245,14 @@ void run(const Workload& work, const QString& folder)
     const double oursWhole = mb / ourWholeProcess(work, path);
     const PythonFigures py = pythonFigures(work, path);
     const double pyIn = mb / py.inProcess, pyWhole = mb / py.wholeProcess;
-    std::printf("%s, %.1f MB (target %.0fx Python)\n"
-                "  in-process    ours %6.0f MB/s  python %5.1f MB/s  %5.1fx %s\n"
-                "  whole process ours %6.0f MB/s  python %5.1f MB/s  %5.1fx %s\n"
-                "  peak memory   ours %6.1f MB (%.2fx the input)  python %6.1f MB\n",
-                work.title, mb, work.target, ours, pyIn, ours / pyIn, ours / pyIn >= work.target ? "met" : "MISSED",
-                oursWhole, pyWhole, oursWhole / pyWhole, oursWhole / pyWhole >= work.target ? "met" : "MISSED",
-                double(ourPeak) / 1e3, double(ourPeak) / 1e3 / mb, double(py.peakKb) / 1e3);
+    std::printf(
+        "%s, %.1f MB (target %.0fx Python)\n"
+        "  in-process    ours %6.0f MB/s  python %5.1f MB/s  %5.1fx %s\n"
+        "  whole process ours %6.0f MB/s  python %5.1f MB/s  %5.1fx %s\n"
+        "  peak memory   ours %6.1f MB (%.2fx the input)  python %6.1f MB\n",
+        work.title, mb, work.target, ours, pyIn, ours / pyIn, ours / pyIn >= work.target ? "met" : "MISSED", oursWhole,
+        pyWhole, oursWhole / pyWhole, oursWhole / pyWhole >= work.target ? "met" : "MISSED", double(ourPeak) / 1e3,
+        double(ourPeak) / 1e3 / mb, double(py.peakKb) / 1e3);
     std::fflush(stdout);
 }
 

@@ -31,7 +31,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
-    QTcpServer silent;   // accepts and never says a word
+    QTcpServer silent; // accepts and never says a word
     silent.listen(QHostAddress::LocalHost);
 
     TWaitingSession session;
@@ -54,8 +54,9 @@ int main(int argc, char** argv)
     }
     const double cpu = cpuSeconds() - cpuBefore;
     const double elapsed = double(wall.elapsed()) / 1000.0;
-    std::printf("bench_net_wait: waited %.2f s on a silent server, processor %.4f s = %.3f%% of one core "
-                "(target < 1%%; floor 0%%: a process asleep)\n",
-                elapsed, cpu, 100.0 * cpu / elapsed);
+    std::printf(
+        "bench_net_wait: waited %.2f s on a silent server, processor %.4f s = %.3f%% of one core "
+        "(target < 1%%; floor 0%%: a process asleep)\n",
+        elapsed, cpu, 100.0 * cpu / elapsed);
     return 0;
 }

@@ -94,8 +94,9 @@ int main(int argc, char** argv)
     editor.document()->print(&floorPrinter);
     const double floorSeconds = timer.nsecsElapsed() / 1e9;
 
-    std::printf("print %d-page rich document to PDF: %.2f s, %s pages, peak %lld MB (limits 5 s, 300 MB)"
-                "   floor, Qt's own printing: %.2f s\n",
-                pages, seconds, qPrintable(pdfPages(printer.outputFileName())), peak, floorSeconds);
+    std::printf(
+        "print %d-page rich document to PDF: %.2f s, %s pages, peak %lld MB (limits 5 s, 300 MB)"
+        "   floor, Qt's own printing: %.2f s\n",
+        pages, seconds, qPrintable(pdfPages(printer.outputFileName())), peak, floorSeconds);
     return seconds < 5 && peak < 300 ? 0 : 1;
 }

@@ -58,8 +58,8 @@ private:
 class TQPTextLines {
 public:
     explicit TQPTextLines(QPLineSink sink) : sink(std::move(sink)) {}
-    void Add(QByteArrayView line);   // one encoded line, without its line end
-    void Finish();                   // the text ended
+    void Add(QByteArrayView line); // one encoded line, without its line end
+    void Finish();                 // the text ended
 
 private:
     void flush();

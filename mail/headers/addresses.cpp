@@ -74,7 +74,7 @@ void parseMailbox(QByteArrayView text, TmsMailAddress& address)
 {
     QByteArray phrase;
     QByteArray before; // the phrase before the angle brackets
-    QByteArray bare; // the text without comments: the address when there are no angle brackets
+    QByteArray bare;   // the text without comments: the address when there are no angle brackets
     QByteArray comment;
     std::optional<QByteArray> angle;
     for (qsizetype i = 0; i < text.size();) {

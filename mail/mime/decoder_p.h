@@ -58,8 +58,8 @@ struct TMimePart {
     QByteArray mimeType;    // lower-case type/subtype, defaults applied
     QByteArray charset;     // the type's "charset" parameter
     TransferCoding coding = TransferCoding::SevenBit;
-    TTextRange content;     // a leaf's data lines
-    bool endsText = false;  // the data runs to the end of the text
+    TTextRange content;    // a leaf's data lines
+    bool endsText = false; // the data runs to the end of the text
     bool walked = false;
     std::vector<TMimePart> children;
 };

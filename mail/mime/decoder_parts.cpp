@@ -17,7 +17,7 @@ namespace {
 // multipart/alternative holding it (none: alternativeBegin < 0).
 struct Leaf {
     const TMimePart* part;
-    QByteArray name;          // the file name the part gives itself
+    QByteArray name; // the file name the part gives itself
     bool attachment;
     bool inAlternativeItself; // a part of that alternative, not of a part nested in it
     qsizetype alternativeBegin = -1;
@@ -54,8 +54,8 @@ void collectLeaves(const TMimePart& part, bool parentIsAlternative, std::vector<
         return;
     for (qsizetype i = begin; i < qsizetype(leaves.size()); ++i)
         if (leaves[size_t(i)].alternativeBegin < 0)
-            std::tie(leaves[size_t(i)].alternativeBegin, leaves[size_t(i)].alternativeEnd) =
-                std::pair(begin, qsizetype(leaves.size()));
+            std::tie(leaves[size_t(i)].alternativeBegin,
+                     leaves[size_t(i)].alternativeEnd) = std::pair(begin, qsizetype(leaves.size()));
 }
 
 // A leaf the body may come from. In a multipart only plain text and HTML
@@ -99,13 +99,10 @@ QByteArray declaredType(const TMimePart& part)
 TAttEncoding keptEncoding(TransferCoding coding)
 {
     switch (coding) {
-    case TransferCoding::SevenBit:
-        return ae7Bit;
-    case TransferCoding::QuotedPrintable:
-        return aeQuotedPrintable;
+    case TransferCoding::SevenBit: return ae7Bit;
+    case TransferCoding::QuotedPrintable: return aeQuotedPrintable;
     case TransferCoding::Base64:
-    case TransferCoding::Uuencode:
-        break;
+    case TransferCoding::Uuencode: break;
     }
     return aeBase64;
 }
@@ -152,7 +149,7 @@ void MessageFiller::Fill(const TMimePart& root)
         const TMimePart& part = *leaf.part;
         if (i != body) {
             const bool alternative = bodyLeaf && i >= bodyLeaf->alternativeBegin && i < bodyLeaf->alternativeEnd
-                && (leaf.inAlternativeItself || part.mimeType.startsWith("text/"));
+                                  && (leaf.inAlternativeItself || part.mimeType.startsWith("text/"));
             addAttachment(leaf, alternative);
         } else if (part.mimeType == "text/html") {
             readHtmlBody(part);
@@ -165,8 +162,7 @@ void MessageFiller::Fill(const TMimePart& root)
     if (singlePart && body == 0 && root.mimeType == "text/rtf")
         message.SetContentType(root.mimeType);
     // A multipart of the body alone is written again as that part.
-    if (root.children.size() == 1 && !root.children.front().walked && body == 0
-        && message.Attachments().Count() == 0)
+    if (root.children.size() == 1 && !root.children.front().walked && body == 0 && message.Attachments().Count() == 0)
         message.SetContentType(root.children.front().contentType);
 }
 
@@ -238,8 +234,7 @@ QByteArray DecodePartData(const QByteArray& text, const TMimePart& part)
             decoder.Add({}); // the text's last line break is the data's
         return decoder.Bytes();
     }
-    case TransferCoding::SevenBit:
-        break;
+    case TransferCoding::SevenBit: break;
     }
     bytes.reserve(size);
     for (bool first = true; lines.Next(line); first = false) {

@@ -151,7 +151,8 @@ Stop TreeReader::readParts(TMimePart& part, Stop stop)
 } // namespace
 
 TTextLines::TTextLines(const QByteArray& text, TTextRange range)
-    : base(text.constData()), end(range.end),
+    : base(text.constData()),
+      end(range.end),
       lines(QByteArray::fromRawData(text.constData() + range.begin, range.end - range.begin))
 {
 }

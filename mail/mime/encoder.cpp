@@ -103,8 +103,7 @@ void TmsCustomEncoder::writeLayout()
 {
     const QByteArray type = message.ContentType();
     const TmsAttList& attachments = message.Attachments();
-    const bool bodyFileOnly = message.Body().isEmpty() && attachments.Count() == 1
-        && isBodyFile(attachments.Items(0));
+    const bool bodyFileOnly = message.Body().isEmpty() && attachments.Count() == 1 && isBodyFile(attachments.Items(0));
     if (type == "multipart/mixed" || type == "multipart/alternative")
         writeMultipartMessage(type == "multipart/alternative" ? MultipartKind::Alternative : MultipartKind::Mixed);
     else if (type == "text/plain")
@@ -138,7 +137,8 @@ void TmsCustomEncoder::writeTextPart(PartEnd end)
 {
     const char* charset = bodyCharset();
     WriteLine(QByteArray("Content-Type: text/plain; charset=\"") + (charset ? charset : "us-ascii") + '"');
-    WriteLine(needsQuotedPrintable() ? "Content-Transfer-Encoding: quoted-printable" : "Content-Transfer-Encoding: 7bit");
+    WriteLine(needsQuotedPrintable() ? "Content-Transfer-Encoding: quoted-printable"
+                                     : "Content-Transfer-Encoding: 7bit");
     WriteLine("");
     if (needsQuotedPrintable())
         return writeQuotedPrintable(utf8Text(message.Body()), end);
@@ -151,7 +151,7 @@ void TmsCustomEncoder::writeTextPart(PartEnd end)
 void TmsCustomEncoder::writeFormattedMessage()
 {
     QByteArray type = ExtractMimeType(message.ContentType()) == "text/html" ? "Content-Type: text/html"
-                                                                             : "Content-Type: text/rtf";
+                                                                            : "Content-Type: text/rtf";
     if (const char* charset = bodyCharset())
         type += QByteArray("; charset=\"") + charset + '"';
     WriteLine(type);
@@ -180,8 +180,7 @@ void TmsCustomEncoder::writeMultipartMessage(MultipartKind kind)
     const bool alternative = kind == MultipartKind::Alternative;
     const TmsAttList& attachments = message.Attachments();
     const bool bodyEmpty = message.Body().isEmpty();
-    bool plainFirst = attachments.Count() > 0 && bodyEmpty
-        && isBodyFile(attachments.Items(0));
+    bool plainFirst = attachments.Count() > 0 && bodyEmpty && isBodyFile(attachments.Items(0));
     QByteArray boundary = makeBoundary();
     WriteLine("Content-Type: " + message.ContentType() + "; boundary=\"" + boundary + '"');
     WriteLine("");

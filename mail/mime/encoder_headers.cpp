@@ -9,8 +9,9 @@
 
 namespace {
 
-const char* const reservedHeaders[] = {"From", "To", "CC", "BCC", "Return-Receipt-To", "X-Priority", "Subject",
-                                       "Mime-Version", "Content-Type", "X-Encoding", "Content-Transfer-Encoding"};
+const char* const reservedHeaders[] = {
+    "From",    "To",           "CC",           "BCC",        "Return-Receipt-To",        "X-Priority",
+    "Subject", "Mime-Version", "Content-Type", "X-Encoding", "Content-Transfer-Encoding"};
 
 constexpr qsizetype labelWidth = 10;
 

@@ -73,8 +73,7 @@ private:
     void writeQuotedPrintable(const QByteArray& bytes, PartEnd end);
     // The data in lines of at most blockSize bytes, each made by encodeLine;
     // the last line is the short one, empty where the data fills whole lines.
-    void writeBlockLines(const QByteArray& data, qsizetype blockSize,
-                         void (*encodeLine)(QByteArrayView, QByteArray&));
+    void writeBlockLines(const QByteArray& data, qsizetype blockSize, void (*encodeLine)(QByteArrayView, QByteArray&));
     void writeUUMessage();
     QByteArray makeBoundary(const QByteArray& other = {}) const;
     bool needsQuotedPrintable() const;

@@ -68,7 +68,8 @@ std::vector<Parameter> parseParameters(const QByteArray& headerValue)
             const qsizetype eq = piece.indexOf('=');
             if (start >= 0 && eq > 0) {
                 const QByteArray raw = Trim(piece.sliced(eq + 1));
-                parameters.push_back({Trim(piece.first(eq)).toLower(), raw.startsWith('"') ? UnquotedString(raw) : raw});
+                parameters.push_back(
+                    {Trim(piece.first(eq)).toLower(), raw.startsWith('"') ? UnquotedString(raw) : raw});
             }
             start = i;
             quoted = false;
@@ -133,8 +134,8 @@ QByteArray ParameterText(QByteArrayView name, const QByteArray& value)
             for (qsizetype k = 1; k <= 2; ++k)
                 if (encoded[i + n - k] == '%')
                     n -= k;
-        out += (section == 0 ? "; " : ";\r\n ") + name.toByteArray() + '*' + QByteArray::number(section) + "*="
-            + (section == 0 ? "utf-8''" : "") + encoded.mid(i, n);
+        out += (section == 0 ? "; " : ";\r\n ") + name.toByteArray() + '*' + QByteArray::number(section)
+             + "*=" + (section == 0 ? "utf-8''" : "") + encoded.mid(i, n);
         i += n;
     }
     return out;
@@ -143,8 +144,8 @@ QByteArray ParameterText(QByteArrayView name, const QByteArray& value)
 QByteArray MimeParameter(const QByteArray& name, const QByteArray& headerValue)
 {
     // Every extended form has a "*" in its name.
-    const QByteArray extended =
-        headerValue.contains('*') ? extendedValue(parseParameters(headerValue), name.toLower()) : QByteArray();
+    const QByteArray extended = headerValue.contains('*') ? extendedValue(parseParameters(headerValue), name.toLower())
+                                                          : QByteArray();
     if (!extended.isEmpty())
         return CutText(extended);
     return DecodeEncodedWords(GetHeaderParameter(name, headerValue));

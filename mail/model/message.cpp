@@ -164,8 +164,8 @@ void TmsCustomMessage::DefineProperties(TFiler& filer)
     DefineText(
         filer, QStringLiteral("Subject"), [this] { return subject; }, [this](const QByteArray& v) { SetSubject(v); });
     DefineNumber(
-        filer, QStringLiteral("CharSet"), [this] { return int(charSet); },
-        [this](int v) { charSet = TCharSet(v); }, csUTF8, csUSASCII);
+        filer, QStringLiteral("CharSet"), [this] { return int(charSet); }, [this](int v) { charSet = TCharSet(v); },
+        csUTF8, csUSASCII);
     DefineLines(filer, QStringLiteral("Headers"), headers);
     DefineLines(filer, QStringLiteral("Body"), body);
 }

@@ -87,7 +87,8 @@ void TmsAddressList::DefineProperties(TFiler& filer)
         w.WriteString(items[i]->Name());
         w.WriteString(items[i]->Address());
     };
-    DefineList(filer, QStringLiteral("Items"), Count(), [this] { Clear(); }, read, write);
+    DefineList(
+        filer, QStringLiteral("Items"), Count(), [this] { Clear(); }, read, write);
 }
 
 qsizetype TmsAddressList::AddAddress(const QByteArray& address, const QByteArray& name)
@@ -140,7 +141,8 @@ void TmsAttList::DefineProperties(TFiler& filer)
         w.WriteString(items[i]->ContentType());
         w.WriteInteger(items[i]->Encoding());
     };
-    DefineList(filer, QStringLiteral("Items"), Count(), [this] { Clear(); }, read, write);
+    DefineList(
+        filer, QStringLiteral("Items"), Count(), [this] { Clear(); }, read, write);
 }
 
 qsizetype TmsAttList::AddFile(const QString& fileName)

@@ -84,8 +84,8 @@ void TmsMessage::DefineProperties(TFiler& filer)
         filer, QStringLiteral("ReturnReceipt"), [this] { return int(returnReceipt); },
         [this](int v) { returnReceipt = v != 0; }, 1, 0);
     DefineNumber(
-        filer, QStringLiteral("Priority"), [this] { return int(priority); },
-        [this](int v) { priority = TPriority(v); }, ptHigh, ptNormal);
+        filer, QStringLiteral("Priority"), [this] { return int(priority); }, [this](int v) { priority = TPriority(v); },
+        ptHigh, ptNormal);
 }
 
 void TmsArticle::CheckRequired() const

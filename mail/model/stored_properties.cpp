@@ -23,8 +23,7 @@ void DefineList(TFiler& filer, const QString& name, qsizetype count, const std::
 void DefineLines(TFiler& filer, const QString& name, TStringList& lines)
 {
     DefineList(
-        filer, name, lines.size(), [&lines] { lines.clear(); },
-        [&lines](TReader& r) { lines.append(r.ReadString()); },
+        filer, name, lines.size(), [&lines] { lines.clear(); }, [&lines](TReader& r) { lines.append(r.ReadString()); },
         [&lines](TWriter& w, qsizetype i) { w.WriteString(lines.at(i)); });
 }
 
@@ -43,5 +42,6 @@ void DefineNumber(TFiler& filer, const QString& name, const std::function<int()>
         const qint64 value = r.ReadInteger();
         set(value >= 0 && value <= last ? int(value) : fallback);
     };
-    filer.DefineProperty(name, read, [&get](TWriter& w) { w.WriteInteger(get()); }, true);
+    filer.DefineProperty(
+        name, read, [&get](TWriter& w) { w.WriteInteger(get()); }, true);
 }

@@ -63,14 +63,15 @@ struct TStoreWriter::TPending {
 };
 
 TStoreWriter::TStoreWriter(const QString& directory, const TStoreKind& kind)
-    : directory(directory), kind(kind),
+    : directory(directory),
+      kind(kind),
       reservation(std::make_unique<QTemporaryFile>(directory + QStringLiteral("/msXXXXXX")))
 {
     if (!QDir(directory).mkpath(QStringLiteral(".")))
         throw EFCreateError(Errors::FileCreate(directory, QStringLiteral("the directory cannot be created")));
     if (!reservation->open())
         throw EFCreateError(Errors::FileCreate(reservation->fileTemplate(), reservation->errorString()));
-    reservation->fileName();   // a file that has no name yet gets one here
+    reservation->fileName(); // a file that has no name yet gets one here
     reservation->close();
 }
 
@@ -117,7 +118,7 @@ void TStoreWriter::Sync()
         if (pending.size() == 1)
             pending.front().text->WriteOut(pending.front().name);
         else
-            SyncFileSystemOf(pending.front().name);   // the texts before any takes its name
+            SyncFileSystemOf(pending.front().name); // the texts before any takes its name
         for (TPending& message : pending)
             message.text->RenameTo(message.name);
         SyncDirectoryOf(pending.back().name);

@@ -77,7 +77,7 @@ private:
     std::unique_ptr<QTemporaryFile> reservation; // what a name taken links to until its text comes
     std::optional<quint64> next;                 // the number the next file tries first
     std::vector<TPending> pending;
-    QString lost;                                // why a group was dropped
+    QString lost; // why a group was dropped
 };
 
 } // namespace MailStore

@@ -56,8 +56,8 @@ QByteArray ReadToEnd(TStream& stream)
 }
 
 TTempFileStream::TTempFileStream(const QString& directory)
-    : file(std::make_unique<QTemporaryFile>((directory.isEmpty() ? QDir::tempPath() : directory) +
-                                            QStringLiteral("/msXXXXXX")))
+    : file(std::make_unique<QTemporaryFile>((directory.isEmpty() ? QDir::tempPath() : directory)
+                                            + QStringLiteral("/msXXXXXX")))
 {
     // QTemporaryFile creates the file exclusively with mode 0600.
     if (!file->open())

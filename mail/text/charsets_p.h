@@ -37,5 +37,5 @@ public:
 private:
     iconv_t converter = iconv_t(-1); // none for UTF-8 and sets iconv does not know
     bool declaredUtf8 = false;
-    bool asciiCompatible = true;     // ASCII bytes stand for themselves
+    bool asciiCompatible = true; // ASCII bytes stand for themselves
 };

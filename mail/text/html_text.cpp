@@ -41,9 +41,9 @@ bool paragraph(const char* name)
 
 bool block(const char* name)
 {
-    return namedAny(name, {"div", "li", "tr", "dt", "dd", "section", "article", "header", "footer", "address",
-                           "nav", "aside", "main", "figure", "figcaption", "form", "fieldset", "center",
-                           "caption", "ul", "ol"});
+    return namedAny(name, {"div",        "li",     "tr",       "dt",     "dd",      "section", "article",
+                           "header",     "footer", "address",  "nav",    "aside",   "main",    "figure",
+                           "figcaption", "form",   "fieldset", "center", "caption", "ul",      "ol"});
 }
 
 // The value of an attribute of a start tag, as the parser lists them.

@@ -107,7 +107,7 @@ void TrkRas::RefreshEntries()
     for (const QDBusObjectPath& profile : qdbus_cast<QList<QDBusObjectPath>>(listed.arguments().value(0))) {
         const QDBusMessage got = Call(profile.path(), NM::Profile, QStringLiteral("GetSettings"));
         if (!LastError.isEmpty())
-            continue;   // removed meanwhile
+            continue; // removed meanwhile
         const auto settings = qdbus_cast<NM::TSettings>(got.arguments().value(0));
         const QString id = settings.value(QStringLiteral("connection")).value(QStringLiteral("id")).toString();
         const bool dialUp = IsDialUp(settings);

@@ -37,21 +37,21 @@ public:
     // Validated against EntryNames (without regard to case); a rejected value
     // goes to ShowMessage.
     void SetService(const QString& value);
-    QString Connection;   // the active connection's object path; empty when none
+    QString Connection; // the active connection's object path; empty when none
     TRASNotifyEvent OnStatusChange;
     TNotifyEvent OnDisconnected;
-    bool Dialed = false;    // this component activated the connection itself
-    QString Password;       // for a profile that keeps no password; never logged
-    bool RemovePassword = true;   // true: the password is not written to the profile on disk
-    bool ForceService = true;     // false: any active connection with an IP address will do
-    QString LastError;      // the last error's name (see ERASError); empty when none
+    bool Dialed = false;        // this component activated the connection itself
+    QString Password;           // for a profile that keeps no password; never logged
+    bool RemovePassword = true; // true: the password is not written to the profile on disk
+    bool ForceService = true;   // false: any active connection with an IP address will do
+    QString LastError;          // the last error's name (see ERASError); empty when none
     bool Aborted = false;
     bool Connected = false;
     // Where the owner shows the component's notices (a window's message box);
     // net/ shows none itself.
     std::function<void(const QString& text)> ShowMessage;
 
-    int TimeOut() const { return counter->TimeOut(); }   // seconds a dial may take; 120
+    int TimeOut() const { return counter->TimeOut(); } // seconds a dial may take; 120
     void SetTimeOut(int seconds) { counter->SetTimeOut(seconds); }
 
     void Dial() override;
@@ -68,7 +68,7 @@ private slots:
 private:
     struct TEntry {
         QDBusObjectPath profile;
-        QString secretSetting;   // the setting holding its password; empty: none we can give
+        QString secretSetting; // the setting holding its password; empty: none we can give
     };
 
     QDBusMessage Call(const QString& path, const QString& interface, const QString& method,
@@ -86,10 +86,10 @@ private:
 
     QString busName;
     QDBusConnection bus;
-    bool managerPresent = false;   // NetworkManager answers on the bus
+    bool managerPresent = false; // NetworkManager answers on the bus
     QString service;
-    QList<TEntry> entries;         // beside EntryNames
+    QList<TEntry> entries; // beside EntryNames
     TTimeCounter* counter;
-    uint lastState = 0;            // of the connection followed, so a repeated state says nothing twice
+    uint lastState = 0; // of the connection followed, so a repeated state says nothing twice
     QString lastErrorText;
 };

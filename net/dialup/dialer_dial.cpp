@@ -11,9 +11,11 @@ bool TrkRas::FindConnection()
 {
     if (!managerPresent)
         return false;
-    const auto actives = qdbus_cast<QList<QDBusObjectPath>>(Property(NM::Path, NM::Manager, QStringLiteral("ActiveConnections")));
+    const auto actives = qdbus_cast<QList<QDBusObjectPath>>(
+        Property(NM::Path, NM::Manager, QStringLiteral("ActiveConnections")));
     for (const QDBusObjectPath& active : actives) {
-        if (active.path() != Connection && Property(active.path(), NM::Active, QStringLiteral("Id")).toString() == service
+        if (active.path() != Connection
+            && Property(active.path(), NM::Active, QStringLiteral("Id")).toString() == service
             && Property(active.path(), NM::Active, QStringLiteral("State")).toUInt() == NM::Activated) {
             Connection = active.path();
             return true;
@@ -22,7 +24,8 @@ bool TrkRas::FindConnection()
     if (ForceService)
         return false;
     for (const QDBusObjectPath& active : actives) {
-        if (Property(active.path(), NM::Active, QStringLiteral("Ip4Config")).value<QDBusObjectPath>().path() != QLatin1String("/")) {
+        if (Property(active.path(), NM::Active, QStringLiteral("Ip4Config")).value<QDBusObjectPath>().path()
+            != QLatin1String("/")) {
             Connection = active.path();
             return true;
         }
@@ -61,7 +64,7 @@ void TrkRas::Dial()
     if (Aborted)
         throw ECanceledError();
     if (counter->Expired()) {
-        HangUp();   // an activation left pending would come up later, unasked
+        HangUp(); // an activation left pending would come up later, unasked
         throw ETimedOutError();
     }
 }
@@ -99,8 +102,10 @@ void TrkRas::Follow(bool on)
     }
     lastState = 0;
     bus.connect(NM::Service, Connection, NM::Active, QStringLiteral("StateChanged"), this, slot);
-    const QDBusMessage got = Call(Connection, NM::Properties, QStringLiteral("Get"), {NM::Active, QStringLiteral("State")});
-    Progress(LastError.isEmpty() ? got.arguments().value(0).value<QDBusVariant>().variant().toUInt() : uint(NM::Deactivated),
+    const QDBusMessage got = Call(Connection, NM::Properties, QStringLiteral("Get"),
+                                  {NM::Active, QStringLiteral("State")});
+    Progress(LastError.isEmpty() ? got.arguments().value(0).value<QDBusVariant>().variant().toUInt()
+                                 : uint(NM::Deactivated),
              NM::ReasonUnknown);
 }
 
@@ -112,8 +117,9 @@ void TrkRas::HangUp()
         return;
     if (RasAvailable() && Dialed && !Connection.isEmpty()) {
         Follow(false);
-        bus.call(QDBusMessage::createMethodCall(NM::Service, NM::Path, NM::Manager, QStringLiteral("DeactivateConnection"))
-                 << QVariant::fromValue(QDBusObjectPath(Connection)));
+        bus.call(
+            QDBusMessage::createMethodCall(NM::Service, NM::Path, NM::Manager, QStringLiteral("DeactivateConnection"))
+            << QVariant::fromValue(QDBusObjectPath(Connection)));
         if (OnDisconnected)
             OnDisconnected(this);
     }

@@ -49,7 +49,7 @@ QString NM::StatusText(uint state, const QString& profile)
 QString NM::ReasonName(uint reason)
 {
     return QStringLiteral("NM_ACTIVE_CONNECTION_STATE_REASON_")
-           + QLatin1String(reason < Reasons.size() ? Reasons[reason].name : Reasons[0].name);
+         + QLatin1String(reason < Reasons.size() ? Reasons[reason].name : Reasons[0].name);
 }
 
 QString NM::ReasonText(uint reason)

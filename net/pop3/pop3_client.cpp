@@ -156,7 +156,7 @@ void TmsCustomPOP::RetrieveMessage(int index)
     Command("LIST " + Number(index));
     const QByteArray rest = LastReply().mid(4);
     const qsizetype space = rest.indexOf(' ');
-    const int expected = rest.mid(space + 1).toInt();   // 0 when it is no number
+    const int expected = rest.mid(space + 1).toInt(); // 0 when it is no number
     if (OnRetrieving)
         OnRetrieving(this, index);
     Command("RETR " + Number(index));

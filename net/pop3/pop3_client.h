@@ -17,7 +17,7 @@ class TmsCustomPOP : public TmsMailBase {
 public:
     explicit TmsCustomPOP(QObject* owner = nullptr);
 
-    QString UserName;   // sent as UTF-8
+    QString UserName; // sent as UTF-8
     QString Password;
     // Where the unique ids of messages already fetched are kept, so mail
     // left on the server is fetched once; empty: every message is fetched.
@@ -89,7 +89,7 @@ protected:
 private:
     struct TRetrieved {
         int index;
-        QByteArray id;   // empty without ids
+        QByteArray id; // empty without ids
     };
     void Keep(QList<TRetrieved>& retrieved, TmsAfterRetrieve afterRetrieve, TmsSeenIds& seen);
     QList<QByteArray> ListedIds(TmsSeenIds& seen);

@@ -36,7 +36,8 @@ void TmsPOP::RetrieveAll(TmsAfterRetrieve afterRetrieve)
             const QByteArray id = ids.value(index);
             if (seen.Contains(id))
                 continue;
-            if (Refused(index, [&] { RetrieveMessage(index); }, "was not retrieved and stays on the server"))
+            if (Refused(
+                    index, [&] { RetrieveMessage(index); }, "was not retrieved and stays on the server"))
                 continue;
             retrieved.append({index, id});
             if (retrieved.size() >= KeepGroup)
@@ -56,10 +57,10 @@ void TmsPOP::Keep(QList<TRetrieved>& retrieved, TmsAfterRetrieve afterRetrieve, 
     for (const TRetrieved& message : std::exchange(retrieved, {})) {
         ids.append(message.id);
         if (afterRetrieve == TmsAfterRetrieve::Delete)
-            Refused(message.index, [&] { DeleteMessage(message.index); },
-                    "was not deleted and will be retrieved again");
+            Refused(
+                message.index, [&] { DeleteMessage(message.index); }, "was not deleted and will be retrieved again");
     }
-    seen.Add(ids);   // one rewrite of the file a group
+    seen.Add(ids); // one rewrite of the file a group
 }
 
 // The ids on the server, the ones gone from it forgotten; none when the

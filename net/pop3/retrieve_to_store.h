@@ -12,7 +12,9 @@
 #include <QString>
 #include <memory>
 
-namespace MailStore { class TStoreWriter; }
+namespace MailStore {
+class TStoreWriter;
+}
 
 class TmsStoringPOP : public TmsPOP {
 public:
@@ -37,9 +39,9 @@ private:
     // stores, writes it to the store (on disk at the next KeepRetrieved).
     void DecodeAndStore(TStream& stream);
 
-    bool storing = false;   // false: mail stays on the server
+    bool storing = false; // false: mail stays on the server
     QString storeDir;
     std::unique_ptr<MailStore::TStoreWriter> writer; // made by the first message stored
-    QHash<qsizetype, QString> written;  // by message list entry, not yet on disk
-    QHash<qsizetype, QString> stored;   // on disk
+    QHash<qsizetype, QString> written;               // by message list entry, not yet on disk
+    QHash<qsizetype, QString> stored;                // on disk
 };

@@ -27,7 +27,7 @@ QString SeenIdsPath(const QString& server, const QString& user)
     const QByteArray account = (user + QLatin1Char('@') + server.toLower()).toUtf8();
     const QByteArray name = QCryptographicHash::hash(account, QCryptographicHash::Sha256).toHex().left(32);
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/penvale/seen/")
-        + QString::fromLatin1(name) + QStringLiteral(".uids");
+         + QString::fromLatin1(name) + QStringLiteral(".uids");
 }
 
 TmsSeenIds::TmsSeenIds(QString fileName) : fileName(std::move(fileName))
@@ -80,8 +80,8 @@ void TmsSeenIds::Save() const
         file.write(line + '\n');
     file.close();
     std::error_code failed;
-    std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),
-                            QFile::encodeName(fileName).toStdString(), failed);
+    std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(), QFile::encodeName(fileName).toStdString(),
+                            failed);
     if (!failed)
         file.setAutoRemove(false);
 }

@@ -58,7 +58,7 @@ qsizetype TDotUnstuffer::Decode(const char* data, qsizetype size, QByteArray& ou
                 ++p;
                 continue;
             }
-            state = c == '\n' ? Ended : InLine;   // the stuffed dot is gone either way
+            state = c == '\n' ? Ended : InLine; // the stuffed dot is gone either way
             if (state == Ended)
                 ++p;
             continue;
@@ -80,8 +80,7 @@ qsizetype TDotUnstuffer::Decode(const char* data, qsizetype size, QByteArray& ou
             p = next;
             continue;
         }
-        case Ended:
-            break;
+        case Ended: break;
         }
     }
     out.truncate(o - out.constData());

@@ -17,8 +17,8 @@ using TmsProgressEvent = std::function<void(QObject* Sender, int Perc, qint64 Tr
 using TmsLineEvent = std::function<void(QObject* Sender, const QByteArray& Line)>;
 using TmsNumNotifyEvent = std::function<void(QObject* Sender, int Num)>;
 using TmsNumErrorEvent = std::function<void(QObject* Sender, int Num, const QString& Msg)>;
-using TmsAddressRejectedEvent = std::function<void(QObject* Sender, const QByteArray& TheAddress,
-                                                   const QByteArray& ServerReply, bool& Proceed)>;
+using TmsAddressRejectedEvent =
+    std::function<void(QObject* Sender, const QByteArray& TheAddress, const QByteArray& ServerReply, bool& Proceed)>;
 
 // Exceptions of the network layer. Socket errors keep their 16-bit code.
 PV_DECLARE_EXCEPTION(EServerError, Exception)
@@ -47,10 +47,10 @@ class TTimeCounter : public QObject {
 public:
     explicit TTimeCounter(QObject* owner = nullptr);
 
-    void Start();   // restarts the count; a running timer keeps its phase
+    void Start(); // restarts the count; a running timer keeps its phase
     void Stop();
     bool Expired() const { return expired; }
-    void ClearExpired() { expired = false; }   // the owner's Reset
+    void ClearExpired() { expired = false; } // the owner's Reset
     int TimeOut() const { return timeOut; }
     void SetTimeOut(int seconds) { timeOut = seconds; }
     int Remaining() const { return remaining; }

@@ -29,9 +29,9 @@ struct TrkSessionOptions {
     QByteArray ServiceName;
     quint16 DefaultPort = 0;
     TmsSecurity Security = TmsSecurity::None;
-    QString CAFile;   // an authority trusted beside the system's; empty: none
-    int TimeOut = 60;   // seconds of silence before a step fails
-    TrkDialLink* DialLink = nullptr;   // not owned; its owner clears it before freeing it
+    QString CAFile;                  // an authority trusted beside the system's; empty: none
+    int TimeOut = 60;                // seconds of silence before a step fails
+    TrkDialLink* DialLink = nullptr; // not owned; its owner clears it before freeing it
 };
 
 // What a session tells whoever watches it, as it happens. OnCommand sees a
@@ -77,9 +77,9 @@ public:
     bool Connected() const { return opened; }
     bool Canceled() const { return canceled; }
     bool Expired() const { return counter->Expired(); }
-    bool Secure() const;   // TLS is up on this connection
+    bool Secure() const; // TLS is up on this connection
 
-    static constexpr qsizetype MaxLineLength = 65536;   // with its CR LF
+    static constexpr qsizetype MaxLineLength = 65536; // with its CR LF
     static constexpr int MaxHostName = 127;
     static constexpr int MaxServiceName = 63;
     static constexpr int ReceiveChunk = 16384;
@@ -110,7 +110,7 @@ protected:
     void SendStream(TStream& stream);
     void ReceiveStream(TStream& stream, qint64 expectedSize);
 
-    void RaiseSocketError(quint16 code);   // code 0 raises nothing
+    void RaiseSocketError(quint16 code); // code 0 raises nothing
     [[noreturn]] void RaiseSocketError(quint16 code, const QString& message);
     [[noreturn]] void RaiseTimedOut();
     [[noreturn]] void RaiseCanceled();
@@ -163,15 +163,15 @@ private:
     struct TTlsFree {
         void operator()(TrkTlsLink* link) const;
     };
-    std::unique_ptr<TrkTlsLink, TTlsFree> tls;   // while TLS runs on this connection
+    std::unique_ptr<TrkTlsLink, TTlsFree> tls; // while TLS runs on this connection
 
     QString remoteAddress;
     QString localHost;
     quint16 port = 0;
     QByteArray lastReply;
-    QList<QHostAddress> addresses;   // the server's, tried in turn
-    bool lookedUp = false;           // the addresses came from a name
-    QByteArray lastCommand;          // since the connect, as OnCommand saw it
+    QList<QHostAddress> addresses; // the server's, tried in turn
+    bool lookedUp = false;         // the addresses came from a name
+    QByteArray lastCommand;        // since the connect, as OnCommand saw it
 
     bool opened = false;
     bool canceled = false;
@@ -183,7 +183,7 @@ private:
     bool closed = false;
     quint16 lookupError = 0;
     quint16 connectError = 0;
-    quint16 streamError = 0;   // the connection broke: reported by the next wait
+    quint16 streamError = 0; // the connection broke: reported by the next wait
 };
 
 class TmsMailBase : public TrkSocket {
@@ -206,6 +206,5 @@ protected:
     // an error of the Disconnect replaces the one under way, unless it only
     // finds the connection gone. After work that succeeded it is raised too,
     // or handed to goodbyeFailed when one is given.
-    void RunSession(const std::function<void()>& work,
-                    const std::function<void(const Exception&)>& goodbyeFailed = {});
+    void RunSession(const std::function<void()>& work, const std::function<void(const Exception&)>& goodbyeFailed = {});
 };

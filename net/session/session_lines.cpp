@@ -27,7 +27,7 @@ void TrkSocket::SendShown(const QByteArray& line, const QByteArray& shown)
     if (!Connected())
         RaiseSocketError(SocketError::NotConnected);
     if (line.contains('\r') || line.contains('\n'))
-        RaiseSocketError(SocketError::LineBreakInCommand);   // one argument must not make two commands
+        RaiseSocketError(SocketError::LineBreakInCommand); // one argument must not make two commands
     const QByteArray data = line + "\r\n";
     counter->Start();
     ProcessMessages();
@@ -125,7 +125,7 @@ int TrkSocket::ReadLine(QByteArray& line)
     try {
         QByteArray buffer;
         bool found = false;
-        bool ended = false;   // the server closed the connection
+        bool ended = false; // the server closed the connection
         while (!found && !ended && !canceled && !counter->Expired()) {
             const int n = TakeLinePart(buffer, found);
             ended = n == 0;

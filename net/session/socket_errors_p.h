@@ -12,8 +12,8 @@ enum : quint16 {
     ReplyLineTooLong = 57009,
     LineBreakInCommand = 57010,
     ClosedInData = 57011,
-    ClosedInReply = 57012,   // its text takes the step: "%1"
-    TlsHandshakeFailed = 57013,   // these two take the host and the reason
+    ClosedInReply = 57012,      // its text takes the step: "%1"
+    TlsHandshakeFailed = 57013, // these two take the host and the reason
     TlsFailed = 57014,
     MessageRequired = 57102,
     UserNameRequired = 57103,

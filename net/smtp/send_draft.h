@@ -18,14 +18,14 @@ class TmsSMTP;
 struct TmsDraft {
     QByteArray SenderAddress;
     QByteArray SenderName;
-    QList<QByteArray> To;          // each entry one recipient, taken whole
+    QList<QByteArray> To; // each entry one recipient, taken whole
     QList<QByteArray> Cc;
     QList<QByteArray> Bcc;
     QByteArray Subject;
     TStringList Body;
-    QStringList AttachmentFiles;   // read into the message before any network
+    QStringList AttachmentFiles; // read into the message before any network
     bool ReturnReceipt = false;
-    QByteArray ReplyTo;            // empty: no "Reply-To: " header
+    QByteArray ReplyTo; // empty: no "Reply-To: " header
     // Where a sent message is copied as the next "cm<n>.eml"; none: no copy.
     std::optional<QString> CopiesDirectory;
 };

@@ -52,9 +52,9 @@ private:
     struct TExtensions {
         bool startTls = false;
         bool auth = false;
-        QList<QByteArray> authMechanisms;   // upper case
+        QList<QByteArray> authMechanisms; // upper case
         bool size = false;
-        qint64 sizeLimit = 0;               // 0: none given
+        qint64 sizeLimit = 0; // 0: none given
     };
 
     void Check2xx(int code);
@@ -73,5 +73,5 @@ private:
 
     std::unique_ptr<TTempFileStream> stream;
     TExtensions extensions;
-    bool inAuth = false;   // the lines sent are credentials: steps are named "AUTH"
+    bool inAuth = false; // the lines sent are credentials: steps are named "AUTH"
 };

@@ -15,7 +15,7 @@ void TmsSMTP::SendMail()
         RaiseSocketError(SocketError::MessageRequired);
     MailMessage->CheckRequired();
     stream = std::make_unique<TTempFileStream>();
-    const auto dropStream = qScopeGuard([this] { stream.reset(); });   // deletes the file
+    const auto dropStream = qScopeGuard([this] { stream.reset(); }); // deletes the file
     if (OnPrepare)
         OnPrepare(this);
     MailMessage->SaveToStream(*stream);

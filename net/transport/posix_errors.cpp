@@ -12,8 +12,10 @@ quint16 SocketErrorCode(int error)
     case EACCES: return 10013;
     case EFAULT: return 10014;
     case EINVAL: return 10022;
-    case EMFILE: case ENFILE: return 10024;
-    case EAGAIN: case EINPROGRESS: return 10035;   // non-blocking: would wait, connect under way
+    case EMFILE:
+    case ENFILE: return 10024;
+    case EAGAIN:
+    case EINPROGRESS: return 10035; // non-blocking: would wait, connect under way
     case EALREADY: return 10037;
     case ENOTSOCK: return 10038;
     case EDESTADDRREQ: return 10039;
@@ -31,8 +33,10 @@ quint16 SocketErrorCode(int error)
     case ENETUNREACH: return 10051;
     case ENETRESET: return 10052;
     case ECONNABORTED: return 10053;
-    case ECONNRESET: case EPIPE: return 10054;      // writing to a connection the peer dropped
-    case ENOBUFS: case ENOMEM: return 10055;
+    case ECONNRESET:
+    case EPIPE: return 10054; // writing to a connection the peer dropped
+    case ENOBUFS:
+    case ENOMEM: return 10055;
     case EISCONN: return 10056;
     case ENOTCONN: return 10057;
     case ESHUTDOWN: return 10058;
@@ -48,7 +52,7 @@ quint16 SocketErrorCode(int error)
     case EDQUOT: return 10069;
     case ESTALE: return 10070;
     case EREMOTE: return 10071;
-    default: return 10107;                           // a system call failed in another way
+    default: return 10107; // a system call failed in another way
     }
 }
 

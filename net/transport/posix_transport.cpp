@@ -74,7 +74,7 @@ void TrkPosixTransport::StartLookup(const QString& host)
     CancelLookup();
     lookupId = QHostInfo::lookupHost(host, this, [this](const QHostInfo& info) {
         if (info.lookupId() != lookupId)
-            return;   // cancelled meanwhile
+            return; // cancelled meanwhile
         lookupId = NoLookup;
         quint16 error = 0;
         if (info.error() == QHostInfo::HostNotFound)
@@ -114,10 +114,13 @@ quint16 TrkPosixTransport::StartConnect(const QHostAddress& address, quint16 por
     sockaddr_storage storage;
     const socklen_t length = SocketAddress(storage, address, port);
     if (::connect(socket, reinterpret_cast<const sockaddr*>(&storage), length) == 0) {
-        QMetaObject::invokeMethod(this, [this, connecting = socket] {
-            if (socket == connecting && phase == TPhase::Connecting)
-                ConnectDone(0);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, connecting = socket] {
+                if (socket == connecting && phase == TPhase::Connecting)
+                    ConnectDone(0);
+            },
+            Qt::QueuedConnection);
         return 0;
     }
     if (errno != EINPROGRESS)
@@ -170,7 +173,7 @@ void TrkPosixTransport::BecameReadable()
     phase = TPhase::Ended;
     if (n == 0) {
         if (Events().Readable)
-            Events().Readable();   // the end of the data is readable: a read sees it at once
+            Events().Readable(); // the end of the data is readable: a read sees it at once
         if (Events().Ended)
             Events().Ended(0);
     } else if (Events().Ended) {

@@ -26,7 +26,7 @@ void TrustSystemAuthorities(SSL_CTX* context)
     SSL_CTX_load_verify_dir(context, dirs.isEmpty() ? systemDir : dirs.constData());
     if (file.isEmpty() && dirs.isEmpty() && !QFileInfo(QFile::decodeName(systemDir)).isDir())
         SSL_CTX_load_verify_file(context, X509_get_default_cert_file());
-    ERR_clear_error();   // a place that is missing is no failure of the connection
+    ERR_clear_error(); // a place that is missing is no failure of the connection
 }
 
 // TLS 1.2 or newer, the peer's certificate checked. A server that closes
@@ -58,7 +58,7 @@ SSL_CTX* SharedContext(const QString& caFile, QString& failure)
     static SSL_CTX* shared = nullptr;
     static QString sharedFrom;
     const QString from = caFile + QLatin1Char('\n') + qEnvironmentVariable("SSL_CERT_FILE") + QLatin1Char('\n')
-                         + qEnvironmentVariable("SSL_CERT_DIR");
+                       + qEnvironmentVariable("SSL_CERT_DIR");
     if (!shared || from != sharedFrom) {
         SSL_CTX* made = MakeContext(caFile, failure);
         if (!made || !failure.isEmpty())
@@ -98,10 +98,8 @@ QString QueuedReason()
     case SSL_R_WRONG_VERSION_NUMBER:
     case SSL_R_PACKET_LENGTH_TOO_LONG:
     case SSL_R_UNKNOWN_PROTOCOL:
-    case SSL_R_HTTP_REQUEST:
-        return QStringLiteral("the server does not speak TLS");
-    default:
-        break;
+    case SSL_R_HTTP_REQUEST: return QStringLiteral("the server does not speak TLS");
+    default: break;
     }
     const char* text = ERR_reason_error_string(error);
     return text ? QString::fromLatin1(text) : QStringLiteral("OpenSSL error %1").arg(error);
@@ -109,8 +107,7 @@ QString QueuedReason()
 
 }
 
-TrkTlsLink::TrkTlsLink(TrkTransport& transport, const QString& host, const QString& caFile)
-    : wire{&transport, 0, false}
+TrkTlsLink::TrkTlsLink(TrkTransport& transport, const QString& host, const QString& caFile) : wire{&transport, 0, false}
 {
     ERR_clear_error();
     QString failure;
@@ -230,7 +227,7 @@ int TrkTlsLink::WireWrite(BIO* bio, const char* data, int size)
 
 long TrkTlsLink::WireControl(BIO*, int command, long, void*)
 {
-    return command == BIO_CTRL_FLUSH ? 1 : 0;   // nothing is buffered on the way out
+    return command == BIO_CTRL_FLUSH ? 1 : 0; // nothing is buffered on the way out
 }
 
 BIO* TrkTlsLink::MakeWire(TWire* wire)

@@ -54,7 +54,7 @@ private:
     static long WireControl(BIO* bio, int command, long number, void* pointer);
     static BIO* MakeWire(TWire* wire);
 
-    int Settle(int result);   // the state an OpenSSL call's result leaves
+    int Settle(int result); // the state an OpenSSL call's result leaves
     void Fail(QString why);
 
     TWire wire;

@@ -14,20 +14,20 @@
 #include <functional>
 #include <optional>
 
-enum class TrkReceiveMode { Take, Peek };   // Peek leaves the bytes waiting
+enum class TrkReceiveMode { Take, Peek }; // Peek leaves the bytes waiting
 
 // What one Send or Receive did.
 struct TrkTransfer {
     enum class TStatus { Moved, WouldBlock, Failed };
     TStatus status = TStatus::Moved;
-    int bytes = 0;       // Moved: how many; 0 from Receive: the peer ended the stream
-    quint16 error = 0;   // Failed: the socket error number
+    int bytes = 0;     // Moved: how many; 0 from Receive: the peer ended the stream
+    quint16 error = 0; // Failed: the socket error number
 };
 
 struct TrkTransportEvents {
     // The addresses a name resolved to, IPv6 and IPv4; none with an error.
     std::function<void(const QList<QHostAddress>& addresses, quint16 error)> LookedUp;
-    std::function<void(quint16 error)> Connected;   // 0: the connection is up
+    std::function<void(quint16 error)> Connected; // 0: the connection is up
     std::function<void()> Readable;
     std::function<void()> Writable;
     // The peer closed the connection (0) or reset it (its error).

@@ -9,13 +9,13 @@
 #include <optional>
 
 struct Answers {
-    QList<int> boxAnswers;                 // next answers for message boxes
-    QStringList asked;                     // texts of the boxes shown
-    QList<std::optional<QString>> files;   // next dialog results: a file name, or cancel
+    QList<int> boxAnswers;               // next answers for message boxes
+    QStringList asked;                   // texts of the boxes shown
+    QList<std::optional<QString>> files; // next dialog results: a file name, or cancel
     int dialogsRun = 0;
     struct FileDialogSeen {
         QString title, filter, initialDir;
-    } lastDialog;                          // how the last file dialog was prepared
+    } lastDialog; // how the last file dialog was prepared
 
     Answers()
     {

@@ -23,7 +23,7 @@ struct ComposeFixture {
     QTemporaryDir dir;
     std::unique_ptr<Answers> answers;
     std::unique_ptr<MainWindow> form;
-    QStringList statusTexts;   // "0:text" / "4:text" (the font and state panels) as the events wrote them
+    QStringList statusTexts; // "0:text" / "4:text" (the font and state panels) as the events wrote them
 
     TRichEdit* editor() const { return partOf<TRichEdit>(*form, "RichEdit1"); }
     TmsSMTP* smtp() const { return partOf<TmsSMTP>(*form, "msSMTP1"); }
@@ -91,7 +91,10 @@ private:
         TmsSMTP* client = smtp();
         const auto noted = [this](TNotifyEvent* event) {
             TNotifyEvent inner = *event;
-            *event = [this, inner](QObject* sender) { inner(sender); note(); };
+            *event = [this, inner](QObject* sender) {
+                inner(sender);
+                note();
+            };
         };
         for (TNotifyEvent* event : {&client->OnPrepare, &client->OnSending, &client->OnMailSent})
             noted(event);
@@ -100,9 +103,15 @@ private:
                  {&listeners.OnOpen, &listeners.OnClosing, &listeners.OnClosed, &listeners.OnCancel})
                 noted(event);
             TmsProgressEvent progress = listeners.OnProgress;
-            listeners.OnProgress = [this, progress](QObject* s, int perc, qint64 n) { progress(s, perc, n); note(); };
+            listeners.OnProgress = [this, progress](QObject* s, int perc, qint64 n) {
+                progress(s, perc, n);
+                note();
+            };
             TmsErrorEvent error = listeners.OnError;
-            listeners.OnError = [this, error](QObject* s, QString& msg) { error(s, msg); note(); };
+            listeners.OnError = [this, error](QObject* s, QString& msg) {
+                error(s, msg);
+                note();
+            };
         });
     }
 

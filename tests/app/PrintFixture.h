@@ -20,7 +20,7 @@
 // third, every fifth word bold. Returns the words in reading order.
 inline QStringList FillThreePages(MainWindow& form)
 {
-    trigger(form, "PlainText1");   // rich text
+    trigger(form, "PlainText1"); // rich text
     auto* editor = partOf<TRichEdit>(form, "RichEdit1");
     editor->Clear();
     QTextCursor cursor(editor->document());
@@ -83,7 +83,8 @@ inline double PdfLeftEdge(const QString& pdf)
 {
     const QString boxes = ToolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     double left = 1e9;
-    QRegularExpressionMatchIterator it = QRegularExpression(QStringLiteral("<word xMin=\"([0-9.]+)\"")).globalMatch(boxes);
+    QRegularExpressionMatchIterator it =
+        QRegularExpression(QStringLiteral("<word xMin=\"([0-9.]+)\"")).globalMatch(boxes);
     while (it.hasNext())
         left = std::min(left, it.next().captured(1).toDouble());
     return left;

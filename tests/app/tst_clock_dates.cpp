@@ -85,7 +85,8 @@ private slots:
     {
         timePicker()->setTime(QTime(14, 5, 9));
         doubleClick(timePicker());
-        QVERIFY2(editor()->Text().contains(QRegularExpression("^0?2:05:09 ?PM$|^14:05:09$")), qPrintable(editor()->Text()));
+        QVERIFY2(editor()->Text().contains(QRegularExpression("^0?2:05:09 ?PM$|^14:05:09$")),
+                 qPrintable(editor()->Text()));
     }
 
     void theClockAddsOneSecondPerTick()
@@ -96,7 +97,7 @@ private slots:
         QVERIFY(timer->isActive());
         QCOMPARE(caption("StartClock1"), QString("Stop &Clock"));
         timePicker()->setTime(QTime(23, 59, 58));
-        for (int tick = 0; tick < 3; ++tick) {   // late ticks count as one second each
+        for (int tick = 0; tick < 3; ++tick) { // late ticks count as one second each
             QTimerEvent event(timer->timerId());
             QCoreApplication::sendEvent(timer, &event);
         }
@@ -114,8 +115,8 @@ private slots:
         trigger(*form, "StartTimer1");
         QCOMPARE(caption("StartTimer1"), QString("Start Ti&mer"));
         QCOMPARE(answers->asked.size(), 1);
-        QVERIFY(answers->asked.first().contains(
-            QRegularExpression("^Elaspsed Time: 0 hours, 0 minutes, [01] seconds$")));
+        QVERIFY(
+            answers->asked.first().contains(QRegularExpression("^Elaspsed Time: 0 hours, 0 minutes, [01] seconds$")));
     }
 
     void theResetButtonGoesBackToNow()

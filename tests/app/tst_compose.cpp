@@ -23,7 +23,12 @@ TScriptedServer& acceptMessage(TScriptedServer& server, const QList<QByteArray>&
     server.Reply("220 ready").Expect(ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>").Reply("250 ok");
     for (const QByteArray& to : recipients)
         server.Expect("RCPT TO:<" + to + ">").Reply("250 ok");
-    return server.Expect("DATA").Reply("354 go").ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Reply("221 bye");
+    return server.Expect("DATA")
+        .Reply("354 go")
+        .ExpectData("\r\n.\r\n")
+        .Reply("250 queued")
+        .Expect("QUIT")
+        .Reply("221 bye");
 }
 
 } // namespace
@@ -135,9 +140,9 @@ private slots:
 
         QStringList texts = fx.statusTexts;
         texts.removeIf([](const QString& t) { return t.startsWith("4:") && t.endsWith(" %"); });
-        QCOMPARE(texts, QStringList({"0:Opening connection", "0:Preparing message", "0:Sending message",
-                                     "0:Message has been sent", "4:Done", "0:Closing connection",
-                                     "0:Connection closed"}));
+        QCOMPARE(texts,
+                 QStringList({"0:Opening connection", "0:Preparing message", "0:Sending message",
+                              "0:Message has been sent", "4:Done", "0:Closing connection", "0:Connection closed"}));
         QVERIFY(fx.statusTexts.indexOf("4:0 %") < fx.statusTexts.indexOf("4:Done"));
         expectMessageCleared();
         QVERIFY(partOf<QWidget>(*fx.form, "Panel3")->isVisible());
@@ -148,14 +153,25 @@ private slots:
     // no error box (it would invite a second send), and the status says so.
     void aFailedGoodbyeAfterAcceptanceStillCountsAsSent()
     {
-        server->Reply("220 ready").Expect(ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>").Reply("250 ok")
-            .Expect("RCPT TO:<you@there.test>").Reply("250 ok").Expect("DATA").Reply("354 go")
-            .ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Reply("500 no goodbye");
+        server->Reply("220 ready")
+            .Expect(ehlo())
+            .Reply("250 hello")
+            .Expect("MAIL FROM:<me@here.test>")
+            .Reply("250 ok")
+            .Expect("RCPT TO:<you@there.test>")
+            .Reply("250 ok")
+            .Expect("DATA")
+            .Reply("354 go")
+            .ExpectData("\r\n.\r\n")
+            .Reply("250 queued")
+            .Expect("QUIT")
+            .Reply("500 no goodbye");
         startWith(server->Address());
         fx.fill("you@there.test", "Hi", "text");
         fx.pressSend();
         expectSent();
-        QVERIFY(fx.form->statusText(StatusPanel::Font).startsWith("Message has been sent; closing the connection failed: "));
+        QVERIFY(fx.form->statusText(StatusPanel::Font)
+                    .startsWith("Message has been sent; closing the connection failed: "));
         expectMessageCleared();
     }
 
@@ -183,8 +199,14 @@ private slots:
 
     void aRefusalIsShownAndNothingIsCopied()
     {
-        server->Reply("220 ready").Expect(ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>")
-            .Reply("250 ok").Expect("RCPT TO:<you@there.test>").Reply("550 no such user").Expect("QUIT")
+        server->Reply("220 ready")
+            .Expect(ehlo())
+            .Reply("250 hello")
+            .Expect("MAIL FROM:<me@here.test>")
+            .Reply("250 ok")
+            .Expect("RCPT TO:<you@there.test>")
+            .Reply("550 no such user")
+            .Expect("QUIT")
             .Reply("221 bye");
         startWith(server->Address());
         AppSettings().CopySelf = true;
@@ -208,7 +230,7 @@ private slots:
 
     void cancelReachesAWaitingSend()
     {
-        server->Reply("220 ready").Expect(ehlo()).Reply("250 hello");  // then silence
+        server->Reply("220 ready").Expect(ehlo()).Reply("250 hello"); // then silence
         startWith(server->Address());
         fx.fill("you@there.test", "s", "text");
         QTimer::singleShot(300, fx.button("CancelBtn"), &QPushButton::click);
@@ -220,9 +242,20 @@ private slots:
 
     void aSecondPressDuringASendIsIgnored()
     {
-        server->Reply("220 ready").Pause(400).Expect(ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>")
-            .Reply("250 ok").Expect("RCPT TO:<you@there.test>").Reply("250 ok").Expect("DATA").Reply("354 go")
-            .ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Reply("221 bye");
+        server->Reply("220 ready")
+            .Pause(400)
+            .Expect(ehlo())
+            .Reply("250 hello")
+            .Expect("MAIL FROM:<me@here.test>")
+            .Reply("250 ok")
+            .Expect("RCPT TO:<you@there.test>")
+            .Reply("250 ok")
+            .Expect("DATA")
+            .Reply("354 go")
+            .ExpectData("\r\n.\r\n")
+            .Reply("250 queued")
+            .Expect("QUIT")
+            .Reply("221 bye");
         startWith(server->Address());
         fx.fill("you@there.test", "s", "text");
         int pressesDuringSend = 0;

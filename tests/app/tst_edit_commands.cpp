@@ -31,7 +31,7 @@ class EditCommandsTest : public QObject {
     QAction* item(const char* name) const { return partOf<QAction>(*form, name); }
     void click(const char* name) const { trigger(*form, name); }
 
-    void useRichText() { click("PlainText1"); }   // a new document switches without asking
+    void useRichText() { click("PlainText1"); } // a new document switches without asking
 
     void setUpView()
     {
@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(item("Redo1")->shortcuts(),
                  QList<QKeySequence>({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
 
-        answers->boxAnswers << mrNo;   // do not save the changes
+        answers->boxAnswers << mrNo; // do not save the changes
         click("New1");
         click("Undo1");
         QCOMPARE(editor()->Text(), QString());
@@ -194,7 +194,7 @@ private slots:
         scroll->setValue(scroll->maximum() / 2);
         const auto firstShown = [&] { return view->cursorForPosition(QPoint(0, 0)).position(); };
         const int shown = firstShown();
-        view->selectAll();   // as Ctrl+A, which does not scroll
+        view->selectAll(); // as Ctrl+A, which does not scroll
         click("Bold1");
         QCoreApplication::processEvents();
         QCOMPARE(firstShown(), shown);
@@ -230,7 +230,7 @@ private slots:
         runFontDialog([](TFontDialog& dialog) { dialog.Color = Qt::red; });
         QCOMPARE(sizeAt(0), 10);
         QCOMPARE(sizeAt(1), 20);
-        QCOMPARE(editor()->SelColor(), QColor(Qt::red));   // a changed attribute goes over all
+        QCOMPARE(editor()->SelColor(), QColor(Qt::red)); // a changed attribute goes over all
 
         editor()->SelectAll();
         runFontDialog([](TFontDialog& dialog) { dialog.Font.setPointSize(14); });
@@ -348,13 +348,13 @@ private slots:
     {
         setUpView();
         type("one two one Two");
-        editor()->SetSelStart(8);   // the caret in the middle, nothing selected
+        editor()->SetSelStart(8); // the caret in the middle, nothing selected
         find("two");
         QCOMPARE(editor()->SelStart(), 4);
         QCOMPARE(editor()->SelLength(), 3);
         find("two");
         QCOMPARE(editor()->SelStart(), 12);
-        find("two");   // the selection ends the text
+        find("two"); // the selection ends the text
         QCOMPARE(answers->asked, QStringList{"two not found..."});
         QCOMPARE(editor()->SelStart(), 12);
 
@@ -377,12 +377,12 @@ private slots:
         const QString question = "Replace this instance of \"a\" with \"aa\"?";
         QCOMPARE(answers->asked, QStringList({question, question, question, "a not found..."}));
         QCOMPARE(editor()->Text(), QString("aa-aa-aa"));
-        click("Undo1");   // the whole run is one step
+        click("Undo1"); // the whole run is one step
         QCOMPARE(editor()->Text(), QString("a-a-a"));
         click("Redo1");
         answers->asked.clear();
         editor()->SetSelStart(0);
-        replace("a", "", TFindDialog::frReplaceAll);   // answered No to the end
+        replace("a", "", TFindDialog::frReplaceAll); // answered No to the end
         QCOMPARE(answers->asked.size(), 7);
         QCOMPARE(editor()->Text(), QString("aa-aa-aa"));
     }

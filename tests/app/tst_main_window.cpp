@@ -125,19 +125,19 @@ private slots:
     void theMenusAtStartAsAUserSeesThem()
     {
         const QList<std::pair<QString, QStringList>> expected = {
-            {"&File", {"&New  Ctrl+N", "&Open  Ctrl+O", "&Save  Ctrl+S", "Save&As  Ctrl+A", "----",
-                       "Send &Email  Ctrl+E", "&Retrieve Email  Ctrl+R", "----", "Pa&ge Setup  Ctrl+G",
-                       "&Print  Ctrl+P", "----", "E&xit  Ctrl+Z"}},
-            {"&Edit", {"&Cut  Ctrl+X", "Cop&y  Ctrl+C", "&Paste  Ctrl+V", "&Undo  Ctrl+U", "&Redo  Ctrl+Shift+Z",
-                       "----", "&Find", "&Replace"}},
-            {"&Text Attributes", {"&Font  Ctrl+F  (grey)", "----", "[ ] &Bold  Ctrl+B  (grey)",
-                                  "[ ] &Italicize  Ctrl+I  (grey)", "[ ] Under&line  Ctrl+L  (grey)", "----",
-                                  "[x] &Plain Text Only"}},
-            {"&Options", {"&Default Editor Width", "[ ] Default Width &Only",
-                          "[ ] Use &Page Setup Width", "Max Size - 1 Meg", "----",
-                          "[x] &Word Wrap  Ctrl+W", "----", "[ ] Stay On &Top  Ctrl+T",
-                          "[ ] Short Date &Format", "Start &Clock", "Start Ti&mer", "----",
-                          "&Settings"}},
+            {"&File",
+             {"&New  Ctrl+N", "&Open  Ctrl+O", "&Save  Ctrl+S", "Save&As  Ctrl+A", "----", "Send &Email  Ctrl+E",
+              "&Retrieve Email  Ctrl+R", "----", "Pa&ge Setup  Ctrl+G", "&Print  Ctrl+P", "----", "E&xit  Ctrl+Z"}},
+            {"&Edit",
+             {"&Cut  Ctrl+X", "Cop&y  Ctrl+C", "&Paste  Ctrl+V", "&Undo  Ctrl+U", "&Redo  Ctrl+Shift+Z", "----",
+              "&Find", "&Replace"}},
+            {"&Text Attributes",
+             {"&Font  Ctrl+F  (grey)", "----", "[ ] &Bold  Ctrl+B  (grey)", "[ ] &Italicize  Ctrl+I  (grey)",
+              "[ ] Under&line  Ctrl+L  (grey)", "----", "[x] &Plain Text Only"}},
+            {"&Options",
+             {"&Default Editor Width", "[ ] Default Width &Only", "[ ] Use &Page Setup Width", "Max Size - 1 Meg",
+              "----", "[x] &Word Wrap  Ctrl+W", "----", "[ ] Stay On &Top  Ctrl+T", "[ ] Short Date &Format",
+              "Start &Clock", "Start Ti&mer", "----", "&Settings"}},
             {"&Help", {"&Contents", "----", "About"}},
         };
         const QList<QAction*> bar = form->menuBar()->actions();
@@ -409,8 +409,8 @@ private slots:
         click("Save1");
         type("B");
         click("Save1");
-        QCOMPARE(answers->asked, QStringList{
-            "This text has characters that windows-1252 cannot hold, so it is saved as UTF-8."});
+        QCOMPARE(answers->asked,
+                 QStringList{"This text has characters that windows-1252 cannot hold, so it is saved as UTF-8."});
         QCOMPARE(fileBytes(path("latin.txt")),
                  QByteArray("A \xE2\x86\x92 BCaf\xC3\xA9 cr\xC3\xA8me\r\nPrice \xE2\x82\xAC 5\r\n"));
 
@@ -587,7 +587,10 @@ private slots:
         const QString helpFile = QCoreApplication::applicationDirPath() + "/Orvid.html";
         QFile::remove(helpFile);
         QStringList opened;
-        Shell::SetOpener([&](const QString& f) { opened << f; return true; });
+        Shell::SetOpener([&](const QString& f) {
+            opened << f;
+            return true;
+        });
         click("Contents1");
         QCOMPARE(answers->asked, QStringList{QString("Cannot find the help file \"%1\".").arg(helpFile)});
         writeFile(helpFile, "<p>help</p>");

@@ -76,7 +76,7 @@ private slots:
 
     void pageSetupWidthPinsThePageWidth()
     {
-        trigger(*form, "PageSetupWidth1");   // from the context menu
+        trigger(*form, "PageSetupWidth1"); // from the context menu
         QCOMPARE(form->width(), scaled(770));
         QVERIFY(item("UsePageSetupWidth1")->isChecked() && item("PageSetupWidth1")->isChecked());
         for (const char* name : {"DefaultSize1", "DefaultOnly1", "DefaultWidth1"})
@@ -95,7 +95,7 @@ private slots:
 
     void pageSetupMovesTheTextColumnUntilCancelled()
     {
-        const int free = columnLeft();   // 30 pixels in
+        const int free = columnLeft(); // 30 pixels in
         answerPageSetup(TPSRect{2000, 1000, 2000, 1000});
         trigger(*form, "PageSetup1");
         const double dpi = form->logicalDpiX();

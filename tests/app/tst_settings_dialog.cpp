@@ -56,15 +56,16 @@ private slots:
         AppSettings().Password = "secret";
         QStringList seen;
         runSettings([&](SettingsDialog& d) {
-            seen << d.windowTitle() << d.tabs->tabText(d.tabs->currentIndex())
-                 << d.smtpServerEdit->text() << d.openDirectoryEdit->text() << d.passwordEdit->text()
+            seen << d.windowTitle() << d.tabs->tabText(d.tabs->currentIndex()) << d.smtpServerEdit->text()
+                 << d.openDirectoryEdit->text() << d.passwordEdit->text()
                  << QString::number(d.passwordEdit->echoMode() == QLineEdit::Password)
                  << QString::number(d.deleteFromServerCheck->isChecked())
-                 << QString::number(d.directoriesThisRunButton->isChecked() && d.communicationsThisRunButton->isChecked());
+                 << QString::number(d.directoriesThisRunButton->isChecked()
+                                    && d.communicationsThisRunButton->isChecked());
             return int(QDialog::Rejected);
         });
-        QCOMPARE(seen, QStringList({"Settings", "Directory Settings", "old.example.org", "/old/open", "secret",
-                                    "1", "1", "1"})); // the check box asks to delete: KeepMailOnServer inverted
+        QCOMPARE(seen, QStringList({"Settings", "Directory Settings", "old.example.org", "/old/open", "secret", "1",
+                                    "1", "1"})); // the check box asks to delete: KeepMailOnServer inverted
     }
 
     void okTakesBothTabsAndWritesOnlyTheChosenGroups_data()

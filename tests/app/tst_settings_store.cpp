@@ -79,9 +79,9 @@ private slots:
         QCOMPARE(reg.OpenKey("\\Software\\Penvale", false), dir || comm);
         for (const char* name : {"OpenDir", "SaveDir", "SavedEmail", "CopySelfDir"})
             QCOMPARE(reg.ValueExists(name), dir);
-        for (const char* name : {"SMTPServer", "EmailAddress", "UserName", "POP3Server", "POP3Login", "Password",
-                                 "DeleteFromServer", "ConfirmEmailReceipt", "CopySelf", "SMTPSecurity",
-                                 "POP3Security", "SMTPAuth", "SMTPLogin"})
+        for (const char* name :
+             {"SMTPServer", "EmailAddress", "UserName", "POP3Server", "POP3Login", "Password", "DeleteFromServer",
+              "ConfirmEmailReceipt", "CopySelf", "SMTPSecurity", "POP3Security", "SMTPAuth", "SMTPLogin"})
             QCOMPARE(reg.ValueExists(name), comm);
         if (comm) {
             QCOMPARE(reg.ReadInteger("DeleteFromServer"), 1);

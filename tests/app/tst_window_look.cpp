@@ -51,8 +51,9 @@ private slots:
 
     void buttonsAreGreyWithTheirCommands()
     {
-        const std::pair<const char*, const char*> pairs[] = {
-            {"Print the current document", "Print1"}, {"Bold", "Bold1"}, {"Cut selected text to the clipboard", "Cut1"}};
+        const std::pair<const char*, const char*> pairs[] = {{"Print the current document", "Print1"},
+                                                             {"Bold", "Bold1"},
+                                                             {"Cut selected text to the clipboard", "Cut1"}};
         for (const bool plain : {true, false}) {
             QCOMPARE(partOf<QAction>(*fx.form, "PlainText1")->isChecked(), plain);
             for (const auto& [hint, command] : pairs)

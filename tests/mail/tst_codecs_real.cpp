@@ -15,8 +15,8 @@
 
 namespace {
 
-const QByteArray head = crlf({"From: Ann <ann@example.org>", "To: Bob <bob@example.org>", "Subject: Hi",
-                              "Mime-Version: 1.0"});
+const QByteArray head = crlf(
+    {"From: Ann <ann@example.org>", "To: Bob <bob@example.org>", "Subject: Hi", "Mime-Version: 1.0"});
 
 QByteArray randomBytes(qsizetype size)
 {
@@ -48,14 +48,15 @@ QByteArray streamDecoded(const QList<QByteArray>& lines)
 QByteArray attachmentPart(const QByteArray& type, const QByteArray& encoding, const QList<QByteArray>& lines)
 {
     return head + "Content-Type: multipart/mixed; boundary=B\r\n\r\n--B\r\n\r\nbody\r\n--B\r\nContent-Type: " + type
-        + "\r\nContent-Transfer-Encoding: " + encoding + "\r\n\r\n" + lines.join("\r\n") + "\r\n--B--\r\n";
+         + "\r\nContent-Transfer-Encoding: " + encoding + "\r\n\r\n" + lines.join("\r\n") + "\r\n--B--\r\n";
 }
 
 QJsonObject pythonParse(const QByteArray& text)
 {
     QProcess process;
-    process.start(QStringLiteral("/usr/bin/python3"),
-                  {qEnvironmentVariable("PV_TEST_DATA") + QStringLiteral("/mime/mimepeer.py"), QStringLiteral("parse")});
+    process.start(
+        QStringLiteral("/usr/bin/python3"),
+        {qEnvironmentVariable("PV_TEST_DATA") + QStringLiteral("/mime/mimepeer.py"), QStringLiteral("parse")});
     process.write(text);
     process.closeWriteChannel();
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
@@ -103,8 +104,9 @@ private slots:
     void base64TextBodyWrappedAtAnyWidth()
     {
         const QByteArray body = QByteArray("Grüße, naïve café\r\n").repeated(20);
-        const QByteArray text = head + "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: base64\r\n\r\n"
-            + wrapped(body.toBase64(), 75).join("\r\n") + "\r\n";
+        const QByteArray text = head
+                              + "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+                              + wrapped(body.toBase64(), 75).join("\r\n") + "\r\n";
         QCOMPARE(decoded(text)->Body().Text(), body);
     }
 
@@ -143,10 +145,10 @@ private slots:
     void partsKeepTheirTypes()
     {
         const QByteArray text = head
-            + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", "", "body", "--B",
-                    "Content-Type: message/rfc822", "", "Subject: inner", "", "inner body", "--B",
-                    "Content-Type: text/calendar; charset=utf-8", "Content-Transfer-Encoding: 7 bit", "",
-                    "BEGIN:VCALENDAR", "END:VCALENDAR", "--B--"});
+                              + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", "", "body", "--B",
+                                      "Content-Type: message/rfc822", "", "Subject: inner", "", "inner body", "--B",
+                                      "Content-Type: text/calendar; charset=utf-8", "Content-Transfer-Encoding: 7 bit",
+                                      "", "BEGIN:VCALENDAR", "END:VCALENDAR", "--B--"});
         auto m = decoded(text);
         for (int round = 0; round < 2; ++round) {
             const QByteArray again = encoded(*m);

@@ -43,49 +43,92 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<TStringList>("body");
         QTest::addColumn<QList<QByteArray>>("attachments");
-        QTest::newRow("mixed in mixed")
-            << head + crlf({"Content-Type: multipart/mixed; boundary=O", "", "--O", "", "hi", "--O",
-                            "Content-Type: multipart/mixed; boundary=I", "", "--I",
-                            "Content-Type: application/pdf; name=a.pdf", "", "%PDF", "--I", "", "n", "--I--",
-                            "--O--"})
-            << TStringList{"hi"} << QList<QByteArray>{"a.pdf application/pdf %PDF", "att.1 text/plain n"};
+        QTest::newRow("mixed in mixed") << head
+                                               + crlf({"Content-Type: multipart/mixed; boundary=O", "", "--O", "", "hi",
+                                                       "--O", "Content-Type: multipart/mixed; boundary=I", "", "--I",
+                                                       "Content-Type: application/pdf; name=a.pdf", "", "%PDF", "--I",
+                                                       "", "n", "--I--", "--O--"})
+                                        << TStringList{"hi"}
+                                        << QList<QByteArray>{"a.pdf application/pdf %PDF", "att.1 text/plain n"};
         QTest::newRow("signed inside a list's mixed")
-            << head + crlf({"Content-Type: multipart/mixed; boundary=L", "", "--L",
-                            "Content-Type: multipart/signed; boundary=S; protocol=\"application/pgp-signature\"", "",
-                            "--S", "Content-Type: text/plain; charset=us-ascii", "", "signed", "--S",
-                            "Content-Type: application/pgp-signature; name=signature.asc", "", "SIG", "--S--", "",
-                            "--L", "Content-Type: text/plain", "", "footer", "--L--"})
+            << head
+                   + crlf({"Content-Type: multipart/mixed; boundary=L",
+                           "",
+                           "--L",
+                           "Content-Type: multipart/signed; boundary=S; protocol=\"application/pgp-signature\"",
+                           "",
+                           "--S",
+                           "Content-Type: text/plain; charset=us-ascii",
+                           "",
+                           "signed",
+                           "--S",
+                           "Content-Type: application/pgp-signature; name=signature.asc",
+                           "",
+                           "SIG",
+                           "--S--",
+                           "",
+                           "--L",
+                           "Content-Type: text/plain",
+                           "",
+                           "footer",
+                           "--L--"})
             << TStringList{"signed"}
             << QList<QByteArray>{"signature.asc application/pgp-signature SIG", "att.1 text/plain footer"};
         QTest::newRow("plain after related HTML in an alternative")
-            << head + crlf({"Content-Type: multipart/mixed; boundary=M", "", "--M",
-                            "Content-Type: multipart/alternative; boundary=A", "", "--A",
-                            "Content-Type: multipart/related; boundary=R", "", "--R",
-                            "Content-Type: text/html; charset=utf-8", "", "<p>x</p>", "--R",
-                            "Content-Type: image/png", "Content-ID: <1>", "Content-Transfer-Encoding: base64", "",
-                            "iVBO", "--R--", "--A", "Content-Type: text/plain", "", "x", "--A--", "--M",
-                            "Content-Type: application/zip", "Content-Disposition: attachment; filename=z.zip", "",
-                            "PK", "--M--"})
+            << head
+                   + crlf({"Content-Type: multipart/mixed; boundary=M",
+                           "",
+                           "--M",
+                           "Content-Type: multipart/alternative; boundary=A",
+                           "",
+                           "--A",
+                           "Content-Type: multipart/related; boundary=R",
+                           "",
+                           "--R",
+                           "Content-Type: text/html; charset=utf-8",
+                           "",
+                           "<p>x</p>",
+                           "--R",
+                           "Content-Type: image/png",
+                           "Content-ID: <1>",
+                           "Content-Transfer-Encoding: base64",
+                           "",
+                           "iVBO",
+                           "--R--",
+                           "--A",
+                           "Content-Type: text/plain",
+                           "",
+                           "x",
+                           "--A--",
+                           "--M",
+                           "Content-Type: application/zip",
+                           "Content-Disposition: attachment; filename=z.zip",
+                           "",
+                           "PK",
+                           "--M--"})
             << TStringList{"x"}
             << QList<QByteArray>{"_alt.0 text/html; charset=\"utf-8\" <p>x</p>",
                                  "att.1 image/png " + QByteArray::fromBase64("iVBO"), "z.zip application/zip PK"};
         QTest::newRow("HTML alone, with an inline image")
-            << head + crlf({"Content-Type: multipart/related; boundary=R", "", "--R", "Content-Type: text/html", "",
-                            "<p>Hi <b>there</b></p><ul><li>one</li></ul>", "--R",
-                            "Content-Type: image/gif; name=i.gif", "", "GIF", "--R--"})
+            << head
+                   + crlf({"Content-Type: multipart/related; boundary=R", "", "--R", "Content-Type: text/html", "",
+                           "<p>Hi <b>there</b></p><ul><li>one</li></ul>", "--R", "Content-Type: image/gif; name=i.gif",
+                           "", "GIF", "--R--"})
             << TStringList{"Hi there", "", "- one"}
             << QList<QByteArray>{"_htmbody.htm text/html <p>Hi <b>there</b></p><ul><li>one</li></ul>",
                                  "i.gif image/gif GIF"};
         QTest::newRow("digest of messages")
-            << head + crlf({"Content-Type: multipart/digest; boundary=D", "", "--D", "", "Subject: one/two", "",
-                            "1", "--D", "", "From: x@example.org", "", "2", "--D--"})
+            << head
+                   + crlf({"Content-Type: multipart/digest; boundary=D", "", "--D", "", "Subject: one/two", "", "1",
+                           "--D", "", "From: x@example.org", "", "2", "--D--"})
             << TStringList{}
             << QList<QByteArray>{"one_two.eml message/rfc822 Subject: one/two\r\n\r\n1",
                                  "att.1.eml message/rfc822 From: x@example.org\r\n\r\n2"};
         QTest::newRow("encrypted: no body from the version part")
-            << head + crlf({"Content-Type: multipart/encrypted; boundary=E", "", "--E",
-                            "Content-Type: application/pgp-encrypted", "", "Version: 1", "--E",
-                            "Content-Type: application/octet-stream; name=encrypted", "", "----BEGIN", "--E--"})
+            << head
+                   + crlf({"Content-Type: multipart/encrypted; boundary=E", "", "--E",
+                           "Content-Type: application/pgp-encrypted", "", "Version: 1", "--E",
+                           "Content-Type: application/octet-stream; name=encrypted", "", "----BEGIN", "--E--"})
             << TStringList{}
             << QList<QByteArray>{"att.0 application/pgp-encrypted Version: 1",
                                  "encrypted application/octet-stream ----BEGIN"};
@@ -95,9 +138,10 @@ private slots:
                      "Content-Type: text/html", "", "<b>plain</b>", "--B_alt--", "--B-->"})
             << TStringList{"plain"} << QList<QByteArray>{"_alt.0 text/html <b>plain</b>"};
         QTest::newRow("parts without a blank line after their headers")
-            << head + crlf({"Content-Type: multipart/mixed; boundary*=us-ascii''XY", "", "--XY",
-                            "Content-Type: text", "first line", "--XY", "Content-Type: text/plain; name=wrong.txt",
-                            "Content-Disposition: attachment; filename=right.txt", "--XY--"})
+            << head
+                   + crlf({"Content-Type: multipart/mixed; boundary*=us-ascii''XY", "", "--XY", "Content-Type: text",
+                           "first line", "--XY", "Content-Type: text/plain; name=wrong.txt",
+                           "Content-Disposition: attachment; filename=right.txt", "--XY--"})
             << TStringList{"first line"} << QList<QByteArray>{"right.txt text/plain "};
         QTest::newRow("message headers ended by a line that is no field")
             << crlf({"From: a@example.org", "Subject: no blank line", "this is the body", "", "more"})
@@ -127,10 +171,11 @@ private slots:
     // Names made up for parts without one never decide their type.
     void typesOfNamelessPartsSurviveSaving()
     {
-        const auto m = decoded(head + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", "", "see",
-                                            "--B", "Content-Type: message/rfc822", "", "Subject: fwd", "", "x",
-                                            "--B", "Content-Type: text/calendar; charset=utf-8; method=REQUEST", "",
-                                            "BEGIN:VCALENDAR", "--B--"}));
+        const auto m = decoded(
+            head
+            + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", "", "see", "--B",
+                    "Content-Type: message/rfc822", "", "Subject: fwd", "", "x", "--B",
+                    "Content-Type: text/calendar; charset=utf-8; method=REQUEST", "", "BEGIN:VCALENDAR", "--B--"}));
         const QList<QByteArray> types{"message/rfc822", "text/calendar; charset=\"utf-8\""};
         for (const auto& again : {decoded(encoded(*m)), decoded(encoded(*decoded(encoded(*m))))}) {
             QCOMPARE(again->Attachments().Count(), 2);
@@ -151,16 +196,18 @@ private slots:
 
     void htmlOnlyMessageShowsItsText()
     {
-        const auto m = decoded(head + crlf({"Content-Type: text/html; charset=iso-8859-1",
-                                            "Content-Transfer-Encoding: quoted-printable", "",
-                                            "<p>Gr=FC=DFe &amp; <a href=3D\"http://x.org\">mehr</a></p>"}));
+        const auto m = decoded(
+            head
+            + crlf({"Content-Type: text/html; charset=iso-8859-1", "Content-Transfer-Encoding: quoted-printable", "",
+                    "<p>Gr=FC=DFe &amp; <a href=3D\"http://x.org\">mehr</a></p>"}));
         QCOMPARE(m->Body(), TStringList({"Grüße & mehr <http://x.org>"}));
         QCOMPARE(attachmentsOf(*m), QList<QByteArray>({"_htmbody.htm text/html; charset=\"iso-8859-1\" "
-                                                        "<p>Gr\xFC\xDF" "e &amp; <a href=\"http://x.org\">mehr</a></p>\r\n"}));
+                                                       "<p>Gr\xFC\xDF"
+                                                       "e &amp; <a href=\"http://x.org\">mehr</a></p>\r\n"}));
         const auto undeclared = decoded(head + crlf({"Content-Type: text/html", "", "<p>Grüße</p>"}));
         QCOMPARE(undeclared->Body(), TStringList({"Grüße"}));
-        const auto broken = decoded(head + crlf({"Content-Type: text/html; charset=iso-2022-jp", "", "<p>a\xFF</p>",
-                                                 "<p>kept</p>"}));
+        const auto broken = decoded(
+            head + crlf({"Content-Type: text/html; charset=iso-2022-jp", "", "<p>a\xFF</p>", "<p>kept</p>"}));
         QCOMPARE(broken->Body(), TStringList({"aÿ", "", "kept"}));
     }
 };

@@ -37,10 +37,11 @@ private slots:
         QTest::newRow("quoted comma") << TmsHeaders{"To: \"Doe, John\" <j@x.org>, ann@y.org"}
                                       << QByteArray("Doe, John|j@x.org; |ann@y.org");
         QTest::newRow("folded, every field") << TmsHeaders{"To: a@x.org,", " \"Roe, Ann\"", " <ann@y.org>",
-                                                           "Cc: c@z.org", "TO: d@w.org", "Topic: e@v.org"}
+                                                           "Cc: c@z.org",  "TO: d@w.org",   "Topic: e@v.org"}
                                              << QByteArray("|a@x.org; Roe, Ann|ann@y.org; |d@w.org");
-        QTest::newRow("quoted angle") << TmsHeaders{"To: \"ceo@bank.example <ceo@bank.example>\" <attacker@evil.example>"}
-                                      << QByteArray("ceo@bank.example <ceo@bank.example>|attacker@evil.example");
+        QTest::newRow("quoted angle")
+            << TmsHeaders{"To: \"ceo@bank.example <ceo@bank.example>\" <attacker@evil.example>"}
+            << QByteArray("ceo@bank.example <ceo@bank.example>|attacker@evil.example");
         QTest::newRow("escaped quotes") << TmsHeaders{"To: \"Say \\\"hi, <a@b>\\\"\" <s@x.org>"}
                                         << QByteArray("Say \"hi, <a@b>\"|s@x.org");
         QTest::newRow("angle in a comment") << TmsHeaders{"To: Ann (a, <spoof@x.org>) <ann@x.org>, (c) carol@x.org"}
@@ -79,7 +80,8 @@ private slots:
         QTest::newRow("two authors") << QByteArray("A <a@x.org>, B <b@x.org>") << QByteArray("A|a@x.org");
         QTest::newRow("second angle") << QByteArray("A <a@x.org> B <b@x.org>") << QByteArray("A|a@x.org");
         QTest::newRow("empty group") << QByteArray("undisclosed-recipients:;") << QByteArray("|");
-        QTest::newRow("long") << "Name <" + QByteArray(300, 'a') + ">" << "Name|" + QByteArray(255, 'a');
+        QTest::newRow("long") << "Name <" + QByteArray(300, 'a') + ">"
+                              << "Name|" + QByteArray(255, 'a');
     }
 
     void oneAddress()
@@ -117,9 +119,9 @@ private slots:
     // Names with specials, quotes or a second address come back as they were.
     void namesSurviveSaveAndLoad()
     {
-        for (const QByteArray& name : {QByteArray("He said \"hi\""), QByteArray("ceo@bank <ceo@bank>"),
-                                       QByteArray("a\\b (c)"), QByteArray("Lee, Ann"), QByteArray("Ann Lee"),
-                                       QByteArray("Zo\xC3\xAB <z@bank>, \"q\"")}) {
+        for (const QByteArray& name :
+             {QByteArray("He said \"hi\""), QByteArray("ceo@bank <ceo@bank>"), QByteArray("a\\b (c)"),
+              QByteArray("Lee, Ann"), QByteArray("Ann Lee"), QByteArray("Zo\xC3\xAB <z@bank>, \"q\"")}) {
             TmsMessage message;
             message.Sender().SetName(name);
             message.Sender().SetAddress("h@x");

@@ -45,8 +45,8 @@ private slots:
         QCOMPARE(Base64DecodeLine("YWJj"), QByteArray("abc"));
         QCOMPARE(Base64DecodeLine("YQ=="), QByteArray("a"));
         QCOMPARE(Base64DecodeLine("YWI="), QByteArray("ab"));
-        QCOMPARE(Base64DecodeLine("YWI"), QByteArray("ab"));   // unpadded last group
-        QCOMPARE(Base64DecodeLine("YWJjY"), QByteArray("abc")); // a lone character holds no byte
+        QCOMPARE(Base64DecodeLine("YWI"), QByteArray("ab"));      // unpadded last group
+        QCOMPARE(Base64DecodeLine("YWJjY"), QByteArray("abc"));   // a lone character holds no byte
         QCOMPARE(Base64DecodeLine("YQ==YQ=="), QByteArray("aa")); // padding ends its own group only
         const QByteArray longLine = Base64EncodeLine(QByteArray(600, '\xC3'));
         QCOMPARE(Base64DecodeLine(longLine), QByteArray(600, '\xC3')); // longer than 255: whole
@@ -66,8 +66,9 @@ private slots:
         QCOMPARE(qpEncode(QByteArray(70, 'a')), TStringList({QByteArray(65, 'a') + '=', QByteArray(5, 'a')}));
         QCOMPARE(qpEncode(QByteArray(65, 'a')), TStringList({QByteArray(65, 'a') + '=', ""}));
         QCOMPARE(qpEncode(QByteArray(64, 'a')), TStringList({QByteArray(64, 'a')}));
-        const QByteArray sentence = "The quick brown fox jumps over the lazy dog and then runs far away "
-                                    "into the woods";
+        const QByteArray sentence =
+            "The quick brown fox jumps over the lazy dog and then runs far away "
+            "into the woods";
         const TStringList lines = qpEncode(sentence);
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines[0], sentence.left(sentence.lastIndexOf(' ', 65)) + '=');

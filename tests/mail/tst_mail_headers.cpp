@@ -49,7 +49,9 @@ private slots:
         QCOMPARE(DecodeEncodedWords("=?windows-1252?Q?=80?="), QByteArray("\xE2\x82\xAC"));
         QCOMPARE(DecodeEncodedWords("=?iso-8859-2?Q?=B1?="), QByteArray("\xC4\x85"));
         QCOMPARE(DecodeEncodedWords("=?utf-8*en?Q?a?="), QByteArray("a"));
-        QCOMPARE(DecodeEncodedWords("=?us-ascii?Q?" "?="), QByteArray());
+        QCOMPARE(DecodeEncodedWords("=?us-ascii?Q?"
+                                    "?="),
+                 QByteArray());
     }
 
     void encodedWordWhiteSpace()
@@ -58,8 +60,7 @@ private slots:
         QCOMPARE(DecodeEncodedWords("=?utf-8?Q?a?=\t  =?utf-8?Q?b?="), QByteArray("ab"));
         QCOMPARE(DecodeEncodedWords("=?utf-8?Q?Re:?= plain word"), QByteArray("Re: plain word"));
         QCOMPARE(DecodeEncodedWords("plain =?utf-8?Q?x?= end"), QByteArray("plain x end"));
-        QCOMPARE(GetHeaderField({"Subject: =?utf-8?Q?one?=", " =?utf-8?Q?two?="}, "Subject"),
-                 QByteArray("onetwo"));
+        QCOMPARE(GetHeaderField({"Subject: =?utf-8?Q?one?=", " =?utf-8?Q?two?="}, "Subject"), QByteArray("onetwo"));
     }
 
     // A character's bytes split between adjacent words of one character set.
@@ -80,9 +81,9 @@ private slots:
 
     void undecodableWordsStay()
     {
-        for (const QByteArray& value : {QByteArray("=?utf-8?B?#bad?="), QByteArray("=?utf-8?Q?=ZZ?="),
-                                       QByteArray("=?utf-8?X?abc?="), QByteArray("start =?utf-8?Q?open"),
-                                       QByteArray("=? not a word ?=")})
+        for (const QByteArray& value :
+             {QByteArray("=?utf-8?B?#bad?="), QByteArray("=?utf-8?Q?=ZZ?="), QByteArray("=?utf-8?X?abc?="),
+              QByteArray("start =?utf-8?Q?open"), QByteArray("=? not a word ?=")})
             QCOMPARE(DecodeEncodedWords(value), value);
         QCOMPARE(DecodeEncodedWords("=?utf-8?X?a?= =?utf-8?Q?b?="), QByteArray("=?utf-8?X?a?= b"));
     }

@@ -108,8 +108,8 @@ private slots:
         TmsMessage message;
         message.Recipients().AddAddress("kept@x.org", "");
         message.SetSubject("old subject");
-        const TmsHeaders headers{"From: \"Jo Doe\" <jo@x.org>", "To: a@x.org, \"B, Bee\" <b@x.org>",
-                                 "Cc: c@x.org", "X-Priority: 1 (Highest)", "Return-Receipt-To: <jo@x.org>"};
+        const TmsHeaders headers{"From: \"Jo Doe\" <jo@x.org>", "To: a@x.org, \"B, Bee\" <b@x.org>", "Cc: c@x.org",
+                                 "X-Priority: 1 (Highest)", "Return-Receipt-To: <jo@x.org>"};
         message.ReadHeaders(headers);
         QCOMPARE(message.Sender().Name(), QByteArray("Jo Doe"));
         QCOMPARE(message.Sender().Address(), QByteArray("jo@x.org"));
@@ -128,7 +128,8 @@ private slots:
         const struct {
             const char* value;
             TPriority priority;
-        } cases[] = {{"1", ptHigh}, {"5", ptLow}, {"5 (Lowest)", ptLow}, {"2", ptNormal}, {"10", ptNormal}, {"", ptNormal}};
+        } cases[] = {{"1", ptHigh},   {"5", ptLow},     {"5 (Lowest)", ptLow},
+                     {"2", ptNormal}, {"10", ptNormal}, {"", ptNormal}};
         for (const auto& c : cases) {
             TmsMessage message;
             message.ReadHeaders({"X-Priority: " + QByteArray(c.value)});

@@ -29,9 +29,10 @@ private slots:
         QTest::newRow("same name") << QByteArrayList{"a.pdf", "dir/a.pdf", "a.pdf"}
                                    << QStringList{"a.pdf", "a (2).pdf", "a (3).pdf"};
         QTest::newRow("no extension") << QByteArrayList{"README", "README"} << QStringList{"README", "README (2)"};
-        QTest::newRow("dot file") << QByteArrayList{".profile", ".profile"}
-                                  << QStringList{".profile", ".profile (2)"};
-        QTest::newRow("control characters") << QByteArrayList{"a\tb\x1b[31m\x7f.txt", "c\xc2\x85" "d.txt"}
+        QTest::newRow("dot file") << QByteArrayList{".profile", ".profile"} << QStringList{".profile", ".profile (2)"};
+        QTest::newRow("control characters") << QByteArrayList{"a\tb\x1b[31m\x7f.txt",
+                                                              "c\xc2\x85"
+                                                              "d.txt"}
                                             << QStringList{"a_b_[31m_.txt", "c_d.txt"};
     }
     void eachGetsAFreeName()

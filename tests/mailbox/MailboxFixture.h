@@ -21,7 +21,7 @@
 #include <memory>
 
 struct MailboxFixture {
-    std::unique_ptr<QTemporaryDir> home;   // new for every test
+    std::unique_ptr<QTemporaryDir> home; // new for every test
     std::unique_ptr<Answers> answers;
     std::unique_ptr<MainWindow> form;
     QPointer<MailboxWindow> mailbox;

@@ -18,18 +18,39 @@ namespace {
 
 QByteArray mail(const QByteArray& from, const QByteArray& subject, const QByteArray& extra = {})
 {
-    return "From: " + from + "\r\nTo: bob@there.test\r\nSubject: " + subject + "\r\n" + extra + "\r\nfirst\r\n\r\nlast\r\n";
+    return "From: " + from + "\r\nTo: bob@there.test\r\nSubject: " + subject + "\r\n" + extra
+         + "\r\nfirst\r\n\r\nlast\r\n";
 }
 
-const QStringList commands{"Retreive1", "DownloadButton", "ViewSavedMail1", "SavedMailButton",
-                           "RetrieveCopiestoSelf1", "CopiesButton", "Save1", "SaveButton", "View1", "ViewButton",
-                           "ViewSelectedMessage1", "Reply1", "ReplyButton", "Forward1", "ForwardButton",
-                           "DeleteSelectedMessage1", "DeleteButton", "ExecuteAttachment1", "ExecuteButton"};
+const QStringList commands{"Retreive1",
+                           "DownloadButton",
+                           "ViewSavedMail1",
+                           "SavedMailButton",
+                           "RetrieveCopiestoSelf1",
+                           "CopiesButton",
+                           "Save1",
+                           "SaveButton",
+                           "View1",
+                           "ViewButton",
+                           "ViewSelectedMessage1",
+                           "Reply1",
+                           "ReplyButton",
+                           "Forward1",
+                           "ForwardButton",
+                           "DeleteSelectedMessage1",
+                           "DeleteButton",
+                           "ExecuteAttachment1",
+                           "ExecuteButton"};
 
 TScriptedServer& loggedIn(TScriptedServer& server, const QByteArray& stat)
 {
-    return server.Reply("+OK ready").Expect("USER tester").Reply("+OK").Expect("PASS secret").Reply("+OK in")
-        .Expect("STAT").Reply(stat);
+    return server.Reply("+OK ready")
+        .Expect("USER tester")
+        .Reply("+OK")
+        .Expect("PASS secret")
+        .Reply("+OK in")
+        .Expect("STAT")
+        .Reply(stat);
 }
 
 TScriptedServer& message(TScriptedServer& server, int number, const QByteArray& text)
@@ -55,7 +76,8 @@ class MailboxTest : public QObject {
     void storeSaved(const QList<int>& numbers, const QByteArray& counter)
     {
         for (int n : numbers)
-            fx.write(fx.saved() + QStringLiteral("/m%1.eml").arg(n), mail("Ann <ann@x.test>", "s" + QByteArray::number(n)));
+            fx.write(fx.saved() + QStringLiteral("/m%1.eml").arg(n),
+                     mail("Ann <ann@x.test>", "s" + QByteArray::number(n)));
         fx.write(fx.saved() + "/emax.dat", counter);
     }
     QStringList editorLines() const { return partOf<TRichEdit>(*fx.form, "RichEdit1")->Lines(); }
@@ -81,14 +103,16 @@ private slots:
     {
         QTest::addColumn<QString>("listing");
         QTest::addColumn<QStringList>("enabled");
-        QTest::newRow("saved mail") << "ViewSavedMail1"
-                                    << QStringList{"Retreive1", "DownloadButton", "RetrieveCopiestoSelf1", "CopiesButton",
-                                                   "View1", "ViewButton", "ViewSelectedMessage1", "Reply1", "ReplyButton",
-                                                   "Forward1", "ForwardButton", "DeleteSelectedMessage1", "DeleteButton"};
-        QTest::newRow("copies") << "RetrieveCopiestoSelf1"
-                                << QStringList{"Retreive1", "DownloadButton", "ViewSavedMail1", "SavedMailButton", "View1",
-                                               "ViewButton", "ViewSelectedMessage1", "DeleteSelectedMessage1",
-                                               "DeleteButton"};
+        QTest::newRow("saved mail")
+            << "ViewSavedMail1"
+            << QStringList{"Retreive1",   "DownloadButton", "RetrieveCopiestoSelf1", "CopiesButton",
+                           "View1",       "ViewButton",     "ViewSelectedMessage1",  "Reply1",
+                           "ReplyButton", "Forward1",       "ForwardButton",         "DeleteSelectedMessage1",
+                           "DeleteButton"};
+        QTest::newRow("copies")
+            << "RetrieveCopiestoSelf1"
+            << QStringList{"Retreive1",  "DownloadButton",       "ViewSavedMail1",         "SavedMailButton", "View1",
+                           "ViewButton", "ViewSelectedMessage1", "DeleteSelectedMessage1", "DeleteButton"};
     }
     void commandStatesFollowTheListing()
     {
@@ -101,7 +125,8 @@ private slots:
         fx.run(qPrintable(listing));
         QCOMPARE(enabledCommands(), enabled);
         emit partOf<QMenu>(*fx.mailbox, "PopupMenu1")->aboutToShow();
-        for (const auto& [item, twin] : {std::pair{"ReplytoMessage1", "Reply1"}, {"DeleteMessage1", "DeleteSelectedMessage1"}})
+        for (const auto& [item, twin] :
+             {std::pair{"ReplytoMessage1", "Reply1"}, {"DeleteMessage1", "DeleteSelectedMessage1"}})
             QCOMPARE(partOf<QAction>(*fx.mailbox, item)->isEnabled(), enabled.contains(twin));
     }
 
@@ -112,7 +137,8 @@ private slots:
         fx.run("ViewSavedMail1");
         QCOMPARE(fx.rows(1), (QStringList{"s0", "s2", "s5"}));
         QCOMPARE(fx.panel(0), "Messages: 3");
-        QCOMPARE(QDir(fx.saved()).entryList({"m*.eml"}, QDir::Files, QDir::Name), (QStringList{"m0.eml", "m1.eml", "m2.eml"}));
+        QCOMPARE(QDir(fx.saved()).entryList({"m*.eml"}, QDir::Files, QDir::Name),
+                 (QStringList{"m0.eml", "m1.eml", "m2.eml"}));
         QVERIFY(fx.read(fx.saved() + "/m2.eml").contains("Subject: s5"));
         QCOMPARE(fx.read(fx.saved() + "/emax.dat"), "3\r\n");
     }
@@ -192,8 +218,17 @@ private slots:
         fx.run("ViewSavedMail1");
         fx.select(0);
         fx.run("View1");
-        const QStringList summary{"To: bob@there.test", "From: Ann <ann@x.test>", "Subject: s0", "Date: ",
-                                  "Return Address: ", "", "", "", "first", "", "last"};
+        const QStringList summary{"To: bob@there.test",
+                                  "From: Ann <ann@x.test>",
+                                  "Subject: s0",
+                                  "Date: ",
+                                  "Return Address: ",
+                                  "",
+                                  "",
+                                  "",
+                                  "first",
+                                  "",
+                                  "last"};
         QCOMPARE(editorLines(), summary);
         QCOMPARE(fx.form->docName(), QDir(fx.saved()).filePath("m0.eml"));
 
@@ -225,7 +260,10 @@ private slots:
         message.SaveToFile(fx.saved() + "/m0.eml");
         fx.write(fx.saved() + "/emax.dat", "1\r\n");
         QStringList opened;
-        SetFileOpener([&](const QString& path) { opened << QFileInfo(path).fileName(); return 0; });
+        SetFileOpener([&](const QString& path) {
+            opened << QFileInfo(path).fileName();
+            return 0;
+        });
         fx.run("ViewSavedMail1");
         fx.select(0);
         emit fx.list()->itemClicked(fx.list()->topLevelItem(0), 0);
@@ -245,9 +283,9 @@ private slots:
         QCOMPARE(fx.rows(0), QStringList());
         QCOMPARE(fx.panel(0), "Messages: 0");
         QCOMPARE(fx.panel(1), "Done");
-        QCOMPARE(enabledCommands(), (QStringList{"ViewSavedMail1", "SavedMailButton", "RetrieveCopiestoSelf1",
-                                                 "CopiesButton", "SaveButton", "ViewButton", "Reply1", "ReplyButton",
-                                                 "Forward1", "ForwardButton"}));
+        QCOMPARE(enabledCommands(),
+                 (QStringList{"ViewSavedMail1", "SavedMailButton", "RetrieveCopiestoSelf1", "CopiesButton",
+                              "SaveButton", "ViewButton", "Reply1", "ReplyButton", "Forward1", "ForwardButton"}));
         QVERIFY(fx.answers->asked.isEmpty());
     }
 
@@ -278,13 +316,19 @@ private slots:
         QFETCH(bool, loginRefused);
         TScriptedServer server;
         if (loginRefused)
-            server.Reply("+OK").Expect("USER tester").Reply("+OK").Expect("PASS secret").Reply("-ERR no").Expect("QUIT");
+            server.Reply("+OK")
+                .Expect("USER tester")
+                .Reply("+OK")
+                .Expect("PASS secret")
+                .Reply("-ERR no")
+                .Expect("QUIT");
         else
             message(loggedIn(server, "+OK 2 200").Expect("UIDL").Reply("-ERR no ids"), 1, mail("a@x.test", "one"))
                 .Expect("LIST 2");
         fx.start(server.Address());
         AppSettings().KeepMailOnServer = true;
-        ChangeOptions(*partOf<TrkSocket>(*fx.mailbox, "msPOP1"), [](TrkSessionOptions& options) { options.TimeOut = 1; });
+        ChangeOptions(*partOf<TrkSocket>(*fx.mailbox, "msPOP1"),
+                      [](TrkSessionOptions& options) { options.TimeOut = 1; });
         fx.run("Retreive1");
         QCOMPARE(fx.answers->asked.size(), 1);
         QCOMPARE(fx.rows(1), loginRefused ? QStringList() : QStringList{"one"});

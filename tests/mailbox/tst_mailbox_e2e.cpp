@@ -18,7 +18,8 @@ namespace {
 
 const QString accented = QString::fromUtf8("Grüße aus Köln");
 const QStringList accentedBody{QString::fromUtf8("Schöne Grüße,"), QString::fromUtf8("çà et là"), "Zoë"};
-const QByteArray richDocument = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\n\\f0 Dear \\b Zo\\'eb\\b0 ,\\par\nbest wishes\\par\n}\n";
+const QByteArray richDocument =
+    "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\n\\f0 Dear \\b Zo\\'eb\\b0 ,\\par\nbest wishes\\par\n}\n";
 
 } // namespace
 
@@ -32,8 +33,8 @@ class MailboxEndToEndTest : public QObject {
         const int before = int(servers.Messages().size());
         QProcess pvmail;
         pvmail.start(QStringLiteral(PVMAIL_PROGRAM),
-                     QStringList{"send", "--server", servers.Smtp, "--from", QString::fromUtf8(servers.Address),
-                                 "--to", QString::fromUtf8(servers.Address), "--subject", subject, "--timeout", "10"}
+                     QStringList{"send", "--server", servers.Smtp, "--from", QString::fromUtf8(servers.Address), "--to",
+                                 QString::fromUtf8(servers.Address), "--subject", subject, "--timeout", "10"}
                          + extra + QStringList{"-"});
         pvmail.write(body);
         pvmail.closeWriteChannel();
@@ -80,7 +81,10 @@ private slots:
         emit fx.list()->itemClicked(fx.list()->topLevelItem(0), 0);
         QCOMPARE(fx.panel(2), "Attachments: 2");
         QByteArray opened;
-        SetFileOpener([&](const QString& path) { opened = fx.read(path); return 0; });
+        SetFileOpener([&](const QString& path) {
+            opened = fx.read(path);
+            return 0;
+        });
         fx.run("ExecuteAttachment1");
         SetFileOpener({});
         QCOMPARE(opened, "first file\r\n");

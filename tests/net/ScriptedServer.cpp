@@ -85,11 +85,9 @@ bool TScriptedServer::play(const Step& step)
             run();
         });
         return false;
-    case Step::Close:
-        peer->disconnectFromHost();
-        return true;
+    case Step::Close: peer->disconnectFromHost(); return true;
     case Step::Reset: {
-        const linger hard{1, 0};   // closing with a zero linger sends RST
+        const linger hard{1, 0}; // closing with a zero linger sends RST
         ::setsockopt(int(peer->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
         peer->abort();
         return true;
@@ -102,7 +100,7 @@ quint16 TScriptedServer::ClosedPort()
 {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();   // closed again when probe goes
+    return probe.serverPort(); // closed again when probe goes
 }
 
 TBlackHole::TBlackHole() : fd(::socket(AF_INET, SOCK_STREAM, 0))

@@ -46,7 +46,11 @@ private:
         QByteArray bytes;
         int ms;
     };
-    TScriptedServer& add(Step step) { steps.append(step); return *this; }
+    TScriptedServer& add(Step step)
+    {
+        steps.append(step);
+        return *this;
+    }
     void accept();
     void run();
     bool play(const Step& step);

@@ -7,7 +7,9 @@
 class TTestSession : public TrkSocket {
 public:
     explicit TTestSession(std::unique_ptr<TrkTransport> transport = std::make_unique<TrkPosixTransport>())
-        : TrkSocket(std::move(transport), nullptr) {}
+        : TrkSocket(std::move(transport), nullptr)
+    {
+    }
     using TrkSocket::ConnectSocket;
     using TrkSocket::ReadLine;
     using TrkSocket::ReadReply;

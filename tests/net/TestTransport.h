@@ -16,7 +16,8 @@ public:
             return;
         if (answer.isEmpty())
             return TrkPosixTransport::StartLookup(host);
-        QMetaObject::invokeMethod(this, [this] { Events().LookedUp(answer, 0); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Events().LookedUp(answer, 0); }, Qt::QueuedConnection);
     }
     quint16 StartConnect(const QHostAddress& address, quint16 port) override
     {

@@ -46,10 +46,10 @@ class TestDialup : public QObject {
     QVariant property(const QString& path, const QString& name)
     {
         const QString iface = path == QLatin1String("/org/freedesktop/NetworkManager")
-                                  ? Manager
-                                  : QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
-        QDBusMessage get = QDBusMessage::createMethodCall(Manager, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                          QStringLiteral("Get"));
+                                ? Manager
+                                : QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            Manager, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
         get << iface << name;
         return bus.call(get).arguments().value(0).value<QDBusVariant>().variant();
     }
@@ -58,7 +58,8 @@ class TestDialup : public QObject {
     QStringList active()
     {
         QStringList ids;
-        const QVariant paths = property(QStringLiteral("/org/freedesktop/NetworkManager"), QStringLiteral("ActiveConnections"));
+        const QVariant paths = property(QStringLiteral("/org/freedesktop/NetworkManager"),
+                                        QStringLiteral("ActiveConnections"));
         for (const QDBusObjectPath& path : qdbus_cast<QList<QDBusObjectPath>>(paths))
             ids << property(path.path(), QStringLiteral("Id")).toString();
         return ids;
@@ -128,7 +129,8 @@ private slots:
         session.OpenAndConnect();
         QVERIFY(dial.ras.Dialed);
         session.session.Close();
-        QCOMPARE(dial.log, QStringList({"Connecting Mobile...", "Connected Mobile", "Open Office,Mobile", "Disconnected"}));
+        QCOMPARE(dial.log,
+                 QStringList({"Connecting Mobile...", "Connected Mobile", "Open Office,Mobile", "Disconnected"}));
         QCOMPARE(active(), QStringList({"Office"}));
     }
 
@@ -224,7 +226,8 @@ private slots:
         QVERIFY2(pvmail.exitCode() == 0, pvmail.readAllStandardError());
         QVERIFY(servers.WaitForMessages(1));
         const QByteArray calls = mockLog();
-        const qsizetype dialled = calls.lastIndexOf("ActivateConnection \"/org/freedesktop/NetworkManager/Settings/1\"");
+        const qsizetype dialled = calls.lastIndexOf(
+            "ActivateConnection \"/org/freedesktop/NetworkManager/Settings/1\"");
         QVERIFY(dialled >= 0);
         QVERIFY(calls.indexOf("DeactivateConnection", dialled) > dialled);
         QCOMPARE(active(), QStringList({"Office"}));

@@ -26,15 +26,23 @@ void attach(TmsMessage& message, const QByteArray& name, const QByteArray& data,
 QByteArray randomBytes(qsizetype size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(size);   // the same bytes every run
+    QRandomGenerator generator(size); // the same bytes every run
     for (char& c : bytes)
         c = char(generator.bounded(256));
     return bytes;
 }
 
 // Body lines a mail path is most likely to change.
-const TStringList trickyBody = {"First line", ".", "..", ".leading dot", "..two dots", "", "Grüße, naïve café",
-                                "trailing space ", "From the start of a line", "last"};
+const TStringList trickyBody = {"First line",
+                                ".",
+                                "..",
+                                ".leading dot",
+                                "..two dots",
+                                "",
+                                "Grüße, naïve café",
+                                "trailing space ",
+                                "From the start of a line",
+                                "last"};
 
 QStringList addresses(const TmsAddressList& list)
 {
@@ -141,7 +149,7 @@ private slots:
             QCOMPARE(got.Attachments().Items(i).FileName(), sent->Attachments().Items(i).FileName());
             QCOMPARE(got.Attachments().Items(i).Data().Bytes(), sent->Attachments().Items(i).Data().Bytes());
         }
-        QCOMPARE(servers.Messages().size(), 0);   // deleted on the server
+        QCOMPARE(servers.Messages().size(), 0); // deleted on the server
     }
 
     // The body reaches the mailbox exactly as encoded: no line added at the end.
@@ -154,9 +162,9 @@ private slots:
         send(*sent);
         QVERIFY(servers.WaitForMessages(1));
         QByteArray stored = ReadWholeFile(servers.Messages().first());
-        stored.replace("\n", "\r\n");   // the Maildir keeps LF line ends
+        stored.replace("\n", "\r\n"); // the Maildir keeps LF line ends
         const auto body = [](const QByteArray& text) { return text.mid(text.indexOf("\r\n\r\n")); };
-        QCOMPARE(body(stored), body(encoded.Bytes()));   // the server adds header fields of its own
+        QCOMPARE(body(stored), body(encoded.Bytes())); // the server adds header fields of its own
     }
 
     void rejectedRecipientAndProceed()

@@ -21,8 +21,7 @@ void fill(TmsMessage& message, qsizetype lines)
         message.Body().append(QByteArray(70, 'x'));
 }
 
-QString store(const QString& directory, const MailStore::TStoreKind& kind = MailStore::SavedMail,
-              qsizetype lines = 1)
+QString store(const QString& directory, const MailStore::TStoreKind& kind = MailStore::SavedMail, qsizetype lines = 1)
 {
     TmsMessage message;
     fill(message, lines);
@@ -43,7 +42,7 @@ private slots:
     void numbersFromZeroAndCountsUp()
     {
         QTemporaryDir temp;
-        const QString dir = temp.filePath(QStringLiteral("new/mail"));   // made when first used
+        const QString dir = temp.filePath(QStringLiteral("new/mail")); // made when first used
         QCOMPARE(store(dir), dir + QStringLiteral("/m0.eml"));
         QCOMPARE(ReadWholeFile(dir + QStringLiteral("/emax.dat")), QByteArray("1\r\n"));
         QVERIFY(ReadWholeFile(dir + QStringLiteral("/m0.eml")).contains("Stored"));
@@ -57,8 +56,8 @@ private slots:
     // file or link is skipped, never replaced or followed.
     void takesTheFirstFreeNumber_data()
     {
-        QTest::addColumn<QByteArray>("counter");   // "none": no counter file
-        QTest::addColumn<QStringList>("taken");    // "name>" is a link to a missing file
+        QTest::addColumn<QByteArray>("counter"); // "none": no counter file
+        QTest::addColumn<QStringList>("taken");  // "name>" is a link to a missing file
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("next");
         QTest::newRow("line end LF") << QByteArray("7\n") << QStringList() << "m7.eml" << QByteArray("8\r\n");
@@ -69,8 +68,8 @@ private slots:
                                       << QByteArray("2\r\n");
         QTest::newRow("counter behind") << QByteArray("1\r\n") << QStringList({"m1.eml", "m2.eml"}) << "m3.eml"
                                         << QByteArray("4\r\n");
-        QTest::newRow("leading zero taken") << QByteArray("05\r\n") << QStringList({"m05.eml"}) << "m6.eml"
-                                            << QByteArray("7\r\n");
+        QTest::newRow("leading zero taken")
+            << QByteArray("05\r\n") << QStringList({"m05.eml"}) << "m6.eml" << QByteArray("7\r\n");
         QTest::newRow("dangling link") << QByteArray("none") << QStringList({"m0.eml>"}) << "m1.eml"
                                        << QByteArray("2\r\n");
     }
@@ -155,7 +154,7 @@ private slots:
         fill(message, 3);
         MailStore::TStoreWriter writer(dir.path(), MailStore::SavedMail);
         writer.Write(message);
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("emax.dat")));   // the counter cannot be written
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("emax.dat"))); // the counter cannot be written
         QVERIFY_THROWS_EXCEPTION(EFCreateError, writer.Sync());
         QVERIFY_THROWS_EXCEPTION(EFCreateError, writer.Sync());
         QVERIFY_THROWS_EXCEPTION(EFCreateError, writer.Write(message));

@@ -80,11 +80,11 @@ private slots:
         counter.Start();
         QTRY_COMPARE_WITH_TIMEOUT(counter.Remaining(), 1, 5000);
         QVERIFY(!counter.Expired());
-        counter.Start();   // data moved: the count starts again
+        counter.Start(); // data moved: the count starts again
         QCOMPARE(counter.Remaining(), 2);
         QTRY_VERIFY_WITH_TIMEOUT(counter.Expired(), 5000);
         counter.Start();
-        QVERIFY(counter.Expired());   // only the owner's reset clears it
+        QVERIFY(counter.Expired()); // only the owner's reset clears it
         counter.Stop();
         counter.ClearExpired();
         QVERIFY(!counter.Expired());

@@ -54,15 +54,23 @@ struct TPopProbe {
 
 TScriptedServer& LoggedIn(TScriptedServer& server, const QByteArray& stat)
 {
-    return server.Reply("+OK ready").Expect("USER tester").Reply("+OK").Expect("PASS secret").Reply("+OK in")
-        .Expect("STAT").Reply(stat);
+    return server.Reply("+OK ready")
+        .Expect("USER tester")
+        .Reply("+OK")
+        .Expect("PASS secret")
+        .Reply("+OK in")
+        .Expect("STAT")
+        .Reply(stat);
 }
 
 TScriptedServer& Message(TScriptedServer& server, int number, const QByteArray& wire)
 {
     const QByteArray n = QByteArray::number(number);
-    return server.Expect("LIST " + n).Reply("+OK " + n + ' ' + QByteArray::number(wire.size()))
-        .Expect("RETR " + n).Reply("+OK").Send(wire);
+    return server.Expect("LIST " + n)
+        .Reply("+OK " + n + ' ' + QByteArray::number(wire.size()))
+        .Expect("RETR " + n)
+        .Reply("+OK")
+        .Send(wire);
 }
 
 const QByteArray first = "Subject: one\r\n\r\n..dotted\r\n..\r\nend\r\n.\r\n";
@@ -84,8 +92,8 @@ private slots:
         probe.pop.RetrieveAll(TmsAfterRetrieve::Delete);
         QTRY_VERIFY(server.Finished());
         QCOMPARE(server.Failures(), QStringList());
-        QCOMPARE(probe.pop.Texts, QList<QByteArray>({"Subject: one\r\n\r\n.dotted\r\n.\r\nend\r\n",
-                                                     "Subject: two\r\n\r\nbody\r\n"}));
+        QCOMPARE(probe.pop.Texts,
+                 QList<QByteArray>({"Subject: one\r\n\r\n.dotted\r\n.\r\nend\r\n", "Subject: two\r\n\r\nbody\r\n"}));
         QStringList shape = probe.events.log;
         shape.replaceInStrings(QRegularExpression("^Progress .*"), "Progress");
         QCOMPARE(shape, QStringList({"Open", "Connect", "Retrieving 0", "Progress", "Retrieved 0", "Deleting 0",
@@ -155,7 +163,8 @@ private slots:
         TScriptedServer server;
         LoggedIn(server, "+OK many 320").Expect("QUIT").Reply("+OK bye");
         TPopProbe probe(server.Address());
-        QCOMPARE(FailureOf<EConvertError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "'many' is not a valid integer value");
+        QCOMPARE(FailureOf<EConvertError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
+                 "'many' is not a valid integer value");
         QTRY_VERIFY(server.Finished());
     }
 
@@ -174,9 +183,19 @@ private slots:
         QFETCH(QByteArray, reply);
         QFETCH(int, expected);
         TScriptedServer server;
-        LoggedIn(server, "+OK 1 50").Expect("LIST 1").Reply(reply).Expect("RETR 1").Reply("+OK").Pause(30)
-            .Send("Subject: x\r\n\r\n").Pause(30).Send(QByteArray(10, 'b') + "\r\n").Pause(30).Send(".\r\n")
-            .Expect("QUIT").Reply("+OK bye");
+        LoggedIn(server, "+OK 1 50")
+            .Expect("LIST 1")
+            .Reply(reply)
+            .Expect("RETR 1")
+            .Reply("+OK")
+            .Pause(30)
+            .Send("Subject: x\r\n\r\n")
+            .Pause(30)
+            .Send(QByteArray(10, 'b') + "\r\n")
+            .Pause(30)
+            .Send(".\r\n")
+            .Expect("QUIT")
+            .Reply("+OK bye");
         TPopProbe probe(server.Address());
         QList<QPair<int, qint64>> reports;
         ChangeListeners(probe.pop, [&](TrkSessionListeners& listeners) {
@@ -232,14 +251,17 @@ private slots:
         TPopProbe probe({});
         probe.pop.UserName.clear();
         probe.pop.Password.clear();
-        QCOMPARE(FailureOf<ESocketError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "UserName property is required");
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
+                 "UserName property is required");
         probe.pop.UserName = QStringLiteral("tester");
-        QCOMPARE(FailureOf<ESocketError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "Password property is required");
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
+                 "Password property is required");
         probe.pop.Password = QStringLiteral("secret");
-        QCOMPARE(FailureOf<ESocketError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "Server property is required");
-        QCOMPARE(probe.events.log, QStringList({"Error: UserName property is required",
-                                                "Error: Password property is required",
-                                                "Open", "Error: Server property is required"}));
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
+                 "Server property is required");
+        QCOMPARE(probe.events.log,
+                 QStringList({"Error: UserName property is required", "Error: Password property is required", "Open",
+                              "Error: Server property is required"}));
     }
 
     // A message is deleted from the server only once it is in the list.
@@ -266,21 +288,28 @@ private slots:
         Message(server, 1, second).Expect("DELE 1").Reply("+OK");
         server.Expect("LIST 2").Reply("+OK 2 15").Expect("RETR 2").Reply("+OK").Send("Subject: half\r\n");
         TPopProbe probe(server.Address(), 1);
-        QCOMPARE(FailureOf<ETimedOutError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "Operation timed out");
+        QCOMPARE(FailureOf<ETimedOutError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
+                 "Operation timed out");
         QCOMPARE(probe.pop.Texts.size(), 1);
         QTRY_VERIFY(server.PeerGone());
         QVERIFY(server.Finished());
-        QVERIFY(server.Unread().isEmpty());   // no QUIT after a time-out
+        QVERIFY(server.Unread().isEmpty()); // no QUIT after a time-out
     }
 
     void connectionFailures()
     {
         TPopProbe refused(QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort()), 30);
-        QCOMPARE(FailureOf<ESocketError>([&] { refused.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "[10061] Connection refused");
+        QCOMPARE(FailureOf<ESocketError>([&] { refused.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
+                 "[10061] Connection refused");
 
         TScriptedServer reset;
-        LoggedIn(reset, "+OK 1 10").Expect("LIST 1").Reply("+OK 1 10").Expect("RETR 1").Reply("+OK")
-            .Send("Subject: x\r\n").ResetConnection();
+        LoggedIn(reset, "+OK 1 10")
+            .Expect("LIST 1")
+            .Reply("+OK 1 10")
+            .Expect("RETR 1")
+            .Reply("+OK")
+            .Send("Subject: x\r\n")
+            .ResetConnection();
         TPopProbe resetProbe(reset.Address());
         QCOMPARE(FailureOf<ESocketError>([&] { resetProbe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
                  "[10054] Connection reset by peer");
@@ -288,8 +317,13 @@ private slots:
 
         // A close inside the data is an error, not a message cut short.
         TScriptedServer cut;
-        LoggedIn(cut, "+OK 1 10").Expect("LIST 1").Reply("+OK 1 10").Expect("RETR 1").Reply("+OK")
-            .Send("Subject: x\r\n").Close();
+        LoggedIn(cut, "+OK 1 10")
+            .Expect("LIST 1")
+            .Reply("+OK 1 10")
+            .Expect("RETR 1")
+            .Reply("+OK")
+            .Send("Subject: x\r\n")
+            .Close();
         TPopProbe cutProbe(cut.Address());
         QCOMPARE(FailureOf<ESocketError>([&] { cutProbe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
                  "Connection closed by the server before the end of the data");
@@ -315,9 +349,9 @@ private slots:
     {
         QFETCH(int, steps);
         // R replies, E expects, S sends raw data.
-        const QList<QByteArray> dialogue = {"R+OK ready", "EUSER tester", "R+OK", "EPASS secret", "R+OK", "ESTAT",
-                                            "R+OK 1 10", "ELIST 1", "R+OK 1 10", "ERETR 1", "R+OK",
-                                            "SSubject: x\r\n", "S\r\n.\r\n", "EDELE 1", "R+OK", "EQUIT"};
+        const QList<QByteArray> dialogue = {
+            "R+OK ready", "EUSER tester", "R+OK", "EPASS secret",    "R+OK",       "ESTAT",   "R+OK 1 10", "ELIST 1",
+            "R+OK 1 10",  "ERETR 1",      "R+OK", "SSubject: x\r\n", "S\r\n.\r\n", "EDELE 1", "R+OK",      "EQUIT"};
         TScriptedServer server;
         for (const QByteArray& step : dialogue.first(steps)) {
             const QByteArray text = step.mid(1);
@@ -325,7 +359,8 @@ private slots:
         }
         TPopProbe probe(server.Address());
         CancelSoon(probe.pop, 100);
-        QCOMPARE(FailureOf<ECanceledError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "Operation has been canceled");
+        QCOMPARE(FailureOf<ECanceledError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
+                 "Operation has been canceled");
         QVERIFY(!probe.pop.Connected());
         QTRY_VERIFY(server.PeerGone());
         QVERIFY(server.Finished());

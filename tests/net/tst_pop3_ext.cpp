@@ -38,15 +38,23 @@ struct TPopProbe {
 
 TScriptedServer& LoggedIn(TScriptedServer& server, int count)
 {
-    return server.Reply("+OK ready").Expect("USER tester").Reply("+OK").Expect("PASS secret").Reply("+OK in")
-        .Expect("STAT").Reply("+OK " + QByteArray::number(count) + " 100");
+    return server.Reply("+OK ready")
+        .Expect("USER tester")
+        .Reply("+OK")
+        .Expect("PASS secret")
+        .Reply("+OK in")
+        .Expect("STAT")
+        .Reply("+OK " + QByteArray::number(count) + " 100");
 }
 
 // Message number on the server, with its subject as its text.
 TScriptedServer& Message(TScriptedServer& server, int number, const QByteArray& subject)
 {
     const QByteArray n = QByteArray::number(number);
-    return server.Expect("LIST " + n).Reply("+OK " + n + " 30").Expect("RETR " + n).Reply("+OK")
+    return server.Expect("LIST " + n)
+        .Reply("+OK " + n + " 30")
+        .Expect("RETR " + n)
+        .Reply("+OK")
         .Send("Subject: " + subject + "\r\n\r\nbody\r\n.\r\n");
 }
 
@@ -105,7 +113,8 @@ private slots:
         QFETCH(QByteArray, reply);
         TScriptedServer server;
         server.Reply("+OK POP3 server ready <1896.697170952@dbc.mtview.ca.us>")
-            .Expect("APOP mrose c4c9334bac560ecc979e58001b3e22fb").Reply(reply);
+            .Expect("APOP mrose c4c9334bac560ecc979e58001b3e22fb")
+            .Reply(reply);
         if (reply.startsWith('-'))
             server.Expect("USER mrose").Reply("+OK").Expect("PASS tanstaaf").Reply("+OK in");
         server.Expect("STAT").Reply("+OK 0 0").Expect("QUIT").Reply("+OK bye");

@@ -33,8 +33,11 @@ void Play(TScriptedServer& server, const QList<QByteArray>& steps)
 
 QList<QByteArray> SmtpUpToData()
 {
-    return {"R220 ready", "EEHLO " + QHostInfo::localHostName().toUtf8(), "R250 hi", "EMAIL FROM:<me@here.test>",
-            "R250 ok", "ERCPT TO:<you@there.test>", "R250 ok", "EDATA", "R354 go"};
+    return {"R220 ready", "EEHLO " + QHostInfo::localHostName().toUtf8(),
+            "R250 hi",    "EMAIL FROM:<me@here.test>",
+            "R250 ok",    "ERCPT TO:<you@there.test>",
+            "R250 ok",    "EDATA",
+            "R354 go"};
 }
 
 struct TSmtpRun {
@@ -100,7 +103,7 @@ class TestProtocolErrors : public QObject {
 private slots:
     void smtpHangUpAtEachStep_data()
     {
-        QTest::addColumn<QList<QByteArray>>("dialogue");   // played before the server hangs up
+        QTest::addColumn<QList<QByteArray>>("dialogue"); // played before the server hangs up
         QTest::addColumn<QString>("error");
         const QList<QByteArray> all = SmtpUpToData();
         QTest::newRow("greeting") << QList<QByteArray>() << closed + "the greeting";
@@ -113,8 +116,7 @@ private slots:
         QTest::newRow("DATA") << all.first(8) << closed + "DATA";
         QTest::newRow("end of data") << all + QList<QByteArray>{"D\r\n.\r\n"} << closed + "the end of the data";
         // The reply says why; the goodbye that finds nobody must not hide it.
-        QTest::newRow("421 and gone") << all.first(4) + QList<QByteArray>{"R421 shutting down"}
-                                      << "421 shutting down";
+        QTest::newRow("421 and gone") << all.first(4) + QList<QByteArray>{"R421 shutting down"} << "421 shutting down";
     }
     void smtpHangUpAtEachStep()
     {
@@ -153,7 +155,7 @@ private slots:
 
     void pop3HangUpAtEachStep_data()
     {
-        QTest::addColumn<int>("steps");   // of the dialogue below, played before the server hangs up
+        QTest::addColumn<int>("steps"); // of the dialogue below, played before the server hangs up
         QTest::addColumn<QString>("error");
         QTest::newRow("greeting") << 0 << closed + "the greeting";
         QTest::newRow("USER") << 2 << closed + "USER";
@@ -169,8 +171,8 @@ private slots:
     {
         QFETCH(int, steps);
         QFETCH(QString, error);
-        const QList<QByteArray> dialogue =
-            PopLoggedIn("+OK 1 20") + PopMessage(1, "Subject: x\r\n") + QList<QByteArray>{"EDELE 1", "R+OK", "EQUIT"};
+        const QList<QByteArray> dialogue = PopLoggedIn("+OK 1 20") + PopMessage(1, "Subject: x\r\n")
+                                         + QList<QByteArray>{"EDELE 1", "R+OK", "EQUIT"};
         TScriptedServer server;
         Play(server, dialogue.first(steps) + QList<QByteArray>{"C"});
         TPopRun run(server.Address());
@@ -189,8 +191,8 @@ private slots:
                               << "Message 1 was not retrieved and stays on the server: -ERR no such message";
         QTest::newRow("RETR") << QList<QByteArray>{"ELIST 1", "R+OK 1 20", "ERETR 1", "R-ERR locked"} << 1
                               << "Message 1 was not retrieved and stays on the server: -ERR locked";
-        QTest::newRow("DELE") << PopMessage(1, "Subject: one\r\n") + QList<QByteArray>{"EDELE 1", "R-ERR cannot"}
-                              << 2 << "Message 1 was not deleted and will be retrieved again: -ERR cannot";
+        QTest::newRow("DELE") << PopMessage(1, "Subject: one\r\n") + QList<QByteArray>{"EDELE 1", "R-ERR cannot"} << 2
+                              << "Message 1 was not deleted and will be retrieved again: -ERR cannot";
     }
     void pop3GoesOnPastARefusedMessage()
     {

@@ -25,13 +25,15 @@ TRun Pvmail(const QStringList& arguments)
     process.start(QStringLiteral(PVMAIL_PROGRAM), arguments);
     process.closeWriteChannel();
     if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000))
-        process.kill();   // a hung pvmail fails its test, not the whole run
+        process.kill(); // a hung pvmail fails its test, not the whole run
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 TScriptedServer& Greeted(TScriptedServer& server)
 {
-    return server.Reply("220 ready").Expect("EHLO " + QHostInfo::localHostName().toUtf8()).Reply("250 hi")
+    return server.Reply("220 ready")
+        .Expect("EHLO " + QHostInfo::localHostName().toUtf8())
+        .Reply("250 hi")
         .Expect("MAIL FROM:<me@here.test>");
 }
 
@@ -55,8 +57,16 @@ private slots:
     {
         const QStringList send = {"send", "--from", "me@here.test", "--to", "you@there.test", "--server"};
         TScriptedServer accepting(QHostAddress::LocalHostIPv6);
-        Greeted(accepting).Reply("250 ok").Expect("RCPT TO:<you@there.test>").Reply("250 ok").Expect("DATA")
-            .Reply("354 go").ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Close();
+        Greeted(accepting)
+            .Reply("250 ok")
+            .Expect("RCPT TO:<you@there.test>")
+            .Reply("250 ok")
+            .Expect("DATA")
+            .Reply("354 go")
+            .ExpectData("\r\n.\r\n")
+            .Reply("250 queued")
+            .Expect("QUIT")
+            .Close();
         const TRun sent = Pvmail(send + QStringList{accepting.Address()});
         QCOMPARE(sent.code, 0);
         QCOMPARE(sent.err, QByteArray("pvmail send: the message was sent, but closing the connection failed: "
@@ -72,10 +82,26 @@ private slots:
     void retrieveGoesOnPastARefusedMessage()
     {
         TScriptedServer server(QHostAddress::LocalHostIPv6);
-        server.Reply("+OK ready").Expect("USER tester").Reply("+OK").Expect("PASS secret").Reply("+OK")
-            .Expect("STAT").Reply("+OK 2 40").Expect("LIST 1").Reply("+OK 1 20").Expect("RETR 1").Reply("-ERR locked")
-            .Expect("LIST 2").Reply("+OK 2 20").Expect("RETR 2").Reply("+OK").Send("Subject: two\r\n\r\nx\r\n.\r\n")
-            .Expect("DELE 2").Reply("+OK").Expect("QUIT").Reply("+OK bye");
+        server.Reply("+OK ready")
+            .Expect("USER tester")
+            .Reply("+OK")
+            .Expect("PASS secret")
+            .Reply("+OK")
+            .Expect("STAT")
+            .Reply("+OK 2 40")
+            .Expect("LIST 1")
+            .Reply("+OK 1 20")
+            .Expect("RETR 1")
+            .Reply("-ERR locked")
+            .Expect("LIST 2")
+            .Reply("+OK 2 20")
+            .Expect("RETR 2")
+            .Reply("+OK")
+            .Send("Subject: two\r\n\r\nx\r\n.\r\n")
+            .Expect("DELE 2")
+            .Reply("+OK")
+            .Expect("QUIT")
+            .Reply("+OK bye");
         const TRun run = retrieve(server, {});
         QCOMPARE(run.code, 1);
         QCOMPARE(run.err, QByteArray("pvmail retrieve: Message 1 was not retrieved and stays on the server: "

@@ -27,8 +27,16 @@ TScriptedServer& greet(TScriptedServer& server)
 // A server that takes one message from me@here.test for you@there.test.
 TScriptedServer& acceptOne(TScriptedServer& server)
 {
-    return greet(server).Expect("MAIL FROM:<me@here.test>").Reply("250 ok").Expect("RCPT TO:<you@there.test>")
-        .Reply("250 ok").Expect("DATA").Reply("354 go").ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT")
+    return greet(server)
+        .Expect("MAIL FROM:<me@here.test>")
+        .Reply("250 ok")
+        .Expect("RCPT TO:<you@there.test>")
+        .Reply("250 ok")
+        .Expect("DATA")
+        .Reply("354 go")
+        .ExpectData("\r\n.\r\n")
+        .Reply("250 queued")
+        .Expect("QUIT")
         .Reply("221 bye");
 }
 
@@ -63,7 +71,7 @@ class TestSendDraft : public QObject {
         ChangeOptions(smtp, [&](TrkSessionOptions& options) { options.Server = server.Address(); });
         const QString failure = errorOf([&] { SendDraft(draft, smtp, message); });
         clearedAfterEachSend = clearedAfterEachSend && message.Recipients().Count() == 0 && message.Body().isEmpty()
-            && message.Headers().isEmpty() && message.Attachments().Count() == 0;
+                            && message.Headers().isEmpty() && message.Attachments().Count() == 0;
         return failure;
     }
 

@@ -104,8 +104,8 @@ private slots:
         QTest::newRow("host too long") << QString(128, QLatin1Char('a')) << QByteArray("smtp")
                                        << "Host name is longer than 127 characters";
         QTest::newRow("no service") << "127.0.0.1" << QByteArray() << "Service name is required";
-        QTest::newRow("service too long") << "127.0.0.1" << QByteArray(64, 's')
-                                          << "Service name is longer than 63 characters";
+        QTest::newRow("service too long")
+            << "127.0.0.1" << QByteArray(64, 's') << "Service name is longer than 63 characters";
         // a malformed name fails in the resolver itself: no query leaves the machine
         QTest::newRow("unknown host") << "bad..name:25" << QByteArray("smtp") << "[11001] Host not found";
     }
@@ -145,8 +145,8 @@ private slots:
         probe.OpenAndConnect();
         probe.CancelSoon();
         QCOMPARE(FailureOf<ECanceledError>([&] { probe.session.ReadReply(); }), "Operation has been canceled");
-        QCOMPARE(probe.log, QStringList({"Open", "Connect", "Cancel", "Closing", "Closed",
-                                         "Error: Operation has been canceled"}));
+        QCOMPARE(probe.log,
+                 QStringList({"Open", "Connect", "Cancel", "Closing", "Closed", "Error: Operation has been canceled"}));
     }
 
     void cancelWhileConnecting()
@@ -220,8 +220,7 @@ private slots:
         ChangeListeners(probe.session, [&](TrkSessionListeners& listeners) {
             listeners.OnError = [](QObject*, QString& msg) { msg = QStringLiteral("no server: ") + msg; };
         });
-        QCOMPARE(FailureOf<ESocketError>([&] { probe.OpenAndConnect(); }),
-                 "no server: [10061] Connection refused");
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.OpenAndConnect(); }), "no server: [10061] Connection refused");
     }
 
     void callsNeedAConnection()

@@ -32,9 +32,9 @@ struct DataProbe : TSessionProbe {
 QByteArray dottedMessage()
 {
     QByteArray text = ".first\r\n";
-    text += QByteArray(TrkSocket::SendChunk - text.size() - 2, 'a') + "\r\n";   // next line starts a chunk
+    text += QByteArray(TrkSocket::SendChunk - text.size() - 2, 'a') + "\r\n"; // next line starts a chunk
     text += ".at the border\r\n..two\r\n.\r\nmiddle . dot\r\n";
-    text += QByteArray(TrkSocket::SendChunk * 2 - text.size() - 1, 'b') + "\r";  // CR ends chunk 2
+    text += QByteArray(TrkSocket::SendChunk * 2 - text.size() - 1, 'b') + "\r"; // CR ends chunk 2
     text += "\n.after a split line end\r\n";
     return text;
 }
@@ -84,8 +84,7 @@ private slots:
         TMemoryStream big(QByteArray(64 << 20, 'm'));
         DataProbe canceled(server.Address());
         canceled.CancelSoon(200);
-        QCOMPARE(FailureOf<ECanceledError>([&] { canceled.session.SendStream(big); }),
-                 "Operation has been canceled");
+        QCOMPARE(FailureOf<ECanceledError>([&] { canceled.session.SendStream(big); }), "Operation has been canceled");
         DataProbe expired(server.Address(), 1);
         QCOMPARE(FailureOf<ETimedOutError>([&] { expired.session.SendStream(big); }), "Operation timed out");
         QVERIFY(!expired.session.Connected());
@@ -120,7 +119,7 @@ private slots:
         QCOMPARE(probe.progress.first(), Progress({-1, 0}));
         QByteArray line;
         QCOMPARE(probe.session.ReadLine(line), -1);
-        QCOMPARE(line, QByteArray("+OK next"));   // what follows the end stays for the next read
+        QCOMPARE(line, QByteArray("+OK next")); // what follows the end stays for the next read
     }
 
     void receiveReportsProgressAgainstTheExpectedSize()
@@ -151,8 +150,7 @@ private slots:
         TScriptedServer silent;
         silent.Send("and then\r\n");
         DataProbe expired(silent.Address(), 1);
-        QCOMPARE(FailureOf<ETimedOutError>([&] { expired.session.ReceiveStream(stream, 0); }),
-                 "Operation timed out");
+        QCOMPARE(FailureOf<ETimedOutError>([&] { expired.session.ReceiveStream(stream, 0); }), "Operation timed out");
 
         TScriptedServer slow;
         slow.Send("some\r\n");

@@ -53,8 +53,8 @@ private slots:
         QTest::newRow("three lines") << QByteArray("250-one\r\n250-two\r\n250 three\r\n") << 250
                                      << QByteArray("250 three") << 3;
         QTest::newRow("hyphen later is one line") << QByteArray("250 a-b\r\n") << 250 << QByteArray("250 a-b") << 1;
-        QTest::newRow("other code inside") << QByteArray("220-a\r\n250 b\r\n220 c\r\n") << 220
-                                           << QByteArray("220 c") << 3;
+        QTest::newRow("other code inside")
+            << QByteArray("220-a\r\n250 b\r\n220 c\r\n") << 220 << QByteArray("220 c") << 3;
         QTest::newRow("bare LF ends a line") << QByteArray("221 bye\n") << 221 << QByteArray("221 bye") << 1;
     }
     void multiLineReplies()
@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(probe.session.ReadReply(), code);
         QCOMPARE(probe.session.LastReply(), last);
         QCOMPARE(probe.replies.size(), lines);
-        QCOMPARE(probe.session.ReadReply(), 999);   // nothing after the reply was taken with it
+        QCOMPARE(probe.session.ReadReply(), 999); // nothing after the reply was taken with it
     }
 
     void linesTheOldBufferCouldNotHold_data()
@@ -94,8 +94,7 @@ private slots:
         TScriptedServer server;
         server.Reply("250 " + QByteArray(70000, 'z'));
         Connected probe(server);
-        QCOMPARE(FailureOf<ESocketError>([&] { probe.session.ReadReply(); }),
-                 "Reply line is longer than 65536 bytes");
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.session.ReadReply(); }), "Reply line is longer than 65536 bytes");
         QVERIFY(!probe.session.Connected());
         QCOMPARE(probe.replies, QList<QByteArray>({QByteArray()}));
     }

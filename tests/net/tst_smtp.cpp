@@ -62,8 +62,15 @@ QByteArray Ehlo()
 // The server side up to and including DATA for the default message.
 TScriptedServer& UpToData(TScriptedServer& server)
 {
-    return server.Reply("220 ready").Expect(Ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>")
-        .Reply("250 ok").Expect("RCPT TO:<you@there.test>").Reply("250 ok").Expect("DATA").Reply("354 go");
+    return server.Reply("220 ready")
+        .Expect(Ehlo())
+        .Reply("250 hello")
+        .Expect("MAIL FROM:<me@here.test>")
+        .Reply("250 ok")
+        .Expect("RCPT TO:<you@there.test>")
+        .Reply("250 ok")
+        .Expect("DATA")
+        .Reply("354 go");
 }
 
 } // namespace
@@ -75,10 +82,21 @@ private slots:
     void sendsOneMessageInOrder()
     {
         TScriptedServer server;
-        server.Reply("220 ready").Expect(Ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>")
-            .Reply("250 ok").Expect("RCPT TO:<you@there.test>").Reply("250 ok").Expect("RCPT TO:<cc@there.test>")
-            .Reply("250 ok").Expect("DATA").Reply("354 go").ExpectData("\r\n.\r\n").Reply("250 queued")
-            .Expect("QUIT").Reply("221 bye");
+        server.Reply("220 ready")
+            .Expect(Ehlo())
+            .Reply("250 hello")
+            .Expect("MAIL FROM:<me@here.test>")
+            .Reply("250 ok")
+            .Expect("RCPT TO:<you@there.test>")
+            .Reply("250 ok")
+            .Expect("RCPT TO:<cc@there.test>")
+            .Reply("250 ok")
+            .Expect("DATA")
+            .Reply("354 go")
+            .ExpectData("\r\n.\r\n")
+            .Reply("250 queued")
+            .Expect("QUIT")
+            .Reply("221 bye");
         TSmtpProbe probe(server.Address());
         probe.message.CC().AddAddress("cc@there.test", "Copy");
         probe.smtp.Send();
@@ -122,11 +140,23 @@ private slots:
     void acceptsAnyPositiveReply()
     {
         TScriptedServer server;
-        server.Reply("220-first\r\n220-second\r\n220 ready").Expect(Ehlo()).Reply("502 unknown")
-            .Expect("HELO " + HostName()).Reply("501 who are you").Expect("HELO").Reply("250-hi\r\n250 there")
-            .Expect("MAIL FROM:<me@here.test>").Reply("251 fine")
-            .Expect("RCPT TO:<you@there.test>").Reply("252 cannot verify").Expect("DATA").Reply("399 odd but go")
-            .ExpectData("\r\n.\r\n").Reply("299 done").Expect("QUIT").Reply("200 bye");
+        server.Reply("220-first\r\n220-second\r\n220 ready")
+            .Expect(Ehlo())
+            .Reply("502 unknown")
+            .Expect("HELO " + HostName())
+            .Reply("501 who are you")
+            .Expect("HELO")
+            .Reply("250-hi\r\n250 there")
+            .Expect("MAIL FROM:<me@here.test>")
+            .Reply("251 fine")
+            .Expect("RCPT TO:<you@there.test>")
+            .Reply("252 cannot verify")
+            .Expect("DATA")
+            .Reply("399 odd but go")
+            .ExpectData("\r\n.\r\n")
+            .Reply("299 done")
+            .Expect("QUIT")
+            .Reply("200 bye");
         TSmtpProbe probe(server.Address());
         probe.smtp.Send();
         QTRY_VERIFY(server.Finished());
@@ -137,7 +167,7 @@ private slots:
     // Each refusal raises the server's reply; the session is still open, so QUIT follows.
     void refusalsRaiseTheReply_data()
     {
-        QTest::addColumn<QList<QByteArray>>("dialogue");   // reply, expected command, reply, ...
+        QTest::addColumn<QList<QByteArray>>("dialogue"); // reply, expected command, reply, ...
         QTest::addColumn<QString>("error");
         const QByteArray helo = Ehlo();
         QTest::newRow("greeting") << QList<QByteArray>{"554 go away"} << "554 go away";
@@ -148,10 +178,12 @@ private slots:
         QTest::newRow("MAIL FROM") << QList<QByteArray>{"220 ready", helo, "250 hi", "MAIL FROM:<me@here.test>",
                                                         "553 not you"}
                                    << "553 not you";
-        QTest::newRow("DATA not 3xx")
-            << QList<QByteArray>{"220 ready", helo, "250 hi", "MAIL FROM:<me@here.test>", "250 ok",
-                                 "RCPT TO:<you@there.test>", "250 ok", "DATA", "250 but no"}
-            << "250 but no";
+        QTest::newRow("DATA not 3xx") << QList<QByteArray>{"220 ready", helo,
+                                                           "250 hi",    "MAIL FROM:<me@here.test>",
+                                                           "250 ok",    "RCPT TO:<you@there.test>",
+                                                           "250 ok",    "DATA",
+                                                           "250 but no"}
+                                      << "250 but no";
     }
     void refusalsRaiseTheReply()
     {
@@ -189,8 +221,15 @@ private slots:
     {
         // Without a handler the first rejection ends the envelope.
         TScriptedServer server;
-        server.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("MAIL FROM:<me@here.test>").Reply("250 ok")
-            .Expect("RCPT TO:<you@there.test>").Reply("550 no such user").Expect("QUIT").Reply("221 bye");
+        server.Reply("220 ready")
+            .Expect(Ehlo())
+            .Reply("250 hi")
+            .Expect("MAIL FROM:<me@here.test>")
+            .Reply("250 ok")
+            .Expect("RCPT TO:<you@there.test>")
+            .Reply("550 no such user")
+            .Expect("QUIT")
+            .Reply("221 bye");
         TSmtpProbe probe(server.Address());
         probe.message.CC().AddAddress("cc@there.test", {});
         QCOMPARE(FailureOf<EServerError>([&] { probe.smtp.Send(); }), "550 no such user");
@@ -199,11 +238,25 @@ private slots:
 
         // A handler that lets the send go on sees each rejected address, a BCC as itself.
         TScriptedServer lenient;
-        lenient.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("MAIL FROM:<me@here.test>")
-            .Reply("250 ok").Expect("RCPT TO:<you@there.test>").Reply("550 no such user")
-            .Expect("RCPT TO:<cc@there.test>").Reply("250 ok").Expect("RCPT TO:<>").Reply("250 ok")
-            .Expect("RCPT TO:<hidden@there.test>").Reply("551 not here").Expect("DATA").Reply("354 go")
-            .ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Reply("221 bye");
+        lenient.Reply("220 ready")
+            .Expect(Ehlo())
+            .Reply("250 hi")
+            .Expect("MAIL FROM:<me@here.test>")
+            .Reply("250 ok")
+            .Expect("RCPT TO:<you@there.test>")
+            .Reply("550 no such user")
+            .Expect("RCPT TO:<cc@there.test>")
+            .Reply("250 ok")
+            .Expect("RCPT TO:<>")
+            .Reply("250 ok")
+            .Expect("RCPT TO:<hidden@there.test>")
+            .Reply("551 not here")
+            .Expect("DATA")
+            .Reply("354 go")
+            .ExpectData("\r\n.\r\n")
+            .Reply("250 queued")
+            .Expect("QUIT")
+            .Reply("221 bye");
         TSmtpProbe lenientProbe(lenient.Address());
         lenientProbe.message.CC().AddAddress("cc@there.test", {});
         lenientProbe.message.CC().AddAddress({}, "Nobody");
@@ -222,8 +275,15 @@ private slots:
 
         // A handler that leaves Proceed false ends the send like no handler.
         TScriptedServer strict;
-        strict.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("MAIL FROM:<me@here.test>").Reply("250 ok")
-            .Expect("RCPT TO:<you@there.test>").Reply("550 no").Expect("QUIT").Reply("221 bye");
+        strict.Reply("220 ready")
+            .Expect(Ehlo())
+            .Reply("250 hi")
+            .Expect("MAIL FROM:<me@here.test>")
+            .Reply("250 ok")
+            .Expect("RCPT TO:<you@there.test>")
+            .Reply("550 no")
+            .Expect("QUIT")
+            .Reply("221 bye");
         TSmtpProbe strictProbe(strict.Address());
         strictProbe.smtp.OnAddressRejected = [](QObject*, const QByteArray&, const QByteArray&, bool&) {};
         QCOMPARE(FailureOf<EServerError>([&] { strictProbe.smtp.Send(); }), "550 no");
@@ -232,8 +292,17 @@ private slots:
     void noSenderAddressMeansNoMailFrom()
     {
         TScriptedServer server;
-        server.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("RCPT TO:<you@there.test>").Reply("250 ok")
-            .Expect("DATA").Reply("354 go").ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Reply("221 bye");
+        server.Reply("220 ready")
+            .Expect(Ehlo())
+            .Reply("250 hi")
+            .Expect("RCPT TO:<you@there.test>")
+            .Reply("250 ok")
+            .Expect("DATA")
+            .Reply("354 go")
+            .ExpectData("\r\n.\r\n")
+            .Reply("250 queued")
+            .Expect("QUIT")
+            .Reply("221 bye");
         struct TUnchecked : TFixedMessage {
             void CheckRequired() const override {}
         } message;
@@ -267,8 +336,13 @@ private slots:
 
         // A line break in an address would start a command of its own.
         TScriptedServer injected;
-        injected.Reply("220 ready").Expect(Ehlo()).Reply("250 hi").Expect("MAIL FROM:<me@here.test>")
-            .Reply("250 ok").Expect("QUIT").Reply("221 bye");
+        injected.Reply("220 ready")
+            .Expect(Ehlo())
+            .Reply("250 hi")
+            .Expect("MAIL FROM:<me@here.test>")
+            .Reply("250 ok")
+            .Expect("QUIT")
+            .Reply("221 bye");
         TSmtpProbe injection(injected.Address());
         injection.message.Recipients().Items(0).SetAddress("x@y.test>\r\nRCPT TO:<evil@y.test");
         QCOMPARE(FailureOf<ESocketError>([&] { injection.smtp.Send(); }), "Command line must not contain CR or LF");
@@ -340,7 +414,7 @@ private slots:
     // Cancel in each reply wait: the connection is closed at once, no QUIT.
     void cancelInEachWait_data()
     {
-        QTest::addColumn<int>("steps");   // how many server steps before it falls silent
+        QTest::addColumn<int>("steps"); // how many server steps before it falls silent
         QTest::newRow("greeting") << 0;
         QTest::newRow("EHLO") << 2;
         QTest::newRow("MAIL FROM") << 4;
@@ -352,8 +426,9 @@ private slots:
     {
         QFETCH(int, steps);
         TScriptedServer server;
-        const QList<QByteArray> dialogue = {"220 ready", Ehlo(), "250 hi", "MAIL FROM:<me@here.test>", "250 ok",
-                                            "RCPT TO:<you@there.test>", "250 ok", "DATA", "354 go"};
+        const QList<QByteArray> dialogue = {
+            "220 ready", Ehlo(), "250 hi", "MAIL FROM:<me@here.test>", "250 ok", "RCPT TO:<you@there.test>",
+            "250 ok",    "DATA", "354 go"};
         for (int i = 0; i < qMin(steps, int(dialogue.size())); ++i)
             i % 2 ? server.Expect(dialogue[i]) : server.Reply(dialogue[i]);
         if (steps > dialogue.size())

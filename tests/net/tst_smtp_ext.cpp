@@ -65,8 +65,16 @@ TScriptedServer& Greeted(TScriptedServer& server, const QList<QByteArray>& exten
 
 TScriptedServer& Delivered(TScriptedServer& server, const QByteArray& mailFrom = "MAIL FROM:<me@here.test>")
 {
-    return server.Expect(mailFrom).Reply("250 ok").Expect("RCPT TO:<you@there.test>").Reply("250 ok")
-        .Expect("DATA").Reply("354 go").ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT").Reply("221 bye");
+    return server.Expect(mailFrom)
+        .Reply("250 ok")
+        .Expect("RCPT TO:<you@there.test>")
+        .Reply("250 ok")
+        .Expect("DATA")
+        .Reply("354 go")
+        .ExpectData("\r\n.\r\n")
+        .Reply("250 queued")
+        .Expect("QUIT")
+        .Reply("221 bye");
 }
 
 bool ShowsCredentials(const QList<QByteArray>& lines)
@@ -88,15 +96,15 @@ private slots:
     void logsInWithEachMechanism_data()
     {
         QTest::addColumn<QByteArray>("offered");
-        QTest::addColumn<QList<QByteArray>>("exchange");   // expected command, reply, ...
-        QTest::newRow("CRAM-MD5 first")
-            << QByteArray("AUTH LOGIN PLAIN CRAM-MD5")
-            << QList<QByteArray>{"AUTH CRAM-MD5", "334 " + challenge.toBase64(), cramResponse, "235 ok"};
+        QTest::addColumn<QList<QByteArray>>("exchange"); // expected command, reply, ...
+        QTest::newRow("CRAM-MD5 first") << QByteArray("AUTH LOGIN PLAIN CRAM-MD5")
+                                        << QList<QByteArray>{"AUTH CRAM-MD5", "334 " + challenge.toBase64(),
+                                                             cramResponse, "235 ok"};
         QTest::newRow("PLAIN before LOGIN")
             << QByteArray("auth login plain") << QList<QByteArray>{"AUTH PLAIN " + plainCredentials, "235 ok"};
         QTest::newRow("LOGIN") << QByteArray("AUTH LOGIN")
-                               << QList<QByteArray>{"AUTH LOGIN", "334 VXNlcm5hbWU6", "dGlt", "334 UGFzc3dvcmQ6",
-                                                    "dGFuc3RhYWZ0YW5zdGFhZg==", "235 ok"};
+                               << QList<QByteArray>{"AUTH LOGIN",       "334 VXNlcm5hbWU6",         "dGlt",
+                                                    "334 UGFzc3dvcmQ6", "dGFuc3RhYWZ0YW5zdGFhZg==", "235 ok"};
     }
     void logsInWithEachMechanism()
     {
@@ -197,7 +205,7 @@ private slots:
     {
         QTest::addColumn<TmsSecurity>("security");
         QTest::addColumn<bool>("callersPort");
-        QTest::addColumn<int>("port");   // 0: the caller's
+        QTest::addColumn<int>("port"); // 0: the caller's
         QTest::newRow("none") << TmsSecurity::None << false << 25;
         QTest::newRow("STARTTLS") << TmsSecurity::StartTls << false << 587;
         QTest::newRow("TLS") << TmsSecurity::Tls << false << 465;

@@ -60,7 +60,11 @@ private:
         enum Kind { Encrypt, Send, Expect } kind;
         QByteArray bytes;
     };
-    TTlsServer& add(Step step) { steps.append(step); return *this; }
+    TTlsServer& add(Step step)
+    {
+        steps.append(step);
+        return *this;
+    }
 
     void run()
     {
@@ -142,16 +146,19 @@ private slots:
     void startTlsDiscardsBytesBeforeTheHandshake()
     {
         TTlsServer server(certificate(TTestAuthority::Good), authority.KeyFile());
-        server.Reply("220 plain").Expect("STARTTLS").Send("220 go ahead\r\n250 injected\r\n").Encrypt()
-            .Expect("NOOP").Reply("250 real");
-        TTlsProbe probe(server.Address(QStringLiteral("127.0.0.1")), TmsSecurity::StartTls,
-                        authority.AuthorityFile());
+        server.Reply("220 plain")
+            .Expect("STARTTLS")
+            .Send("220 go ahead\r\n250 injected\r\n")
+            .Encrypt()
+            .Expect("NOOP")
+            .Reply("250 real");
+        TTlsProbe probe(server.Address(QStringLiteral("127.0.0.1")), TmsSecurity::StartTls, authority.AuthorityFile());
         probe.OpenAndConnect();
         QByteArray line;
         QCOMPARE(probe.session.ReadLine(line), 220);
         probe.session.SendLine("STARTTLS");
         QCOMPARE(probe.session.ReadLine(line), 220);
-        QTest::qWait(100);   // the injected line is surely in the socket
+        QTest::qWait(100); // the injected line is surely in the socket
         QVERIFY(!probe.session.Secure());
         probe.session.StartTls();
         QVERIFY(probe.session.Secure());
@@ -223,8 +230,7 @@ private slots:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<bool>("close");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("plain text") << QByteArray("220 plain greeting\r\n") << false
-                                    << "the server does not speak TLS";
+        QTest::newRow("plain text") << QByteArray("220 plain greeting\r\n") << false << "the server does not speak TLS";
         QTest::newRow("closed") << QByteArray() << true << "closed";
     }
 

@@ -10,8 +10,8 @@
 #include <QWidget>
 
 struct DropResult {
-    bool dropped = false;                       // the target took the drag and the drop
-    Qt::DropAction action = Qt::IgnoreAction;   // what the file manager is told to do with the file
+    bool dropped = false;                     // the target took the drag and the drop
+    Qt::DropAction action = Qt::IgnoreAction; // what the file manager is told to do with the file
 };
 
 inline DropResult dragAndDrop(QWidget* over, const QMimeData& data)

@@ -7,4 +7,4 @@
 
 #define PV_REQUIRE_MAILSERVERS(servers) \
     if (!(servers).Load(qEnvironmentVariable("PV_MAILSERVERS"))) \
-        QSKIP("no local mail servers: run through ctest, or scripts/mailservers start and set PV_MAILSERVERS")
+    QSKIP("no local mail servers: run through ctest, or scripts/mailservers start and set PV_MAILSERVERS")

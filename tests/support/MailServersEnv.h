@@ -9,9 +9,9 @@
 #include <QThread>
 
 struct TMailServers {
-    QString Smtp, Pop3;          // host:port, plain
-    QString Submission;          // SMTP with STARTTLS required before AUTH
-    QString Smtps, Pop3s;        // implicit TLS
+    QString Smtp, Pop3;   // host:port, plain
+    QString Submission;   // SMTP with STARTTLS required before AUTH
+    QString Smtps, Pop3s; // implicit TLS
     QString CAFile;
     QByteArray User, Password, Address;
     QString Maildir;

@@ -39,13 +39,14 @@ private:
     {
         QFile config(path("ca.cnf"));
         config.open(QIODevice::WriteOnly);
-        config.write("[req]\ndistinguished_name = dn\nprompt = no\n[dn]\nCN = unused\n"
-                     "[authority]\nbasicConstraints = critical,CA:TRUE\nkeyUsage = critical,keyCertSign\n"
-                     "[ca]\ndefault_ca = signer\n"
-                     "[signer]\ndatabase = index.txt\nnew_certs_dir = .\nserial = serial\ndefault_md = sha256\n"
-                     "policy = anything\nunique_subject = no\n[anything]\ncommonName = supplied\n"
-                     "[local]\nbasicConstraints = CA:FALSE\nsubjectAltName = DNS:localhost,IP:127.0.0.1\n"
-                     "[elsewhere]\nbasicConstraints = CA:FALSE\nsubjectAltName = DNS:elsewhere.invalid\n");
+        config.write(
+            "[req]\ndistinguished_name = dn\nprompt = no\n[dn]\nCN = unused\n"
+            "[authority]\nbasicConstraints = critical,CA:TRUE\nkeyUsage = critical,keyCertSign\n"
+            "[ca]\ndefault_ca = signer\n"
+            "[signer]\ndatabase = index.txt\nnew_certs_dir = .\nserial = serial\ndefault_md = sha256\n"
+            "policy = anything\nunique_subject = no\n[anything]\ncommonName = supplied\n"
+            "[local]\nbasicConstraints = CA:FALSE\nsubjectAltName = DNS:localhost,IP:127.0.0.1\n"
+            "[elsewhere]\nbasicConstraints = CA:FALSE\nsubjectAltName = DNS:elsewhere.invalid\n");
         QFile(path("index.txt")).open(QIODevice::WriteOnly);
         QFile serial(path("serial"));
         serial.open(QIODevice::WriteOnly);
@@ -60,20 +61,22 @@ private:
             && run({"ecparam", "-name", "prime256v1", "-genkey", "-noout", "-out", "other.key"})
             && run({"ecparam", "-name", "prime256v1", "-genkey", "-noout", "-out", "key.pem"})
             && authority("ca", "Penvale Test Authority") && authority("other", "Another Authority")
-            && run({"req", "-config", "ca.cnf", "-new", "-key", "key.pem", "-subj", "/CN=localhost",
-                    "-out", "server.csr"})
+            && run({"req", "-config", "ca.cnf", "-new", "-key", "key.pem", "-subj", "/CN=localhost", "-out",
+                    "server.csr"})
             && run(byUs + QStringList{"-extensions", "local", "-days", "30", "-out", "good.pem"})
-            && run(byUs + QStringList{"-extensions", "local", "-startdate", "20200101000000Z", "-enddate",
-                                      "20200201000000Z", "-out", "expired.pem"})
+            && run(byUs
+                   + QStringList{"-extensions", "local", "-startdate", "20200101000000Z", "-enddate", "20200201000000Z",
+                                 "-out", "expired.pem"})
             && run(byUs + QStringList{"-extensions", "elsewhere", "-days", "30", "-out", "wronghost.pem"})
-            && run(signing + QStringList{"-cert", "other.pem", "-keyfile", "other.key", "-extensions", "local",
-                                         "-days", "30", "-out", "stranger.pem"});
+            && run(signing
+                   + QStringList{"-cert", "other.pem", "-keyfile", "other.key", "-extensions", "local", "-days", "30",
+                                 "-out", "stranger.pem"});
     }
 
     bool authority(const QString& name, const QString& commonName)
     {
-        return run({"req", "-config", "ca.cnf", "-x509", "-new", "-key", name + ".key", "-subj",
-                    "/CN=" + commonName, "-extensions", "authority", "-days", "3650", "-out", name + ".pem"});
+        return run({"req", "-config", "ca.cnf", "-x509", "-new", "-key", name + ".key", "-subj", "/CN=" + commonName,
+                    "-extensions", "authority", "-days", "3650", "-out", name + ".pem"});
     }
 
     bool run(const QStringList& arguments)
@@ -81,8 +84,7 @@ private:
         QProcess openssl;
         openssl.setWorkingDirectory(dir.path());
         openssl.start(QStringLiteral("openssl"), arguments);
-        if (openssl.waitForFinished(30000) && openssl.exitStatus() == QProcess::NormalExit
-            && openssl.exitCode() == 0)
+        if (openssl.waitForFinished(30000) && openssl.exitStatus() == QProcess::NormalExit && openssl.exitCode() == 0)
             return true;
         failure = QStringLiteral("openssl %1: %2%3")
                       .arg(arguments.join(QLatin1Char(' ')), openssl.errorString(),

@@ -119,7 +119,9 @@ private slots:
                      run.err);
         }
         const std::pair<const char*, const char*> bad[] = {
-            {"{\"to\": [", "invalid JSON"}, {"[1]", "expected a JSON object"}, {"{\"to\": \"bob\"}", "\"to\" must be"},
+            {"{\"to\": [", "invalid JSON"},
+            {"[1]", "expected a JSON object"},
+            {"{\"to\": \"bob\"}", "\"to\" must be"},
             {"{\"priority\": \"urgent\"}", "\"priority\" must be"},
             {"{\"attachments\": [{\"path\": \"nothing.bin\"}]}", "nothing.bin"}};
         for (const auto& [json, message] : bad) {

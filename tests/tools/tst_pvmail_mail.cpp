@@ -66,8 +66,8 @@ private slots:
     {
         const QByteArray data = QByteArray::fromHex("00ff0d0a2e0d0a") + QByteArray(9000, 'q');
         WriteWholeFile(dir.filePath(QStringLiteral("data.bin")), data);
-        const Run sent = send({"--name", "Zoë Tester", "--cc", QString::fromUtf8(servers.Address), "--subject",
-                               "Grüße", "--attach", dir.filePath(QStringLiteral("data.bin")), "--verbose"},
+        const Run sent = send({"--name", "Zoë Tester", "--cc", QString::fromUtf8(servers.Address), "--subject", "Grüße",
+                               "--attach", dir.filePath(QStringLiteral("data.bin")), "--verbose"},
                               "first\n.\n..two\nGrüße\n");
         QVERIFY2(sent.code == 0, sent.err.constData());
         QVERIFY(sent.out.isEmpty());
@@ -93,7 +93,8 @@ private slots:
         QCOMPARE(first["from"]["name"].toString(), "Zoë Tester");
         const QJsonObject att = first["attachments"].toArray().at(0).toObject();
         QCOMPARE(att["fileName"].toString(), "data.bin");
-        QCOMPARE(att["sha256"].toString().toLatin1(), QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
+        QCOMPARE(att["sha256"].toString().toLatin1(),
+                 QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
         QCOMPARE(QJsonDocument::fromJson(lines[1]).object()["file"].toString(), "m1.eml");
         QCOMPARE(ReadWholeFile(store + "/emax.dat"), QByteArray("2\r\n"));
         QVERIFY(ReadWholeFile(store + "/m0.eml").contains("\r\n\r\nfirst\r\n.\r\n..two\r\nGr"));
@@ -116,15 +117,22 @@ private slots:
     // seen file, mail left on the server is fetched once.
     void secureSendAndRetrieveFetchEachMessageOnce()
     {
-        const QStringList login = {"--login", QString::fromUtf8(servers.User), "--password-file", passwordFile,
-                                   "--ca-file", servers.CAFile};
+        const QStringList login = {
+            "--login", QString::fromUtf8(servers.User), "--password-file", passwordFile, "--ca-file", servers.CAFile};
         QCOMPARE(send(QStringList{"--server", servers.Submission, "--security", "starttls", "--subject", "one"} + login)
                      .code,
                  0);
         QVERIFY(servers.WaitForMessages(1));
         const QString store = dir.filePath(QStringLiteral("secure"));
-        const QStringList overTls = {"--server", servers.Pop3s, "--security", "tls", "--ca-file", servers.CAFile,
-                                     "--leave-on-server", "--seen-file", dir.filePath(QStringLiteral("seen"))};
+        const QStringList overTls = {"--server",
+                                     servers.Pop3s,
+                                     "--security",
+                                     "tls",
+                                     "--ca-file",
+                                     servers.CAFile,
+                                     "--leave-on-server",
+                                     "--seen-file",
+                                     dir.filePath(QStringLiteral("seen"))};
         const auto subjects = [&] {
             const Run run = retrieve(store, overTls);
             QStringList fetched;
@@ -162,8 +170,8 @@ private slots:
 
     void failuresExitWithTheirText()
     {
-        const Run rejected = pvmail({"send", "--server", servers.Smtp, "--from", "a@penvale.test", "--to",
-                                     "nobody@penvale.test"});
+        const Run rejected = pvmail(
+            {"send", "--server", servers.Smtp, "--from", "a@penvale.test", "--to", "nobody@penvale.test"});
         QCOMPARE(rejected.code, 1);
         QVERIFY2(rejected.err.startsWith("pvmail send: 550 "), rejected.err.constData());
 

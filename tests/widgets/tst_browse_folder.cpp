@@ -70,8 +70,10 @@ void TestBrowseFolder::shortensPathsForTheStatusLine_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("shown");
     const QString longName = QStringLiteral("a-folder-name-longer-than-the-line");
-    QTest::newRow("short") << "/home/ann/docs" << "/home/ann/docs";
-    QTest::newRow("exactly the limit") << "/home/annabel/projects/penvale/ab12" << "/home/annabel/projects/penvale/ab12";
+    QTest::newRow("short") << "/home/ann/docs"
+                           << "/home/ann/docs";
+    QTest::newRow("exactly the limit") << "/home/annabel/projects/penvale/ab12"
+                                       << "/home/annabel/projects/penvale/ab12";
     QTest::newRow("six levels") << "/home/annabel/projects/penvale/widgets/tests"
                                 << "/home/.../penvale/widgets/tests";
     QTest::newRow("deep, short names") << "/srv/mail/spool/archive/2024/march/week-one/inbox"
@@ -118,7 +120,7 @@ void TestBrowseFolder::mapsSpecialFoldersOntoTheDesktops()
 
     const QString papers = home.filePath(QStringLiteral("Papers"));
     QCOMPARE(RootFolderPath(foPersonal), papers);
-    QCOMPARE(RootFolderPath(foDesktopDirectory), home.path());   // named but missing
+    QCOMPARE(RootFolderPath(foDesktopDirectory), home.path()); // named but missing
     QCOMPARE(RootFolderPath(foDesktopExpanded), QStringLiteral("/"));
     QCOMPARE(RootFolderPath(foMyComputer), QStringLiteral("/"));
     QCOMPARE(RootFolderPath(foControlPanel), QStringLiteral("/"));
@@ -126,7 +128,7 @@ void TestBrowseFolder::mapsSpecialFoldersOntoTheDesktops()
 
     TBrowseFolder browser(nullptr);
     browser.RootFolder = foPersonal;
-    browser.Directory = folder(QStringLiteral("alpha"));   // outside the root
+    browser.Directory = folder(QStringLiteral("alpha")); // outside the root
     runDialog(browser, [&](QDialog*) {
         QCOMPARE(browser.SelectionText(), papers);
         QVERIFY(!browser.SelectPath(folder(QStringLiteral("alpha"))));
@@ -174,9 +176,8 @@ void TestBrowseFolder::cancelKeepsDirectory()
 {
     TBrowseFolder browser(nullptr);
     browser.Directory = folder(QStringLiteral("alpha"));
-    const bool confirmed = runDialog(browser, [&](QDialog*) {
-        QVERIFY(browser.SelectPath(folder(QStringLiteral("alpha/beta"))));
-    });
+    const bool confirmed = runDialog(
+        browser, [&](QDialog*) { QVERIFY(browser.SelectPath(folder(QStringLiteral("alpha/beta")))); });
     QVERIFY(!confirmed);
     QCOMPARE(browser.Directory, folder(QStringLiteral("alpha")));
 }
@@ -187,7 +188,7 @@ void TestBrowseFolder::missingPresetOpensAtTheRoot()
     browser.Directory = folder(QStringLiteral("no-such-folder"));
     runDialog(browser, [&](QDialog*) {
         QCOMPARE(browser.SelectionText(), QStringLiteral("/"));
-        QVERIFY(browser.StatusText().isEmpty());   // the path is shown only on request
+        QVERIFY(browser.StatusText().isEmpty()); // the path is shown only on request
     });
     QCOMPARE(browser.Directory, folder(QStringLiteral("no-such-folder")));
 }
@@ -212,7 +213,7 @@ void TestBrowseFolder::okOnlyForAFolder()
         QVERIFY(browser.OkButton()->isEnabled());
         QVERIFY(browser.CustomButton()->isEnabled());
         browser.ClearSelection();
-        dialog->accept();   // even a forced accept chooses nothing
+        dialog->accept(); // even a forced accept chooses nothing
     });
     QVERIFY(!confirmed);
     QCOMPARE(browser.Directory, folder(QStringLiteral("alpha")));
@@ -261,7 +262,7 @@ void TestBrowseFolder::checkBoxStateIsReadBackOnOk()
         auto* box = qobject_cast<QCheckBox*>(browser.CustomButton());
         QVERIFY(box && box->isChecked());
         box->click();
-        QVERIFY(browser.CustomButtonChecked);   // read only when confirmed
+        QVERIFY(browser.CustomButtonChecked); // read only when confirmed
         browser.OkButton()->click();
     }));
     QVERIFY(!browser.CustomButtonChecked);
@@ -286,7 +287,7 @@ void TestBrowseFolder::opensOverTheFocusedWindow()
     };
     runDialog(browser, [&](QDialog* dialog) {
         QCOMPARE(dialog->parentWidget(), &owner);
-        QVERIFY(centredOver(dialog, owner));   // no window has the focus: over the owner
+        QVERIFY(centredOver(dialog, owner)); // no window has the focus: over the owner
     });
 
     QWidget focused;

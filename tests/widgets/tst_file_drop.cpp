@@ -8,7 +8,7 @@
 
 class FileDropTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<QPlainTextEdit> editor;   // a control whose inner view takes the drags
+    std::unique_ptr<QPlainTextEdit> editor; // a control whose inner view takes the drags
     std::unique_ptr<TFileDrop> drop;
     int drops = 0;
 

@@ -21,13 +21,16 @@ struct DialogCloser {
             auto* dialog = qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             geometry = dialog->frameGeometry();
-            dialog->grab();   // paints the sample page
+            dialog->grab(); // paints the sample page
             confirm ? dialog->accept() : dialog->reject();
         });
     }
 };
 
-QMarginsF printerMarginsInInches() { return CurrentPrinter().pageLayout().margins(QPageLayout::Inch); }
+QMarginsF printerMarginsInInches()
+{
+    return CurrentPrinter().pageLayout().margins(QPageLayout::Inch);
+}
 } // namespace
 
 class PageSetupTest : public QObject {
@@ -44,11 +47,11 @@ private slots:
     void requestFlagsFollowOptionsUnitAndEvents()
     {
         TPageSetupDialog dialog(nullptr);
-        QCOMPARE(dialog.RequestFlags(), 0x2 | 0x4 | 0x800);   // margins supplied, inches, help
+        QCOMPARE(dialog.RequestFlags(), 0x2 | 0x4 | 0x800); // margins supplied, inches, help
         dialog.Options = poDefaultMinMargins;
         QCOMPARE(dialog.RequestFlags(), 0x2 | 0x4);
         dialog.Options = poDisableMargins | poDisableOrientation | poDisablePagePainting | poDisablePaper
-                         | poDisablePrinter | poNoWarning;
+                       | poDisablePrinter | poNoWarning;
         dialog.Measurements = pmMillimeters;
         QCOMPARE(dialog.RequestFlags(), 0x2 | 0x8 | 16 | 256 | 524288 | 512 | 32 | 128);
         dialog.Options = 0;

@@ -79,7 +79,8 @@ private slots:
         for (int i = 1; i <= 6; ++i)
             list->AddFilename(QString("/docs/f%1.txt").arg(i));
         QCOMPARE(captions(), (QStringList{"-", "&1 f6.txt", "&2 f5.txt", "&3 f4.txt", "&4 f3.txt", "&5 f2.txt"}));
-        QCOMPARE(stored(), (QStringList{"/docs/f6.txt", "/docs/f5.txt", "/docs/f4.txt", "/docs/f3.txt", "/docs/f2.txt"}));
+        QCOMPARE(stored(),
+                 (QStringList{"/docs/f6.txt", "/docs/f5.txt", "/docs/f4.txt", "/docs/f3.txt", "/docs/f2.txt"}));
     }
 
     void aNameInOtherCapitalsMovesTheFirstSpelling()
@@ -164,7 +165,10 @@ private slots:
         list->AddFilename("/docs/b.txt");
         list->OnSelectFilename = [](QObject*, const QString&) { throw Exception("gone"); };
         QStringList shown;
-        Prompter::SetAnswerer([&](const Prompter::Prompt& box) { shown << box.text; return int(mrOk); });
+        Prompter::SetAnswerer([&](const Prompter::Prompt& box) {
+            shown << box.text;
+            return int(mrOk);
+        });
         menu->actions().at(14)->trigger();
         Prompter::SetAnswerer({});
         QCOMPARE(shown, QStringList{"gone"});
@@ -177,7 +181,9 @@ private slots:
         list->FilenameStyle = dsFull;
         list->AddFilename("/docs/Tom & Jerry.txt");
         QCOMPARE(captions().at(1), QString("&1 /docs/Tom && Jerry.txt"));
-        list->OnDrawFilename = [](QObject*, int index, QString& name) { name = QString("#%1 %2").arg(index).arg(name); };
+        list->OnDrawFilename = [](QObject*, int index, QString& name) {
+            name = QString("#%1 %2").arg(index).arg(name);
+        };
         list->AddFilename("/docs/b.txt");
         QCOMPARE(captions(), (QStringList{"-", "#1 /docs/b.txt", "#2 /docs/Tom & Jerry.txt"}));
     }

@@ -18,18 +18,18 @@ TColorGrid::TColorGrid(QWidget* parent) : QWidget(parent)
 const QList<QColor>& TColorGrid::Palette()
 {
     static const QList<QColor> colours = {
-        QColor(0, 0, 0), QColor(128, 0, 0), QColor(0, 128, 0), QColor(128, 128, 0),
-        QColor(0, 0, 128), QColor(128, 0, 128), QColor(0, 128, 128), QColor(192, 192, 192),
-        QColor(128, 128, 128), QColor(255, 0, 0), QColor(0, 255, 0), QColor(255, 255, 0),
-        QColor(0, 0, 255), QColor(255, 0, 255), QColor(0, 255, 255), QColor(255, 255, 255),
+        QColor(0, 0, 0),       QColor(128, 0, 0),   QColor(0, 128, 0),   QColor(128, 128, 0),
+        QColor(0, 0, 128),     QColor(128, 0, 128), QColor(0, 128, 128), QColor(192, 192, 192),
+        QColor(128, 128, 128), QColor(255, 0, 0),   QColor(0, 255, 0),   QColor(255, 255, 0),
+        QColor(0, 0, 255),     QColor(255, 0, 255), QColor(0, 255, 255), QColor(255, 255, 255),
     };
     return colours;
 }
 
 QString TColorGrid::ColorName(int index)
 {
-    static const char* const names[] = {"Black", "Maroon", "Green", "Olive", "Navy", "Purple", "Teal", "Silver",
-                                        "Gray", "Red", "Lime", "Yellow", "Blue", "Fuchsia", "Aqua", "White"};
+    static const char* const names[] = {"Black", "Maroon", "Green", "Olive",  "Navy", "Purple",  "Teal", "Silver",
+                                        "Gray",  "Red",    "Lime",  "Yellow", "Blue", "Fuchsia", "Aqua", "White"};
     return index >= 0 && index < Palette().size() ? QString::fromLatin1(names[index]) : QString();
 }
 
@@ -93,11 +93,15 @@ void TColorGrid::mousePressEvent(QMouseEvent* event)
 void TColorGrid::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
-    case Qt::Key_Left: case Qt::Key_Up: SetCurrentIndex(current - 1); break;
-    case Qt::Key_Right: case Qt::Key_Down: SetCurrentIndex(current + 1); break;
+    case Qt::Key_Left:
+    case Qt::Key_Up: SetCurrentIndex(current - 1); break;
+    case Qt::Key_Right:
+    case Qt::Key_Down: SetCurrentIndex(current + 1); break;
     case Qt::Key_Home: SetCurrentIndex(0); break;
     case Qt::Key_End: SetCurrentIndex(Palette().size() - 1); break;
-    case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Space: PickIndex(current); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space: PickIndex(current); break;
     default: QWidget::keyPressEvent(event); return;
     }
     event->accept();

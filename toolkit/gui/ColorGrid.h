@@ -11,14 +11,14 @@ class TColorGrid : public QWidget {
 public:
     explicit TColorGrid(QWidget* parent = nullptr);
 
-    static const QList<QColor>& Palette();   // the 16 standard colours
-    static QString ColorName(int index);     // "Black", "Maroon", ...
+    static const QList<QColor>& Palette(); // the 16 standard colours
+    static QString ColorName(int index);   // "Black", "Maroon", ...
     QColor ForegroundColor() const { return foreground; }
     void SetForegroundIndex(int index);
     int ForegroundIndex() const { return Palette().indexOf(foreground); }
-    int CurrentIndex() const { return current; }   // the swatch the keyboard is on
+    int CurrentIndex() const { return current; } // the swatch the keyboard is on
     void SetCurrentIndex(int index);
-    void PickIndex(int index);                      // choose it as a click does
+    void PickIndex(int index); // choose it as a click does
     QRect CellRect(int index) const;
 
     std::function<void()> OnClick;

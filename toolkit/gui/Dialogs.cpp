@@ -195,9 +195,8 @@ private:
     void fire(int action)
     {
         find->FindText = findEdit->text();
-        find->Options = TFindDialog::frDown | action
-            | (matchCase->isChecked() ? TFindDialog::frMatchCase : 0)
-            | (wholeWord->isChecked() ? TFindDialog::frWholeWord : 0);
+        find->Options = TFindDialog::frDown | action | (matchCase->isChecked() ? TFindDialog::frMatchCase : 0)
+                      | (wholeWord->isChecked() ? TFindDialog::frWholeWord : 0);
         if (replace)
             replace->ReplaceText = replaceEdit->text();
         const auto& handler = action ? replace->OnReplace : find->OnFind;

@@ -44,11 +44,11 @@ public:
     using TCommonDialog::TCommonDialog;
 
     QString Filter;
-    int FilterIndex = 1;     // 1-based, as the first pair is the preselected filter
+    int FilterIndex = 1; // 1-based, as the first pair is the preselected filter
     QString InitialDir;
     QString Title;
-    QString FileName;        // result (and preset)
-    QStringList Files;       // results with ofAllowMultiSelect
+    QString FileName;  // result (and preset)
+    QStringList Files; // results with ofAllowMultiSelect
     int Options = ofHideReadOnly;
 
 protected:

@@ -38,12 +38,8 @@ int showBox(const Prompter::Prompt& prompt)
     QMessageBox box(iconOf(prompt.type), captionOf(prompt.type), prompt.text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     switch (prompt.buttons) {
-    case mbOK:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
-    case mbYesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
+    case mbOK: box.setStandardButtons(QMessageBox::Ok); break;
+    case mbYesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     case mbYesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setEscapeButton(QMessageBox::Cancel);

@@ -22,7 +22,7 @@ struct TRichEdit::Impl {
     RichEditRichView* richView;
     QStackedLayout* stack;
     QTextDocument* doc;
-    QTextDocument* plainSpare;   // held by the idle view, which never shows it
+    QTextDocument* plainSpare; // held by the idle view, which never shows it
     QTextDocument* richSpare;
     bool plain = false;
     bool wordWrap = true;
@@ -34,11 +34,23 @@ struct TRichEdit::Impl {
     explicit Impl(TRichEdit* owner);
 
     template <class F>
-    decltype(auto) withView(F f) const { return plain ? f(plainView) : f(richView); }
+    decltype(auto) withView(F f) const
+    {
+        return plain ? f(plainView) : f(richView);
+    }
 
-    QTextCursor cursor() const { return withView([](auto v) { return v->textCursor(); }); }
-    void setCursor(const QTextCursor& c) { withView([&](auto v) { v->setTextCursor(c); }); }
-    QAbstractScrollArea* view() const { return withView([](auto v) -> QAbstractScrollArea* { return v; }); }
+    QTextCursor cursor() const
+    {
+        return withView([](auto v) { return v->textCursor(); });
+    }
+    void setCursor(const QTextCursor& c)
+    {
+        withView([&](auto v) { v->setTextCursor(c); });
+    }
+    QAbstractScrollArea* view() const
+    {
+        return withView([](auto v) -> QAbstractScrollArea* { return v; });
+    }
     int length() const { return doc->characterCount() - 1; }
 
     void styleView(QAbstractScrollArea* v);
@@ -120,7 +132,7 @@ void TRichEdit::Impl::attachDocument()
         doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
         plainView->setDocument(doc);
     } else {
-        richView->setDocument(doc);   // which makes the rich layout
+        richView->setDocument(doc); // which makes the rich layout
     }
 }
 
@@ -152,12 +164,12 @@ void TRichEdit::Impl::load(QByteArray content)
         text = RichEditEncoding::decode(content);
         if (!text)
             throw Exception(QStringLiteral("Failed to Load Stream"));
-        content = QByteArray();   // the bytes are not needed beside the text
+        content = QByteArray(); // the bytes are not needed beside the text
     }
     fileFormat = text ? text->format : TTextFileFormat();
     detachDocument();
     const bool undo = doc->isUndoRedoEnabled();
-    doc->setUndoRedoEnabled(false);   // a load is not undone, and keeps no undo copy
+    doc->setUndoRedoEnabled(false); // a load is not undone, and keeps no undo copy
     if (rtf) {
         Rtf::read(content, *doc);
     } else {
@@ -166,7 +178,7 @@ void TRichEdit::Impl::load(QByteArray content)
         text.reset();
     }
     doc->setUndoRedoEnabled(undo);
-    doc->clearUndoRedoStacks();   // nor is what came before it
+    doc->clearUndoRedoStacks(); // nor is what came before it
     attachDocument();
     setCursor(QTextCursor(doc));
     doc->setModified(false);
@@ -202,8 +214,7 @@ void TRichEdit::Impl::selectionMoved()
         q->OnSelectionChange();
 }
 
-TRichEdit::TRichEdit(QWidget* owner)
-    : QFrame(owner), d(new Impl(this))
+TRichEdit::TRichEdit(QWidget* owner) : QFrame(owner), d(new Impl(this))
 {
     setFrameShape(QFrame::NoFrame);
     d->stack->setContentsMargins(0, 0, 0, 0);
@@ -230,7 +241,10 @@ TRichEdit::~TRichEdit()
     delete d;
 }
 
-bool TRichEdit::PlainText() const { return d->plain; }
+bool TRichEdit::PlainText() const
+{
+    return d->plain;
+}
 
 void TRichEdit::SetPlainText(bool plain)
 {
@@ -248,17 +262,29 @@ void TRichEdit::SaveToFile(const QString& fileName) const
     RichEditFiles::write(fileName, SaveToBytes());
 }
 
-void TRichEdit::LoadFromBytes(const QByteArray& content) { d->load(content); }
+void TRichEdit::LoadFromBytes(const QByteArray& content)
+{
+    d->load(content);
+}
 
 QByteArray TRichEdit::SaveToBytes() const
 {
     return d->plain ? RichEditFiles::encodeText(*d->doc, d->fileFormat) : Rtf::write(*d->doc);
 }
 
-bool TRichEdit::IsRtfFile(const QString& fileName) { return RichEditFiles::startsAsRtf(fileName); }
+bool TRichEdit::IsRtfFile(const QString& fileName)
+{
+    return RichEditFiles::startsAsRtf(fileName);
+}
 
-TTextFileFormat TRichEdit::TextFileFormat() const { return d->fileFormat; }
-void TRichEdit::SetTextFileFormat(const TTextFileFormat& format) { d->fileFormat = format; }
+TTextFileFormat TRichEdit::TextFileFormat() const
+{
+    return d->fileFormat;
+}
+void TRichEdit::SetTextFileFormat(const TTextFileFormat& format)
+{
+    d->fileFormat = format;
+}
 
 bool TRichEdit::TextFitsFileFormat() const
 {
@@ -279,7 +305,10 @@ int TRichEdit::LineCount() const
     return int(RichEditFiles::plainText(*d->doc).count(u'\n')) + 1;
 }
 
-void TRichEdit::ClearLines() { Clear(); }
+void TRichEdit::ClearLines()
+{
+    Clear();
+}
 
 void TRichEdit::AppendLine(const QString& line)
 {
@@ -292,9 +321,15 @@ void TRichEdit::AppendLine(const QString& line)
     c.endEditBlock();
 }
 
-void TRichEdit::SetLines(const QStringList& lines) { SetText(lines.join(u'\n')); }
+void TRichEdit::SetLines(const QStringList& lines)
+{
+    SetText(lines.join(u'\n'));
+}
 
-QString TRichEdit::Text() const { return RichEditFiles::plainText(*d->doc); }
+QString TRichEdit::Text() const
+{
+    return RichEditFiles::plainText(*d->doc);
+}
 
 void TRichEdit::SetText(const QString& text)
 {
@@ -303,13 +338,28 @@ void TRichEdit::SetText(const QString& text)
     c.insertText(text);
 }
 
-void TRichEdit::Clear() { SetText(QString()); }
+void TRichEdit::Clear()
+{
+    SetText(QString());
+}
 
-bool TRichEdit::Modified() const { return d->doc->isModified(); }
-void TRichEdit::SetModified(bool modified) { d->doc->setModified(modified); }
+bool TRichEdit::Modified() const
+{
+    return d->doc->isModified();
+}
+void TRichEdit::SetModified(bool modified)
+{
+    d->doc->setModified(modified);
+}
 
-int TRichEdit::MaxLength() const { return d->maxLength; }
-int TRichEdit::TextLength() const { return d->length(); }
+int TRichEdit::MaxLength() const
+{
+    return d->maxLength;
+}
+int TRichEdit::TextLength() const
+{
+    return d->length();
+}
 
 void TRichEdit::SetMaxLength(int chars)
 {
@@ -318,7 +368,10 @@ void TRichEdit::SetMaxLength(int chars)
     d->richView->setMaxLength(d->maxLength);
 }
 
-bool TRichEdit::WordWrap() const { return d->wordWrap; }
+bool TRichEdit::WordWrap() const
+{
+    return d->wordWrap;
+}
 
 void TRichEdit::SetWordWrap(bool wrap)
 {
@@ -327,7 +380,10 @@ void TRichEdit::SetWordWrap(bool wrap)
     setWrap(d->richView, wrap);
 }
 
-int TRichEdit::SelStart() const { return d->cursor().selectionStart(); }
+int TRichEdit::SelStart() const
+{
+    return d->cursor().selectionStart();
+}
 
 int TRichEdit::SelLength() const
 {
@@ -335,7 +391,10 @@ int TRichEdit::SelLength() const
     return c.selectionEnd() - c.selectionStart();
 }
 
-void TRichEdit::SetSelStart(int pos) { SetSelection(pos, 0); }
+void TRichEdit::SetSelStart(int pos)
+{
+    SetSelection(pos, 0);
+}
 
 void TRichEdit::SetSelection(int start, int length)
 {
@@ -347,7 +406,10 @@ void TRichEdit::SetSelection(int start, int length)
     d->setCursor(c);
 }
 
-void TRichEdit::SelectAll() { SetSelection(0, -1); }
+void TRichEdit::SelectAll()
+{
+    SetSelection(0, -1);
+}
 
 QString TRichEdit::SelText() const
 {
@@ -363,7 +425,10 @@ void TRichEdit::SetSelText(const QString& text)
     d->setCursor(c);
 }
 
-QString TRichEdit::SelFontName() const { return d->selectionAttributes().name; }
+QString TRichEdit::SelFontName() const
+{
+    return d->selectionAttributes().name;
+}
 
 void TRichEdit::SetSelFontName(const QString& name)
 {
@@ -372,7 +437,10 @@ void TRichEdit::SetSelFontName(const QString& name)
     d->mergeFormat(format);
 }
 
-int TRichEdit::SelFontSize() const { return d->selectionAttributes().points; }
+int TRichEdit::SelFontSize() const
+{
+    return d->selectionAttributes().points;
+}
 
 void TRichEdit::SetSelFontSize(int points)
 {
@@ -383,7 +451,10 @@ void TRichEdit::SetSelFontSize(int points)
     d->mergeFormat(format);
 }
 
-QColor TRichEdit::SelColor() const { return d->selectionAttributes().color; }
+QColor TRichEdit::SelColor() const
+{
+    return d->selectionAttributes().color;
+}
 
 void TRichEdit::SetSelColor(const QColor& color)
 {
@@ -392,7 +463,10 @@ void TRichEdit::SetSelColor(const QColor& color)
     d->mergeFormat(format);
 }
 
-TFontStyles TRichEdit::SelStyle() const { return d->selectionAttributes().style; }
+TFontStyles TRichEdit::SelStyle() const
+{
+    return d->selectionAttributes().style;
+}
 
 void TRichEdit::SetSelStyle(TFontStyles style)
 {
@@ -404,7 +478,10 @@ void TRichEdit::SetSelStyle(TFontStyles style)
     d->mergeFormat(format);
 }
 
-TConsistentAttributes TRichEdit::SelConsistency() const { return richEditConsistency(d->cursor()); }
+TConsistentAttributes TRichEdit::SelConsistency() const
+{
+    return richEditConsistency(d->cursor());
+}
 
 // Block by block with a matcher made once: a search through a long document
 // costs one pass over its text, with no copy of the text beyond a block.
@@ -434,14 +511,38 @@ int TRichEdit::FindText(const QString& text, int from, int to, TSearchOptions op
     return -1;
 }
 
-bool TRichEdit::CanUndo() const { return d->doc->isUndoAvailable(); }
-void TRichEdit::Undo() { d->withView([](auto v) { v->undo(); }); }
-bool TRichEdit::CanRedo() const { return d->doc->isRedoAvailable(); }
-void TRichEdit::Redo() { d->withView([](auto v) { v->redo(); }); }
-void TRichEdit::ClearUndo() { d->doc->clearUndoRedoStacks(); }
-void TRichEdit::CutToClipboard() { d->withView([](auto v) { v->cut(); }); }
-void TRichEdit::CopyToClipboard() { d->withView([](auto v) { v->copy(); }); }
-void TRichEdit::PasteFromClipboard() { d->withView([](auto v) { v->paste(); }); }
+bool TRichEdit::CanUndo() const
+{
+    return d->doc->isUndoAvailable();
+}
+void TRichEdit::Undo()
+{
+    d->withView([](auto v) { v->undo(); });
+}
+bool TRichEdit::CanRedo() const
+{
+    return d->doc->isRedoAvailable();
+}
+void TRichEdit::Redo()
+{
+    d->withView([](auto v) { v->redo(); });
+}
+void TRichEdit::ClearUndo()
+{
+    d->doc->clearUndoRedoStacks();
+}
+void TRichEdit::CutToClipboard()
+{
+    d->withView([](auto v) { v->cut(); });
+}
+void TRichEdit::CopyToClipboard()
+{
+    d->withView([](auto v) { v->copy(); });
+}
+void TRichEdit::PasteFromClipboard()
+{
+    d->withView([](auto v) { v->paste(); });
+}
 
 QRect TRichEdit::FormattingRect() const
 {
@@ -496,5 +597,11 @@ void TRichEdit::Print(const QString& title, QPrinter& printer, const QRect& page
         throw Exception(QStringLiteral("The printer did not take the document."));
 }
 
-QTextDocument* TRichEdit::document() const { return d->doc; }
-QWidget* TRichEdit::view() const { return d->view(); }
+QTextDocument* TRichEdit::document() const
+{
+    return d->doc;
+}
+QWidget* TRichEdit::view() const
+{
+    return d->view();
+}

@@ -42,8 +42,8 @@ public:
     // Exception("Failed to Load Stream").
     void LoadFromFile(const QString& fileName);
     void SaveToFile(const QString& fileName) const;
-    void LoadFromBytes(const QByteArray& content);   // same rule as LoadFromFile
-    QByteArray SaveToBytes() const;                  // same rule as SaveToFile
+    void LoadFromBytes(const QByteArray& content); // same rule as LoadFromFile
+    QByteArray SaveToBytes() const;                // same rule as SaveToFile
     // Whether the file's content is RTF (which a plain-mode load shows as code).
     static bool IsRtfFile(const QString& fileName);
 
@@ -80,16 +80,16 @@ public:
     // Selection.
     int SelStart() const;
     int SelLength() const;
-    void SetSelStart(int pos);                 // collapses the selection
+    void SetSelStart(int pos); // collapses the selection
     void SetSelection(int start, int length);
     void SelectAll();
     QString SelText() const;
-    void SetSelText(const QString& text);      // replaces the selection
+    void SetSelText(const QString& text); // replaces the selection
 
     // Selection attributes: with an empty selection they apply to typing.
     QString SelFontName() const;
     void SetSelFontName(const QString& name);
-    int SelFontSize() const;                   // points
+    int SelFontSize() const; // points
     void SetSelFontSize(int points);
     QColor SelColor() const;
     void SetSelColor(const QColor& color);
@@ -120,11 +120,11 @@ public:
     void Print(const QString& title, QPrinter& printer, const QRect& pageRect = QRect()) const;
 
     QTextDocument* document() const;
-    QWidget* view() const;   // the widget holding focus and the text
+    QWidget* view() const; // the widget holding focus and the text
 
-    std::function<void()> OnChange;            // after every change of the text
-    std::function<void()> OnSelectionChange;   // after every change of the selection
-    std::function<void()> OnMaxLengthRefused;  // typed or pasted text refused (wholly or in part) at MaxLength
+    std::function<void()> OnChange;           // after every change of the text
+    std::function<void()> OnSelectionChange;  // after every change of the selection
+    std::function<void()> OnMaxLengthRefused; // typed or pasted text refused (wholly or in part) at MaxLength
 
 private:
     struct Impl;

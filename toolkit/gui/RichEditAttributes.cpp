@@ -18,8 +18,7 @@ RichEditAttributes RichEditAttributes::of(const QTextCharFormat& format, const Q
     const QBrush brush = format.foreground();
     a.color = brush.style() == Qt::NoBrush ? QColor(Qt::black) : brush.color();
     a.style = (font.bold() ? int(TFontStyle::Bold) : 0) | (font.italic() ? int(TFontStyle::Italic) : 0)
-            | (font.underline() ? int(TFontStyle::Underline) : 0)
-            | (font.strikeOut() ? int(TFontStyle::StrikeOut) : 0);
+            | (font.underline() ? int(TFontStyle::Underline) : 0) | (font.strikeOut() ? int(TFontStyle::StrikeOut) : 0);
     return a;
 }
 
@@ -46,9 +45,8 @@ TConsistentAttributes richEditConsistency(const QTextCursor& cursor)
     const int end = cursor.selectionEnd();
     const QTextDocument* doc = cursor.document();
     std::optional<RichEditAttributes> first;
-    QSet<int> formatsSeen;   // a long document has many runs but few formats
-    for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
-         block = block.next()) {
+    QSet<int> formatsSeen; // a long document has many runs but few formats
+    for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end; block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (fragment.position() >= end)

@@ -64,13 +64,13 @@ QByteArray toUtf16(QStringView text, QStringConverter::Encoding encoding)
 std::optional<std::pair<QString, TTextEncoding>> decodeCharacters(const QByteArray& bytes)
 {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(QStringDecoder::Utf16);   // reads and drops the mark
+        QStringDecoder utf16(QStringDecoder::Utf16); // reads and drops the mark
         const TTextEncoding encoding = bytes[0] == '\xFF' ? TTextEncoding::Utf16LE : TTextEncoding::Utf16BE;
         return std::pair{QString(utf16.decode(bytes)), encoding};
     }
     if (std::memchr(bytes.constData(), 0, size_t(bytes.size())))
         return std::nullopt;
-    QStringDecoder utf8(QStringDecoder::Utf8);   // drops a mark
+    QStringDecoder utf8(QStringDecoder::Utf8); // drops a mark
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return std::pair{text, bytes.startsWith(utf8Bom) ? TTextEncoding::Utf8Bom : TTextEncoding::Utf8};

@@ -9,8 +9,8 @@ enum class TTextEncoding { Utf8, Utf8Bom, Utf16LE, Utf16BE, Windows1252 };
 
 struct TTextFileFormat {
     TTextEncoding encoding = TTextEncoding::Utf8;
-    bool crlf = false;            // line ends CR LF rather than LF
-    bool finalLineEnd = true;     // the last line has a line end too
+    bool crlf = false;        // line ends CR LF rather than LF
+    bool finalLineEnd = true; // the last line has a line end too
 
     bool operator==(const TTextFileFormat&) const = default;
 };
@@ -18,7 +18,7 @@ struct TTextFileFormat {
 namespace RichEditEncoding {
 
 struct Decoded {
-    QString text;   // the file's text without its final line end
+    QString text; // the file's text without its final line end
     TTextFileFormat format;
 };
 

@@ -13,7 +13,7 @@ namespace RichEditFiles {
 
 namespace {
 
-constexpr int rtfMarkSize = 5;   // "{\\rtf"
+constexpr int rtfMarkSize = 5; // "{\\rtf"
 
 QString reasonOf(const QFileDevice& file)
 {
@@ -61,7 +61,7 @@ QString plainText(const QTextDocument& document)
         if (u == QChar::ParagraphSeparator || u == QChar::LineSeparator)
             text[kept++] = u'\n';
         else if (u != 0xFDD0 && u != 0xFDD1 && u != QChar::ObjectReplacementCharacter)
-            text[kept++] = c;   // frame marks and object places are not text
+            text[kept++] = c; // frame marks and object places are not text
     }
     text.truncate(kept);
     return text;

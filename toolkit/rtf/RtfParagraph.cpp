@@ -6,12 +6,18 @@ namespace Rtf {
 
 namespace {
 
-constexpr int TwipsPerPixel = 15;       // 1440 per inch over 96
-constexpr int MaxTwips = 22 * 1440;     // wider than any page
-constexpr int SingleLine = 240;         // \slmult1 unit: 240 is one line
+constexpr int TwipsPerPixel = 15;   // 1440 per inch over 96
+constexpr int MaxTwips = 22 * 1440; // wider than any page
+constexpr int SingleLine = 240;     // \slmult1 unit: 240 is one line
 
-qreal pixels(int twips) { return twips / qreal(TwipsPerPixel); }
-int twips(qreal pixels) { return qRound(pixels * TwipsPerPixel); }
+qreal pixels(int twips)
+{
+    return twips / qreal(TwipsPerPixel);
+}
+int twips(qreal pixels)
+{
+    return qRound(pixels * TwipsPerPixel);
+}
 
 void appendWord(QByteArray& out, const char* word, int value)
 {
@@ -76,14 +82,9 @@ QByteArray paragraphWords(const QTextBlockFormat& format)
         if (qRound(height * SingleLine / 100) != SingleLine)
             out += "\\sl" + QByteArray::number(qRound(height * SingleLine / 100)) + "\\slmult1";
         break;
-    case QTextBlockFormat::FixedHeight:
-        appendWord(out, "\\sl", -twips(height));
-        break;
-    case QTextBlockFormat::MinimumHeight:
-        appendWord(out, "\\sl", twips(height));
-        break;
-    default:
-        break;   // single and added-distance spacing have no \sl of their own
+    case QTextBlockFormat::FixedHeight: appendWord(out, "\\sl", -twips(height)); break;
+    case QTextBlockFormat::MinimumHeight: appendWord(out, "\\sl", twips(height)); break;
+    default: break; // single and added-distance spacing have no \sl of their own
     }
     return out;
 }

@@ -9,10 +9,10 @@ namespace Rtf {
 struct Paragraph {
     enum Alignment { Left, Centre, Right, Justify };
     Alignment alignment = Left;
-    int leftIndent = 0, rightIndent = 0, firstIndent = 0;   // twips
-    int spaceBefore = 0, spaceAfter = 0;                    // twips
-    int lineSpacing = 0;        // \sl: 0 single, > 0 at least, < 0 exactly
-    bool lineMultiple = false;  // \slmult1: lineSpacing is 240ths of a single line
+    int leftIndent = 0, rightIndent = 0, firstIndent = 0; // twips
+    int spaceBefore = 0, spaceAfter = 0;                  // twips
+    int lineSpacing = 0;                                  // \sl: 0 single, > 0 at least, < 0 exactly
+    bool lineMultiple = false;                            // \slmult1: lineSpacing is 240ths of a single line
     bool operator==(const Paragraph&) const = default;
 };
 

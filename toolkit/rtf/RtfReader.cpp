@@ -23,9 +23,9 @@ constexpr int MaxGroupDepth = 512;
 constexpr int MaxUnicodeSkip = 16;
 
 struct CharState {
-    int font = -1;          // -1: the document's default font
+    int font = -1; // -1: the document's default font
     int halfPoints = 24;
-    int color = -1;         // index into the colour table; -1 is automatic
+    int color = -1; // index into the colour table; -1 is automatic
     bool bold = false, italic = false, underline = false, strikeOut = false;
     bool operator==(const CharState&) const = default;
 };
@@ -46,11 +46,17 @@ struct GroupState {
 
 struct FontEntry {
     QString name;
-    int codePage = 0;       // 0: the document's code page
+    int codePage = 0; // 0: the document's code page
 };
 
-bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int hexValue(char c)
 {
@@ -79,7 +85,7 @@ public:
     void run()
     {
         cursor.beginEditBlock();
-        ++p;   // the opening brace of "{\rtf"
+        ++p; // the opening brace of "{\rtf"
         groups.push_back(state);
         while (p < end && parseToken()) {
         }
@@ -143,7 +149,7 @@ private:
         if (groups.empty())
             return false;
         if (groups.size() == 1)
-            lastParagraph = state.paragraph;   // the last paragraph may lack its \par
+            lastParagraph = state.paragraph; // the last paragraph may lack its \par
         state = groups.back();
         groups.pop_back();
         return !groups.empty();
@@ -201,13 +207,19 @@ private:
         }
         decodePendingBytes();
         switch (c) {
-        case '\\': case '{': case '}': addText(QString(QLatin1Char(c))); break;
+        case '\\':
+        case '{':
+        case '}': addText(QString(QLatin1Char(c))); break;
         case '~': addText(u"\u00A0"); break;
         case '_': addText(u"\u2011"); break;
         case '-': addText(u"\u00AD"); break;
-        case '\r': case '\n': endParagraph(); break;
-        case '*': if (groups.size() > 1 && !unicodeAlternativeFollows()) skipGroup(); break;
-        default: break;   // formula and index marks
+        case '\r':
+        case '\n': endParagraph(); break;
+        case '*':
+            if (groups.size() > 1 && !unicodeAlternativeFollows())
+                skipGroup();
+            break;
+        default: break; // formula and index marks
         }
     }
 
@@ -218,8 +230,14 @@ private:
         const bool on = !hasParam || param != 0;
         switch (keyword) {
         case Keyword::Par: endParagraph(); break;
-        case Keyword::Row: pendingCells = 0; endParagraph(); break;
-        case Keyword::Cell: if (state.destination == Destination::Text) ++pendingCells; break;
+        case Keyword::Row:
+            pendingCells = 0;
+            endParagraph();
+            break;
+        case Keyword::Cell:
+            if (state.destination == Destination::Text)
+                ++pendingCells;
+            break;
         case Keyword::Line: addText(u"\u2028"); break;
         case Keyword::Tab: addText(u"\t"); break;
         case Keyword::EmDash: addText(u"\u2014"); break;
@@ -265,16 +283,34 @@ private:
         case Keyword::Mac: codePage = 10000; break;
         case Keyword::Pc: codePage = 437; break;
         case Keyword::Pca: codePage = 850; break;
-        case Keyword::AnsiCodePage: if (param > 0) codePage = param; break;
+        case Keyword::AnsiCodePage:
+            if (param > 0)
+                codePage = param;
+            break;
         case Keyword::DefaultFont: defaultFont = param; break;
         case Keyword::FontTable: enterTable(Destination::FontTable); break;
         case Keyword::FontCharset: pendingFont.codePage = codePageOfCharset(param); break;
-        case Keyword::FontCodePage: if (param > 0) pendingFont.codePage = param; break;
+        case Keyword::FontCodePage:
+            if (param > 0)
+                pendingFont.codePage = param;
+            break;
         case Keyword::ColorTable: enterTable(Destination::ColorTable); break;
-        case Keyword::Red: red = std::clamp(param, 0, 255); colorGiven = true; break;
-        case Keyword::Green: green = std::clamp(param, 0, 255); colorGiven = true; break;
-        case Keyword::Blue: blue = std::clamp(param, 0, 255); colorGiven = true; break;
-        case Keyword::SkippedDestination: if (groups.size() > 1) skipGroup(); break;
+        case Keyword::Red:
+            red = std::clamp(param, 0, 255);
+            colorGiven = true;
+            break;
+        case Keyword::Green:
+            green = std::clamp(param, 0, 255);
+            colorGiven = true;
+            break;
+        case Keyword::Blue:
+            blue = std::clamp(param, 0, 255);
+            colorGiven = true;
+            break;
+        case Keyword::SkippedDestination:
+            if (groups.size() > 1)
+                skipGroup();
+            break;
         case Keyword::Unknown: break;
         }
     }
@@ -397,7 +433,7 @@ private:
 
     void addByte(char byte)
     {
-        if (uchar(byte) < 0x20) {   // control codes are not text, bar the tab
+        if (uchar(byte) < 0x20) { // control codes are not text, bar the tab
             if (byte == '\t')
                 addText(u"\t");
             return;
@@ -438,8 +474,7 @@ private:
     void addText(QLatin1StringView text)
     {
         decodePendingBytes();
-        if (state.destination == Destination::Text && state.chars == runChars && pendingCells == 0
-            && !runInSymbolFont)
+        if (state.destination == Destination::Text && state.chars == runChars && pendingCells == 0 && !runInSymbolFont)
             runText += text;
         else if (state.destination == Destination::Text && codePageOfFont(state.chars.font) == SymbolCodePage)
             addSymbolText(text);
@@ -464,15 +499,12 @@ private:
             }
             runText += text;
             break;
-        case Destination::FontTable:
-            addFontNameText(text);
-            break;
+        case Destination::FontTable: addFontNameText(text); break;
         case Destination::ColorTable:
             for (qsizetype n = text.count(u';'); n > 0; --n)
                 commitColor();
             break;
-        case Destination::Skipped:
-            break;
+        case Destination::Skipped: break;
         }
     }
 
@@ -547,15 +579,15 @@ private:
     GroupState state;
     std::vector<GroupState> groups;
     int overflowDepth = 0;
-    int skipCount = 0;      // fallback characters still to skip after \uN
-    int pendingCells = 0;   // cells ended in this row and not yet followed by text
+    int skipCount = 0;    // fallback characters still to skip after \uN
+    int pendingCells = 0; // cells ended in this row and not yet followed by text
     int footnotes = 0;
 
-    Paragraph blockParagraph;   // the format of the block the cursor is in
-    Paragraph lastParagraph;    // the format in force when the document closed
+    Paragraph blockParagraph; // the format of the block the cursor is in
+    Paragraph lastParagraph;  // the format in force when the document closed
 
     QString runText;
-    CharState runChars{.font = -2};   // no font: the first text starts a run
+    CharState runChars{.font = -2}; // no font: the first text starts a run
     bool runInSymbolFont = false;
     QHash<CharState, QTextCharFormat> formats;
 

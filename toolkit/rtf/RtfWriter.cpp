@@ -45,14 +45,14 @@ class Writer {
 public:
     explicit Writer(const QTextDocument& document) : doc(document)
     {
-        fontIndex(doc.defaultFont().family());   // \deff0
+        fontIndex(doc.defaultFont().family()); // \deff0
     }
 
     QByteArray run()
     {
         QByteArray body;
         body.reserve(doc.characterCount() + doc.characterCount() / 4);
-        QByteArray paragraph;   // the words of the paragraph format in force
+        QByteArray paragraph; // the words of the paragraph format in force
         for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
             const QByteArray& words = paragraphWordsOf(block);
             if (words != paragraph) {
@@ -85,8 +85,8 @@ private:
         }
         out += "}\n{\\colortbl;";
         for (const QColor& c : colors)
-            out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green())
-                 + "\\blue" + QByteArray::number(c.blue()) + ';';
+            out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) + "\\blue"
+                 + QByteArray::number(c.blue()) + ';';
         out += "}\n{\\*\\generator Penvale;}\n";
         return out;
     }
@@ -107,8 +107,8 @@ private:
         if (cached != wordsByFormat.cend())
             return *cached;
         const QFont font = format.font().resolve(doc.defaultFont());
-        QByteArray words = "\\f" + QByteArray::number(fontIndex(font.family()))
-                         + "\\fs" + QByteArray::number(qRound(pointSizeOf(font) * 2));
+        QByteArray words = "\\f" + QByteArray::number(fontIndex(font.family())) + "\\fs"
+                         + QByteArray::number(qRound(pointSizeOf(font) * 2));
         const QBrush brush = format.foreground();
         words += "\\cf" + QByteArray::number(brush.style() == Qt::NoBrush ? 0 : colorIndex(brush.color()));
         if (font.bold())
@@ -141,7 +141,7 @@ private:
             colors.append(rgb);
             i = colors.size() - 1;
         }
-        return int(i) + 1;   // entry 0 is the automatic colour
+        return int(i) + 1; // entry 0 is the automatic colour
     }
 
     const QTextDocument& doc;

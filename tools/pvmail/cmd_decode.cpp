@@ -13,17 +13,18 @@
 
 namespace {
 
-const char help[] = "Usage: pvmail decode FILE [--save-attachments DIR]\n"
-                    "\n"
-                    "Reads the Internet message text in FILE (\"-\": standard input; pipes are\n"
-                    "read to their end) and prints the message as one JSON object: from, sender,\n"
-                    "to, cc, subject, priority, returnReceipt, encoding, charset, contentType,\n"
-                    "headers, body and attachments (fileName, contentType, encoding, size, sha256).\n"
-                    "An empty input is an error.\n"
-                    "\n"
-                    "  --save-attachments DIR  also write each attachment into DIR under its name;\n"
-                    "                          a name already there gets \" (2)\", \" (3)\", ... and\n"
-                    "                          control characters in names become \"_\"\n";
+const char help[] =
+    "Usage: pvmail decode FILE [--save-attachments DIR]\n"
+    "\n"
+    "Reads the Internet message text in FILE (\"-\": standard input; pipes are\n"
+    "read to their end) and prints the message as one JSON object: from, sender,\n"
+    "to, cc, subject, priority, returnReceipt, encoding, charset, contentType,\n"
+    "headers, body and attachments (fileName, contentType, encoding, size, sha256).\n"
+    "An empty input is an error.\n"
+    "\n"
+    "  --save-attachments DIR  also write each attachment into DIR under its name;\n"
+    "                          a name already there gets \" (2)\", \" (3)\", ... and\n"
+    "                          control characters in names become \"_\"\n";
 
 QByteArray readInput(const QString& name)
 {
@@ -56,7 +57,8 @@ int run(const QStringList& arguments)
         { // the input text is freed before the message is printed
             TMemoryStream text(readInput(rest.first()));
             if (text.Size() == 0)
-                return PvError("decode", QStringLiteral("%1 is empty: there is no message to decode").arg(rest.first()));
+                return PvError("decode",
+                               QStringLiteral("%1 is empty: there is no message to decode").arg(rest.first()));
             message.LoadFromStream(text);
         }
         if (!directory.isEmpty()) {

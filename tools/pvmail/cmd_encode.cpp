@@ -8,12 +8,13 @@
 
 namespace {
 
-const char help[] = "Usage: pvmail encode FILE.json\n"
-                    "\n"
-                    "Reads a message in the JSON shape that 'pvmail decode' prints (body as a list\n"
-                    "of lines; attachments as {fileName, contentType, encoding, path}, a relative\n"
-                    "path taken from the JSON file's directory) and writes its Internet message\n"
-                    "text to standard output.\n";
+const char help[] =
+    "Usage: pvmail encode FILE.json\n"
+    "\n"
+    "Reads a message in the JSON shape that 'pvmail decode' prints (body as a list\n"
+    "of lines; attachments as {fileName, contentType, encoding, path}, a relative\n"
+    "path taken from the JSON file's directory) and writes its Internet message\n"
+    "text to standard output.\n";
 
 int run(const QStringList& arguments)
 {
@@ -27,7 +28,9 @@ int run(const QStringList& arguments)
         const QJsonDocument document = QJsonDocument::fromJson(ReadWholeFile(path), &error);
         if (error.error != QJsonParseError::NoError)
             return PvError("encode", QStringLiteral("%1: invalid JSON at offset %2: %3")
-                                         .arg(path).arg(error.offset).arg(error.errorString()));
+                                         .arg(path)
+                                         .arg(error.offset)
+                                         .arg(error.errorString()));
         if (!document.isObject())
             return PvError("encode", QStringLiteral("%1: expected a JSON object").arg(path));
         TmsMessage message;

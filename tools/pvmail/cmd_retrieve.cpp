@@ -38,8 +38,8 @@ const char help[] =
     "unless it is up already, and takes it down again at the end.\n";
 
 const QList<QCommandLineOption> options = {
-    {"server", {}, "HOST[:PORT]"}, {"user", {}, "NAME"},         {"store", {}, "DIR"},
-    {"timeout", {}, "SECONDS"},    {"seen-file", {}, "FILE"},    QCommandLineOption("leave-on-server"),
+    {"server", {}, "HOST[:PORT]"}, {"user", {}, "NAME"},      {"store", {}, "DIR"},
+    {"timeout", {}, "SECONDS"},    {"seen-file", {}, "FILE"}, QCommandLineOption("leave-on-server"),
 };
 
 // Each group of messages is put on disk before its DELEs go out or its ids
@@ -70,7 +70,7 @@ void storeLast(TStoringPOP& pop, int index)
                            {"attachments", AttachmentsToJson(message)}};
     std::fprintf(stdout, "%s\n", QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
-    pop.MessageList->Clear();   // stored and reported: a mailbox takes the memory of one message
+    pop.MessageList->Clear(); // stored and reported: a mailbox takes the memory of one message
 }
 
 // Messages stored before the connection broke stay stored; a retrieval
@@ -129,8 +129,7 @@ int run(const QStringList& arguments)
             allWell = false;
             PvError("retrieve", message);
         };
-        retrieveAll(pop, parser.isSet("leave-on-server") ? TmsAfterRetrieve::LeaveOnServer
-                                                         : TmsAfterRetrieve::Delete);
+        retrieveAll(pop, parser.isSet("leave-on-server") ? TmsAfterRetrieve::LeaveOnServer : TmsAfterRetrieve::Delete);
         return allWell ? PvOk : PvFailed;
     } catch (const Exception& e) {
         return PvError("retrieve", e.Message);

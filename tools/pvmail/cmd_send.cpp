@@ -39,9 +39,17 @@ const char help[] =
     "unless it is up already, and takes it down again after sending.\n";
 
 const QList<QCommandLineOption> options = {
-    {"server", {}, "HOST[:PORT]"}, {"from", {}, "ADDR"}, {"name", {}, "NAME"},      {"to", {}, "ADDR"},
-    {"cc", {}, "ADDR"},            {"bcc", {}, "ADDR"},  {"subject", {}, "TEXT"},   {"attach", {}, "FILE"},
-    {"timeout", {}, "SECONDS"},    QCommandLineOption("receipt"), QCommandLineOption("verbose"),
+    {"server", {}, "HOST[:PORT]"},
+    {"from", {}, "ADDR"},
+    {"name", {}, "NAME"},
+    {"to", {}, "ADDR"},
+    {"cc", {}, "ADDR"},
+    {"bcc", {}, "ADDR"},
+    {"subject", {}, "TEXT"},
+    {"attach", {}, "FILE"},
+    {"timeout", {}, "SECONDS"},
+    QCommandLineOption("receipt"),
+    QCommandLineOption("verbose"),
     {"login", {}, "NAME"},
 };
 

@@ -46,7 +46,8 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
-    if (arguments.isEmpty() || arguments.first() == QStringLiteral("--help") || arguments.first() == QStringLiteral("-h")) {
+    if (arguments.isEmpty() || arguments.first() == QStringLiteral("--help")
+        || arguments.first() == QStringLiteral("-h")) {
         printOverview(arguments.isEmpty() ? stderr : stdout);
         return arguments.isEmpty() ? PvUsage : PvOk;
     }

@@ -162,7 +162,8 @@ void JsonToMessage(const QJsonObject& object, const QDir& base, TmsMessage& mess
     readList(object, QStringLiteral("bcc"), message.BCC());
     message.SetSubject(textMember(object, QStringLiteral("subject")));
     message.SetPriority(TPriority(choice(object, QStringLiteral("priority"), priorities, 3, ptNormal)));
-    message.SetReturnReceipt(member(object, QStringLiteral("returnReceipt"), QJsonValue::Bool, "true or false").toBool());
+    message.SetReturnReceipt(
+        member(object, QStringLiteral("returnReceipt"), QJsonValue::Bool, "true or false").toBool());
     message.SetEncoding(TMsgEncoding(choice(object, QStringLiteral("encoding"), encodings, 2, meMIME)));
     message.SetCharSet(TCharSet(choice(object, QStringLiteral("charset"), charsets, 3, csUSASCII)));
     TmsHeaders headers;

@@ -12,7 +12,7 @@ std::optional<TmsSecurity> PvSecurity(const QCommandLineParser& parser)
     if (!parser.isSet(QStringLiteral("security")))
         return TmsSecurity::None;
     const QString value = parser.value(QStringLiteral("security"));
-    for (const TmsSecurityName& choice : SecurityNames)   // the settings' names, in lower case
+    for (const TmsSecurityName& choice : SecurityNames) // the settings' names, in lower case
         if (value == QString::fromLatin1(choice.name).toLower())
             return choice.security;
     return std::nullopt;

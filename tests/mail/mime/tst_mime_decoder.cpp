@@ -7,8 +7,8 @@
 
 namespace {
 
-const QByteArray head = crlf({"From: Ann <ann@example.org>", "To: Bob <bob@example.org>", "Subject: Hi",
-                              "Mime-Version: 1.0"});
+const QByteArray head = crlf(
+    {"From: Ann <ann@example.org>", "To: Bob <bob@example.org>", "Subject: Hi", "Mime-Version: 1.0"});
 
 QByteArray data(const TmsCustomMessage& m, qsizetype i)
 {
@@ -39,10 +39,18 @@ std::vector<std::function<void(TmsMessage&)>> layouts()
 {
     const QByteArray binary("\0\x01\xFF\r\n\x80 ", 7);
     return {
-        [](TmsMessage& m) { m.SetBody({"a", ".", "", "b", ""}); },
-        [](TmsMessage& m) { m.SetBody({QByteArray(300, 'x') + " end", "", "--12345678"}); },
-        [](TmsMessage& m) { m.SetBody({"naïve", "café ="}); },
-        [](TmsMessage& m) { m.SetCharSet(csISO8859), m.SetBody({"plain", ""}); },
+        [](TmsMessage& m) {
+            m.SetBody({"a", ".", "", "b", ""});
+        },
+        [](TmsMessage& m) {
+            m.SetBody({QByteArray(300, 'x') + " end", "", "--12345678"});
+        },
+        [](TmsMessage& m) {
+            m.SetBody({"naïve", "café ="});
+        },
+        [](TmsMessage& m) {
+            m.SetCharSet(csISO8859), m.SetBody({"plain", ""});
+        },
         [binary](TmsMessage& m) {
             m.SetBody({"see", ""});
             attach(m, "a.bin", binary, aeBase64);
@@ -111,8 +119,8 @@ private slots:
 
     void uuencodedFiles()
     {
-        const auto m = decoded(crlf({"From: a@example.org", "", "Hello", "", "begin 644 one.txt", "#86)C", "`",
-                                     "end", "between", "begin 600 \"two words.bin\"", "!80``", "`", "end", "after"}));
+        const auto m = decoded(crlf({"From: a@example.org", "", "Hello", "", "begin 644 one.txt", "#86)C", "`", "end",
+                                     "between", "begin 600 \"two words.bin\"", "!80``", "`", "end", "after"}));
         QCOMPARE(m->Body(), TStringList({"Hello", "between", "after"}));
         QCOMPARE(m->Encoding(), meUU);
         QCOMPARE(m->Attachments().Count(), 2);
@@ -124,8 +132,8 @@ private slots:
 
     void textWithBeginLineIsReadAgainAsPlain()
     {
-        const auto m = decoded(head + crlf({"Content-Type: text/plain", "", "see file", "begin 644 f.txt", "#86)C",
-                                            "`", "end"}));
+        const auto m = decoded(
+            head + crlf({"Content-Type: text/plain", "", "see file", "begin 644 f.txt", "#86)C", "`", "end"}));
         QCOMPARE(m->Recipients().Count(), 1);
         QCOMPARE(m->Body(), TStringList({"see file"}));
         QCOMPARE(data(*m, 0), QByteArray("abc"));
@@ -133,10 +141,10 @@ private slots:
 
     void alternativePartsAreNamedAlt()
     {
-        const auto m = decoded(head + crlf({"Content-Type: multipart/alternative; boundary=\"XY\"", "", "--XY",
-                                            "Content-Type: text/plain", "", "plain", "--XY",
-                                            "Content-Type: text/html", "", "<p>html</p>", "--XY",
-                                            "Content-Type: text/enriched", "", "rich", "--XY--"}));
+        const auto m = decoded(head
+                               + crlf({"Content-Type: multipart/alternative; boundary=\"XY\"", "", "--XY",
+                                       "Content-Type: text/plain", "", "plain", "--XY", "Content-Type: text/html", "",
+                                       "<p>html</p>", "--XY", "Content-Type: text/enriched", "", "rich", "--XY--"}));
         QCOMPARE(m->Body(), TStringList({"plain"}));
         QCOMPARE(name(*m, 0), QByteArray("_alt.0"));
         QCOMPARE(data(*m, 0), QByteArray("<p>html</p>"));
@@ -146,13 +154,33 @@ private slots:
 
     void mixedWithNestedAlternative()
     {
-        const auto m = decoded(head + crlf({"Content-Type: multipart/mixed; boundary=OUT", "", "preamble", "--OUT",
-                                            "Content-Type: multipart/alternative; boundary=IN", "", "--IN",
-                                            "Content-Type: text/plain", "", "text", "--IN",
-                                            "Content-Type: text/html", "", "<p>text</p>", "--IN--", "", "--OUT",
-                                            "Content-Type: application/pdf; name=\"r.pdf\"",
-                                            "Content-Transfer-Encoding: base64", "", "YWJj", "--OUT",
-                                            "Content-Type: application/octet-stream", "", "raw", "--OUT--"}));
+        const auto m = decoded(head
+                               + crlf({"Content-Type: multipart/mixed; boundary=OUT",
+                                       "",
+                                       "preamble",
+                                       "--OUT",
+                                       "Content-Type: multipart/alternative; boundary=IN",
+                                       "",
+                                       "--IN",
+                                       "Content-Type: text/plain",
+                                       "",
+                                       "text",
+                                       "--IN",
+                                       "Content-Type: text/html",
+                                       "",
+                                       "<p>text</p>",
+                                       "--IN--",
+                                       "",
+                                       "--OUT",
+                                       "Content-Type: application/pdf; name=\"r.pdf\"",
+                                       "Content-Transfer-Encoding: base64",
+                                       "",
+                                       "YWJj",
+                                       "--OUT",
+                                       "Content-Type: application/octet-stream",
+                                       "",
+                                       "raw",
+                                       "--OUT--"}));
         QCOMPARE(m->Body(), TStringList({"text"}));
         QCOMPARE(m->Attachments().Count(), 3);
         QCOMPARE(name(*m, 0), QByteArray("_alt.0"));
@@ -165,10 +193,11 @@ private slots:
 
     void nestedAlternativeOfTextAloneKeepsOuterParts()
     {
-        const auto m = decoded(head + crlf({"Content-Type: multipart/mixed; boundary=OUT", "", "--OUT",
-                                            "Content-Type: multipart/alternative; boundary=IN", "", "--IN", "", "text",
-                                            "--IN--", "--OUT", "Content-Type: text/plain; name=a.txt", "", "A",
-                                            "--OUT--", "epilogue"}));
+        const auto m = decoded(
+            head
+            + crlf({"Content-Type: multipart/mixed; boundary=OUT", "", "--OUT",
+                    "Content-Type: multipart/alternative; boundary=IN", "", "--IN", "", "text", "--IN--", "--OUT",
+                    "Content-Type: text/plain; name=a.txt", "", "A", "--OUT--", "epilogue"}));
         QCOMPARE(m->Body(), TStringList({"text"}));
         QCOMPARE(m->Attachments().Count(), 1);
         QCOMPARE(data(*m, 0), QByteArray("A"));
@@ -176,9 +205,11 @@ private slots:
 
     void firstPartBase64OrNamedIsAnAttachment()
     {
-        for (const char* first : {"Content-Transfer-Encoding: base64", "Content-Disposition: attachment; filename=x.txt"}) {
-            const auto m = decoded(head + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", first, "",
-                                                "YWJj", "--B", "Content-Type: text/plain", "", "second", "--B--"}));
+        for (const char* first :
+             {"Content-Transfer-Encoding: base64", "Content-Disposition: attachment; filename=x.txt"}) {
+            const auto m = decoded(head
+                                   + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", first, "", "YWJj",
+                                           "--B", "Content-Type: text/plain", "", "second", "--B--"}));
             QCOMPARE(m->Body(), TStringList({"second"}));
             QCOMPARE(m->Attachments().Count(), 1);
         }
@@ -186,8 +217,9 @@ private slots:
 
     void multipartOfOnePartTakesItsType()
     {
-        const auto m = decoded(head + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B",
-                                            "Content-Type: text/plain; charset=us-ascii", "", "only", "--B--"}));
+        const auto m = decoded(head
+                               + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B",
+                                       "Content-Type: text/plain; charset=us-ascii", "", "only", "--B--"}));
         QCOMPARE(m->Body(), TStringList({"only"}));
         QCOMPARE(m->ContentType(), QByteArray("text/plain; charset=us-ascii"));
         QVERIFY(encoded(*m).endsWith("\r\n\r\nonly\r\n")); // written again as a plain message
@@ -197,21 +229,24 @@ private slots:
     {
         const QByteArray noBoundary = head + crlf({"Content-Type: multipart/mixed; boundary=B", "", "text"});
         checkParseFailure(*decoded(noBoundary), noBoundary, "Cannot find boundary");
-        const QByteArray badBase64 = head + crlf({"Content-Type: application/pdf; name=a.pdf",
-                                                  "Content-Transfer-Encoding: base64", "", "YWJjY"});
+        const QByteArray badBase64 = head
+                                   + crlf({"Content-Type: application/pdf; name=a.pdf",
+                                           "Content-Transfer-Encoding: base64", "", "YWJjY"});
         checkParseFailure(*decoded(badBase64), badBase64, "Error decoding the attachment");
-        const QByteArray openNested = head + crlf({"Content-Type: multipart/mixed; boundary=O", "", "--O",
-                                                   "Content-Type: multipart/alternative; boundary=I", "", "--I", "",
-                                                   "t", "--I", "", "u", "--I--"});
+        const QByteArray openNested = head
+                                    + crlf({"Content-Type: multipart/mixed; boundary=O", "", "--O",
+                                            "Content-Type: multipart/alternative; boundary=I", "", "--I", "", "t",
+                                            "--I", "", "u", "--I--"});
         checkParseFailure(*decoded(openNested), openNested, "Cannot find closing boundary");
         QCOMPARE(decoded(openNested)->Body().first(), QByteArray("t"));
     }
 
     void singlePartAttachmentNamedByDisposition()
     {
-        const auto m = decoded(head + crlf({"Content-Type: application/pdf",
-                                            "Content-Disposition: attachment; filename=\"My report.pdf\"",
-                                            "Content-Transfer-Encoding: base64", "", "YWJj", "", "ZGVm"}));
+        const auto m = decoded(
+            head
+            + crlf({"Content-Type: application/pdf", "Content-Disposition: attachment; filename=\"My report.pdf\"",
+                    "Content-Transfer-Encoding: base64", "", "YWJj", "", "ZGVm"}));
         QCOMPARE(name(*m, 0), QByteArray("My report.pdf"));
         QCOMPARE(m->Attachments().Items(0).ContentType(), QByteArray("application/pdf"));
         QCOMPARE(data(*m, 0), QByteArray("abcdef"));
@@ -221,23 +256,41 @@ private slots:
     {
         const QByteArray line(300, 'l');
         const QByteArray b64 = QByteArray(600, 'a').toBase64();
-        const auto m = decoded(head + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", "", "body",
-                                            "--B", "Content-Type: text/plain; name=l.txt", "", line.constData(),
-                                            "--B", "Content-Type: application/x-y; name=b.bin",
-                                            "Content-Transfer-Encoding: base64", "", b64.constData(), "--B--"}));
+        const auto m = decoded(head
+                               + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", "", "body", "--B",
+                                       "Content-Type: text/plain; name=l.txt", "", line.constData(), "--B",
+                                       "Content-Type: application/x-y; name=b.bin", "Content-Transfer-Encoding: base64",
+                                       "", b64.constData(), "--B--"}));
         QCOMPARE(data(*m, 0), line);
         QCOMPARE(data(*m, 1), QByteArray(600, 'a'));
     }
 
     void foreignNamesAndCharsets()
     {
-        const auto m = decoded(
-            head + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B",
-                         "Content-Type: text/plain; charset=iso-8859-1", "Content-Transfer-Encoding: quoted-printable",
-                         "", "Gr=FC=DFe", "--B", "Content-Type: application/pdf;", " name*0*=utf-8''%E6%97%A5;",
-                         " name*1*=%E6%9C%AC.pdf", "", "x", "--B", "Content-Type: text/plain; name=\"=?utf-8?Q?caf=C3=A9?=.txt\"",
-                         "", "y", "--B", "Content-Type: text/plain",
-                         "Content-Disposition: attachment; filename*=iso-8859-1'de'%E4.txt", "", "z", "--B--"}));
+        const auto m = decoded(head
+                               + crlf({"Content-Type: multipart/mixed; boundary=B",
+                                       "",
+                                       "--B",
+                                       "Content-Type: text/plain; charset=iso-8859-1",
+                                       "Content-Transfer-Encoding: quoted-printable",
+                                       "",
+                                       "Gr=FC=DFe",
+                                       "--B",
+                                       "Content-Type: application/pdf;",
+                                       " name*0*=utf-8''%E6%97%A5;",
+                                       " name*1*=%E6%9C%AC.pdf",
+                                       "",
+                                       "x",
+                                       "--B",
+                                       "Content-Type: text/plain; name=\"=?utf-8?Q?caf=C3=A9?=.txt\"",
+                                       "",
+                                       "y",
+                                       "--B",
+                                       "Content-Type: text/plain",
+                                       "Content-Disposition: attachment; filename*=iso-8859-1'de'%E4.txt",
+                                       "",
+                                       "z",
+                                       "--B--"}));
         QCOMPARE(m->Body(), TStringList({"Grüße"}));
         QCOMPARE(m->CharSet(), csUTF8);
         QCOMPARE(name(*m, 0), QByteArray("日本.pdf"));
@@ -260,26 +313,27 @@ private slots:
     {
         QFETCH(QByteArray, charset);
         QFETCH(QByteArray, badLine);
-        const auto m = decoded(head + crlf({"Content-Type: text/plain" + charset,
-                                            "Content-Transfer-Encoding: quoted-printable", "", "one=0D=0Atwo=0D",
-                                            "", "soft=", " joined=0A", "=0Alast"}));
+        const auto m = decoded(
+            head
+            + crlf({"Content-Type: text/plain" + charset, "Content-Transfer-Encoding: quoted-printable", "",
+                    "one=0D=0Atwo=0D", "", "soft=", " joined=0A", "=0Alast"}));
         QCOMPARE(m->Body(), TStringList({"one", "two", "", "", "soft joined", "", "", "last"}));
 
-        const auto bad = decoded(head + crlf({"Content-Type: text/plain" + charset,
-                                              "Content-Transfer-Encoding: quoted-printable", "", "caf=C3=A9",
-                                              "Gr=FC=DFe"}));
+        const auto bad = decoded(head
+                                 + crlf({"Content-Type: text/plain" + charset,
+                                         "Content-Transfer-Encoding: quoted-printable", "", "caf=C3=A9", "Gr=FC=DFe"}));
         QCOMPARE(bad->Body().at(1), badLine);
         QCOMPARE(bad->CharSet(), csUTF8);
     }
 
     void otherShapesLoseNoText()
     {
-        const QByteArray inner = crlf({"Content-Type: multipart/related; boundary=R", "", "--R",
-                                       "Content-Type: text/html", "", "<img src=cid:1>", "--R",
-                                       "Content-Type: image/png", "Content-Transfer-Encoding: base64", "", "iVBO",
-                                       "--R--"});
-        const auto m = decoded(head + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", "", "body", "--B",
-                                            "Content-Type: message/rfc822", ""})
+        const QByteArray inner = crlf(
+            {"Content-Type: multipart/related; boundary=R", "", "--R", "Content-Type: text/html", "", "<img src=cid:1>",
+             "--R", "Content-Type: image/png", "Content-Transfer-Encoding: base64", "", "iVBO", "--R--"});
+        const auto m = decoded(head
+                               + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", "", "body", "--B",
+                                       "Content-Type: message/rfc822", ""})
                                + crlf({"Subject: inner", "", "inner body", "--B"}) + inner + "--B\r\n\r\nlast part");
         QCOMPARE(m->Body(), TStringList({"body"}));
         QCOMPARE(name(*m, 0), QByteArray("inner.eml"));
@@ -323,8 +377,9 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
-        const auto m = decoded(head + crlf({"Content-Type: text/plain; charset=x-unknown",
-                                            "Content-Transfer-Encoding: 8bit", ""}) + bytes);
+        const auto m = decoded(
+            head + crlf({"Content-Type: text/plain; charset=x-unknown", "Content-Transfer-Encoding: 8bit", ""})
+            + bytes);
         QCOMPARE(QString::fromUtf8(m->Body().Text()), text + QStringLiteral("\r\n"));
     }
 

@@ -34,16 +34,30 @@ private slots:
         m.SetSubject("Report");
         m.SetBody({"Hello Ann,", "see attached."});
         attach(m, "/home/js/data.bin", "abc", aeBase64);
-        QCOMPARE(named(encoded(m)),
-                 crlf({"From:     \"J. Smith\" <js@example.org>", "To:       Ann Lee <ann@example.org>,",
-                       "          Bob Ray <bob@example.org>", "Subject:  Report", "Mime-Version: 1.0",
-                       "Content-Type: multipart/mixed; boundary=\"B1\"", "",
-                       "This is a multipart message in MIME format", "", "--B1",
-                       "Content-Type: text/plain; charset=\"us-ascii\"", "Content-Transfer-Encoding: 7bit", "",
-                       "Hello Ann,", "see attached.", "", "--B1",
-                       "Content-Type: application/octet-stream; name=\"data.bin\"",
-                       "Content-Transfer-Encoding: Base64", "Content-Disposition: attachment; filename=\"data.bin\"",
-                       "", "YWJj", "", "--B1--"}));
+        QCOMPARE(named(encoded(m)), crlf({"From:     \"J. Smith\" <js@example.org>",
+                                          "To:       Ann Lee <ann@example.org>,",
+                                          "          Bob Ray <bob@example.org>",
+                                          "Subject:  Report",
+                                          "Mime-Version: 1.0",
+                                          "Content-Type: multipart/mixed; boundary=\"B1\"",
+                                          "",
+                                          "This is a multipart message in MIME format",
+                                          "",
+                                          "--B1",
+                                          "Content-Type: text/plain; charset=\"us-ascii\"",
+                                          "Content-Transfer-Encoding: 7bit",
+                                          "",
+                                          "Hello Ann,",
+                                          "see attached.",
+                                          "",
+                                          "--B1",
+                                          "Content-Type: application/octet-stream; name=\"data.bin\"",
+                                          "Content-Transfer-Encoding: Base64",
+                                          "Content-Disposition: attachment; filename=\"data.bin\"",
+                                          "",
+                                          "YWJj",
+                                          "",
+                                          "--B1--"}));
     }
 
     void plainMessageHeaders()
@@ -55,9 +69,9 @@ private slots:
         m.SetHeaders({"Subject: old", " continued", "X-Mailer: pv", "subject: second"});
         m.SetBody({"a", ".", "b"});
         QCOMPARE(encoded(m), crlf({"From:     Ann <ann@example.org>", "To:       Bob <bob@example.org>",
-                                   "X-Priority: 5", "X-Mailer: pv", "Subject:  Hi",
-                                   "Mime-Version: 1.0", "Content-Type: text/plain; charset=\"us-ascii\"",
-                                   "Content-Transfer-Encoding: 7bit", "", "a", ".", "b"}));
+                                   "X-Priority: 5", "X-Mailer: pv", "Subject:  Hi", "Mime-Version: 1.0",
+                                   "Content-Type: text/plain; charset=\"us-ascii\"", "Content-Transfer-Encoding: 7bit",
+                                   "", "a", ".", "b"}));
         QCOMPARE(m.Body(), TStringList({"a", ".", "b"})); // the message is not changed
         m.SetPriority(ptHigh);
         m.SetReturnReceipt(true);
@@ -66,9 +80,10 @@ private slots:
 
     void senderNameQuoting()
     {
-        const std::pair<QByteArray, QByteArray> cases[] = {
-            {"J. Smith", "\"J. Smith\""}, {"Ann", "Ann"}, {"Say \"Hi\" Inc.", "\"Say \\\"Hi\\\" Inc.\""},
-            {"Lee, Ann", "\"Lee, Ann\""}};
+        const std::pair<QByteArray, QByteArray> cases[] = {{"J. Smith", "\"J. Smith\""},
+                                                           {"Ann", "Ann"},
+                                                           {"Say \"Hi\" Inc.", "\"Say \\\"Hi\\\" Inc.\""},
+                                                           {"Lee, Ann", "\"Lee, Ann\""}};
         for (const auto& [name, written] : cases) {
             TmsMessage m;
             fill(m, name);
@@ -101,8 +116,7 @@ private slots:
                  crlf({"From:     =?utf-8?Q?Zo=C3=AB?= <ann@example.org>", "To:       Bob <bob@example.org>",
                        "CC:       =?utf-8?Q?=C3=9Cnal_=C3=96z?= <u@example.org>",
                        "Subject:  =?utf-8?Q?Caf=C3=A9__Bcc=3A_evil=40example=2Eorg?=", "Mime-Version: 1.0",
-                       "Content-Type: text/plain; charset=\"utf-8\"",
-                       "Content-Transfer-Encoding: quoted-printable"}));
+                       "Content-Type: text/plain; charset=\"utf-8\"", "Content-Transfer-Encoding: quoted-printable"}));
         QVERIFY(text.endsWith("\r\n\r\nna=C3=AFve\r\n"));
         for (char c : text)
             QVERIFY(uchar(c) < 128);
@@ -139,18 +153,17 @@ private slots:
         TmsMessage m;
         fill(m);
         attach(m, "report.pdf", QByteArray(57, 'a'), aeBase64, "application/pdf");
-        QVERIFY(encoded(m).endsWith(crlf({"Mime-Version: 1.0", "Content-Type: application/pdf; name=\"report.pdf\"",
-                                          "Content-Transfer-Encoding: Base64",
-                                          "Content-Disposition: attachment; filename=\"report.pdf\"", "",
-                                          QByteArray("YWFh").repeated(19).constData(), ""})));
+        QVERIFY(encoded(m).endsWith(
+            crlf({"Mime-Version: 1.0", "Content-Type: application/pdf; name=\"report.pdf\"",
+                  "Content-Transfer-Encoding: Base64", "Content-Disposition: attachment; filename=\"report.pdf\"", "",
+                  QByteArray("YWFh").repeated(19).constData(), ""})));
         m.Attachments().Items(0).Data() = TMemoryStream();
         QVERIFY(encoded(m).endsWith("filename=\"report.pdf\"\r\n\r\n\r\n"));
         m.Attachments().Clear();
         attach(m, "notes.txt", "one\r\ntwo", ae7Bit, "text/plain");
-        QVERIFY(encoded(m).endsWith(crlf({"Content-Type: text/plain; name=\"notes.txt\"",
-                                          "Content-Transfer-Encoding: 7bit",
-                                          "Content-Disposition: attachment; filename=\"notes.txt\"", "", "one",
-                                          "two"})));
+        QVERIFY(
+            encoded(m).endsWith(crlf({"Content-Type: text/plain; name=\"notes.txt\"", "Content-Transfer-Encoding: 7bit",
+                                      "Content-Disposition: attachment; filename=\"notes.txt\"", "", "one", "two"})));
     }
 
     void htmlBodyFileAlone()
@@ -185,12 +198,12 @@ private slots:
         fill(m);
         m.SetBody({"Hi"});
         attach(m, "_alt.0", "<b>Hi</b>\r\n", aeQuotedPrintable, "text/html");
-        QVERIFY(named(encoded(m)).endsWith(
-            crlf({"Mime-Version: 1.0", "Content-Type: multipart/alternative; boundary=\"B1\"", "",
-                  "This is a multipart message in MIME format", "", "--B1",
-                  "Content-Type: text/plain; charset=\"us-ascii\"", "Content-Transfer-Encoding: 7bit", "", "Hi", "",
-                  "--B1", "Content-Type: text/html", "Content-Transfer-Encoding: Quoted-Printable", "", "<b>Hi</b>", "",
-                  "--B1--"})));
+        QVERIFY(named(encoded(m))
+                    .endsWith(crlf({"Mime-Version: 1.0", "Content-Type: multipart/alternative; boundary=\"B1\"", "",
+                                    "This is a multipart message in MIME format", "", "--B1",
+                                    "Content-Type: text/plain; charset=\"us-ascii\"", "Content-Transfer-Encoding: 7bit",
+                                    "", "Hi", "", "--B1", "Content-Type: text/html",
+                                    "Content-Transfer-Encoding: Quoted-Printable", "", "<b>Hi</b>", "", "--B1--"})));
     }
 
     void mixedWithLeadingAlternatives()
@@ -201,16 +214,44 @@ private slots:
         attach(m, "_alt.0", "<b>Hi</b>", aeQuotedPrintable, "text/html");
         attach(m, "a.bin", "abc", aeBase64);
         attach(m, "_alt.1", "x", aeQuotedPrintable, "text/html");
-        QVERIFY(named(encoded(m)).endsWith(crlf(
-            {"Mime-Version: 1.0", "Content-Type: multipart/mixed; boundary=\"B1\"", "",
-             "This is a multipart message in MIME format", "", "--B1",
-             "Content-Type:  multipart/alternative; boundary=\"B2\"", "Content-Transfer-Encoding: 7bit", "", "--B2",
-             "Content-Type: text/plain; charset=\"us-ascii\"", "Content-Transfer-Encoding: 7bit", "", "Hi", "", "--B2",
-             "Content-Type: text/html", "Content-Transfer-Encoding: Quoted-Printable", "", "<b>Hi</b>", "--B2--", "",
-             "--B1", "Content-Type: application/octet-stream; name=\"a.bin\"", "Content-Transfer-Encoding: Base64",
-             "Content-Disposition: attachment; filename=\"a.bin\"", "", "YWJj", "", "", "--B1",
-             "Content-Type: text/html; name=\"_alt.1\"", "Content-Transfer-Encoding: Quoted-Printable",
-             "Content-Disposition: attachment; filename=\"_alt.1\"", "", "x", "--B1--"})));
+        QVERIFY(named(encoded(m))
+                    .endsWith(crlf({"Mime-Version: 1.0",
+                                    "Content-Type: multipart/mixed; boundary=\"B1\"",
+                                    "",
+                                    "This is a multipart message in MIME format",
+                                    "",
+                                    "--B1",
+                                    "Content-Type:  multipart/alternative; boundary=\"B2\"",
+                                    "Content-Transfer-Encoding: 7bit",
+                                    "",
+                                    "--B2",
+                                    "Content-Type: text/plain; charset=\"us-ascii\"",
+                                    "Content-Transfer-Encoding: 7bit",
+                                    "",
+                                    "Hi",
+                                    "",
+                                    "--B2",
+                                    "Content-Type: text/html",
+                                    "Content-Transfer-Encoding: Quoted-Printable",
+                                    "",
+                                    "<b>Hi</b>",
+                                    "--B2--",
+                                    "",
+                                    "--B1",
+                                    "Content-Type: application/octet-stream; name=\"a.bin\"",
+                                    "Content-Transfer-Encoding: Base64",
+                                    "Content-Disposition: attachment; filename=\"a.bin\"",
+                                    "",
+                                    "YWJj",
+                                    "",
+                                    "",
+                                    "--B1",
+                                    "Content-Type: text/html; name=\"_alt.1\"",
+                                    "Content-Transfer-Encoding: Quoted-Printable",
+                                    "Content-Disposition: attachment; filename=\"_alt.1\"",
+                                    "",
+                                    "x",
+                                    "--B1--"})));
     }
 
     void uuencodeForm()
@@ -221,9 +262,9 @@ private slots:
         m.SetBody({"Hi", "."});
         attach(m, "a.txt", "abc", aeBase64);
         attach(m, "empty", "", aeBase64);
-        QCOMPARE(encoded(m), crlf({"From:     Ann <ann@example.org>", "To:       Bob <bob@example.org>",
-                                   "Subject:  Hi", "", "Hi", ".", "", "begin 600 a.txt", "#86)C", "`", "end", "",
-                                   "begin 600 empty", "`", "`", "end"}));
+        QCOMPARE(encoded(m),
+                 crlf({"From:     Ann <ann@example.org>", "To:       Bob <bob@example.org>", "Subject:  Hi", "", "Hi",
+                       ".", "", "begin 600 a.txt", "#86)C", "`", "end", "", "begin 600 empty", "`", "`", "end"}));
     }
 
     void newsArticle()
@@ -234,9 +275,9 @@ private slots:
         a.SetNewsGroups("comp.test");
         a.SetSubject("S");
         a.SetBody({"x"});
-        QCOMPARE(encoded(a), crlf({"From:     J. Doe <jd@example.org>", "Newsgroups: comp.test", "Subject:  S",
-                                   "Mime-Version: 1.0", "Content-Type: text/plain; charset=\"us-ascii\"",
-                                   "Content-Transfer-Encoding: 7bit", "", "x"}));
+        QCOMPARE(encoded(a),
+                 crlf({"From:     J. Doe <jd@example.org>", "Newsgroups: comp.test", "Subject:  S", "Mime-Version: 1.0",
+                       "Content-Type: text/plain; charset=\"us-ascii\"", "Content-Transfer-Encoding: 7bit", "", "x"}));
     }
 
     void boundariesAreEightDigitsWithoutNine()

@@ -84,7 +84,8 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QJsonObject>("expected");
-        const QJsonObject table = QJsonDocument::fromJson(readFile(fixturePath(QStringLiteral("expected.json")))).object();
+        const QJsonObject table =
+            QJsonDocument::fromJson(readFile(fixturePath(QStringLiteral("expected.json")))).object();
         QVERIFY(table.size() >= 14);
         for (auto it = table.begin(); it != table.end(); ++it)
             QTest::newRow(qPrintable(it.key())) << it.key() << it.value().toObject();

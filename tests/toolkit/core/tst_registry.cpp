@@ -25,8 +25,8 @@ private slots:
         QVERIFY(reg.OpenKey("\\Software\\Penvale", true));
         reg.WriteString("Password", "secret");
         QVERIFY(RegistryFileName().startsWith(config.path()));
-        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
-            | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+                                        | QFile::WriteOther | QFile::ExeOther;
         QCOMPARE(QFileInfo(RegistryFileName()).permissions() & others, QFile::Permissions());
     }
 

@@ -97,9 +97,13 @@ private slots:
         QTest::addColumn<bool>("fits");
         QTest::newRow("new document") << QByteArray() << true;
         QTest::newRow("UTF-8, LF") << QByteArray("caf\xC3\xA9\nend\n") << true;
-        QTest::newRow("UTF-8 with mark, CR LF, no last line end")
-            << QByteArray("\xEF\xBB\xBF" "caf\xC3\xA9\r\nend") << true;
-        QTest::newRow("UTF-16 LE, CR LF") << QByteArray("\xFF\xFE" "a\0\r\0\n\0\xAC\x20\r\0\n\0", 14) << true;
+        QTest::newRow("UTF-8 with mark, CR LF, no last line end") << QByteArray(
+            "\xEF\xBB\xBF"
+            "caf\xC3\xA9\r\nend") << true;
+        QTest::newRow("UTF-16 LE, CR LF") << QByteArray(
+            "\xFF\xFE"
+            "a\0\r\0\n\0\xAC\x20\r\0\n\0",
+            14) << true;
         QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF\0a\0\n\x20\xAC\0\n", 10) << true;
         QTest::newRow("windows-1252, CR LF") << QByteArray("caf\xE9 \x80\r\nend\r\n") << false;
     }
@@ -120,11 +124,12 @@ private slots:
 
         // A character the encoding lacks: the whole text is saved as UTF-8.
         edit.SetSelStart(0);
-        edit.SetSelText(QString::fromUtf8("\xE2\x86\x92"));   // an arrow
+        edit.SetSelText(QString::fromUtf8("\xE2\x86\x92")); // an arrow
         QCOMPARE(edit.TextFitsFileFormat(), fits);
         const QByteArray saved = edit.SaveToBytes();
         if (!fits)
-            QCOMPARE(saved, QByteArray("\xE2\x86\x92" "caf\xC3\xA9 \xE2\x82\xAC\r\nend\r\n"));
+            QCOMPARE(saved, QByteArray("\xE2\x86\x92"
+                                       "caf\xC3\xA9 \xE2\x82\xAC\r\nend\r\n"));
         TRichEdit back;
         back.SetPlainText(true);
         back.LoadFromBytes(saved);
@@ -238,7 +243,7 @@ private slots:
         QApplication::clipboard()->setText("pasted text");
         edit.PasteFromClipboard();
         QCOMPARE(edit.Text(), QStringLiteral("1234567pas"));
-        QCOMPARE(refusals, 4);   // cut short
+        QCOMPARE(refusals, 4); // cut short
         typeInto(edit, "abc\t");
         QTest::keyClick(edit.view(), Qt::Key_Return);
         QCOMPARE(edit.Text(), QStringLiteral("1234567pas"));
@@ -308,11 +313,11 @@ private slots:
         const TConsistentAttributes uniform = edit.SelConsistency();
         QVERIFY(uniform.Name && uniform.Size && uniform.Color && uniform.Bold && uniform.StrikeOut);
 
-        edit.SetSelection(3, 6);   // "in sty": across both runs
+        edit.SetSelection(3, 6); // "in sty": across both runs
         const TConsistentAttributes mixed = edit.SelConsistency();
         QVERIFY(!mixed.Name && !mixed.Size && !mixed.Color && !mixed.Bold && !mixed.StrikeOut);
         QVERIFY(mixed.Italic && mixed.Underline);
-        QCOMPARE(edit.SelFontName(), QStringLiteral("Arial"));   // of the first character
+        QCOMPARE(edit.SelFontName(), QStringLiteral("Arial")); // of the first character
         QCOMPARE(edit.SelFontSize(), 10);
 
         // With no selection the attributes are those of the next typing.
@@ -336,7 +341,7 @@ private slots:
         QCOMPARE(edit.FindText("cat", 0, -1, matchCase), 4);
         QCOMPARE(edit.FindText("cat", 1, -1, wholeWord), 12);
         QCOMPARE(edit.FindText("CAT", 0, 19, {true, true}), 16);
-        QCOMPARE(edit.FindText("CAT", 0, 18, {true, true}), -1);   // runs past the end of the range
+        QCOMPARE(edit.FindText("CAT", 0, 18, {true, true}), -1); // runs past the end of the range
         QCOMPARE(edit.FindText("dog", 0, -1, any), -1);
         QCOMPARE(edit.FindText("", 0, -1, any), -1);
         QCOMPARE(edit.FindText("cat", 17, 5, any), -1);

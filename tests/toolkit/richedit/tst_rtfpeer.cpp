@@ -55,8 +55,7 @@ QByteArray run(const QString& program, const QStringList& arguments, const QStri
     QProcess process;
     process.setWorkingDirectory(dir);
     process.start(program, arguments);
-    *ok = process.waitForFinished(180000) && process.exitStatus() == QProcess::NormalExit
-       && process.exitCode() == 0;
+    *ok = process.waitForFinished(180000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     return *ok ? process.readAllStandardOutput() : process.readAllStandardError();
 }
 
@@ -115,7 +114,7 @@ QList<HtmlParagraph> htmlParagraphsOf(const QString& html)
     static const QRegularExpression attribute(QStringLiteral("([\\w-]+)=\"([^\"]*)\""));
     static const QRegularExpression declaration(QStringLiteral("([\\w-]+):\\s*([^;]+)"));
     QList<HtmlParagraph> paragraphs;
-    QList<Properties> open;   // the properties each open element adds
+    QList<Properties> open; // the properties each open element adds
     for (const auto& m : token.globalMatch(html.mid(html.indexOf(u"<body")))) {
         const QString tag = m.captured(2).toLower();
         if (!m.captured(4).isEmpty()) {
@@ -201,10 +200,19 @@ private slots:
         if (QStandardPaths::findExecutable("soffice").isEmpty())
             QSKIP("LibreOffice is not installed");
         QTextDocument doc;
-        fill(doc, {{"Plain  two spaces ", styled(0)}, {"Bold", styled(Bold)}, {" ", styled(0)},
-                   {"Italic", styled(Italic)}, {" ", styled(0)}, {"Under", styled(Underline)}, {" ", styled(0)},
-                   {"Strike", styled(StrikeOut)}, {" ", styled(0)}, {"Red", styled(0, QColor(255, 0, 0))},
-                   {" ", styled(0)}, {"Big", styled(0, {}, 20)}, {" ", styled(0)},
+        fill(doc, {{"Plain  two spaces ", styled(0)},
+                   {"Bold", styled(Bold)},
+                   {" ", styled(0)},
+                   {"Italic", styled(Italic)},
+                   {" ", styled(0)},
+                   {"Under", styled(Underline)},
+                   {" ", styled(0)},
+                   {"Strike", styled(StrikeOut)},
+                   {" ", styled(0)},
+                   {"Red", styled(0, QColor(255, 0, 0))},
+                   {" ", styled(0)},
+                   {"Big", styled(0, {}, 20)},
+                   {" ", styled(0)},
                    {"Courier", styled(0, {}, 0, "Courier New")},
                    {"\nÜnïcödé Жж \U0001F600", styled(Bold | Italic, QColor(0, 128, 255), 14, "Times New Roman")},
                    {"\tafter {tab} \\", styled(0)}});
@@ -251,11 +259,19 @@ private slots:
     {
         if (QStandardPaths::findExecutable("soffice").isEmpty())
             QSKIP("LibreOffice is not installed");
-        struct Run { QString text; int style; QColor color; int points; QString font; };
+        struct Run {
+            QString text;
+            int style;
+            QColor color;
+            int points;
+            QString font;
+        };
         const QColor red(255, 0, 0), blue(0, 128, 255);
         const QList<QList<Run>> paragraphs = {
-            {{"Bold", Bold, {}, 10, "Arial"}, {" then", 0, {}, 10, "Arial"},
-             {"Italic red", Italic, red, 14, "Arial"}, {"Under blue", Underline, blue, 24, "Courier New"}},
+            {{"Bold", Bold, {}, 10, "Arial"},
+             {" then", 0, {}, 10, "Arial"},
+             {"Italic red", Italic, red, 14, "Arial"},
+             {"Under blue", Underline, blue, 24, "Courier New"}},
             {{"All three", Bold | Italic | Underline, {}, 10, "Courier New"}, {" plain", 0, {}, 10, "Arial"}},
             {{"Right", 0, red, 14, "Arial"}},
         };
@@ -334,15 +350,16 @@ private slots:
         if (pandoc.isEmpty())
             QSKIP("pandoc is not installed");
         QTextDocument doc;
-        fill(doc, {{"Plain text with {braces}, back\\slash and café €, ", styled(0)}, {"Bold", styled(Bold)},
-                   {" and ", styled(0)}, {"Italic", styled(Italic)},
+        fill(doc, {{"Plain text with {braces}, back\\slash and café €, ", styled(0)},
+                   {"Bold", styled(Bold)},
+                   {" and ", styled(0)},
+                   {"Italic", styled(Italic)},
                    {"\nSecond paragraph, coloured.", styled(Underline, Qt::blue, 16, "Courier New")}});
         const QString rtf = save(doc, "text.rtf");
         bool ok = false;
         const QByteArray plain = run(pandoc, {"-f", "rtf", "-t", "plain", "--wrap=none", rtf}, dir.path(), &ok);
         QVERIFY2(ok, plain.constData());
-        QCOMPARE(QString::fromUtf8(plain).split(u'\n', Qt::SkipEmptyParts),
-                 doc.toPlainText().split(u'\n'));
+        QCOMPARE(QString::fromUtf8(plain).split(u'\n', Qt::SkipEmptyParts), doc.toPlainText().split(u'\n'));
         const QByteArray html = run(pandoc, {"-f", "rtf", "-t", "html", rtf}, dir.path(), &ok);
         QVERIFY2(ok, html.constData());
         QVERIFY2(html.contains("<strong>Bold</strong>") && html.contains("<em>Italic</em>"), html.constData());

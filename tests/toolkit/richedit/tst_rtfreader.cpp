@@ -23,8 +23,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("cp1252") << "cp1252.rtf" << QStringLiteral("café € 5 naïve “quoted”");
         QTest::newRow("charset 204") << "cyrillic.rtf" << QStringLiteral("A Привет B");
-        QTest::newRow("unicode") << "unicode.rtf"
-                                 << QStringLiteral("aéb\ncéd\neéf\ng\uF0B7h\ni\U0001F600j\nkЖl");
+        QTest::newRow("unicode") << "unicode.rtf" << QStringLiteral("aéb\ncéd\neéf\ng\uF0B7h\ni\U0001F600j\nkЖl");
     }
 
     void codePages()
@@ -57,7 +56,13 @@ private slots:
         QTextDocument doc;
         QVERIFY(Rtf::read(sample("groups.rtf"), doc));
         const QColor blue(0, 0, 255), green(0, 128, 0), black(Qt::black);
-        struct Expected { const char* text; int style; QColor color; int points; const char* font; };
+        struct Expected {
+            const char* text;
+            int style;
+            QColor color;
+            int points;
+            const char* font;
+        };
         const Expected runs[] = {
             {"normal", 0, black, 12, "Arial"},
             {"bold ", Bold, black, 12, "Arial"},
@@ -94,12 +99,13 @@ private slots:
     {
         QTextDocument doc;
         QVERIFY(Rtf::read(sample("wordprocessor.rtf"), doc));
-        QCOMPARE(doc.toPlainText().split(u'\n').mid(3), QStringList({
-            QStringLiteral("Café with a line end before the fallback, and € a euro."),
-            QStringLiteral("•\tFirst bullet"), QStringLiteral("•\tSecond bullet"),
-            QStringLiteral("1.\tNumbered one"), QStringLiteral("2.\tNumbered two"),
-            QStringLiteral("Hy\u00ADphen\u00ADation and a note1 end."), QStringLiteral("A second note2 here."),
-            QStringLiteral("One\tTwo\tThree"), QStringLiteral("Four\t\tSix"), QStringLiteral("After the table.")}));
+        QCOMPARE(doc.toPlainText().split(u'\n').mid(3),
+                 QStringList({QStringLiteral("Café with a line end before the fallback, and € a euro."),
+                              QStringLiteral("•\tFirst bullet"), QStringLiteral("•\tSecond bullet"),
+                              QStringLiteral("1.\tNumbered one"), QStringLiteral("2.\tNumbered two"),
+                              QStringLiteral("Hy\u00ADphen\u00ADation and a note1 end."),
+                              QStringLiteral("A second note2 here."), QStringLiteral("One\tTwo\tThree"),
+                              QStringLiteral("Four\t\tSix"), QStringLiteral("After the table.")}));
     }
 
     void readsParagraphFormats()
@@ -108,7 +114,7 @@ private slots:
         QVERIFY(Rtf::read(sample("wordprocessor.rtf"), doc));
         const QTextBlockFormat title = doc.findBlockByNumber(0).blockFormat();
         QCOMPARE(title.alignment(), Qt::AlignHCenter);
-        QCOMPARE(title.topMargin(), 16.0);   // 12 points, in pixels at 96 per inch
+        QCOMPARE(title.topMargin(), 16.0); // 12 points, in pixels at 96 per inch
         QCOMPARE(title.bottomMargin(), 8.0);
         const QTextBlockFormat indented = doc.findBlockByNumber(1).blockFormat();
         QCOMPARE(indented.alignment(), Qt::AlignJustify);
@@ -171,11 +177,13 @@ private slots:
         QTest::newRow("huge skip") << QByteArray("{\\rtf1 \\uc99999999 a\\u66 bcdefghijklmnopqrstuvwxyz}")
                                    << "aBrstuvwxyz";
         QTest::newRow("huge indexes") << QByteArray("{\\rtf1 \\cf2147483648\\f-99999999999 a}") << "a";
-        QTest::newRow("huge indents") << QByteArray("{\\rtf1 \\li99999999999\\fi-99999999999\\sl-99999999999 a\\par}") << "a";
+        QTest::newRow("huge indents") << QByteArray("{\\rtf1 \\li99999999999\\fi-99999999999\\sl-99999999999 a\\par}")
+                                      << "a";
         QTest::newRow("cells without a row") << QByteArray("{\\rtf1 a\\cell b\\cell}") << "a\tb";
         QTest::newRow("star at top") << QByteArray("{\\rtf1\\*\\x a}") << "a";
         QTest::newRow("font table at top") << QByteArray("{\\rtf1\\fonttbl a}") << "a";
-        QTest::newRow("long word") << QByteArray("{\\rtf1 \\") + QByteArray(100000, 'w') + " a}" << "a";
+        QTest::newRow("long word") << QByteArray("{\\rtf1 \\") + QByteArray(100000, 'w') + " a}"
+                                   << "a";
     }
 
     void malformedInputLoadsWhatCanBeRead()
@@ -188,7 +196,8 @@ private slots:
     void deepNesting()
     {
         const int depth = 100000;
-        const QByteArray balanced = "{\\rtf1 " + QByteArray(depth, '{') + "\\b deep" + QByteArray(depth, '}') + " flat}";
+        const QByteArray balanced = "{\\rtf1 " + QByteArray(depth, '{') + "\\b deep" + QByteArray(depth, '}')
+                                  + " flat}";
         QTextDocument doc;
         QVERIFY(Rtf::read(balanced, doc));
         QCOMPARE(doc.toPlainText(), QStringLiteral("deep flat"));
@@ -207,8 +216,8 @@ private slots:
     void cutFilesLoadTheTextBeforeTheCut_data()
     {
         QTest::addColumn<QString>("file");
-        for (const char* file : {"cp1252.rtf", "cyrillic.rtf", "unicode.rtf", "destinations.rtf", "field.rtf", "groups.rtf",
-                                 "wordprocessor.rtf"})
+        for (const char* file : {"cp1252.rtf", "cyrillic.rtf", "unicode.rtf", "destinations.rtf", "field.rtf",
+                                 "groups.rtf", "wordprocessor.rtf"})
             QTest::newRow(file) << QString::fromLatin1(file);
     }
 

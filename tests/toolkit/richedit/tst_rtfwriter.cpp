@@ -141,7 +141,7 @@ private slots:
         formats[2].setRightMargin(24);
         formats[2].setTextIndent(-24);
         formats[2].setLineHeight(150, QTextBlockFormat::ProportionalHeight);
-        formats[3] = formats[2];   // the same format twice needs no second \pard
+        formats[3] = formats[2]; // the same format twice needs no second \pard
         formats[4].setAlignment(Qt::AlignRight);
         formats[4].setLineHeight(20, QTextBlockFormat::FixedHeight);
         formats[5].setLineHeight(18, QTextBlockFormat::MinimumHeight);
@@ -165,7 +165,7 @@ private slots:
     void pixelSizesCountAtScreenResolution()
     {
         QTextDocument doc;
-        fill(doc, {{"x", QTextCharFormat()}});   // the 13-pixel default font
+        fill(doc, {{"x", QTextCharFormat()}}); // the 13-pixel default font
         QVERIFY(Rtf::write(doc).contains("\\fs20"));
     }
 };
