@@ -44,10 +44,7 @@ constexpr TSecurityPort securityPorts[] = {
 
 TmsCustomPOP::TmsCustomPOP(QObject* owner) : TmsMailBase(owner)
 {
-    TrkSessionOptions options;
-    options.ServiceName = "pop3";
-    options.DefaultPort = 110;
-    SetOptions(options);
+    SetOptions(PlainOptions(securityPorts));
 }
 
 int TmsCustomPOP::ReplyCode(const QByteArray& line)

@@ -12,6 +12,16 @@ struct TSecurityPort {
     quint16 port;
 };
 
+// A new client's options: the service and port of the rows' first row,
+// which is the one without security.
+inline TrkSessionOptions PlainOptions(std::span<const TSecurityPort> rows)
+{
+    TrkSessionOptions options;
+    options.ServiceName = rows.front().service;
+    options.DefaultPort = rows.front().port;
+    return options;
+}
+
 // When the options' service and default port are one of the rows, they
 // become the row of their security; ones the caller set are left alone.
 inline TrkSessionOptions FollowSecurityPort(TrkSessionOptions options, std::span<const TSecurityPort> rows)

@@ -20,10 +20,7 @@ constexpr TSecurityPort securityPorts[] = {
 
 TmsSMTP::TmsSMTP(QObject* owner) : TmsMailBase(owner)
 {
-    TrkSessionOptions options;
-    options.ServiceName = "smtp";
-    options.DefaultPort = 25;
-    SetOptions(options);
+    SetOptions(PlainOptions(securityPorts));
 }
 
 TmsSMTP::~TmsSMTP() = default;
