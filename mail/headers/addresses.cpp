@@ -1,6 +1,6 @@
-// Addresses in header values. Quoted strings and comments are read as
-// opaque stretches wherever they stand, so a "<", "," or ":" inside one never
-// decides where an address is or where an item ends.
+// Addresses in header values. Quoted strings, comments and encoded words are
+// read as opaque stretches wherever they stand, so a "<", "," or ":" inside
+// one never decides where an address is or where an item ends.
 #include "mail/headers/header_fields.h"
 
 #include "mail/text/text_utils_p.h"
@@ -53,6 +53,21 @@ QByteArray unescaped(QByteArrayView inner)
     return text;
 }
 
+// Where the encoded word that opens at text[at] ends, or at when none opens
+// there. Lenient senders leave "<", "," and ":" unencoded inside one, and a
+// decoded name must never supply the address.
+qsizetype afterEncodedWord(QByteArrayView text, qsizetype at)
+{
+    if (!text.sliced(at).startsWith("=?"))
+        return at;
+    int marks = 0; // the "?" after the charset, after the encoding, before "="
+    for (qsizetype i = at + 2; i < text.size() && text[i] > ' '; ++i) {
+        if (text[i] == '?' && ++marks == 3)
+            return i + 1 < text.size() && text[i + 1] == '=' ? i + 2 : at;
+    }
+    return at;
+}
+
 // The ">" that closes the "<" at open, outside quoted strings; -1 if none.
 qsizetype angleEnd(QByteArrayView text, qsizetype open)
 {
@@ -92,6 +107,10 @@ void parseMailbox(QByteArrayView text, TmsMailAddress& address)
                 bare += ' ';
             }
             i = end;
+        } else if (const qsizetype word = afterEncodedWord(text, i); word > i) {
+            phrase += text.sliced(i, word - i);
+            bare += text.sliced(i, word - i);
+            i = word;
         } else if (c == '<' && !angle) {
             const qsizetype close = angleEnd(text, i);
             if (close < 0) {
@@ -105,7 +124,8 @@ void parseMailbox(QByteArrayView text, TmsMailAddress& address)
             i = close + 1;
         } else { // a run of plain text, copied whole
             qsizetype end = i + 1;
-            while (end < text.size() && !opensStretch(text[end]) && text[end] != '<')
+            while (end < text.size() && !opensStretch(text[end]) && text[end] != '<'
+                   && afterEncodedWord(text, end) == end)
                 ++end;
             phrase += text.sliced(i, end - i);
             bare += text.sliced(i, end - i);
@@ -149,6 +169,10 @@ void ParseAddressList(const QByteArray& text, TmsAddressList& list)
         const char c = text[i];
         if (opensStretch(c)) {
             i = afterStretch(text, i);
+            continue;
+        }
+        if (const qsizetype word = afterEncodedWord(text, i); word > i) {
+            i = word;
             continue;
         }
         if (c == '<' || c == '>')

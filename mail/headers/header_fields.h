@@ -27,9 +27,9 @@ void GetHeaderAddresses(const TmsHeaders& headers, const QByteArray& fieldName, 
 void RemoveHeaderField(TmsHeaders& headers, const QByteArray& fieldName);
 
 // Address texts are read by RFC 5322, leniently: quoted strings (with
-// backslash escapes) and comments are skipped when the address in angle
-// brackets is looked for, so neither can pose as the address. Encoded words
-// in the name are decoded after that.
+// backslash escapes), comments and encoded words are skipped when the
+// address in angle brackets is looked for, so none can pose as the address.
+// Encoded words in the name are decoded after that.
 
 // One address: "Name <address>", "<address> Name", "address (Name)" or a
 // bare address. With an unclosed "<" the address is empty and the whole

@@ -56,6 +56,9 @@ private slots:
         QTest::newRow("encoded angle stays name")
             << TmsHeaders{"To: =?utf-8?Q?ceo=40bank=2Eexample_=3Cceo=40bank=2Eexample=3E=2C?= <attacker@evil.example>"}
             << QByteArray("ceo@bank.example <ceo@bank.example>,|attacker@evil.example");
+        QTest::newRow("angle in an encoded word")
+            << TmsHeaders{"To: =?utf-8?Q?CEO_<ceo@bank.example>?= <attacker@evil.example>, =?utf-8?Q?a,b?= <c@x.org>"}
+            << QByteArray("CEO <ceo@bank.example>|attacker@evil.example; a,b|c@x.org");
         QTest::newRow("quoted local part") << TmsHeaders{"To: \"jo doe\"@x.org"} << QByteArray("|\"jo doe\"@x.org");
     }
 
@@ -80,6 +83,9 @@ private slots:
         QTest::newRow("two authors") << QByteArray("A <a@x.org>, B <b@x.org>") << QByteArray("A|a@x.org");
         QTest::newRow("second angle") << QByteArray("A <a@x.org> B <b@x.org>") << QByteArray("A|a@x.org");
         QTest::newRow("empty group") << QByteArray("undisclosed-recipients:;") << QByteArray("|");
+        QTest::newRow("angle in an encoded word")
+            << QByteArray("=?utf-8?Q?CEO_<ceo@bank.example>?= <attacker@evil.example>")
+            << QByteArray("CEO <ceo@bank.example>|attacker@evil.example");
         QTest::newRow("long") << "Name <" + QByteArray(300, 'a') + ">"
                               << "Name|" + QByteArray(255, 'a');
     }
