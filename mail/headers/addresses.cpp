@@ -68,11 +68,25 @@ qsizetype afterEncodedWord(QByteArrayView text, qsizetype at)
     return at;
 }
 
-// The ">" that closes the "<" at open, outside quoted strings; -1 if none.
+// The text with its comments left out; quoted strings stay whole.
+QByteArray withoutComments(QByteArrayView text)
+{
+    QByteArray kept;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype end = opensStretch(text[i]) ? afterStretch(text, i) : i + 1;
+        if (text[i] != '(')
+            kept += text.sliced(i, end - i);
+        i = end;
+    }
+    return kept;
+}
+
+// The ">" that closes the "<" at open, outside quoted strings and comments;
+// -1 if none.
 qsizetype angleEnd(QByteArrayView text, qsizetype open)
 {
     for (qsizetype i = open + 1; i < text.size();) {
-        if (text[i] == '"')
+        if (opensStretch(text[i]))
             i = afterStretch(text, i);
         else if (text[i] == '>')
             return i;
@@ -118,7 +132,7 @@ void parseMailbox(QByteArrayView text, TmsMailAddress& address)
                 address.SetName(DecodeEncodedWords(Trim(text)));
                 return;
             }
-            angle = Trim(text.sliced(i + 1, close - i - 1));
+            angle = Trim(withoutComments(text.sliced(i + 1, close - i - 1)));
             before = phrase.simplified();
             phrase.clear();
             i = close + 1;
@@ -158,8 +172,8 @@ void ParseAddressList(const QByteArray& text, TmsAddressList& list)
     const auto takeItem = [&](qsizetype end) {
         const QByteArrayView item = TrimmedView(QByteArrayView(text).sliced(start, end - start));
         start = end + 1;
-        if (item.isEmpty())
-            return;
+        if (TrimmedView(withoutComments(item)).isEmpty())
+            return; // nothing, or a comment alone as after a group's ";"
         auto address = std::make_unique<TmsMailAddress>();
         parseMailbox(item, *address);
         list.Add(std::move(address));

@@ -29,7 +29,8 @@ void RemoveHeaderField(TmsHeaders& headers, const QByteArray& fieldName);
 // Address texts are read by RFC 5322, leniently: quoted strings (with
 // backslash escapes), comments and encoded words are skipped when the
 // address in angle brackets is looked for, so none can pose as the address.
-// Encoded words in the name are decoded after that.
+// Comments inside the angle brackets are left out of the address. Encoded
+// words in the name are decoded after that.
 
 // One address: "Name <address>", "<address> Name", "address (Name)" or a
 // bare address. With an unclosed "<" the address is empty and the whole
@@ -39,7 +40,7 @@ void ParseMailAddress(const QByteArray& text, TmsMailAddress& address);
 
 // Appends each address of a list such as a To field's value: items split at
 // commas; a group ("friends: a@x, b@y;") gives its members, never its name;
-// empty items give nothing.
+// empty items and items of comments alone give nothing.
 void ParseAddressList(const QByteArray& text, TmsAddressList& list);
 
 // The value of a parameter such as "boundary" in a header value, without its

@@ -59,6 +59,10 @@ private slots:
         QTest::newRow("angle in an encoded word")
             << TmsHeaders{"To: =?utf-8?Q?CEO_<ceo@bank.example>?= <attacker@evil.example>, =?utf-8?Q?a,b?= <c@x.org>"}
             << QByteArray("CEO <ceo@bank.example>|attacker@evil.example; a,b|c@x.org");
+        QTest::newRow("comments in the angle")
+            << TmsHeaders{"To: Ann <(work) ann@x.org (a>b)>, <bo(x)@y.org>"} << QByteArray("Ann|ann@x.org; |bo@y.org");
+        QTest::newRow("comment after a group")
+            << TmsHeaders{"To: team: a@x.org; (all of us), (only a comment)"} << QByteArray("|a@x.org");
         QTest::newRow("quoted local part") << TmsHeaders{"To: \"jo doe\"@x.org"} << QByteArray("|\"jo doe\"@x.org");
     }
 
