@@ -197,7 +197,8 @@ void TmsCustomEncoder::writeMultipartMessage(MultipartKind kind)
     }
     if (!bodyEmpty) {
         writeTextPart(PartEnd::Delimiter);
-        WriteLine("--" + boundary);
+        // With no part to follow, the body's delimiter is the closing one.
+        WriteLine(attachments.Count() == 0 ? "--" + boundary + "--" : "--" + boundary);
     }
     for (qsizetype i = 0; i < attachments.Count(); ++i) {
         if (i > 0)

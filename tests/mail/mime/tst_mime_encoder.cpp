@@ -206,6 +206,23 @@ private slots:
                                     "Content-Transfer-Encoding: Quoted-Printable", "", "<b>Hi</b>", "", "--B1--"})));
     }
 
+    // A multipart type kept from a loaded message whose attachments were
+    // removed: the body alone still ends with the closing delimiter.
+    void multipartWithoutAttachmentsIsClosed()
+    {
+        for (const QByteArray& type : {QByteArray("multipart/mixed"), QByteArray("multipart/alternative")}) {
+            TmsMessage m;
+            fill(m);
+            m.SetContentType(type);
+            m.SetBody({"Hi"});
+            const QByteArray text = encoded(m);
+            QVERIFY2(named(text).endsWith(crlf({"--B1", "Content-Type: text/plain; charset=\"us-ascii\"",
+                                                "Content-Transfer-Encoding: 7bit", "", "Hi", "", "--B1--"})),
+                     type);
+            QCOMPARE(decoded(text)->Body(), TStringList({"Hi"}));
+        }
+    }
+
     void mixedWithLeadingAlternatives()
     {
         TmsMessage m;
