@@ -154,7 +154,7 @@ void TmsCustomEncoder::writeFormattedMessage()
                                                                             : "Content-Type: text/rtf";
     if (const char* charset = bodyCharset())
         type += QByteArray("; charset=\"") + charset + '"';
-    WriteLine(type);
+    WriteHeaderLine(type);
     WriteLine("Content-Transfer-Encoding: quoted-printable");
     WriteLine("");
     writeQuotedPrintable(utf8Text(message.Body()), PartEnd::EndOfText);
@@ -168,7 +168,7 @@ void TmsCustomEncoder::writeSinglePartMessage()
     if (message.Attachments().Count() > 1 || !isBodyFile(item)) {
         writeAttachmentHeaders(item, PartNaming::Named);
     } else {
-        WriteLine("Content-Type: " + BodyFileType(item) + CharsetParameter(item.ContentType()));
+        WriteHeaderLine("Content-Type: " + BodyFileType(item) + CharsetParameter(item.ContentType()));
         WriteLine(TransferEncodingLine(item.Encoding()));
         WriteLine("");
     }
@@ -182,7 +182,7 @@ void TmsCustomEncoder::writeMultipartMessage(MultipartKind kind)
     const bool bodyEmpty = message.Body().isEmpty();
     bool plainFirst = attachments.Count() > 0 && bodyEmpty && isBodyFile(attachments.Items(0));
     QByteArray boundary = makeBoundary();
-    WriteLine("Content-Type: " + message.ContentType() + "; boundary=\"" + boundary + '"');
+    WriteHeaderLine("Content-Type: " + message.ContentType() + "; boundary=\"" + boundary + '"');
     WriteLine("");
     WriteLine("This is a multipart message in MIME format");
     WriteLine("");

@@ -1,5 +1,6 @@
 // The header blocks of mail and news. Every value goes out on 7-bit lines:
-// texts that cannot are encoded words, and CR or LF never ends a field early.
+// texts that cannot are encoded words, CR or LF never ends a field early, and
+// no line passes the 998 characters that readers may refuse beyond.
 #include "mail/mime/mime.h"
 
 #include "mail/headers/encoded_words.h"
@@ -14,6 +15,40 @@ const char* const reservedHeaders[] = {
     "Subject", "Mime-Version", "Content-Type", "X-Encoding", "Content-Transfer-Encoding"};
 
 constexpr qsizetype labelWidth = 10;
+
+// The longest line a header may have (RFC 5322), CR LF not counted.
+constexpr qsizetype maxHeaderLine = 998;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Where a line too long for a header is folded: before its last blank in
+// reach that follows text, or else at the limit.
+qsizetype foldPoint(QByteArrayView line)
+{
+    for (qsizetype at = maxHeaderLine; at > 1; --at)
+        if (isBlank(line[at]) && !isBlank(line[at - 1]))
+            return at;
+    return maxHeaderLine;
+}
+
+// The line as header lines of at most the limit. A fold at a blank is undone
+// by readers exactly; a line without one is broken with a blank added, which
+// changes the value less than a reader refusing or cutting the line.
+QByteArrayList foldedLines(QByteArrayView line)
+{
+    QByteArrayList lines;
+    QByteArray rest = line.toByteArray();
+    while (rest.size() > maxHeaderLine) { // each round takes at least one character
+        const qsizetype at = foldPoint(rest);
+        lines.append(rest.first(at));
+        rest = isBlank(rest[at]) ? rest.sliced(at) : ' ' + rest.sliced(at);
+    }
+    lines.append(rest);
+    return lines;
+}
 
 // Specials or quotes that would split or misread an address if the name
 // were bare.
@@ -34,10 +69,21 @@ QByteArray SingleLine(QByteArrayView value)
     return line;
 }
 
+void TmsCustomEncoder::WriteHeaderLine(QByteArrayView text)
+{
+    for (qsizetype start = 0; start <= text.size();) {
+        const qsizetype end = text.indexOf("\r\n", start);
+        const QByteArrayView line = text.sliced(start, (end < 0 ? text.size() : end) - start);
+        for (const QByteArray& folded : foldedLines(line))
+            WriteLine(folded);
+        start = end < 0 ? text.size() + 1 : end + 2;
+    }
+}
+
 void TmsCustomEncoder::WriteHeader(QByteArrayView label, const QByteArray& value)
 {
     const QByteArray line = SingleLine(value);
-    WriteLine(label.toByteArray() + (NeedsEncodedWords(line) ? EncodeWords(line, label.size()) : line));
+    WriteHeaderLine(label.toByteArray() + (NeedsEncodedWords(line) ? EncodeWords(line, label.size()) : line));
 }
 
 QByteArray TmsCustomEncoder::PhraseAddress(const TmsMailAddress& address, NameQuoting quoting) const
@@ -60,14 +106,14 @@ void TmsCustomEncoder::WriteCustomHeaders()
         if (line.trimmed().isEmpty())
             continue; // an empty line would end the header block here
         if (!HasEightBit(line)) {
-            WriteLine(line);
+            WriteHeaderLine(line);
             continue;
         }
         // Raw 8-bit text from elsewhere: its value becomes encoded words.
         const bool continuation = IsContinuationLine(line);
         const qsizetype colon = continuation ? 0 : line.indexOf(':') + 1;
         const QByteArray label = continuation ? QByteArray(" ") : line.left(colon) + ' ';
-        WriteLine(label + EncodeWords(line.mid(colon).trimmed(), label.size()));
+        WriteHeaderLine(label + EncodeWords(line.mid(colon).trimmed(), label.size()));
     }
 }
 
@@ -81,11 +127,11 @@ void TmsCustomEncoder::WriteClosingHeaders()
 
 void TmsMessageEncoder::WriteHeaders()
 {
-    WriteLine("From:     " + PhraseAddress(mail.Sender(), NameQuoting::WhereNeeded));
+    WriteHeaderLine("From:     " + PhraseAddress(mail.Sender(), NameQuoting::WhereNeeded));
     writeAddressLines("To", mail.Recipients());
     writeAddressLines("CC", mail.CC());
     if (mail.ReturnReceipt())
-        WriteLine("Return-Receipt-To: <" + SingleLine(mail.Sender().Address()) + '>');
+        WriteHeaderLine("Return-Receipt-To: <" + SingleLine(mail.Sender().Address()) + '>');
     if (mail.Priority() == ptLow)
         WriteLine("X-Priority: 5");
     else if (mail.Priority() == ptHigh)
@@ -103,14 +149,14 @@ void TmsMessageEncoder::writeAddressLines(QByteArray label, const TmsAddressList
     for (qsizetype i = 0; i < list.Count(); ++i) {
         const QByteArray indent = i == 0 ? label : QByteArray(labelWidth, ' ');
         const QByteArray line = indent + PhraseAddress(list.Items(i), NameQuoting::WhereNeeded);
-        WriteLine(i + 1 < list.Count() ? line + ',' : line);
+        WriteHeaderLine(i + 1 < list.Count() ? line + ',' : line);
     }
 }
 
 void TmsArticleEncoder::WriteHeaders()
 {
-    WriteLine("From:     " + PhraseAddress(article.Sender(), NameQuoting::Never));
-    WriteLine("Newsgroups: " + SingleLine(article.NewsGroups()));
+    WriteHeaderLine("From:     " + PhraseAddress(article.Sender(), NameQuoting::Never));
+    WriteHeaderLine("Newsgroups: " + SingleLine(article.NewsGroups()));
     WriteCustomHeaders();
     WriteClosingHeaders();
 }

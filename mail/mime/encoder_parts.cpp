@@ -51,10 +51,10 @@ void TmsCustomEncoder::writeAttachmentHeaders(const TmsAttItem& item, PartNaming
     if (type.isEmpty())
         type = "application/octet-stream";
     type += CharsetParameter(item.ContentType());
-    WriteLine("Content-Type: " + type + (named ? ParameterText("name", name) : QByteArray()));
+    WriteHeaderLine("Content-Type: " + type + (named ? ParameterText("name", name) : QByteArray()));
     WriteLine(TransferEncodingLine(item.Encoding()));
     if (named)
-        WriteLine("Content-Disposition: attachment" + ParameterText("filename", name));
+        WriteHeaderLine("Content-Disposition: attachment" + ParameterText("filename", name));
     WriteLine("");
 }
 

@@ -54,6 +54,9 @@ protected:
     void WriteCustomHeaders();
     // "Subject:" and "Mime-Version:" as they close every header block.
     void WriteClosingHeaders();
+    // Header text of one field, folded where a line would pass 998
+    // characters; it may already hold folds of its own.
+    void WriteHeaderLine(QByteArrayView text);
     // A header line whose value may need encoded words; label included.
     void WriteHeader(QByteArrayView label, const QByteArray& value);
     QByteArray PhraseAddress(const TmsMailAddress& address, NameQuoting quoting) const;

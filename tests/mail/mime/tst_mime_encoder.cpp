@@ -137,12 +137,28 @@ private slots:
         QCOMPARE(back->Body(), TStringList());
     }
 
+    // Fields longer than a line may be (998 characters) are folded at a blank
+    // where there is one, so unfolding gives the field back.
+    void longFieldsAreFolded()
+    {
+        TmsMessage m;
+        fill(m);
+        const QByteArray words = "X-Words: " + QByteArray("word ").repeated(300).trimmed();
+        m.Headers().append(words);
+        m.Headers().append("X-Blankless: " + QByteArray(2000, 'a'));
+        m.SetBody({"Hi"});
+        QByteArray block = headerBlock(encoded(m));
+        for (const QByteArray& line : block.split('\n'))
+            QVERIFY2(line.size() <= 998 + 1, line.left(40));
+        QVERIFY(block.replace("\r\n ", " ").contains(words));
+    }
+
     void longEncodedSubjectIsFoldedIntoShortWords()
     {
         TmsMessage m;
         fill(m);
         m.SetSubject(QString(120, QChar(0x00E9)).toUtf8());
-        const QByteArray block = headerBlock(encoded(m));
+        QByteArray block = headerBlock(encoded(m));
         for (const QByteArray& line : block.split('\n'))
             QVERIFY2(line.size() <= 78, line);
         QCOMPARE(decoded(encoded(m))->Subject(), m.Subject());
