@@ -33,6 +33,9 @@ constexpr int MaxMessages = 100000;
 // RFC 1939 caps a unique id at 70 characters; a longer one is no id.
 constexpr qsizetype MaxIdLength = 70;
 
+// Room for MaxMessages lines of a number and a long id, and more.
+constexpr qsizetype MaxListingBytes = 16 * 1024 * 1024;
+
 // Two messages under one id cannot be told apart: neither keeps it, so both
 // are fetched rather than the later one never.
 void ForgetSharedIds(QHash<int, QByteArray>& ids)
@@ -164,12 +167,14 @@ QHash<int, QByteArray> TmsCustomPOP::UniqueIds()
     Command("UIDL");
     QHash<int, QByteArray> ids;
     QByteArray line;
+    qsizetype bytes = 0;
     for (int lines = 0; ReadLine(line), line != "."; ++lines) {
-        if (lines >= qMax(MessageCount, 0)) {
+        bytes += line.size();
+        if (lines >= qMax(MessageCount, 0) || bytes > MaxListingBytes) {
             Close(); // the rest of the listing would be read as the next reply
-            throw EServerError(
-                QStringLiteral("The server listed more unique ids (UIDL) than the %1 messages it announced")
-                    .arg(qMax(MessageCount, 0)));
+            throw EServerError(QStringLiteral("The server's unique id listing (UIDL) runs past the %1 messages it "
+                                              "announced; the server is failing: try again later")
+                                   .arg(qMax(MessageCount, 0)));
         }
         const qsizetype space = line.indexOf(' ');
         bool ok = false;

@@ -218,7 +218,8 @@ private slots:
                                            "messages can be fetched: remove mail on the server and try again";
         QTest::newRow("more ids than messages")
             << 1 << QList<QByteArray>{"id-a", "id-b", "id-c"}
-            << "The server listed more unique ids (UIDL) than the 1 messages it announced";
+            << "The server's unique id listing (UIDL) runs past the 1 messages it announced; the server is failing: "
+               "try again later";
     }
     void hostileCounts()
     {
