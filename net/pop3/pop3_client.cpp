@@ -111,18 +111,41 @@ void TmsCustomPOP::OpenSession()
 {
     Reset();
     ConnectOrClose();
-    CheckReply();
+    CheckGreeting();
     const QByteArray timestamp = ApopTimestamp(LastReply());
-    if (Options().Security == TmsSecurity::StartTls) {
-        Command("STLS");
-        StartTls();
-    }
+    if (Options().Security == TmsSecurity::StartTls)
+        UpgradeToTls();
     if (timestamp.isEmpty() || !LoggedInWithApop(timestamp)) {
         Command("USER " + UserName.toUtf8());
         SendSecretLine("PASS ", Password.toUtf8());
         CheckReply();
     }
     GetStatus();
+}
+
+// A server of another kind (SMTP, FTP) greets with a three-digit code; it
+// is sent nothing more, not even QUIT.
+void TmsCustomPOP::CheckGreeting()
+{
+    if (ReadReplyLine() == 1)
+        return;
+    if (TrkSocket::ReplyCode(LastReply()) >= 0) {
+        Close();
+        throw EServerError(QStringLiteral("The server did not answer as a POP3 server (it greeted: %1): check the "
+                                          "server and port of the setting")
+                               .arg(QString::fromUtf8(LastReply())));
+    }
+    RaiseServerError();
+}
+
+void TmsCustomPOP::UpgradeToTls()
+{
+    SendLine("STLS");
+    if (ReadReplyLine() != 1)
+        throw EServerError(
+            QStringLiteral("The server refused STLS, which the security setting requires (it replied: %1)")
+                .arg(QString::fromUtf8(LastReply())));
+    StartTls();
 }
 
 bool TmsCustomPOP::LoggedInWithApop(const QByteArray& timestamp)

@@ -50,6 +50,8 @@ protected:
 
 private:
     void CheckReply();
+    void CheckGreeting();
+    void UpgradeToTls();
     void Command(const QByteArray& line);
     bool LoggedInWithApop(const QByteArray& timestamp);
 };

@@ -87,7 +87,8 @@ private slots:
         refused.Reply("+OK ready").Expect("STLS").Reply("-ERR not here").Expect("QUIT").Reply("+OK bye");
         TPopProbe probe(refused.Address());
         ChangeOptions(probe.pop, [&](TrkSessionOptions& options) { options.Security = TmsSecurity::StartTls; });
-        QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "-ERR not here");
+        QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
+                 "The server refused STLS, which the security setting requires (it replied: -ERR not here)");
         QTRY_VERIFY(refused.Finished());
         QCOMPARE(refused.Failures(), QStringList());
 
@@ -99,6 +100,19 @@ private slots:
         QTRY_VERIFY(noTls.Finished());
         QVERIFY(!noTls.Unread().contains("secret"));
         QVERIFY(!noTls.Unread().contains("USER"));
+    }
+
+    // A setting pointed at another kind of server says so, and sends it nothing.
+    void smtpServerIsNoPop3Server()
+    {
+        TScriptedServer server;
+        server.Reply("220 mail.example.com ESMTP ready");
+        TPopProbe probe(server.Address());
+        QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
+                 "The server did not answer as a POP3 server (it greeted: 220 mail.example.com ESMTP ready): check "
+                 "the server and port of the setting");
+        QTRY_VERIFY(server.PeerGone());
+        QVERIFY(server.Unread().isEmpty());
     }
 
     // The example of RFC 1939; a refused APOP falls back to USER and PASS. No log shows the password.
