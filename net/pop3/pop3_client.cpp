@@ -8,6 +8,7 @@
 #include "toolkit/Streams.h"
 
 #include <QCryptographicHash>
+#include <QHash>
 
 namespace {
 
@@ -23,6 +24,26 @@ int DecimalOf(const QByteArray& text)
 QByteArray Number(int index)
 {
     return QByteArray::number(index + 1);
+}
+
+// A bound on what a STAT reply may announce: every loop over the mailbox and
+// every list of its ids follow the count, and a hostile server gives any.
+constexpr int MaxMessages = 100000;
+
+// RFC 1939 caps a unique id at 70 characters; a longer one is no id.
+constexpr qsizetype MaxIdLength = 70;
+
+// Room for MaxMessages lines of a number and a long id, and more.
+constexpr qsizetype MaxListingBytes = 16 * 1024 * 1024;
+
+// Two messages under one id cannot be told apart: neither keeps it, so both
+// are fetched rather than the later one never.
+void ForgetSharedIds(QHash<int, QByteArray>& ids)
+{
+    QHash<QByteArray, int> uses;
+    for (const QByteArray& id : std::as_const(ids))
+        ++uses[id];
+    ids.removeIf([&](const auto& entry) { return uses.value(entry.value()) > 1; });
 }
 
 // The "<...@...>" a greeting ends with when the server takes APOP; empty when none.
@@ -90,18 +111,41 @@ void TmsCustomPOP::OpenSession()
 {
     Reset();
     ConnectOrClose();
-    CheckReply();
+    CheckGreeting();
     const QByteArray timestamp = ApopTimestamp(LastReply());
-    if (Options().Security == TmsSecurity::StartTls) {
-        Command("STLS");
-        StartTls();
-    }
+    if (Options().Security == TmsSecurity::StartTls)
+        UpgradeToTls();
     if (timestamp.isEmpty() || !LoggedInWithApop(timestamp)) {
         Command("USER " + UserName.toUtf8());
         SendSecretLine("PASS ", Password.toUtf8());
         CheckReply();
     }
     GetStatus();
+}
+
+// A server of another kind (SMTP, FTP) greets with a three-digit code; it
+// is sent nothing more, not even QUIT.
+void TmsCustomPOP::CheckGreeting()
+{
+    if (ReadReplyLine() == 1)
+        return;
+    if (TrkSocket::ReplyCode(LastReply()) >= 0) {
+        Close();
+        throw EServerError(QStringLiteral("The server did not answer as a POP3 server (it greeted: %1): check the "
+                                          "server and port of the setting")
+                               .arg(QString::fromUtf8(LastReply())));
+    }
+    RaiseServerError();
+}
+
+void TmsCustomPOP::UpgradeToTls()
+{
+    SendLine("STLS");
+    if (ReadReplyLine() != 1)
+        throw EServerError(
+            QStringLiteral("The server refused STLS, which the security setting requires (it replied: %1)")
+                .arg(QString::fromUtf8(LastReply())));
+    StartTls();
 }
 
 bool TmsCustomPOP::LoggedInWithApop(const QByteArray& timestamp)
@@ -126,25 +170,43 @@ void TmsCustomPOP::GetStatus()
     const qsizetype space = rest.indexOf(' ');
     if (space < 0)
         return;
-    MessageCount = DecimalOf(rest.left(space));
+    const int count = DecimalOf(rest.left(space));
+    if (count < 0 || count > MaxMessages)
+        throw EServerError(
+            QStringLiteral("The server's STAT reply announces %1 messages; a mailbox of 0 to %2 messages "
+                           "can be fetched: remove mail on the server and try again")
+                .arg(count)
+                .arg(MaxMessages));
+    MessageCount = count;
     rest.remove(0, space + 1);
     const qsizetype end = rest.indexOf(' ');
     MailboxSize = DecimalOf(end < 0 ? rest : rest.left(end));
 }
 
-// "+OK", then "number id" lines up to ".".
-QList<QByteArray> TmsCustomPOP::UniqueIds()
+// "+OK", then "number id" lines up to ".": one a message at most, so the
+// count STAT announced bounds the listing.
+QHash<int, QByteArray> TmsCustomPOP::UniqueIds()
 {
     Command("UIDL");
-    QList<QByteArray> ids(qMax(MessageCount, 0));
+    QHash<int, QByteArray> ids;
     QByteArray line;
-    for (ReadLine(line); line != "."; ReadLine(line)) {
+    qsizetype bytes = 0;
+    for (int lines = 0; ReadLine(line), line != "."; ++lines) {
+        bytes += line.size();
+        if (lines >= qMax(MessageCount, 0) || bytes > MaxListingBytes) {
+            Close(); // the rest of the listing would be read as the next reply
+            throw EServerError(QStringLiteral("The server's unique id listing (UIDL) runs past the %1 messages it "
+                                              "announced; the server is failing: try again later")
+                                   .arg(qMax(MessageCount, 0)));
+        }
         const qsizetype space = line.indexOf(' ');
         bool ok = false;
         const int number = line.left(space).toInt(&ok);
-        if (ok && space > 0 && number >= 1 && number <= ids.size())
-            ids[number - 1] = line.mid(space + 1).trimmed();
+        const QByteArray id = line.mid(space + 1).trimmed();
+        if (ok && space > 0 && number >= 1 && number <= MessageCount && id.size() <= MaxIdLength)
+            ids.insert(number - 1, id);
     }
+    ForgetSharedIds(ids);
     return ids;
 }
 

@@ -5,6 +5,7 @@
 // message list.
 #include "net/session/session.h"
 
+#include <QHash>
 #include <QList>
 
 #include <functional>
@@ -34,9 +35,9 @@ public:
     void RetrieveMessage(int index);
     void DeleteMessage(int index);
     void GetStatus();
-    // UIDL: the unique id of each message by its index, empty where the
-    // listing names none.
-    QList<QByteArray> UniqueIds();
+    // UIDL: the unique id of each message by its index; a message the
+    // listing names no usable id for has none.
+    QHash<int, QByteArray> UniqueIds();
     int ReplyCode(const QByteArray& line) override;
     virtual void CheckProperties();
     void Open() override;
@@ -49,6 +50,8 @@ protected:
 
 private:
     void CheckReply();
+    void CheckGreeting();
+    void UpgradeToTls();
     void Command(const QByteArray& line);
     bool LoggedInWithApop(const QByteArray& timestamp);
 };
@@ -92,7 +95,7 @@ private:
         QByteArray id; // empty without ids
     };
     void Keep(QList<TRetrieved>& retrieved, TmsAfterRetrieve afterRetrieve, TmsSeenIds& seen);
-    QList<QByteArray> ListedIds(TmsSeenIds& seen);
+    QHash<int, QByteArray> ListedIds(TmsSeenIds& seen);
     bool Refused(int index, const std::function<void()>& step, const char* outcome);
 
     bool fetchingOnce = false;

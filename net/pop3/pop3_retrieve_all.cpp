@@ -29,7 +29,7 @@ void TmsPOP::RetrieveAll(TmsAfterRetrieve afterRetrieve)
     fetchingOnce = false;
     RunSession([&] {
         TmsSeenIds seen(afterRetrieve == TmsAfterRetrieve::LeaveOnServer ? SeenIdsFile : QString());
-        const QList<QByteArray> ids = seen.Kept() ? ListedIds(seen) : QList<QByteArray>();
+        const QHash<int, QByteArray> ids = seen.Kept() ? ListedIds(seen) : QHash<int, QByteArray>();
         fetchingOnce = !ids.isEmpty();
         QList<TRetrieved> retrieved; // waiting to be kept
         for (int index = 0; index < MessageCount; ++index) {
@@ -64,14 +64,17 @@ void TmsPOP::Keep(QList<TRetrieved>& retrieved, TmsAfterRetrieve afterRetrieve, 
 }
 
 // The ids on the server, the ones gone from it forgotten; none when the
-// server will not list them, and then every message is fetched.
-QList<QByteArray> TmsPOP::ListedIds(TmsSeenIds& seen)
+// server will not list them, and then every message is fetched. A broken
+// listing has closed the session: it ends the retrieval.
+QHash<int, QByteArray> TmsPOP::ListedIds(TmsSeenIds& seen)
 {
     try {
-        const QList<QByteArray> ids = UniqueIds();
-        seen.KeepOnly(ids);
+        const QHash<int, QByteArray> ids = UniqueIds();
+        seen.KeepOnly(ids.values());
         return ids;
     } catch (const EServerError&) {
+        if (!Connected())
+            throw;
         return {};
     }
 }

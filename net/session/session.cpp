@@ -76,7 +76,7 @@ void TrkSocket::RaiseSocketError(quint16 code, const QString& text)
         listeners.OnError(this, message);
     // After these the byte stream is lost or gone: the connection cannot go on.
     if (code == SocketError::ConnectionReset || code == SocketError::ReplyLineTooLong
-        || code == SocketError::ClosedInData || code == SocketError::ClosedInReply
+        || code == SocketError::ReplyTooLong || code == SocketError::ClosedInData || code == SocketError::ClosedInReply
         || code == SocketError::TlsHandshakeFailed || code == SocketError::TlsFailed)
         Close();
     throw ESocketError(message, code);

@@ -80,6 +80,9 @@ public:
     bool Secure() const; // TLS is up on this connection
 
     static constexpr qsizetype MaxLineLength = 65536; // with its CR LF
+    // A multi-line reply, every line kept: far beyond any server's EHLO.
+    static constexpr qsizetype MaxReplyLines = 10000;
+    static constexpr qsizetype MaxReplyBytes = 1048576;
     static constexpr int MaxHostName = 127;
     static constexpr int MaxServiceName = 63;
     static constexpr int ReceiveChunk = 16384;
@@ -102,7 +105,8 @@ protected:
     int ReadReplyLine() { return ReadLine(lastReply); }
     virtual int ReplyCode(const QByteArray& line);
     // A reply of one line or several ("250-..." up to "250 ..."), its last
-    // line in LastReply; the overload keeps every line.
+    // line in LastReply; the overload keeps every line. One longer than
+    // MaxReplyLines or MaxReplyBytes raises ESocketError and closes.
     int ReadReply();
     int ReadReply(QList<QByteArray>& lines);
     // Message data: dots are stuffed on the way out, and on the way in taken

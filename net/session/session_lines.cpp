@@ -161,8 +161,12 @@ int TrkSocket::ReadReply(QList<QByteArray>& lines)
     lines = {lastReply};
     if (first <= 0 || lastReply.indexOf('-') != 3)
         return first;
+    qsizetype bytes = lastReply.size();
     while (!closed) {
         const int code = ReadLine(lastReply);
+        bytes += lastReply.size();
+        if (lines.size() >= MaxReplyLines || bytes > MaxReplyBytes)
+            RaiseSocketError(SocketError::ReplyTooLong);
         lines.append(lastReply);
         if (code == first && lastReply.indexOf(' ') == 3)
             break;

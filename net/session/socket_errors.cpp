@@ -22,6 +22,9 @@ const QHash<quint16, const char*>& texts()
         {57012, "Connection closed by the server during %1"},
         {57013, "TLS handshake with %1 failed: %2"},
         {57014, "TLS connection with %1 failed: %2"},
+        {57015,
+         "The server's reply is longer than 10000 lines or 1048576 bytes: the server setting may name a "
+         "server of another kind, or the server is failing"},
         {57102, "MailMessage property must be assigned"},
         {57103, "UserName property is required"},
         {57104, "Password property is required"},

@@ -15,6 +15,7 @@ enum : quint16 {
     ClosedInReply = 57012,      // its text takes the step: "%1"
     TlsHandshakeFailed = 57013, // these two take the host and the reason
     TlsFailed = 57014,
+    ReplyTooLong = 57015,
     MessageRequired = 57102,
     UserNameRequired = 57103,
     PasswordRequired = 57104,

@@ -36,9 +36,12 @@ void TmsSMTP::ReadExtensions(const QList<QByteArray>& lines)
         const QByteArray keyword = words.takeFirst();
         if (keyword == "STARTTLS") {
             extensions.startTls = true;
-        } else if (keyword == "AUTH") {
+        } else if (keyword == "AUTH" || keyword.startsWith("AUTH=")) {
+            // Older servers write "AUTH=PLAIN LOGIN", alone or beside the AUTH line.
             extensions.auth = true;
-            extensions.authMechanisms = words;
+            if (keyword.size() > 5)
+                words.prepend(keyword.mid(5));
+            extensions.authMechanisms += words;
         } else if (keyword == "SIZE") {
             extensions.size = true;
             extensions.sizeLimit = words.isEmpty() ? 0 : qMax(0LL, words.first().toLongLong());

@@ -1,6 +1,6 @@
 // The POP3 client's extensions against scripted servers: STLS refused or
 // failing before the login, APOP and its fall-back, mail left on the server fetched once by its
-// unique id over several retrievals, and servers that will not list ids.
+// unique id over several retrievals, servers that will not list ids, and hostile counts and listings.
 #include "ScriptedServer.h"
 #include "SessionChanges.h"
 #include "errorof.h"
@@ -87,7 +87,8 @@ private slots:
         refused.Reply("+OK ready").Expect("STLS").Reply("-ERR not here").Expect("QUIT").Reply("+OK bye");
         TPopProbe probe(refused.Address());
         ChangeOptions(probe.pop, [&](TrkSessionOptions& options) { options.Security = TmsSecurity::StartTls; });
-        QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }), "-ERR not here");
+        QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
+                 "The server refused STLS, which the security setting requires (it replied: -ERR not here)");
         QTRY_VERIFY(refused.Finished());
         QCOMPARE(refused.Failures(), QStringList());
 
@@ -99,6 +100,19 @@ private slots:
         QTRY_VERIFY(noTls.Finished());
         QVERIFY(!noTls.Unread().contains("secret"));
         QVERIFY(!noTls.Unread().contains("USER"));
+    }
+
+    // A setting pointed at another kind of server says so, and sends it nothing.
+    void smtpServerIsNoPop3Server()
+    {
+        TScriptedServer server;
+        server.Reply("220 mail.example.com ESMTP ready");
+        TPopProbe probe(server.Address());
+        QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
+                 "The server did not answer as a POP3 server (it greeted: 220 mail.example.com ESMTP ready): check "
+                 "the server and port of the setting");
+        QTRY_VERIFY(server.PeerGone());
+        QVERIFY(server.Unread().isEmpty());
     }
 
     // The example of RFC 1939; a refused APOP falls back to USER and PASS. No log shows the password.
@@ -201,6 +215,63 @@ private slots:
         QTRY_VERIFY(deleting.Finished());
         QCOMPARE(deleting.Failures(), QStringList());
         QCOMPARE(deleted.Subjects(), QStringList({"a"}));
+    }
+
+    // What a server announces or lists is checked before anything is sized or looped over by it.
+    void hostileCounts_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QList<QByteArray>>("ids");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("two billion messages")
+            << 2000000000 << QList<QByteArray>{"id-a"}
+            << "The server's STAT reply announces 2000000000 messages; a mailbox of 0 to 100000 messages can be "
+               "fetched: remove mail on the server and try again";
+        QTest::newRow("negative count") << -3 << QList<QByteArray>{}
+                                        << "The server's STAT reply announces -3 messages; a mailbox of 0 to 100000 "
+                                           "messages can be fetched: remove mail on the server and try again";
+        QTest::newRow("more ids than messages")
+            << 1 << QList<QByteArray>{"id-a", "id-b", "id-c"}
+            << "The server's unique id listing (UIDL) runs past the 1 messages it announced; the server is failing: "
+               "try again later";
+    }
+    void hostileCounts()
+    {
+        QFETCH(int, count);
+        QFETCH(QList<QByteArray>, ids);
+        QFETCH(QString, error);
+        QTemporaryDir home;
+        TScriptedServer server;
+        LoggedIn(server, count);
+        if (count > 0 && count < 10) {
+            server.Expect("UIDL").Reply("+OK");
+            for (qsizetype i = 0; i < ids.size(); ++i)
+                server.Reply(QByteArray::number(i + 1) + ' ' + ids[i]);
+            server.Reply("."); // a listing cut short leaves the session out of step: no QUIT
+        } else {
+            server.Expect("QUIT").Reply("+OK bye");
+        }
+        TPopProbe probe(server.Address(), home.filePath(QStringLiteral("account.uids")));
+        QCOMPARE(FailureOf<EServerError>([&] { probe.pop.RetrieveMailbox(TmsAfterRetrieve::LeaveOnServer, {}); }),
+                 error);
+        QTRY_VERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
+    }
+
+    // Two messages under one id: neither can be told apart, so both are fetched every time.
+    void sharedIdsAreNoIds()
+    {
+        QTemporaryDir home;
+        const QString seen = home.filePath(QStringLiteral("account.uids"));
+        for (int run = 0; run < 2; ++run) {
+            TScriptedServer server;
+            Message(Message(Listed(server, {"id-a", "id-a"}), 1, "a"), 2, "b").Expect("QUIT").Reply("+OK bye");
+            TPopProbe probe(server.Address(), seen);
+            probe.pop.RetrieveMailbox(TmsAfterRetrieve::LeaveOnServer, {});
+            QTRY_VERIFY(server.Finished());
+            QCOMPARE(server.Failures(), QStringList());
+            QCOMPARE(probe.Subjects(), QStringList({"a", "b"}));
+        }
     }
 
     void implicitTlsPort()

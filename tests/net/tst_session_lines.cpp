@@ -1,6 +1,6 @@
 // The session's line protocol against scripted servers: reply lines and
 // codes, multi-line replies, lines the reply buffer of old could not hold,
-// closes before a line ends, and command lines.
+// replies that never end, closes before a line ends, and command lines.
 #include "ScriptedServer.h"
 #include "SessionProbe.h"
 #include "errorof.h"
@@ -97,6 +97,29 @@ private slots:
         QCOMPARE(FailureOf<ESocketError>([&] { probe.session.ReadReply(); }), "Reply line is longer than 65536 bytes");
         QVERIFY(!probe.session.Connected());
         QCOMPARE(probe.replies, QList<QByteArray>({QByteArray()}));
+    }
+
+    // Lines that never end the reply: an error once the reply outgrows what
+    // any server sends, and the rest is never read as the next reply.
+    void endlessReplyIsAnErrorAndCloses_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("short lines") << QByteArray("250-x");
+        QTest::newRow("long lines") << "250-" + QByteArray(60000, 'x');
+    }
+    void endlessReplyIsAnErrorAndCloses()
+    {
+        QFETCH(QByteArray, line);
+        TScriptedServer server;
+        QByteArray wire;
+        for (int i = 0; i < 10001; ++i)
+            wire += line + "\r\n";
+        server.Send(wire);
+        Connected probe(server);
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.session.ReadReply(); }),
+                 "The server's reply is longer than 10000 lines or 1048576 bytes: the server setting may name a "
+                 "server of another kind, or the server is failing");
+        QVERIFY(!probe.session.Connected());
     }
 
     // A close before a whole line is an error at once, naming the step

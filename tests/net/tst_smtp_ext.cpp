@@ -102,6 +102,8 @@ private slots:
                                                              cramResponse, "235 ok"};
         QTest::newRow("PLAIN before LOGIN")
             << QByteArray("auth login plain") << QList<QByteArray>{"AUTH PLAIN " + plainCredentials, "235 ok"};
+        QTest::newRow("old AUTH= form") << QByteArray("AUTH=PLAIN LOGIN")
+                                        << QList<QByteArray>{"AUTH PLAIN " + plainCredentials, "235 ok"};
         QTest::newRow("LOGIN") << QByteArray("AUTH LOGIN")
                                << QList<QByteArray>{"AUTH LOGIN",       "334 VXNlcm5hbWU6",         "dGlt",
                                                     "334 UGFzc3dvcmQ6", "dGFuc3RhYWZ0YW5zdGFhZg==", "235 ok"};
