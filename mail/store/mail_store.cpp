@@ -39,7 +39,7 @@ TStoreWriter::TStoreWriter(const QString& directory, const TStoreKind& kind)
     if (!QDir(directory).mkpath(QStringLiteral(".")))
         throw EFCreateError(Errors::FileCreate(directory, QStringLiteral("the directory cannot be created")));
     if (!reservation->open())
-        throw EFCreateError(Errors::FileCreate(reservation->fileTemplate(), reservation->errorString()));
+        throw EFCreateError(NoFileIn(directory, reservation->errorString()));
     reservation->fileName(); // a file that has no name yet gets one here
     reservation->close();
 }
