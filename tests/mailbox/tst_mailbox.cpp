@@ -10,8 +10,11 @@
 #include "net/pop3/pop3_client.h"
 #include "toolkit/gui/RichEdit.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -97,6 +100,22 @@ private slots:
         QVERIFY(!fx.mailbox);
         QVERIFY(partOf<QAction>(*fx.form, "RetreiveEmail1")->isEnabled());
         QVERIFY(partOf<QAction>(*fx.form, "StayOnTop1")->isEnabled());
+    }
+
+    // A screen reader announces each tool button by the hint it shows.
+    void everyToolButtonHasAName()
+    {
+        fx.start();
+        QStringList names;
+        for (QAction* action : partOf<QToolBar>(*fx.mailbox, "ToolBar1")->actions()) {
+            auto* button = qobject_cast<QToolButton*>(
+                partOf<QToolBar>(*fx.mailbox, "ToolBar1")->widgetForAction(action));
+            if (button)
+                names << QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name).trimmed();
+        }
+        QCOMPARE(names.size(), 10);
+        QVERIFY2(!names.contains(QString()), qPrintable(names.join(QLatin1Char('|'))));
+        QCOMPARE(names.first(), QStringLiteral("Download email from your server"));
     }
 
     void commandStatesFollowTheListing_data()
