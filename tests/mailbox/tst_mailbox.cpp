@@ -162,6 +162,20 @@ private slots:
         QCOMPARE(fx.read(fx.saved() + "/emax.dat"), "3\r\n");
     }
 
+    // A reordering mark in a name would flip the text after it, in the list
+    // and beyond its column.
+    void shownNamesHoldNoBidirectionalControls()
+    {
+        fx.start();
+        fx.write(fx.saved() + "/m0.eml", mail("\"Ann \u202Egnp.exe\" <ann@x.test>", "bill \u2067fdp\u2069.exe"));
+        fx.write(fx.saved() + "/emax.dat", "1\r\n");
+        fx.run("ViewSavedMail1");
+        const QString shown = fx.rows(0).join(QString()) + fx.rows(1).join(QString());
+        QVERIFY2(!shown.contains(QChar(0x202E)) && !shown.contains(QChar(0x2067)) && !shown.contains(QChar(0x2069)),
+                 qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("gnp.exe")), qPrintable(shown));
+    }
+
     void deletingRowZeroRelists()
     {
         fx.start();
