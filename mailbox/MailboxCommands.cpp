@@ -43,6 +43,7 @@ QAction* MailboxCommands::toolButton(const char* name, const QString& hint, QSty
     QAction* action = menuItem(name, {}, hint, handler);
     action->setIcon(window.style()->standardIcon(icon));
     action->setToolTip(hint);
+    action->setIconText(hint.trimmed()); // never shown on the icon-only bar: the button's name for a screen reader
     return action;
 }
 

@@ -8,6 +8,23 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+namespace {
+
+// A mark that reorders text, in a name or subject from mail, would flip what
+// follows it ("Ann <RLO>gnp.exe") and spill into the next column: it is left out.
+QString withoutBidirectionalControls(const QByteArray& text)
+{
+    QString shown = QString::fromUtf8(text);
+    shown.removeIf([](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069) || u == 0x200E || u == 0x200F
+            || u == 0x061C;
+    });
+    return shown;
+}
+
+} // namespace
+
 LocalStore LocalStoreOf(Listing listing, const TMailSettings& mail)
 {
     if (listing == Listing::Copies)
@@ -51,7 +68,7 @@ void MailboxListing::startRows(const QString& header)
 
 void MailboxListing::addRow(const QByteArray& first, const QByteArray& subject)
 {
-    updates->AddRow(QString::fromUtf8(first), QString::fromUtf8(subject));
+    updates->AddRow(withoutBidirectionalControls(first), withoutBidirectionalControls(subject));
 }
 
 // What is held shows first, so an older text cannot replace this one later.

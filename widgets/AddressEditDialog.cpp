@@ -37,11 +37,13 @@ TMailAddressDlg::TMailAddressDlg(QWidget* owner) : QDialog(owner), working(std::
     at(nameLabel, 24, 24);
     nameEdit = new QLineEdit(this);
     nameEdit->setObjectName(QStringLiteral("NameEdit"));
+    nameEdit->setAccessibleName(nameLabel->text());
     at(nameEdit, 64, 16, 161, 21);
     auto* addressLabel = new QLabel(QStringLiteral("Address"), this);
     at(addressLabel, 16, 56);
     addressEdit = new QLineEdit(this);
     addressEdit->setObjectName(QStringLiteral("AddressEdit"));
+    addressEdit->setAccessibleName(addressLabel->text());
     at(addressEdit, 64, 48, 161, 21);
     okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setObjectName(QStringLiteral("OKButton"));

@@ -5,6 +5,31 @@ namespace {
 constexpr char unnamedPrefix[] = "att.";
 constexpr char alternativePrefix[] = "_alt.";
 
+bool isBidirectionalControl(char32_t c)
+{
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E || c == 0x200F || c == 0x061C;
+}
+
+// The UTF-8 length of the control character at i, or 0: the C0 and C1
+// controls, and the marks that reorder text, which can make
+// "invoice<RLO>fdp.exe" read as a PDF.
+qsizetype controlLength(const QByteArray& name, qsizetype i)
+{
+    const auto byte = [&](qsizetype at) { return at < name.size() ? char32_t(uchar(name[at])) : 0; };
+    const char32_t c = byte(i);
+    if (c < 0x20 || c == 0x7F)
+        return 1;
+    if (c >= 0xC2 && c <= 0xDF && (byte(i + 1) & 0xC0) == 0x80) {
+        const char32_t point = (c & 0x1F) << 6 | (byte(i + 1) & 0x3F);
+        return (point >= 0x80 && point <= 0x9F) || isBidirectionalControl(point) ? 2 : 0;
+    }
+    if (c >= 0xE0 && c <= 0xEF && (byte(i + 1) & 0xC0) == 0x80 && (byte(i + 2) & 0xC0) == 0x80) {
+        const char32_t point = (c & 0x0F) << 12 | (byte(i + 1) & 0x3F) << 6 | (byte(i + 2) & 0x3F);
+        return isBidirectionalControl(point) ? 3 : 0;
+    }
+    return 0;
+}
+
 } // namespace
 
 QByteArray BareFileName(const QByteArray& fileName)
@@ -18,13 +43,9 @@ QByteArray SafeFileName(const QByteArray& fileName, qsizetype index)
     QByteArray bare = BareFileName(fileName);
     if (bare.isEmpty() || bare == "." || bare == "..")
         return UnnamedFileName(index);
-    for (qsizetype i = 0; i < bare.size(); ++i) {
-        const uchar c = uchar(bare[i]);
-        if (c < 0x20 || c == 0x7F)
-            bare[i] = '_';
-        else if (c == 0xC2 && i + 1 < bare.size() && uchar(bare[i + 1]) >= 0x80 && uchar(bare[i + 1]) <= 0x9F)
-            bare.replace(i, 2, "_"); // a control character of Latin-1's upper half, in UTF-8
-    }
+    for (qsizetype i = 0; i < bare.size(); ++i)
+        if (const qsizetype length = controlLength(bare, i))
+            bare.replace(i, length, "_");
     return bare;
 }
 

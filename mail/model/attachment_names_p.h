@@ -6,7 +6,8 @@
 // The name after the last "/" or "\" (names from mail may use either).
 QByteArray BareFileName(const QByteArray& fileName);
 
-// The bare name with control characters made "_", or UnnamedFileName(index)
+// The bare name with control characters and the marks that reorder text
+// (bidirectional controls) made "_", or UnnamedFileName(index)
 // where it would not name a file inside a directory (empty, "." or ".."), so
 // a name from mail never leaves it nor plays tricks on a terminal.
 QByteArray SafeFileName(const QByteArray& fileName, qsizetype index);

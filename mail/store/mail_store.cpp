@@ -10,43 +10,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QTemporaryFile>
 
-#include <algorithm>
-#include <limits>
 #include <memory>
 
 namespace MailStore {
-
-void WriteCounter(const QString& path, quint64 value)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(Errors::FileCreate(path, file.errorString()));
-    file.write(QByteArray::number(value) + "\r\n");
-    if (!file.commit())
-        throw EFCreateError(Errors::FileCreate(path, file.errorString()));
-}
-
-std::optional<TCounter> ReadCounter(const QString& path)
-{
-    QFile file(path);
-    if (!file.exists())
-        return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFOpenError(Errors::FileOpen(path, file.errorString()));
-    QByteArray line = file.readLine(256);
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    bool ok = !line.isEmpty() && std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; });
-    const quint64 value = ok ? line.toULongLong(&ok) : 0;
-    if (!ok || value > quint64(std::numeric_limits<qint64>::max()) / 2)
-        throw EConvertError(QStringLiteral("The mail store counter %1 does not hold a number: '%2'")
-                                .arg(QDir::toNativeSeparators(path), QString::fromUtf8(line.left(40))));
-    return TCounter{line, value};
-}
 
 QString WriteMessageFile(const QString& directory, const TStoreKind& kind, TmsCustomMessage& message)
 {
@@ -70,7 +39,7 @@ TStoreWriter::TStoreWriter(const QString& directory, const TStoreKind& kind)
     if (!QDir(directory).mkpath(QStringLiteral(".")))
         throw EFCreateError(Errors::FileCreate(directory, QStringLiteral("the directory cannot be created")));
     if (!reservation->open())
-        throw EFCreateError(Errors::FileCreate(reservation->fileTemplate(), reservation->errorString()));
+        throw EFCreateError(NoFileIn(directory, reservation->errorString()));
     reservation->fileName(); // a file that has no name yet gets one here
     reservation->close();
 }

@@ -61,7 +61,7 @@ TTempFileStream::TTempFileStream(const QString& directory)
 {
     // QTemporaryFile creates the file exclusively with mode 0600.
     if (!file->open())
-        throw EFCreateError(Errors::FileCreate(file->fileTemplate(), file->errorString()));
+        throw EFCreateError(NoFileIn(QFileInfo(file->fileTemplate()).path(), file->errorString()));
 }
 
 TTempFileStream::~TTempFileStream() = default;
@@ -153,6 +153,12 @@ void TTempFileStream::WriteOut(const QString& fileName)
     Flush(fileName);
     if (::fsync(file->handle()) != 0)
         failCommit(fileName, Errors::SystemReason(errno));
+}
+
+QString NoFileIn(const QString& directory, const QString& reason)
+{
+    return QStringLiteral("Cannot create a file in the directory \"%1\". %2")
+        .arg(QDir::toNativeSeparators(directory), reason);
 }
 
 void TTempFileStream::RenameTo(const QString& fileName)

@@ -69,6 +69,10 @@ private:
     int writeError = 0; // errno of the first failed write: Qt's buffer hides it
 };
 
+// The error text for a directory where no new file can be made: a temporary
+// file's name template means nothing to the user.
+QString NoFileIn(const QString& directory, const QString& reason);
+
 // Puts the directory entries of fileName's directory on disk, so a rename
 // into it survives a crash; raises EFCreateError naming fileName.
 void SyncDirectoryOf(const QString& fileName);

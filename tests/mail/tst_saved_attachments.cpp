@@ -34,6 +34,10 @@ private slots:
                                                               "c\xc2\x85"
                                                               "d.txt"}
                                             << QStringList{"a_b_[31m_.txt", "c_d.txt"};
+        // Reordering marks would make "invoice<RLO>fdp.exe" read as a PDF.
+        QTest::newRow("bidirectional controls")
+            << QByteArrayList{"invoice\u202Efdp.exe", "a\u202A\u202Cb\u2066\u2069c\u200E\u200Fd\u061C.txt"}
+            << QStringList{"invoice_fdp.exe", "a__b__c__d_.txt"};
     }
     void eachGetsAFreeName()
     {

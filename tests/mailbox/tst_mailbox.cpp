@@ -10,8 +10,11 @@
 #include "net/pop3/pop3_client.h"
 #include "toolkit/gui/RichEdit.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -99,6 +102,22 @@ private slots:
         QVERIFY(partOf<QAction>(*fx.form, "StayOnTop1")->isEnabled());
     }
 
+    // A screen reader announces each tool button by the hint it shows.
+    void everyToolButtonHasAName()
+    {
+        fx.start();
+        QStringList names;
+        for (QAction* action : partOf<QToolBar>(*fx.mailbox, "ToolBar1")->actions()) {
+            auto* button = qobject_cast<QToolButton*>(
+                partOf<QToolBar>(*fx.mailbox, "ToolBar1")->widgetForAction(action));
+            if (button)
+                names << QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name).trimmed();
+        }
+        QCOMPARE(names.size(), 10);
+        QVERIFY2(!names.contains(QString()), qPrintable(names.join(QLatin1Char('|'))));
+        QCOMPARE(names.first(), QStringLiteral("Download email from your server"));
+    }
+
     void commandStatesFollowTheListing_data()
     {
         QTest::addColumn<QString>("listing");
@@ -141,6 +160,20 @@ private slots:
                  (QStringList{"m0.eml", "m1.eml", "m2.eml"}));
         QVERIFY(fx.read(fx.saved() + "/m2.eml").contains("Subject: s5"));
         QCOMPARE(fx.read(fx.saved() + "/emax.dat"), "3\r\n");
+    }
+
+    // A reordering mark in a name would flip the text after it, in the list
+    // and beyond its column.
+    void shownNamesHoldNoBidirectionalControls()
+    {
+        fx.start();
+        fx.write(fx.saved() + "/m0.eml", mail("\"Ann \u202Egnp.exe\" <ann@x.test>", "bill \u2067fdp\u2069.exe"));
+        fx.write(fx.saved() + "/emax.dat", "1\r\n");
+        fx.run("ViewSavedMail1");
+        const QString shown = fx.rows(0).join(QString()) + fx.rows(1).join(QString());
+        QVERIFY2(!shown.contains(QChar(0x202E)) && !shown.contains(QChar(0x2067)) && !shown.contains(QChar(0x2069)),
+                 qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("gnp.exe")), qPrintable(shown));
     }
 
     void deletingRowZeroRelists()

@@ -160,6 +160,37 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EFCreateError, writer.Write(message));
     }
 
+    // A counter planted as a link to a file elsewhere is neither read nor
+    // written through; one that turns into a link before a group is synced is
+    // replaced, its target untouched.
+    void counterIsNeverFollowedThroughALink()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(QStringLiteral("precious"));
+        const QString counter = dir.filePath(QStringLiteral("emax.dat"));
+        WriteWholeFile(target, "7\r\n");
+        QVERIFY(QFile::link(target, counter));
+        try {
+            store(dir.path());
+            QFAIL("a counter that is a link was followed");
+        } catch (const EFOpenError& e) {
+            QVERIFY2(e.Message.contains(counter) && e.Message.contains(QStringLiteral("symbolic link")),
+                     qPrintable(e.Message));
+        }
+        QVERIFY(QFile::remove(counter));
+
+        TmsMessage message;
+        fill(message, 1);
+        MailStore::TStoreWriter writer(dir.path(), MailStore::SavedMail);
+        writer.Write(message);
+        QVERIFY(QFile::link(target, counter));
+        writer.Sync();
+        QCOMPARE(ReadWholeFile(target), QByteArray("7\r\n"));
+        QVERIFY(!QFileInfo(counter).isSymLink());
+        QCOMPARE(ReadWholeFile(counter), QByteArray("1\r\n"));
+    }
+
     void directoryThatCannotBeMade()
     {
         QTemporaryDir dir;

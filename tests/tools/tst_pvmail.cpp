@@ -12,6 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
+#include <unistd.h>
+
 namespace {
 
 struct Run {
@@ -22,10 +27,13 @@ struct Run {
 
 // The event loop turns meanwhile, so a scripted server of the test can answer.
 Run pvmail(const QStringList& arguments, const QByteArray& input = {},
-           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+           const std::function<void()>& inChild = {})
 {
     QProcess process;
     process.setProcessEnvironment(environment);
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     process.start(QStringLiteral(PVMAIL_PROGRAM), arguments);
     process.write(input);
     process.closeWriteChannel();
@@ -183,6 +191,89 @@ private slots:
         QVERIFY2(run.code == 0, run.err);
         QVERIFY(server.Finished());
         QCOMPARE(server.Failures(), QStringList());
+    }
+
+    // Output read by nobody, as with "| head -1" once head has its line: the
+    // shell's default SIGPIPE does not kill the retrieval, every message is
+    // stored before its DELE.
+    void aClosedOutputStillStoresEveryMessage()
+    {
+        QTemporaryDir dir;
+        int closedPipe[2];
+        QVERIFY(::pipe2(closedPipe, O_CLOEXEC) == 0);
+        ::close(closedPipe[0]);
+        const int writeEnd = closedPipe[1];
+        TScriptedServer server;
+        server.Reply("+OK ready").Expect("USER u").Reply("+OK").Expect("PASS p").Reply("+OK in");
+        server.Expect("STAT").Reply("+OK 2 100");
+        for (const char* number : {"1", "2"})
+            server.Expect(QByteArray("LIST ") + number)
+                .Reply(QByteArray("+OK ") + number + " 50")
+                .Expect(QByteArray("RETR ") + number)
+                .Reply("+OK")
+                .Reply("Subject: a")
+                .Reply("")
+                .Reply(".");
+        server.Expect("DELE 1").Reply("+OK").Expect("DELE 2").Reply("+OK");
+        server.Expect("QUIT").Reply("+OK bye");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PVMAIL_PASSWORD", "p");
+        const Run run = pvmail({"retrieve", "--server", server.Address(), "--user", "u", "--store", dir.path()}, {},
+                               environment, [writeEnd] {
+                                   std::signal(SIGPIPE, SIG_DFL);
+                                   ::dup2(writeEnd, STDOUT_FILENO);
+                               });
+        ::close(writeEnd);
+        QVERIFY2(run.code == 0, run.err);
+        QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("m0.eml"))));
+        QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("m1.eml"))));
+        QVERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
+    }
+
+    // A seen file that cannot serve would have every run store the whole
+    // mailbox again; it stops the retrieval before any connection, naming
+    // the file, not a temporary name.
+    void aSeenFileThatCannotServeIsAnError_data()
+    {
+        QTest::addColumn<QString>("seen");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("reason");
+        QTest::newRow("unreadable") << "seen" << QByteArray("directory") << QByteArray("cannot be read");
+        QTest::newRow("unwritable") << "file/seen" << QByteArray() << QByteArray("cannot be written");
+        QTest::newRow("damaged") << "seen" << QByteArray("abc\nnot an id\n")
+                                 << QByteArray("is damaged: line 2 is no unique id");
+    }
+    void aSeenFileThatCannotServeIsAnError()
+    {
+        QFETCH(QString, seen);
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, reason);
+        QTemporaryDir dir;
+        WriteWholeFile(dir.filePath(QStringLiteral("file")), "x");
+        const QString password = dir.filePath(QStringLiteral("password"));
+        WriteWholeFile(password, "p\n");
+        const QString path = dir.filePath(seen);
+        if (content == "directory")
+            QVERIFY(QDir(dir.path()).mkdir(seen));
+        else if (!content.isEmpty())
+            WriteWholeFile(path, content);
+        const Run run = pvmail({"retrieve", "--server", "127.0.0.1:1", "--user", "u", "--password-file", password,
+                                "--store", dir.filePath(QStringLiteral("store")), "--leave-on-server", "--seen-file",
+                                path});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains("the seen file \"" + path.toUtf8() + "\" " + reason), run.err);
+    }
+
+    // A store where no file can be made is named as the directory it is.
+    void aStoreThatTakesNoFileIsNamed()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PVMAIL_PASSWORD", "p");
+        const Run run = pvmail({"retrieve", "--server", "127.0.0.1:1", "--user", "u", "--store", "/proc"}, {},
+                               environment);
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains("\"/proc\"") && !run.err.contains("XXXXXX"), run.err);
     }
 
     void helpOnEveryCommand()

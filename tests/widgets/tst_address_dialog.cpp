@@ -3,6 +3,7 @@
 #include "mail/model/message_items.h"
 #include "widgets/AddressEditDialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -59,6 +60,16 @@ private slots:
         QCOMPARE(shown, (QStringList{"Ann", "ann@x.test"}));
         QCOMPARE(address.Name(), "Ann");
         QCOMPARE(address.Address(), "ann@x.test");
+    }
+
+    // A screen reader announces each field by the label beside it.
+    void fieldsHaveNames()
+    {
+        TMailAddressDlg dialog;
+        for (const char* field : {"Name", "Address"}) {
+            auto* edit = dialog.findChild<QLineEdit*>(QString::fromLatin1(field) + QStringLiteral("Edit"));
+            QCOMPARE(QAccessible::queryAccessibleInterface(edit)->text(QAccessible::Name), QString::fromLatin1(field));
+        }
     }
 };
 

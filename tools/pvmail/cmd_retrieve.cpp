@@ -6,6 +6,7 @@
 #include "tools/pvmail/pvdial.h"
 #include "tools/pvmail/pvjson.h"
 #include "tools/pvmail/pvsecurity.h"
+#include "tools/pvmail/pvseen.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -68,6 +69,7 @@ void storeLast(TStoringPOP& pop, int index)
                            {"from", AddressToJson(message.Sender())},
                            {"subject", QString::fromUtf8(message.Subject())},
                            {"attachments", AttachmentsToJson(message)}};
+    // Output nobody reads any more fails here quietly: the mail is stored all the same.
     std::fprintf(stdout, "%s\n", QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
     pop.MessageList->Clear(); // stored and reported: a mailbox takes the memory of one message
@@ -108,6 +110,8 @@ int run(const QStringList& arguments)
     if (!security)
         return PvError("retrieve", QStringLiteral("--security takes none, starttls or tls")), PvUsage;
     try {
+        if (parser.isSet("seen-file"))
+            PvCheckSeenFile(parser.value("seen-file"));
         TStoringPOP pop(parser.value("store"));
         const std::optional<QString> password = PvPassword(parser);
         if (!password)

@@ -5,6 +5,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <csignal>
+
 namespace {
 
 const PvCommand* const commands[] = {&DecodeCommand, &EncodeCommand, &SendCommand, &RetrieveCommand};
@@ -44,6 +46,9 @@ std::optional<int> PvTimeOut(const QCommandLineParser& parser)
 
 int main(int argc, char* argv[])
 {
+    // Output closed by its reader ("| head -1") fails the writes instead of
+    // killing a retrieval between storing a message and deleting it.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
     if (arguments.isEmpty() || arguments.first() == QStringLiteral("--help")
