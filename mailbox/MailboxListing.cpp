@@ -1,6 +1,7 @@
 #include "mailbox/MailboxListing.h"
 
 #include "mail/store/store_listing.h"
+#include "mail/text/bidirectional.h"
 #include "mailbox/ViewUpdates.h"
 
 #include <QLabel>
@@ -15,11 +16,7 @@ namespace {
 QString withoutBidirectionalControls(const QByteArray& text)
 {
     QString shown = QString::fromUtf8(text);
-    shown.removeIf([](QChar c) {
-        const char16_t u = c.unicode();
-        return (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069) || u == 0x200E || u == 0x200F
-            || u == 0x061C;
-    });
+    shown.removeIf([](QChar c) { return IsBidirectionalControl(c.unicode()); });
     return shown;
 }
 

@@ -1,14 +1,11 @@
 #include "mail/model/attachment_names_p.h"
 
+#include "mail/text/bidirectional.h"
+
 namespace {
 
 constexpr char unnamedPrefix[] = "att.";
 constexpr char alternativePrefix[] = "_alt.";
-
-bool isBidirectionalControl(char32_t c)
-{
-    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E || c == 0x200F || c == 0x061C;
-}
 
 // The UTF-8 length of the control character at i, or 0: the C0 and C1
 // controls, and the marks that reorder text, which can make
@@ -21,11 +18,11 @@ qsizetype controlLength(const QByteArray& name, qsizetype i)
         return 1;
     if (c >= 0xC2 && c <= 0xDF && (byte(i + 1) & 0xC0) == 0x80) {
         const char32_t point = (c & 0x1F) << 6 | (byte(i + 1) & 0x3F);
-        return (point >= 0x80 && point <= 0x9F) || isBidirectionalControl(point) ? 2 : 0;
+        return (point >= 0x80 && point <= 0x9F) || IsBidirectionalControl(point) ? 2 : 0;
     }
     if (c >= 0xE0 && c <= 0xEF && (byte(i + 1) & 0xC0) == 0x80 && (byte(i + 2) & 0xC0) == 0x80) {
         const char32_t point = (c & 0x0F) << 12 | (byte(i + 1) & 0x3F) << 6 | (byte(i + 2) & 0x3F);
-        return isBidirectionalControl(point) ? 3 : 0;
+        return IsBidirectionalControl(point) ? 3 : 0;
     }
     return 0;
 }
