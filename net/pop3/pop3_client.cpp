@@ -3,6 +3,7 @@
 // line; only "+" accepts.
 #include "net/pop3/pop3_client.h"
 
+#include "net/pop3/seen_ids.h"
 #include "net/session/clients_p.h"
 #include "net/session/socket_errors_p.h"
 #include "toolkit/Streams.h"
@@ -29,9 +30,6 @@ QByteArray Number(int index)
 // A bound on what a STAT reply may announce: every loop over the mailbox and
 // every list of its ids follow the count, and a hostile server gives any.
 constexpr int MaxMessages = 100000;
-
-// RFC 1939 caps a unique id at 70 characters; a longer one is no id.
-constexpr qsizetype MaxIdLength = 70;
 
 // Room for MaxMessages lines of a number and a long id, and more.
 constexpr qsizetype MaxListingBytes = 16 * 1024 * 1024;
@@ -203,7 +201,7 @@ QHash<int, QByteArray> TmsCustomPOP::UniqueIds()
         bool ok = false;
         const int number = line.left(space).toInt(&ok);
         const QByteArray id = line.mid(space + 1).trimmed();
-        if (ok && space > 0 && number >= 1 && number <= MessageCount && id.size() <= MaxIdLength)
+        if (ok && space > 0 && number >= 1 && number <= MessageCount && IsUniqueId(id))
             ids.insert(number - 1, id);
     }
     ForgetSharedIds(ids);

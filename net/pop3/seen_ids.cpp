@@ -10,16 +10,11 @@
 #include <algorithm>
 #include <filesystem>
 
-namespace {
-
-// A POP3 unique id: 1 to 70 characters from 0x21 to 0x7E.
 bool IsUniqueId(const QByteArray& id)
 {
     return !id.isEmpty() && id.size() <= 70
         && std::all_of(id.begin(), id.end(), [](char c) { return c >= 0x21 && c <= 0x7E; });
 }
-
-} // namespace
 
 // The name hashes the account, so no server or login text reaches a path.
 QString SeenIdsPath(const QString& server, const QString& user)

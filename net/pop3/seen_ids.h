@@ -6,6 +6,10 @@
 #include <QSet>
 #include <QString>
 
+// A POP3 unique id as RFC 1939 allows it: 1 to 70 characters from 0x21 to
+// 0x7E. Anything else a server lists is no id.
+bool IsUniqueId(const QByteArray& id);
+
 // The file that keeps them, in the user's data directory, one per account.
 QString SeenIdsPath(const QString& server, const QString& user);
 

@@ -1,5 +1,6 @@
 #include "tools/pvmail/pvseen.h"
 
+#include "net/pop3/seen_ids.h"
 #include "toolkit/Exception.h"
 
 #include <QDir>
@@ -7,16 +8,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include <algorithm>
 
 namespace {
-
-// As the POP3 client keeps them: 1 to 70 characters from 0x21 to 0x7E.
-bool isUniqueId(const QByteArray& line)
-{
-    return !line.isEmpty() && line.size() <= 70
-        && std::all_of(line.begin(), line.end(), [](char c) { return c >= 0x21 && c <= 0x7E; });
-}
 
 QString named(const QString& path)
 {
@@ -34,7 +27,7 @@ void checkReadable(const QString& path)
                 .arg(named(path), QFileInfo(path).isDir() ? QStringLiteral("it is a directory") : file.errorString()));
     const QList<QByteArray> lines = file.readAll().split('\n');
     for (qsizetype number = 0; number < lines.size(); ++number)
-        if (!lines[number].isEmpty() && !isUniqueId(lines[number]))
+        if (!lines[number].isEmpty() && !IsUniqueId(lines[number]))
             throw EConvertError(QStringLiteral("%1 is damaged: line %2 is no unique id. Remove it, and mail left "
                                                "on the server is fetched once more.")
                                     .arg(named(path))
