@@ -10,9 +10,16 @@
 
 namespace {
 
-const char* const reservedHeaders[] = {
-    "From",    "To",           "CC",           "BCC",        "Return-Receipt-To",        "X-Priority",
-    "Subject", "Mime-Version", "Content-Type", "X-Encoding", "Content-Transfer-Encoding"};
+const char* const reservedHeaders[] = {"From",       "To",      "CC",           "BCC",       "Return-Receipt-To",
+                                       "X-Priority", "Subject", "Mime-Version", "X-Encoding"};
+
+// The content fields (type, coding, disposition, id, ...) describe the
+// structure the encoder writes itself: a copy of those the message came with
+// would describe it twice, or wrongly.
+bool isContentField(QByteArrayView line)
+{
+    return line.size() >= 8 && qstrnicmp(line.data(), 8, "Content-", 8) == 0;
+}
 
 constexpr qsizetype labelWidth = 10;
 
@@ -101,8 +108,12 @@ void TmsCustomEncoder::WriteCustomHeaders()
     TmsHeaders headers = message.Headers();
     for (const char* name : reservedHeaders)
         RemoveHeaderField(headers, name);
+    bool inContentField = false;
     for (const QByteArray& stored : std::as_const(headers)) {
         const QByteArray line = SingleLine(stored);
+        inContentField = isContentField(line) || (inContentField && IsContinuationLine(line));
+        if (inContentField)
+            continue;
         if (line.trimmed().isEmpty())
             continue; // an empty line would end the header block here
         if (!HasEightBit(line)) {

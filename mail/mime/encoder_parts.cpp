@@ -42,9 +42,12 @@ void TmsCustomEncoder::writeAttachmentPart(const TmsAttItem& item, PartNaming na
         WriteLine("");
 }
 
+// A name the decoder made up for a part that had none is not written: a
+// reader would take the type its "extension" suggests.
 void TmsCustomEncoder::writeAttachmentHeaders(const TmsAttItem& item, PartNaming naming)
 {
-    const bool named = naming == PartNaming::Named;
+    const bool attachment = naming == PartNaming::Named;
+    const bool named = attachment && !IsUnnamedFile(item);
     const QByteArray name = BareFileName(item.FileName());
     // The part's own type, never one its name suggests; the name is ours to add.
     QByteArray type = ExtractMimeType(SingleLine(item.ContentType()).trimmed());
@@ -53,8 +56,8 @@ void TmsCustomEncoder::writeAttachmentHeaders(const TmsAttItem& item, PartNaming
     type += CharsetParameter(item.ContentType());
     WriteHeaderLine("Content-Type: " + type + (named ? ParameterText("name", name) : QByteArray()));
     WriteLine(TransferEncodingLine(item.Encoding()));
-    if (named)
-        WriteHeaderLine("Content-Disposition: attachment" + ParameterText("filename", name));
+    if (attachment)
+        WriteHeaderLine("Content-Disposition: attachment" + (named ? ParameterText("filename", name) : QByteArray()));
     WriteLine("");
 }
 

@@ -2,6 +2,8 @@
 
 #include "mail/text/bidirectional.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr char unnamedPrefix[] = "att.";
@@ -58,6 +60,15 @@ QString NumberedFileName(const QString& name, qint64 number)
 QByteArray UnnamedFileName(qsizetype index)
 {
     return unnamedPrefix + QByteArray::number(index);
+}
+
+bool IsUnnamedFile(const TmsAttItem& item)
+{
+    const QByteArray name = BareFileName(item.FileName());
+    if (!name.startsWith(unnamedPrefix))
+        return false;
+    const QByteArrayView index = QByteArrayView(name).sliced(sizeof unnamedPrefix - 1);
+    return !index.isEmpty() && std::all_of(index.begin(), index.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 QByteArray AlternativeFileName(qsizetype index)

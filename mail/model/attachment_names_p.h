@@ -18,6 +18,7 @@ QString NumberedFileName(const QString& name, qint64 number);
 
 // "att." and the index: a part or file that came without a name.
 QByteArray UnnamedFileName(qsizetype index);
+bool IsUnnamedFile(const TmsAttItem& item);
 
 // "_alt." and the index: another form of the body in a multipart/alternative.
 QByteArray AlternativeFileName(qsizetype index);

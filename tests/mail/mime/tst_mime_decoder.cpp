@@ -225,6 +225,32 @@ private slots:
         QVERIFY(encoded(*m).endsWith("\r\n\r\nonly\r\n")); // written again as a plain message
     }
 
+    // Parts that came without a name keep their declared type when written
+    // again, and the content fields of the message are written once.
+    void encodedAgainKeepsTypesAndContentFields()
+    {
+        const auto unnamed = decoded(head
+                                     + crlf({"Content-Type: multipart/mixed; boundary=B", "", "--B", "", "body", "--B",
+                                             "Content-Type: application/octet-stream", "", "raw", "--B",
+                                             "Content-Type: application/octet-stream", "", "more", "--B--"}));
+        QCOMPARE(name(*unnamed, 1), QByteArray("att.1"));
+        const auto once = decoded(encoded(*unnamed));
+        const auto twice = decoded(encoded(*once));
+        for (const TmsMessage* m : {once.get(), twice.get()}) {
+            QCOMPARE(name(*m, 1), QByteArray("att.1"));
+            QCOMPARE(m->Attachments().Items(1).ContentType(), QByteArray("application/octet-stream"));
+            QCOMPARE(data(*m, 1), QByteArray("more"));
+        }
+        const auto single = decoded(head
+                                    + crlf({"Content-Type: application/pdf", "Content-ID: <part1@example.org>",
+                                            "Content-Disposition: attachment; filename=\"r.pdf\"",
+                                            "Content-Transfer-Encoding: base64", "", "YWJj"}));
+        const QByteArray again = encoded(*decoded(encoded(*single)));
+        QCOMPARE(again.count("Content-Disposition:"), 1);
+        QVERIFY(again.count("Content-ID:") <= 1);
+        QCOMPARE(data(*decoded(again), 0), QByteArray("abc"));
+    }
+
     void parseFailuresKeepTheOriginal()
     {
         const QByteArray noBoundary = head + crlf({"Content-Type: multipart/mixed; boundary=B", "", "text"});
