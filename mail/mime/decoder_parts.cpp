@@ -242,6 +242,8 @@ QByteArray DecodePartData(const QByteArray& text, const TMimePart& part)
             bytes.append("\r\n", 2);
         bytes.append(line);
     }
+    if (part.endsText && size > 0 && (text.endsWith('\n') || text.endsWith('\r')))
+        bytes.append("\r\n", 2); // the text's last line break is the data's
     return bytes;
 }
 

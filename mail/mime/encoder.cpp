@@ -165,14 +165,15 @@ void TmsCustomEncoder::writeSinglePartMessage()
     if (message.Attachments().Count() == 0)
         return writeTextPart(PartEnd::EndOfText);
     const TmsAttItem& item = message.Attachments().Items(0);
+    const PartCoding coding = CodingOf(item, PartEnd::EndOfText);
     if (message.Attachments().Count() > 1 || !isBodyFile(item)) {
-        writeAttachmentHeaders(item, PartNaming::Named);
+        writeAttachmentHeaders(item, PartNaming::Named, coding);
     } else {
         WriteHeaderLine("Content-Type: " + BodyFileType(item) + CharsetParameter(item.ContentType()));
-        WriteLine(TransferEncodingLine(item.Encoding()));
+        WriteLine(TransferEncodingLine(coding));
         WriteLine("");
     }
-    writeAttachmentData(item, PartEnd::EndOfText);
+    writeAttachmentData(item, coding, PartEnd::EndOfText);
 }
 
 void TmsCustomEncoder::writeMultipartMessage(MultipartKind kind)

@@ -16,13 +16,34 @@ namespace {
 
 constexpr qsizetype base64Block = 57;
 
+bool endsWithLineBreak(const QByteArray& data)
+{
+    return data.endsWith('\n') || data.endsWith('\r');
+}
+
 } // namespace
 
-// The RFC's tokens, which the model's names follow save for "7 bit".
-QByteArray TransferEncodingLine(TAttEncoding encoding)
+// A part at the end of the text ends with the text's last line break (RFC
+// 2046 gives the data every byte up to the end), so 7-bit data without one
+// of its own goes out quoted-printable, whose soft break ends it exactly.
+PartCoding CodingOf(const TmsAttItem& item, PartEnd end)
 {
-    static const char* const tokens[] = {"7bit", "Base64", "Quoted-Printable"};
-    return QByteArray("Content-Transfer-Encoding: ") + tokens[encoding];
+    switch (item.Encoding()) {
+    case aeBase64: return PartCoding::Base64;
+    case aeQuotedPrintable: return PartCoding::QuotedPrintable;
+    case ae7Bit: break;
+    }
+    const QByteArray& data = item.Data().Bytes();
+    if (end == PartEnd::EndOfText && !data.isEmpty() && !endsWithLineBreak(data))
+        return PartCoding::QuotedPrintable;
+    return PartCoding::SevenBit;
+}
+
+// The RFC's tokens, which the model's names follow save for "7 bit".
+QByteArray TransferEncodingLine(PartCoding coding)
+{
+    static const char* const tokens[] = {"7bit", "Quoted-Printable", "Base64"};
+    return QByteArray("Content-Transfer-Encoding: ") + tokens[int(coding)];
 }
 
 QByteArray CharsetParameter(const QByteArray& contentType)
@@ -33,9 +54,10 @@ QByteArray CharsetParameter(const QByteArray& contentType)
 
 void TmsCustomEncoder::writeAttachmentPart(const TmsAttItem& item, PartNaming naming, PartEnd end)
 {
-    writeAttachmentHeaders(item, naming);
-    writeAttachmentData(item, end);
-    if (item.Encoding() != aeBase64)
+    const PartCoding coding = CodingOf(item, end);
+    writeAttachmentHeaders(item, naming, coding);
+    writeAttachmentData(item, coding, end);
+    if (coding != PartCoding::Base64)
         return;
     WriteLine("");
     if (end != PartEnd::CloseDelimiter)
@@ -44,7 +66,7 @@ void TmsCustomEncoder::writeAttachmentPart(const TmsAttItem& item, PartNaming na
 
 // A name the decoder made up for a part that had none is not written: a
 // reader would take the type its "extension" suggests.
-void TmsCustomEncoder::writeAttachmentHeaders(const TmsAttItem& item, PartNaming naming)
+void TmsCustomEncoder::writeAttachmentHeaders(const TmsAttItem& item, PartNaming naming, PartCoding coding)
 {
     const bool attachment = naming == PartNaming::Named;
     const bool named = attachment && !IsUnnamedFile(item);
@@ -55,24 +77,25 @@ void TmsCustomEncoder::writeAttachmentHeaders(const TmsAttItem& item, PartNaming
         type = "application/octet-stream";
     type += CharsetParameter(item.ContentType());
     WriteHeaderLine("Content-Type: " + type + (named ? ParameterText("name", name) : QByteArray()));
-    WriteLine(TransferEncodingLine(item.Encoding()));
+    WriteLine(TransferEncodingLine(coding));
     if (attachment)
         WriteHeaderLine("Content-Disposition: attachment" + (named ? ParameterText("filename", name) : QByteArray()));
     WriteLine("");
 }
 
-void TmsCustomEncoder::writeAttachmentData(const TmsAttItem& item, PartEnd end)
+void TmsCustomEncoder::writeAttachmentData(const TmsAttItem& item, PartCoding coding, PartEnd end)
 {
     const QByteArray& data = item.Data().Bytes();
-    if (item.Encoding() == aeBase64) {
+    if (coding == PartCoding::Base64) {
         writeBlockLines(data, base64Block, Base64EncodeLine);
-    } else if (item.Encoding() == aeQuotedPrintable) {
+    } else if (coding == PartCoding::QuotedPrintable) {
         writeQuotedPrintable(data, end);
     } else {
-        // Text lines; a final line break shows as a last empty line.
+        // Text lines. Before a delimiter, a final line break shows as a last
+        // empty line; at the end of the text, the text's own ends the data.
         TStringList lines;
         lines.SetText(data);
-        if (data.endsWith('\n') || data.endsWith('\r'))
+        if (endsWithLineBreak(data) && end != PartEnd::EndOfText)
             lines.append(QByteArray());
         for (const QByteArray& line : std::as_const(lines))
             WriteLine(line);

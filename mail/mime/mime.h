@@ -26,6 +26,9 @@ enum class PartNaming { Named, Unnamed };
 // What follows a part's data in the message text.
 enum class PartEnd { Delimiter, CloseDelimiter, EndOfText };
 
+// The Content-Transfer-Encoding a part's data goes out in.
+enum class PartCoding { SevenBit, QuotedPrintable, Base64 };
+
 // A part's Content-Transfer-Encoding as the decoder reads it; Uuencode is
 // "x-uue...": uuencoded lines, kept as a base64 attachment.
 enum class TransferCoding { SevenBit, Base64, QuotedPrintable, Uuencode };
@@ -71,8 +74,8 @@ private:
     void writeMultipartMessage(MultipartKind kind);
     void writeTextPart(PartEnd end);
     void writeAttachmentPart(const TmsAttItem& item, PartNaming naming, PartEnd end);
-    void writeAttachmentHeaders(const TmsAttItem& item, PartNaming naming);
-    void writeAttachmentData(const TmsAttItem& item, PartEnd end);
+    void writeAttachmentHeaders(const TmsAttItem& item, PartNaming naming, PartCoding coding);
+    void writeAttachmentData(const TmsAttItem& item, PartCoding coding, PartEnd end);
     void writeQuotedPrintable(const QByteArray& bytes, PartEnd end);
     // The data in lines of at most blockSize bytes, each made by encodeLine;
     // the last line is the short one, empty where the data fills whole lines.

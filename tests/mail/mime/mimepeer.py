@@ -59,6 +59,10 @@ def made():
                      filename="notes.txt", cte="quoted-printable")
     out.append((m, "Body text\n", [("_alt.0", b"<p>Body</p>\r\n"), ("résumé €.bin", binary),
                                    ("notes.txt", "Zeile 1\nZeile 2\n".encode())]))
+    m = base("single attachment", "")
+    m.set_content(b"Zeile 1\nZeile 2\n", maintype="text", subtype="plain", cte="7bit", disposition="attachment",
+                  filename="notes.txt")
+    out.append((m, "", [("notes.txt", b"Zeile 1\r\nZeile 2\r\n")]))
     return [{"text": base64.b64encode(m.as_bytes(policy=policy.SMTP)).decode(), "subject": str(m["subject"]),
              "body": body, "attachments": [[n, base64.b64encode(d).decode()] for n, d in atts]}
             for m, body, atts in out]

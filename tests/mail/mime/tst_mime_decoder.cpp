@@ -73,6 +73,7 @@ std::vector<std::function<void(TmsMessage&)>> layouts()
         },
         [binary](TmsMessage& m) { attach(m, "only.bin", binary, aeBase64); },
         [](TmsMessage& m) { attach(m, "only.txt", "a\r\n\r\n", aeQuotedPrintable, "text/plain"); },
+        [](TmsMessage& m) { attach(m, "only.txt", "one\r\n\r\ntwo\r\n", ae7Bit, "text/plain"); },
         [](TmsMessage& m) { attach(m, "x.txt", "a", ae7Bit, "text/plain"), attach(m, "y.txt", "b\r\n", ae7Bit); },
         [binary](TmsMessage& m) {
             m.SetEncoding(meUU);

@@ -176,10 +176,15 @@ private slots:
         m.Attachments().Items(0).Data() = TMemoryStream();
         QVERIFY(encoded(m).endsWith("filename=\"report.pdf\"\r\n\r\n\r\n"));
         m.Attachments().Clear();
-        attach(m, "notes.txt", "one\r\ntwo", ae7Bit, "text/plain");
+        // The text's last line break is the data's; data without one ends in a soft break.
+        attach(m, "notes.txt", "one\r\ntwo\r\n", ae7Bit, "text/plain");
         QVERIFY(
             encoded(m).endsWith(crlf({"Content-Type: text/plain; name=\"notes.txt\"", "Content-Transfer-Encoding: 7bit",
                                       "Content-Disposition: attachment; filename=\"notes.txt\"", "", "one", "two"})));
+        m.Attachments().Items(0).SetData("one\r\ntwo");
+        QVERIFY(
+            encoded(m).endsWith(crlf({"Content-Transfer-Encoding: Quoted-Printable",
+                                      "Content-Disposition: attachment; filename=\"notes.txt\"", "", "one", "two="})));
     }
 
     void htmlBodyFileAlone()

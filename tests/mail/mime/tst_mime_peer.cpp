@@ -40,7 +40,7 @@ private slots:
     void pythonReadsEveryLayout_data()
     {
         QTest::addColumn<int>("layout");
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 6; ++i)
             QTest::addRow("layout %d", i) << i;
     }
 
@@ -70,6 +70,11 @@ private slots:
         }
         if (layout == 3)
             attach(m, "only.bin", binary, aeBase64), names << "only.bin";
+        // A single 7-bit part is all the text after the header: its last line break is the data's.
+        if (layout == 4)
+            attach(m, "s.txt", "seven\r\nbit\r\n", ae7Bit, "text/plain"), names << "s.txt";
+        if (layout == 5)
+            attach(m, "s.txt", "seven\r\nbit", ae7Bit, "text/plain"), names << "s.txt";
         const QJsonObject seen = python("parse", encoded(m)).object();
         QCOMPARE(seen[QStringLiteral("defects")].toInt(), 0);
         QCOMPARE(seen[QStringLiteral("subject")].toString(), QString::fromUtf8(m.Subject()));
