@@ -50,6 +50,7 @@ TmsCustomEncoder::TmsCustomEncoder(TmsCustomMessage& message) : message(message)
     for (const QByteArray& line : std::as_const(message.Body())) {
         longLines = longLines || line.size() >= longLine;
         eightBit = eightBit || HasEightBit(line);
+        nulBytes = nulBytes || line.contains('\0');
     }
 }
 
@@ -120,7 +121,7 @@ void TmsCustomEncoder::writeLayout()
 
 bool TmsCustomEncoder::needsQuotedPrintable() const
 {
-    return message.CharSet() == csISO8859 || longLines || eightBit;
+    return message.CharSet() == csISO8859 || longLines || eightBit || nulBytes;
 }
 
 const char* TmsCustomEncoder::bodyCharset() const

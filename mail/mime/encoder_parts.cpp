@@ -16,16 +16,43 @@ namespace {
 
 constexpr qsizetype base64Block = 57;
 
+// The longest line mail may carry unencoded (RFC 5322), CR LF not counted.
+constexpr qsizetype maxLine = 998;
+
 bool endsWithLineBreak(const QByteArray& data)
 {
     return data.endsWith('\n') || data.endsWith('\r');
 }
 
+// What 7-bit data holds that decides its coding.
+struct DataShape {
+    bool eightBit = false;
+    bool unsafe = false; // a NUL or a line too long for mail: it must be encoded
+};
+
+DataShape shapeOf(QByteArrayView data)
+{
+    DataShape shape;
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        const char c = data[i];
+        shape.eightBit = shape.eightBit || uchar(c) >= 128;
+        shape.unsafe = shape.unsafe || c == '\0';
+        if (c == '\n' || c == '\r')
+            lineStart = i + 1;
+        else if (i - lineStart >= maxLine)
+            shape.unsafe = true;
+    }
+    return shape;
+}
+
 } // namespace
 
-// A part at the end of the text ends with the text's last line break (RFC
-// 2046 gives the data every byte up to the end), so 7-bit data without one
-// of its own goes out quoted-printable, whose soft break ends it exactly.
+// 7-bit data that is not goes out as 8bit where that may carry it, else
+// encoded: text readably, anything else in base64. A part at the end of the
+// text ends with the text's last line break (RFC 2046 gives the data every
+// byte up to the end), so data without one of its own goes out
+// quoted-printable, whose soft break ends it exactly.
 PartCoding CodingOf(const TmsAttItem& item, PartEnd end)
 {
     switch (item.Encoding()) {
@@ -34,15 +61,19 @@ PartCoding CodingOf(const TmsAttItem& item, PartEnd end)
     case ae7Bit: break;
     }
     const QByteArray& data = item.Data().Bytes();
+    const DataShape shape = shapeOf(data);
+    if (shape.unsafe)
+        return ExtractMimeType(item.ContentType()).toLower().startsWith("text/") ? PartCoding::QuotedPrintable
+                                                                                 : PartCoding::Base64;
     if (end == PartEnd::EndOfText && !data.isEmpty() && !endsWithLineBreak(data))
         return PartCoding::QuotedPrintable;
-    return PartCoding::SevenBit;
+    return shape.eightBit ? PartCoding::EightBit : PartCoding::SevenBit;
 }
 
 // The RFC's tokens, which the model's names follow save for "7 bit".
 QByteArray TransferEncodingLine(PartCoding coding)
 {
-    static const char* const tokens[] = {"7bit", "Quoted-Printable", "Base64"};
+    static const char* const tokens[] = {"7bit", "8bit", "Quoted-Printable", "Base64"};
     return QByteArray("Content-Transfer-Encoding: ") + tokens[int(coding)];
 }
 

@@ -27,7 +27,7 @@ enum class PartNaming { Named, Unnamed };
 enum class PartEnd { Delimiter, CloseDelimiter, EndOfText };
 
 // The Content-Transfer-Encoding a part's data goes out in.
-enum class PartCoding { SevenBit, QuotedPrintable, Base64 };
+enum class PartCoding { SevenBit, EightBit, QuotedPrintable, Base64 };
 
 // A part's Content-Transfer-Encoding as the decoder reads it; Uuencode is
 // "x-uue...": uuencoded lines, kept as a base64 attachment.
@@ -89,6 +89,7 @@ private:
     QByteArray buffer;
     bool longLines = false;
     bool eightBit = false;
+    bool nulBytes = false; // never sent raw: readers stop or cut at one
 };
 
 class TmsMessageEncoder : public TmsCustomEncoder {

@@ -187,6 +187,35 @@ private slots:
                                       "Content-Disposition: attachment; filename=\"notes.txt\"", "", "one", "two="})));
     }
 
+    // 7-bit parts whose data is not: 8-bit text is labelled so, a NUL or a
+    // line too long for mail is encoded, text readably.
+    void eightBitDataIsLabelledOrEncoded()
+    {
+        const QByteArray nul("a\0b\r\n", 5);
+        const QByteArray longLine = QByteArray(999, 'x') + "\r\n";
+        const std::tuple<QByteArray, QByteArray, QByteArray> cases[] = {
+            {"caf\xC3\xA9\r\n", "text/plain", "8bit"},    {"\xFF\x01\r\n", "application/octet-stream", "8bit"},
+            {nul, "text/plain", "Quoted-Printable"},      {nul, "application/octet-stream", "Base64"},
+            {longLine, "text/plain", "Quoted-Printable"}, {longLine, "application/octet-stream", "Base64"}};
+        for (const auto& [bytes, type, coding] : cases) {
+            for (const bool withBody : {true, false}) {
+                TmsMessage m;
+                fill(m);
+                if (withBody)
+                    m.SetBody({"see"});
+                attach(m, "a.dat", bytes, ae7Bit, type);
+                const QByteArray text = encoded(m);
+                QVERIFY2(text.contains("\r\nContent-Transfer-Encoding: " + coding + "\r\n"), type + ' ' + coding);
+                QVERIFY(!text.contains('\0'));
+                QCOMPARE(decoded(text)->Attachments().Items(0).Data().Bytes(), bytes);
+            }
+        }
+        TmsMessage m;
+        fill(m);
+        m.SetBody({nul.chopped(2)});
+        QVERIFY(encoded(m).endsWith("Content-Transfer-Encoding: quoted-printable\r\n\r\na=00b\r\n"));
+    }
+
     void htmlBodyFileAlone()
     {
         TmsMessage m;
