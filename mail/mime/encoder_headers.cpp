@@ -8,6 +8,8 @@
 #include "mail/headers/header_fields.h"
 #include "mail/text/text_utils_p.h"
 
+#include <algorithm>
+
 namespace {
 
 const char* const reservedHeaders[] = {"From",       "To",      "CC",           "BCC",       "Return-Receipt-To",
@@ -19,6 +21,18 @@ const char* const reservedHeaders[] = {"From",       "To",      "CC",           
 bool isContentField(QByteArrayView line)
 {
     return line.size() >= 8 && qstrnicmp(line.data(), 8, "Content-", 8) == 0;
+}
+
+// Fields whose value is a list of addresses, beside those written from the
+// message's own: in them only the names may become encoded words.
+const char* const addressFields[] = {"Reply-To",         "Sender",        "Resent-From", "Resent-Sender",
+                                     "Resent-To",        "Resent-Cc",     "Resent-Bcc",  "Resent-Reply-To",
+                                     "Mail-Followup-To", "Mail-Reply-To", "Errors-To",   "Disposition-Notification-To"};
+
+bool isAddressField(QByteArrayView name)
+{
+    return std::any_of(std::begin(addressFields), std::end(addressFields),
+                       [name](const char* field) { return name.compare(field, Qt::CaseInsensitive) == 0; });
 }
 
 constexpr qsizetype labelWidth = 10;
@@ -108,24 +122,52 @@ void TmsCustomEncoder::WriteCustomHeaders()
     TmsHeaders headers = message.Headers();
     for (const char* name : reservedHeaders)
         RemoveHeaderField(headers, name);
-    bool inContentField = false;
+    TmsHeaders field;
     for (const QByteArray& stored : std::as_const(headers)) {
         const QByteArray line = SingleLine(stored);
-        inContentField = isContentField(line) || (inContentField && IsContinuationLine(line));
-        if (inContentField)
-            continue;
         if (line.trimmed().isEmpty())
             continue; // an empty line would end the header block here
-        if (!HasEightBit(line)) {
-            WriteHeaderLine(line);
-            continue;
-        }
-        // Raw 8-bit text from elsewhere: its value becomes encoded words.
-        const bool continuation = IsContinuationLine(line);
-        const qsizetype colon = continuation ? 0 : line.indexOf(':') + 1;
-        const QByteArray label = continuation ? QByteArray(" ") : line.left(colon) + ' ';
-        WriteHeaderLine(label + EncodeWords(line.mid(colon).trimmed(), label.size()));
+        if (!IsContinuationLine(line) && !field.isEmpty())
+            writeCustomField(std::exchange(field, {}));
+        field.append(line);
     }
+    if (!field.isEmpty())
+        writeCustomField(field);
+}
+
+// Raw 8-bit text from elsewhere becomes encoded words; in a list of
+// addresses only the names do, so the addresses stay readable.
+void TmsCustomEncoder::writeCustomField(const TmsHeaders& lines)
+{
+    const QByteArray& first = lines.first();
+    if (isContentField(first))
+        return;
+    if (std::none_of(lines.begin(), lines.end(), [](const QByteArray& line) { return HasEightBit(line); })) {
+        for (const QByteArray& line : lines)
+            WriteHeaderLine(line);
+        return;
+    }
+    const qsizetype colon = IsContinuationLine(first) ? -1 : first.indexOf(':');
+    const QByteArray label = colon < 0 ? QByteArray(" ") : first.left(colon + 1) + ' ';
+    QByteArray value = Trim(QByteArrayView(first).sliced(colon + 1));
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        value += ' ' + Trim(lines.at(i));
+    const bool addresses = colon >= 0 && isAddressField(TrimmedView(QByteArrayView(first).first(colon)));
+    const QByteArray list = addresses ? addressListText(value) : QByteArray();
+    WriteHeaderLine(label + (list.isEmpty() ? EncodeWords(value, label.size()) : list));
+}
+
+QByteArray TmsCustomEncoder::addressListText(const QByteArray& value) const
+{
+    TmsAddressList list;
+    ParseAddressList(value, list);
+    QByteArrayList phrases;
+    for (qsizetype i = 0; i < list.Count(); ++i) {
+        if (HasEightBit(list.Items(i).Address()))
+            return {}; // an address no reader could take: the value as text
+        phrases.append(Trim(PhraseAddress(list.Items(i), NameQuoting::WhereNeeded)));
+    }
+    return phrases.join(", ");
 }
 
 void TmsCustomEncoder::WriteClosingHeaders()

@@ -67,6 +67,11 @@ protected:
     TmsCustomMessage& message;
 
 private:
+    // One custom field with its continuation lines.
+    void writeCustomField(const TmsHeaders& lines);
+    // The addresses of a field's value, each as PhraseAddress writes it;
+    // empty where an address itself is not 7-bit.
+    QByteArray addressListText(const QByteArray& value) const;
     void flush();
     void writeLayout();
     void writeFormattedMessage();

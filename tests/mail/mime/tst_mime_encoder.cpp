@@ -2,6 +2,8 @@
 // message text 7-bit and free of injected fields.
 #include "mimetest.h"
 
+#include "mail/headers/header_fields.h"
+
 #include <QTest>
 
 namespace {
@@ -120,6 +122,27 @@ private slots:
         QVERIFY(text.endsWith("\r\n\r\nna=C3=AFve\r\n"));
         for (char c : text)
             QVERIFY(uchar(c) < 128);
+    }
+
+    // Raw 8-bit text in other fields becomes encoded words; in a list of
+    // addresses only the names do, so the addresses stay readable.
+    void rawEightBitFieldsKeepTheirAddresses()
+    {
+        TmsMessage m;
+        fill(m);
+        m.SetHeaders({"Reply-To: Zo\xC3\xAB \xC3\x85gren <zoe@example.org>,", " \"Lee, Ann\" <ann@example.org>",
+                      "X-Note: caf\xC3\xA9", " au lait"});
+        const QByteArray text = encoded(m);
+        QVERIFY(
+            text.contains("\r\nReply-To: =?utf-8?Q?Zo=C3=AB_=C3=85gren?= <zoe@example.org>, \"Lee, Ann\" "
+                          "<ann@example.org>\r\n"));
+        QVERIFY(text.contains("\r\nX-Note: =?utf-8?Q?caf=C3=A9_au_lait?=\r\n"));
+        TmsAddressList replyTo;
+        GetHeaderAddresses(decoded(text)->Headers(), "Reply-To", replyTo);
+        QCOMPARE(replyTo.Count(), 2);
+        QCOMPARE(replyTo.Items(0).Address(), QByteArray("zoe@example.org"));
+        QCOMPARE(replyTo.Items(0).Name(), QByteArray("Zo\xC3\xAB \xC3\x85gren"));
+        QCOMPARE(replyTo.Items(1).Name(), QByteArray("Lee, Ann"));
     }
 
     void noHeaderValueEndsItsField()
