@@ -110,8 +110,10 @@ void appendQ(QByteArray& out, QByteArrayView bytes)
 
 } // namespace
 
-QByteArray DecodeEncodedWords(const QByteArray& text)
+QByteArray DecodeEncodedWords(const QByteArray& raw)
 {
+    // Raw 8-bit text names no set: it is read as body text without one is.
+    const QByteArray text = ToUtf8(raw, {});
     QByteArray result;
     qsizetype pos = 0;      // the first byte not yet copied
     bool afterWord = false; // the last thing read was a decoded word

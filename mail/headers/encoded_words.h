@@ -6,8 +6,10 @@
 
 // Replaces encoded words by their text in UTF-8. White space between two
 // encoded words goes; a word that cannot be decoded stays as it stands.
-// The result is at most MaxTextLength characters.
-QByteArray DecodeEncodedWords(const QByteArray& text);
+// Raw 8-bit text is kept where it is UTF-8 and read as windows-1252
+// otherwise, as body text of no declared set. The result is at most
+// MaxTextLength characters.
+QByteArray DecodeEncodedWords(const QByteArray& raw);
 
 // Text that cannot stand in a header as it is: bytes of 128 or more, control
 // bytes, or "=?" (which a reader would take for an encoded word).

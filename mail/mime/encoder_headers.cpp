@@ -4,6 +4,7 @@
 #include "mail/mime/mime.h"
 
 #include "mail/headers/encoded_words.h"
+#include "mail/text/charsets_p.h"
 #include "mail/mime/mime_p.h"
 #include "mail/headers/header_fields.h"
 #include "mail/text/text_utils_p.h"
@@ -135,8 +136,9 @@ void TmsCustomEncoder::WriteCustomHeaders()
         writeCustomField(field);
 }
 
-// Raw 8-bit text from elsewhere becomes encoded words; in a list of
-// addresses only the names do, so the addresses stay readable.
+// Raw 8-bit text from elsewhere becomes encoded words, read as the decoder
+// reads it (UTF-8, else windows-1252); in a list of addresses only the
+// names do, so the addresses stay readable.
 void TmsCustomEncoder::writeCustomField(const TmsHeaders& lines)
 {
     const QByteArray& first = lines.first();
@@ -154,7 +156,7 @@ void TmsCustomEncoder::writeCustomField(const TmsHeaders& lines)
         value += ' ' + Trim(lines.at(i));
     const bool addresses = colon >= 0 && isAddressField(TrimmedView(QByteArrayView(first).first(colon)));
     const QByteArray list = addresses ? addressListText(value) : QByteArray();
-    WriteHeaderLine(label + (list.isEmpty() ? EncodeWords(value, label.size()) : list));
+    WriteHeaderLine(label + (list.isEmpty() ? EncodeWords(ToUtf8(value, {}), label.size()) : list));
 }
 
 QByteArray TmsCustomEncoder::addressListText(const QByteArray& value) const

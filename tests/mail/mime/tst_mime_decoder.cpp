@@ -2,6 +2,8 @@
 // of every layout.
 #include "mimetest.h"
 
+#include "mail/headers/header_fields.h"
+
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -385,6 +387,22 @@ private slots:
             compareContent(original, *once);
             QCOMPARE(once->Subject(), original.Subject());
             compareContent(original, *decoded(encoded(*once)));
+        }
+    }
+
+    // Raw 8-bit text in a header is read as 8-bit body text is: kept where
+    // it is UTF-8, else windows-1252; a save writes the same characters.
+    void rawEightBitHeadersReadAsTheBody()
+    {
+        const QByteArray text = crlf({"From: Ren\xE9 <rene@example.org>", "To: bob@example.org",
+                                      "Subject: caf\xE9 \x80 =?utf-8?Q?cr=C3=A8me?=", "X-Note: na\xEFve",
+                                      "X-Kept: Gr\xC3\xBC\xC3\x9F" "e", "", "caf\xE9 \x80"});
+        for (const auto& m : {decoded(text), decoded(encoded(*decoded(text)))}) {
+            QCOMPARE(m->Body(), TStringList({"café €"}));
+            QCOMPARE(m->Subject(), QByteArray("café € crème"));
+            QCOMPARE(m->Sender().Name(), QByteArray("René"));
+            QCOMPARE(GetHeaderField(m->Headers(), "X-Note"), QByteArray("naïve"));
+            QCOMPARE(GetHeaderField(m->Headers(), "X-Kept"), QByteArray("Grüße"));
         }
     }
 
