@@ -9,6 +9,32 @@ namespace {
 constexpr char unnamedPrefix[] = "att.";
 constexpr char alternativePrefix[] = "_alt.";
 
+// The longest file name most file systems take, in bytes.
+constexpr qsizetype maxNameBytes = 255;
+// A longer "extension" is a dot inside the name, not a type to keep.
+constexpr qsizetype maxExtensionBytes = 32;
+
+// Where the name's extension begins at its dot; the name's size when it has
+// none (a leading dot begins no extension).
+qsizetype extensionStart(QByteArrayView name)
+{
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot > 0 && name.size() - dot <= maxExtensionBytes ? dot : name.size();
+}
+
+// The stem cut after a whole UTF-8 character so that stem and tail fit
+// within a file name.
+QByteArray fitted(QByteArrayView stem, QByteArrayView tail)
+{
+    qsizetype keep = std::max<qsizetype>(0, maxNameBytes - tail.size());
+    if (stem.size() > keep) {
+        while (keep > 0 && (uchar(stem[keep]) & 0xC0) == 0x80) // a continuation byte
+            --keep;
+        stem = stem.first(keep);
+    }
+    return stem.toByteArray().append(tail);
+}
+
 // The UTF-8 length of the control character at i, or 0: the C0 and C1
 // controls, and the marks that reorder text, which can make
 // "invoice<RLO>fdp.exe" read as a PDF.
@@ -45,16 +71,18 @@ QByteArray SafeFileName(const QByteArray& fileName, qsizetype index)
     for (qsizetype i = 0; i < bare.size(); ++i)
         if (const qsizetype length = controlLength(bare, i))
             bare.replace(i, length, "_");
-    return bare;
+    const qsizetype stem = extensionStart(bare);
+    return fitted(QByteArrayView(bare).first(stem), QByteArrayView(bare).sliced(stem));
 }
 
 QString NumberedFileName(const QString& name, qint64 number)
 {
     if (number <= 1)
         return name;
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const qsizetype stem = dot > 0 ? dot : name.size();
-    return name.left(stem) + QStringLiteral(" (%1)").arg(number) + name.mid(stem);
+    const QByteArray utf8 = name.toUtf8();
+    const qsizetype stem = extensionStart(utf8);
+    const QByteArray tail = " (" + QByteArray::number(number) + ')' + utf8.sliced(stem);
+    return QString::fromUtf8(fitted(QByteArrayView(utf8).first(stem), tail));
 }
 
 QByteArray UnnamedFileName(qsizetype index)

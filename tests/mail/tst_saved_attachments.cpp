@@ -38,6 +38,11 @@ private slots:
         QTest::newRow("bidirectional controls")
             << QByteArrayList{"invoice\u202Efdp.exe", "a\u202A\u202Cb\u2066\u2069c\u200E\u200Fd\u061C.txt"}
             << QStringList{"invoice_fdp.exe", "a__b__c__d_.txt"};
+        // Names are cut to the 255 bytes a file system takes, whole characters and extension kept.
+        const QString longName = QString(94, QChar(0x65E5)) + QStringLiteral(".pdf");
+        QTest::newRow("too long") << QByteArrayList{longName.toUtf8(), longName.toUtf8()}
+                                  << QStringList{QString(83, QChar(0x65E5)) + QStringLiteral(".pdf"),
+                                                 QString(82, QChar(0x65E5)) + QStringLiteral(" (2).pdf")};
     }
     void eachGetsAFreeName()
     {

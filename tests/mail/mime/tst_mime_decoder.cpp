@@ -396,7 +396,9 @@ private slots:
     {
         const QByteArray text = crlf({"From: Ren\xE9 <rene@example.org>", "To: bob@example.org",
                                       "Subject: caf\xE9 \x80 =?utf-8?Q?cr=C3=A8me?=", "X-Note: na\xEFve",
-                                      "X-Kept: Gr\xC3\xBC\xC3\x9F" "e", "", "caf\xE9 \x80"});
+                                      "X-Kept: Gr\xC3\xBC\xC3\x9F"
+                                      "e",
+                                      "", "caf\xE9 \x80"});
         for (const auto& m : {decoded(text), decoded(encoded(*decoded(text)))}) {
             QCOMPARE(m->Body(), TStringList({"café €"}));
             QCOMPARE(m->Subject(), QByteArray("café € crème"));
