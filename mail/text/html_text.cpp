@@ -13,6 +13,9 @@
 
 namespace {
 
+// The deepest list whose items are indented further than its parent's.
+constexpr qsizetype maxIndentedDepth = 8;
+
 bool named(const char* name, const char* wanted)
 {
     return std::strcmp(name, wanted) == 0;
@@ -140,8 +143,10 @@ void TextWriter::Enter(const char* name, const xmlChar** attributes)
         lists.append({named(name, "ol"), 0});
     } else if (named(name, "li")) {
         startText();
-        const int depth = int(lists.size());
-        out.append(QByteArray(2 * std::max(0, depth - 1), ' '));
+        // Deeper lists are indented no further: indenting by depth alone
+        // makes the text grow with the square of the nesting.
+        const qsizetype depth = std::min(lists.size(), maxIndentedDepth);
+        out.append(QByteArray(2 * std::max<qsizetype>(0, depth - 1), ' '));
         if (!lists.isEmpty() && lists.last().ordered)
             out.append(QByteArray::number(++lists.last().count) + ". ");
         else
@@ -174,17 +179,20 @@ void TextWriter::Leave(const char* name)
         askBreak(1);
 }
 
-// A link's address follows its text unless the text already says it.
+// A link's address follows its text unless the text already says it. The
+// text is looked at in place: links nest, and copying it for each would
+// take time with the square of the nesting.
 void TextWriter::closeLink()
 {
     const Link link = links.takeLast();
-    const QByteArray text = out.mid(link.start).trimmed();
     const QByteArray& href = link.href;
+    const QByteArrayView text = QByteArrayView(out).sliced(std::min(link.start, out.size())).trimmed();
     if (href.isEmpty() || href.startsWith('#') || href.startsWith("javascript:") || text == href
-        || "mailto:" + text == href)
+        || (href.startsWith("mailto:") && QByteArrayView(href).sliced(7) == text))
         return;
+    const bool hasText = !text.isEmpty(); // the view ends where out grows
     startText();
-    if (!text.isEmpty())
+    if (hasText)
         out.append(' ');
     out.append('<' + href + '>');
 }

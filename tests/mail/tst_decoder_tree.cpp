@@ -194,6 +194,19 @@ private slots:
                             "Mail x@y.example and https://same.example\n\nunclosed tags\nafter"));
     }
 
+    // Lists and links nested thousands deep once made text growing with the
+    // square of the nesting; the text stays within a small multiple of the HTML.
+    void nestedHtmlTextGrowsLinearly()
+    {
+        QFile file(qEnvironmentVariable("PV_TEST_DATA") + QStringLiteral("/data/html/deeply-nested-lists.html"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray html = file.readAll();
+        const QByteArray text = HtmlToText(html);
+        QVERIFY2(text.size() < 2 * html.size(), QByteArray::number(text.size()));
+        QVERIFY(text.startsWith("- x\n  - x\n    - x\n"));
+        QVERIFY(text.contains("\n" + QByteArray(14, ' ') + "- x\n" + QByteArray(14, ' ') + "- x\n"));
+    }
+
     void htmlOnlyMessageShowsItsText()
     {
         const auto m = decoded(
