@@ -166,7 +166,7 @@ void ParseMailAddress(const QByteArray& text, TmsMailAddress& address)
     address.Assign(list.Items(first < list.Count() ? first : 0));
 }
 
-void ParseAddressList(const QByteArray& text, TmsAddressList& list)
+void ParseAddressList(QByteArrayView text, TmsAddressList& list)
 {
     qsizetype start = 0;
     const auto takeItem = [&](qsizetype end) {
@@ -179,7 +179,7 @@ void ParseAddressList(const QByteArray& text, TmsAddressList& list)
         list.Add(std::move(address));
     };
     bool inAngle = false;
-    for (qsizetype i = 0; i < text.size();) {
+    for (qsizetype i = 0; i < text.size() && list.Count() < MaxListedAddresses;) {
         const char c = text[i];
         if (opensStretch(c)) {
             i = afterStretch(text, i);
@@ -197,5 +197,6 @@ void ParseAddressList(const QByteArray& text, TmsAddressList& list)
             start = i + 1; // what stood before was a group's name
         ++i;
     }
-    takeItem(text.size());
+    if (list.Count() < MaxListedAddresses)
+        takeItem(text.size());
 }

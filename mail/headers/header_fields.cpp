@@ -81,8 +81,15 @@ void GetHeaderAddresses(const TmsHeaders& headers, const QByteArray& fieldName, 
 {
     const QByteArray key = fieldKey(fieldName);
     qsizetype next = 0;
-    for (qsizetype index; (index = findField(headers, key, next)) >= 0;)
-        ParseAddressList(unfoldedValue(headers, index, key.size(), next), list);
+    for (qsizetype index; (index = findField(headers, key, next)) >= 0;) {
+        // A field on one line is read in place: it may be most of a large message.
+        if (index + 1 == headers.size() || !IsContinuationLine(headers.at(index + 1))) {
+            ParseAddressList(QByteArrayView(headers.at(index)).sliced(key.size()), list);
+            next = index + 1;
+        } else {
+            ParseAddressList(unfoldedValue(headers, index, key.size(), next), list);
+        }
+    }
 }
 
 void RemoveHeaderField(TmsHeaders& headers, const QByteArray& fieldName)

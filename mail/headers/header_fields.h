@@ -38,10 +38,15 @@ void RemoveHeaderField(TmsHeaders& headers, const QByteArray& fieldName);
 // comma in a name ("Doe, Jo <jo@x.org>") splits off no address.
 void ParseMailAddress(const QByteArray& text, TmsMailAddress& address);
 
+// The most addresses a list read from mail holds: each costs far more memory
+// than its text, so a field of millions would cost many times the message.
+constexpr qsizetype MaxListedAddresses = 10000;
+
 // Appends each address of a list such as a To field's value: items split at
 // commas; a group ("friends: a@x, b@y;") gives its members, never its name;
-// empty items and items of comments alone give nothing.
-void ParseAddressList(const QByteArray& text, TmsAddressList& list);
+// empty items and items of comments alone give nothing. The list stops
+// growing at MaxListedAddresses; the rest of the text is not read.
+void ParseAddressList(QByteArrayView text, TmsAddressList& list);
 
 // The value of a parameter such as "boundary" in a header value, without its
 // quotes; empty if absent.

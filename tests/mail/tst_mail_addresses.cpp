@@ -127,6 +127,19 @@ private slots:
     }
 
     // Names with specials, quotes or a second address come back as they were.
+    // A list read from mail holds a bounded number of addresses, so a field
+    // of millions never costs memory by the address.
+    void longListsAreBounded()
+    {
+        TmsAddressList list;
+        ParseAddressList("a@x.test, " + QByteArray("b@x.test, ").repeated(MaxListedAddresses + 5), list);
+        QCOMPARE(list.Count(), MaxListedAddresses);
+        QCOMPARE(list.Items(0).Address(), QByteArray("a@x.test"));
+        QCOMPARE(list.Items(MaxListedAddresses - 1).Address(), QByteArray("b@x.test"));
+        GetHeaderAddresses({"To: c@x.test"}, "To", list);
+        QCOMPARE(list.Count(), MaxListedAddresses);
+    }
+
     void namesSurviveSaveAndLoad()
     {
         for (const QByteArray& name :
