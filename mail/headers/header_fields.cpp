@@ -2,6 +2,9 @@
 
 #include "mail/text/text_utils_p.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 QByteArray fieldKey(const QByteArray& fieldName)
@@ -49,27 +52,45 @@ qsizetype parameterValueStart(const QByteArray& value, const QByteArray& name)
     return -1;
 }
 
+// More of a value than a decoded text of MaxTextLength characters is ever
+// made of: encoded words are longer than their text, and only the blanks
+// between them go. A field longer than that is read no further.
+constexpr qsizetype maxDecodedValue = 64 * 1024;
+
+// The first field of that name as it stands, continuation lines joined by
+// single blanks, at most limit bytes: each line is copied only as far as
+// the limit, as one may be most of a large message.
+QByteArray rawValue(const TmsHeaders& headers, const QByteArray& key, qsizetype limit)
+{
+    const qsizetype index = findField(headers, key, 0);
+    if (index < 0)
+        return {};
+    const auto appendCut = [limit](QByteArray& value, QByteArrayView text) {
+        value.append(text.first(std::min(text.size(), limit - value.size())));
+    };
+    QByteArray value;
+    appendCut(value, TrimmedView(QByteArrayView(headers.at(index)).sliced(key.size())));
+    for (qsizetype i = index + 1; i < headers.size() && IsContinuationLine(headers.at(i)) && value.size() < limit;
+         ++i) {
+        value += ' ';
+        appendCut(value, TrimmedView(headers.at(i)));
+    }
+    return value;
+}
+
 } // namespace
 
 QByteArray GetHeaderField(const TmsHeaders& headers, const QByteArray& fieldName)
 {
-    const QByteArray value = RawHeaderField(headers, fieldName);
     const QByteArray name = fieldKey(fieldName).chopped(1).toUpper();
     if (name == "CONTENT-TYPE" || name == "X-UIDL")
-        return value;
-    return DecodeEncodedWords(value);
+        return RawHeaderField(headers, fieldName);
+    return DecodeEncodedWords(rawValue(headers, fieldKey(fieldName), maxDecodedValue));
 }
 
 QByteArray RawHeaderField(const TmsHeaders& headers, const QByteArray& fieldName)
 {
-    const QByteArray key = fieldKey(fieldName);
-    const qsizetype index = findField(headers, key, 0);
-    if (index < 0)
-        return {};
-    QByteArray value = Trim(QByteArrayView(headers.at(index)).sliced(key.size()));
-    for (qsizetype i = index + 1; i < headers.size() && IsContinuationLine(headers.at(i)); ++i)
-        value += ' ' + Trim(headers.at(i));
-    return value;
+    return rawValue(headers, fieldKey(fieldName), std::numeric_limits<qsizetype>::max());
 }
 
 bool IsContinuationLine(QByteArrayView line)
