@@ -24,6 +24,7 @@ def parse(raw):
     return {
         "from": [msg["from"].addresses[0].display_name, msg["from"].addresses[0].addr_spec],
         "to": [[a.display_name, a.addr_spec] for a in msg["to"].addresses],
+        "reply_to": [[a.display_name, a.addr_spec] for a in msg["reply-to"].addresses] if msg["reply-to"] else [],
         "subject": str(msg["subject"]),
         "defects": len(msg.defects),
         "leaves": leaves,

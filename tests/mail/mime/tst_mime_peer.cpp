@@ -54,6 +54,7 @@ private slots:
         address(m.Recipients(), "J. Smith", "js@example.org");
         address(m.Recipients(), "Ünal", "u@example.org");
         m.SetSubject("Grüße ☃ and a rather long subject that needs more than one encoded word to be written");
+        m.SetHeaders({"Reply-To: Zoë Ågren <zoe@example.org>"}); // raw 8-bit, as kept from a received message
         QList<QByteArray> names;
         if (layout == 0)
             m.SetBody({"plain", ".", "naïve"});
@@ -62,6 +63,7 @@ private slots:
             attach(m, "résumé.bin", binary, aeBase64), names << "résumé.bin";
             attach(m, "q.txt", "one =\r\ntwo\r\n", aeQuotedPrintable, "text/plain"), names << "q.txt";
             attach(m, "s.txt", "seven\r\nbit", ae7Bit, "text/plain"), names << "s.txt";
+            attach(m, "e.txt", "eight bit: Grüße\r\n", ae7Bit, "text/plain"), names << "e.txt";
         }
         if (layout == 2) {
             m.SetBody({"text"});
@@ -83,6 +85,8 @@ private slots:
         QCOMPARE(to.size(), 2);
         QCOMPARE(to.at(0).toArray().at(0).toString(), QStringLiteral("J. Smith"));
         QCOMPARE(to.at(1).toArray().at(0).toString(), QStringLiteral("Ünal"));
+        QCOMPARE(seen[QStringLiteral("reply_to")].toArray(),
+                 QJsonArray({QJsonArray({QStringLiteral("Zoë Ågren"), QStringLiteral("zoe@example.org")})}));
         QJsonArray leaves = seen[QStringLiteral("leaves")].toArray();
         if (!m.Body().isEmpty()) {
             const QJsonObject text = leaves.takeAt(0).toObject();
