@@ -48,6 +48,7 @@ const Shape shapes[] = {
     {"8-bit header field", HEAD "X-Long: ", "caf\xE9 "},
     {"address field", HEAD "Cc: ", "a@x.test, "},
     {"subject", "From: a@x.test\r\nTo: b@y.test\r\nSubject: ", "x "},
+    {"content type", MIME "Content-Type: text/plain; charset=us-ascii; x=", "x"},
     {"no header", "", "x"},
 };
 

@@ -3,7 +3,6 @@
 #include "mail/text/text_utils_p.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
@@ -88,9 +87,9 @@ QByteArray GetHeaderField(const TmsHeaders& headers, const QByteArray& fieldName
     return DecodeEncodedWords(rawValue(headers, fieldKey(fieldName), maxDecodedValue));
 }
 
-QByteArray RawHeaderField(const TmsHeaders& headers, const QByteArray& fieldName)
+QByteArray RawHeaderField(const TmsHeaders& headers, const QByteArray& fieldName, qsizetype maxBytes)
 {
-    return rawValue(headers, fieldKey(fieldName), std::numeric_limits<qsizetype>::max());
+    return rawValue(headers, fieldKey(fieldName), maxBytes);
 }
 
 bool IsContinuationLine(QByteArrayView line)

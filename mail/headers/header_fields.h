@@ -7,14 +7,17 @@
 #include "mail/headers/encoded_words.h"
 #include "mail/model/message_items.h"
 
+#include <limits>
+
 // The value of the first field of that name, continuation lines joined by
 // single blanks and encoded words decoded (at most MaxTextLength characters);
 // Content-Type and X-UIDL values come back undecoded and whole.
 QByteArray GetHeaderField(const TmsHeaders& headers, const QByteArray& fieldName);
 
-// The same value as it stands, for any field: neither decoded nor cut, for
-// parameters that may run long.
-QByteArray RawHeaderField(const TmsHeaders& headers, const QByteArray& fieldName);
+// The same value as it stands, for any field: not decoded, and cut only at
+// maxBytes, for parameters that may run long.
+QByteArray RawHeaderField(const TmsHeaders& headers, const QByteArray& fieldName,
+                          qsizetype maxBytes = std::numeric_limits<qsizetype>::max());
 
 // A line that continues the field above it: it begins with a blank or a tab.
 bool IsContinuationLine(QByteArrayView line);

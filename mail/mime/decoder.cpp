@@ -81,7 +81,7 @@ bool TmsCustomDecoder::isMime() const
     const QByteArray version = GetHeaderField(MessageHeaders, "MIME-Version");
     if (!version.isEmpty())
         return IsMimeVersion10(version);
-    return !RawHeaderField(MessageHeaders, "Content-Type").trimmed().isEmpty();
+    return !RawHeaderField(MessageHeaders, "Content-Type", MaxContentFieldBytes).trimmed().isEmpty();
 }
 
 void TmsCustomDecoder::storeParseFailure(const QString& reason)

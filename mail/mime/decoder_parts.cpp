@@ -30,7 +30,7 @@ struct Leaf {
 // that write none name their files.
 Leaf leafOf(const TMimePart& part, bool parentIsAlternative)
 {
-    const QByteArray dispositionValue = RawHeaderField(part.headers, "Content-Disposition");
+    const QByteArray dispositionValue = RawHeaderField(part.headers, "Content-Disposition", MaxContentFieldBytes);
     const QByteArray disposition = ExtractMimeType(Trim(dispositionValue)).toLower();
     QByteArray name = ParameterOf("filename", dispositionValue);
     if (name.isEmpty())

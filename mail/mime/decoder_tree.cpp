@@ -45,7 +45,7 @@ QByteArray mimeTypeOf(const QByteArray& contentType, const char* fallback)
 
 void readContentHeaders(TMimePart& part, const char* fallback)
 {
-    part.contentType = Trim(RawHeaderField(part.headers, "Content-Type"));
+    part.contentType = Trim(RawHeaderField(part.headers, "Content-Type", MaxContentFieldBytes));
     part.mimeType = mimeTypeOf(part.contentType, fallback);
     part.charset = ParameterOf("charset", part.contentType);
     part.coding = ReadTransferCoding(part.headers);

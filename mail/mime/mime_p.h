@@ -6,6 +6,11 @@
 
 #include <QByteArrayView>
 
+// The most of a content field (type, disposition) the decoder reads: far
+// more than any mailer writes, so a hostile field of millions of bytes is
+// never copied whole.
+constexpr qsizetype MaxContentFieldBytes = 64 * 1024;
+
 // The value with every CR and LF made a blank, so it cannot end its field.
 QByteArray SingleLine(QByteArrayView value);
 
