@@ -2,11 +2,14 @@
 // and are never left cut short.
 #include "mail/model/message.h"
 #include "mail/store/mail_store.h"
+#include "mail/store/store_listing.h"
 #include "toolkit/Exception.h"
 #include "toolkit/Streams.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <QElapsedTimer>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -31,6 +34,15 @@ QString store(const QString& directory, const MailStore::TStoreKind& kind = Mail
 QStringList entries(const QString& directory)
 {
     return QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// The subjects of the rows a listing shows.
+QStringList listed(const QString& directory)
+{
+    QStringList subjects;
+    MailStore::ListStore(directory, MailStore::SavedMail,
+                         [&](const MailStore::TListedMessage& row) { subjects << QString::fromUtf8(row.subject); });
+    return subjects;
 }
 
 } // namespace
@@ -189,6 +201,24 @@ private slots:
         QCOMPARE(ReadWholeFile(target), QByteArray("7\r\n"));
         QVERIFY(!QFileInfo(counter).isSymLink());
         QCOMPARE(ReadWholeFile(counter), QByteArray("1\r\n"));
+    }
+
+    // A counter far above the files takes no longer to list than the files
+    // do; the gaps close and the counter follows the rows.
+    void listingTakesTheFilesPresent()
+    {
+        QTemporaryDir dir;
+        WriteWholeFile(dir.filePath(QStringLiteral("emax.dat")), "3000000\r\n");
+        WriteWholeFile(dir.filePath(QStringLiteral("m7.eml")), "Subject: seven\r\n\r\n");
+        WriteWholeFile(dir.filePath(QStringLiteral("m12.eml")), "Subject: twelve\r\n\r\n");
+        WriteWholeFile(dir.filePath(QStringLiteral("m100.eml")), "Subject: hundred\r\n\r\n");
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(listed(dir.path()), QStringList({"seven", "twelve", "hundred"}));
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(entries(dir.path()), QStringList({"emax.dat", "m0.eml", "m1.eml", "m2.eml"}));
+        QCOMPARE(ReadWholeFile(dir.filePath(QStringLiteral("emax.dat"))), QByteArray("3\r\n"));
+        QCOMPARE(store(dir.path()), dir.filePath(QStringLiteral("m3.eml")));
     }
 
     void directoryThatCannotBeMade()
