@@ -5,6 +5,7 @@
 #include "mail/headers/header_fields.h"
 #include "mail/store/mail_store_p.h"
 #include "mail/store/store_files_p.h"
+#include "mail/store/store_leftovers_p.h"
 #include "toolkit/Exception.h"
 
 #include <QDir>
@@ -39,8 +40,11 @@ std::optional<qint64> ListStore(const QString& directory, const TStoreKind& kind
     const QString counter = QDir(directory).filePath(kind.counter);
     if (!ReadCounter(counter))
         return std::nullopt;
+    RemoveLeftovers(directory, kind);
     qint64 rows = 0;
     for (const TNumberedFile& file : ReadStoreFiles(directory, kind).numbered) {
+        if (file.empty)
+            continue; // a reservation a writer at work still holds
         row(Listed(file.path));
         const QString numbered = MessageFile(directory, kind, rows);
         if (file.path != numbered)
