@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
