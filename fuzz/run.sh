@@ -7,7 +7,7 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
-harnesses=${FUZZ_HARNESSES:-mime headers html rtf}
+harnesses=${FUZZ_HARNESSES:-mime headers html rtf replies}
 
 CXX=${CXX:-clang++} cmake -S "$root/fuzz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)"
@@ -16,6 +16,7 @@ seeds() {
   case $1 in
     rtf) echo "$root/tests/toolkit/richedit/data" ;;
     html) echo "$root/tests/mail/data/html" ;;
+    replies) echo "$root/tests/net/data/replies" ;;
     *) echo "$root/tests/mail/fixtures" ;;
   esac
 }

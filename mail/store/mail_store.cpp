@@ -6,6 +6,7 @@
 #include "mail/store/new_file_p.h"
 #include "mail/store/mail_store_p.h"
 #include "mail/store/mail_streams.h"
+#include "mail/store/store_leftovers_p.h"
 #include "toolkit/Exception.h"
 
 #include <QDir>
@@ -42,6 +43,7 @@ TStoreWriter::TStoreWriter(const QString& directory, const TStoreKind& kind)
         throw EFCreateError(NoFileIn(directory, reservation->errorString()));
     reservation->fileName(); // a file that has no name yet gets one here
     reservation->close();
+    StartWriting(directory, kind, reservation->fileName());
 }
 
 TStoreWriter::~TStoreWriter()

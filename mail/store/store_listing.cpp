@@ -4,6 +4,8 @@
 #include "mail/model/message.h"
 #include "mail/headers/header_fields.h"
 #include "mail/store/mail_store_p.h"
+#include "mail/store/store_files_p.h"
+#include "mail/store/store_leftovers_p.h"
 #include "toolkit/Exception.h"
 
 #include <QDir>
@@ -36,17 +38,17 @@ QString MessageFile(const QString& directory, const TStoreKind& kind, qint64 num
 std::optional<qint64> ListStore(const QString& directory, const TStoreKind& kind, const TListedRow& row)
 {
     const QString counter = QDir(directory).filePath(kind.counter);
-    const std::optional<TCounter> count = ReadCounter(counter);
-    if (!count)
+    if (!ReadCounter(counter))
         return std::nullopt;
+    RemoveLeftovers(directory, kind);
     qint64 rows = 0;
-    for (qint64 number = 0; number < qint64(count->value); ++number) {
-        const QString path = MessageFile(directory, kind, number);
-        if (!QFileInfo::exists(path))
-            continue;
-        row(Listed(path));
-        if (number != rows)
-            QFile::rename(path, MessageFile(directory, kind, rows)); // QFile never renames over a file
+    for (const TNumberedFile& file : ReadStoreFiles(directory, kind).numbered) {
+        if (file.empty)
+            continue; // a reservation a writer at work still holds
+        row(Listed(file.path));
+        const QString numbered = MessageFile(directory, kind, rows);
+        if (file.path != numbered)
+            QFile::rename(file.path, numbered); // QFile never renames over a file
         ++rows;
     }
     try {

@@ -22,10 +22,12 @@ struct TListedMessage {
 };
 using TListedRow = std::function<void(const TListedMessage&)>;
 
-// Loads files 0 .. counter - 1 in order, reports each one found, renames it
-// to the next row number (never over an existing file) and rewrites the
-// counter with the number of rows. Without a counter file there is nothing to
-// list: nullopt. Raises EConvertError when the counter holds no number.
+// Clears what interrupted writes left (RemoveLeftovers), then loads the
+// numbered files present in the order of their numbers, reports each one,
+// renames it to the next row number (never over an existing file) and
+// rewrites the counter with the number of rows. An empty file is no message:
+// it is never listed. Without a counter file there is nothing to list:
+// nullopt. Raises EConvertError when the counter holds no number.
 std::optional<qint64> ListStore(const QString& directory, const TStoreKind& kind, const TListedRow& row);
 
 // Removes message file number; a failure is not reported, the listing after

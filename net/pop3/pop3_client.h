@@ -21,7 +21,8 @@ public:
     QString UserName; // sent as UTF-8
     QString Password;
     // Where the unique ids of messages already fetched are kept, so mail
-    // left on the server is fetched once; empty: every message is fetched.
+    // left on the server is fetched once and mail deleted from it is stored
+    // once; empty: every message is fetched.
     QString SeenIdsFile;
     // From the last STAT; -1 before any.
     int MessageCount = -1;
@@ -70,8 +71,9 @@ public:
     TmsNumErrorEvent OnMessageError;
 
     // Connect, retrieve every message (deleting each once it is stored,
-    // unless told to leave it), and always disconnect. Mail left on the
-    // server with a SeenIdsFile is fetched once: the ids stored are kept.
+    // unless told to leave it), and always disconnect. With a SeenIdsFile
+    // the ids stored are kept: mail left on the server is fetched once, and
+    // mail to delete that was stored before is deleted without fetching it.
     void RetrieveAll(TmsAfterRetrieve afterRetrieve);
 
 protected:
@@ -85,8 +87,8 @@ protected:
     // since its last run: a store that holds messages back puts them on disk
     // here, or raises and they stay on the server and will be fetched again.
     virtual void KeepRetrieved() {}
-    // True while mail left on the server is fetched once by its ids: what
-    // comes now will not come again.
+    // True while the ids of what is stored are kept: what comes now will not
+    // come again.
     bool FetchingOnce() const { return fetchingOnce; }
 
 private:
@@ -95,6 +97,7 @@ private:
         QByteArray id; // empty without ids
     };
     void Keep(QList<TRetrieved>& retrieved, TmsAfterRetrieve afterRetrieve, TmsSeenIds& seen);
+    void Delete(int index);
     QHash<int, QByteArray> ListedIds(TmsSeenIds& seen);
     bool Refused(int index, const std::function<void()>& step, const char* outcome);
 

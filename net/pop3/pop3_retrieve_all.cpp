@@ -23,23 +23,27 @@ void TmsPOP::DecodeIntoList(TStream& stream)
 // A message is deleted only once it is stored: a failure on the way leaves
 // it, and every later one, on the server. A refusal for one message leaves
 // the session in step, so the rest of the mailbox goes on. A message's id is
-// kept only once it is stored, so a failure means fetching it again.
+// kept once it is stored and before its DELE: the server deletes only at
+// QUIT, so a retrieval cut off before it brings stored mail back, and the
+// id tells it was stored already.
 void TmsPOP::RetrieveAll(TmsAfterRetrieve afterRetrieve)
 {
     fetchingOnce = false;
     RunSession([&] {
-        TmsSeenIds seen(afterRetrieve == TmsAfterRetrieve::LeaveOnServer ? SeenIdsFile : QString());
+        TmsSeenIds seen(SeenIdsFile);
         const QHash<int, QByteArray> ids = seen.Kept() ? ListedIds(seen) : QHash<int, QByteArray>();
         fetchingOnce = !ids.isEmpty();
         QList<TRetrieved> retrieved; // waiting to be kept
         for (int index = 0; index < MessageCount; ++index) {
-            const QByteArray id = ids.value(index);
-            if (seen.Contains(id))
+            if (seen.Contains(ids.value(index))) {
+                if (afterRetrieve == TmsAfterRetrieve::Delete)
+                    Delete(index);
                 continue;
+            }
             if (Refused(
                     index, [&] { RetrieveMessage(index); }, "was not retrieved and stays on the server"))
                 continue;
-            retrieved.append({index, id});
+            retrieved.append({index, ids.value(index)});
             if (retrieved.size() >= KeepGroup)
                 Keep(retrieved, afterRetrieve, seen);
         }
@@ -54,20 +58,32 @@ void TmsPOP::Keep(QList<TRetrieved>& retrieved, TmsAfterRetrieve afterRetrieve, 
         return;
     KeepRetrieved();
     QList<QByteArray> ids;
-    for (const TRetrieved& message : std::exchange(retrieved, {})) {
+    for (const TRetrieved& message : retrieved)
         ids.append(message.id);
-        if (afterRetrieve == TmsAfterRetrieve::Delete)
-            Refused(
-                message.index, [&] { DeleteMessage(message.index); }, "was not deleted and will be retrieved again");
-    }
     seen.Add(ids); // one rewrite of the file a group
+    for (const TRetrieved& message : std::exchange(retrieved, {}))
+        if (afterRetrieve == TmsAfterRetrieve::Delete)
+            Delete(message.index);
+}
+
+// A refused DELE leaves the message on the server; its id stays kept, so it
+// is deleted, not stored, next time.
+void TmsPOP::Delete(int index)
+{
+    Refused(
+        index, [&] { DeleteMessage(index); }, "was not deleted and will be retrieved again");
 }
 
 // The ids on the server, the ones gone from it forgotten; none when the
 // server will not list them, and then every message is fetched. A broken
-// listing has closed the session: it ends the retrieval.
+// listing has closed the session: it ends the retrieval. An empty mailbox
+// lists nothing, so it is not asked.
 QHash<int, QByteArray> TmsPOP::ListedIds(TmsSeenIds& seen)
 {
+    if (MessageCount <= 0) {
+        seen.KeepOnly({});
+        return {};
+    }
     try {
         const QHash<int, QByteArray> ids = UniqueIds();
         seen.KeepOnly(ids.values());

@@ -60,9 +60,9 @@ void TmsSeenIds::KeepOnly(const QList<QByteArray>& onServer)
         Save();
 }
 
-// Renamed into place without waiting for the disk: a file lost in a crash
-// only means fetching mail again, and a wait per message would slow every
-// retrieval.
+// Renamed into place without waiting for the disk: only a crash of the
+// system, not of the program, can lose it, that only means storing mail
+// again, and a wait a group would slow every retrieval.
 void TmsSeenIds::Save() const
 {
     QList<QByteArray> lines(ids.begin(), ids.end());

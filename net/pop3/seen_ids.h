@@ -1,6 +1,6 @@
 #pragma once
-// The unique ids of the messages one account has already fetched from mail
-// left on its server.
+// The unique ids of the messages one account has already stored, from mail
+// left on its server or deleted from it.
 #include <QByteArray>
 #include <QList>
 #include <QSet>

@@ -373,7 +373,8 @@ private slots:
     void mailDeletedFromTheServerIsOnDiskFirst()
     {
         TScriptedServer server;
-        message(message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")), 2, mail("b@x.test", "two"));
+        message(message(loggedIn(server, "+OK 2 200").Expect("UIDL").Reply("-ERR no ids"), 1, mail("a@x.test", "one")),
+                2, mail("b@x.test", "two"));
         server.Expect("DELE 1").Reply("+OK").Expect("DELE 2").Reply("+OK").Expect("QUIT").Reply("+OK bye");
         fx.start(server.Address());
         auto* pop = partOf<TmsCustomPOP>(*fx.mailbox, "msPOP1");
@@ -391,7 +392,8 @@ private slots:
     void mailThatCannotBeStoredStaysOnTheServer()
     {
         TScriptedServer server;
-        message(message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")), 2, mail("b@x.test", "two"));
+        message(message(loggedIn(server, "+OK 2 200").Expect("UIDL").Reply("-ERR no ids"), 1, mail("a@x.test", "one")),
+                2, mail("b@x.test", "two"));
         server.Expect("QUIT").Reply("+OK bye");
         fx.start(server.Address());
         auto* pop = partOf<TmsCustomPOP>(*fx.mailbox, "msPOP1");
@@ -411,7 +413,9 @@ private slots:
     void storedOnTheWaySavesNoSecondCopy()
     {
         TScriptedServer server;
-        message(loggedIn(server, "+OK 1 100"), 1, mail("a@x.test", "one")).Expect("DELE 1").Reply("+OK");
+        message(loggedIn(server, "+OK 1 100").Expect("UIDL").Reply("-ERR no ids"), 1, mail("a@x.test", "one"))
+            .Expect("DELE 1")
+            .Reply("+OK");
         server.Expect("QUIT").Reply("+OK bye");
         fx.start(server.Address());
         fx.run("Retreive1");

@@ -2,14 +2,19 @@
 // and are never left cut short.
 #include "mail/model/message.h"
 #include "mail/store/mail_store.h"
+#include "mail/store/store_listing.h"
 #include "toolkit/Exception.h"
 #include "toolkit/Streams.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <QElapsedTimer>
+
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +36,34 @@ QString store(const QString& directory, const MailStore::TStoreKind& kind = Mail
 QStringList entries(const QString& directory)
 {
     return QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// The subjects of the rows a listing shows.
+QStringList listed(const QString& directory)
+{
+    QStringList subjects;
+    MailStore::ListStore(directory, MailStore::SavedMail,
+                         [&](const MailStore::TListedMessage& row) { subjects << QString::fromUtf8(row.subject); });
+    return subjects;
+}
+
+// A writer that dies as a crash ends it, with one group on disk and two
+// messages written after it, before their sync.
+void crashWhileWriting(const QString& directory)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        TmsMessage message;
+        fill(message, 1);
+        MailStore::TStoreWriter writer(directory, MailStore::SavedMail);
+        writer.Write(message);
+        writer.Sync();
+        writer.Write(message);
+        writer.Write(message);
+        ::_exit(0); // no destructor runs
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
 }
 
 } // namespace
@@ -189,6 +222,57 @@ private slots:
         QCOMPARE(ReadWholeFile(target), QByteArray("7\r\n"));
         QVERIFY(!QFileInfo(counter).isSymLink());
         QCOMPARE(ReadWholeFile(counter), QByteArray("1\r\n"));
+    }
+
+    // What a crash left (empty numbered files that were only reserved, the
+    // writer's temporary files) is cleared by the next listing or store, and
+    // an empty file is never a row.
+    void anInterruptedWriteLeavesNoBlankRows()
+    {
+        QTemporaryDir dir;
+        crashWhileWriting(dir.path());
+        QVERIFY(entries(dir.path()).size() > 2);
+        QCOMPARE(listed(dir.path()), QStringList({"Stored"}));
+        QCOMPARE(entries(dir.path()), QStringList({"emax.dat", "m0.eml"}));
+
+        crashWhileWriting(dir.path());
+        QCOMPARE(store(dir.path()), dir.filePath(QStringLiteral("m2.eml")));
+        QCOMPARE(entries(dir.path()), QStringList({"emax.dat", "m0.eml", "m1.eml", "m2.eml"}));
+        QCOMPARE(listed(dir.path()), QStringList({"Stored", "Stored", "Stored"}));
+    }
+
+    // A writer at work in the same store keeps what it has written: its
+    // names are not listed, nor cleared, and reach the disk whole.
+    void aWriterAtWorkKeepsItsFiles()
+    {
+        QTemporaryDir dir;
+        store(dir.path());
+        TmsMessage message;
+        fill(message, 1);
+        MailStore::TStoreWriter writer(dir.path(), MailStore::SavedMail);
+        writer.Write(message);
+        QCOMPARE(listed(dir.path()), QStringList({"Stored"}));
+        store(dir.path());
+        writer.Sync();
+        QCOMPARE(listed(dir.path()), QStringList({"Stored", "Stored", "Stored"}));
+    }
+
+    // A counter far above the files takes no longer to list than the files
+    // do; the gaps close and the counter follows the rows.
+    void listingTakesTheFilesPresent()
+    {
+        QTemporaryDir dir;
+        WriteWholeFile(dir.filePath(QStringLiteral("emax.dat")), "3000000\r\n");
+        WriteWholeFile(dir.filePath(QStringLiteral("m7.eml")), "Subject: seven\r\n\r\n");
+        WriteWholeFile(dir.filePath(QStringLiteral("m12.eml")), "Subject: twelve\r\n\r\n");
+        WriteWholeFile(dir.filePath(QStringLiteral("m100.eml")), "Subject: hundred\r\n\r\n");
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(listed(dir.path()), QStringList({"seven", "twelve", "hundred"}));
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(entries(dir.path()), QStringList({"emax.dat", "m0.eml", "m1.eml", "m2.eml"}));
+        QCOMPARE(ReadWholeFile(dir.filePath(QStringLiteral("emax.dat"))), QByteArray("3\r\n"));
+        QCOMPARE(store(dir.path()), dir.filePath(QStringLiteral("m3.eml")));
     }
 
     void directoryThatCannotBeMade()

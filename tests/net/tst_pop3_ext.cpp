@@ -179,7 +179,7 @@ private slots:
     }
 
     // Every message is fetched as without the file: a server that refuses UIDL,
-    // a damaged file, mail deleted after retrieval (no UIDL at all).
+    // a damaged file.
     void fetchesEverythingWithoutUsableIds()
     {
         QTemporaryDir home;
@@ -207,14 +207,43 @@ private slots:
         QCOMPARE(listing.Failures(), QStringList());
         QCOMPARE(again.Subjects(), QStringList({"a"}));
         QCOMPARE(Kept(seen), QList<QByteArray>({"id-a", ""}));
+    }
 
-        TScriptedServer deleting;
-        Message(LoggedIn(deleting, 1), 1, "a").Expect("DELE 1").Reply("+OK").Expect("QUIT").Reply("+OK bye");
-        TPopProbe deleted(deleting.Address(), seen);
-        deleted.pop.RetrieveAll(TmsAfterRetrieve::Delete);
-        QTRY_VERIFY(deleting.Finished());
-        QCOMPARE(deleting.Failures(), QStringList());
-        QCOMPARE(deleted.Subjects(), QStringList({"a"}));
+    // The server deletes only at QUIT: a connection lost before it brings the
+    // stored messages back, and the next retrieval deletes them unstored.
+    void deletedMailIsStoredOnceAfterALostConnection_data()
+    {
+        QTest::addColumn<bool>("lostAtFirstDele");
+        QTest::newRow("lost before QUIT") << false;
+        QTest::newRow("lost at the first DELE") << true;
+    }
+    void deletedMailIsStoredOnceAfterALostConnection()
+    {
+        QFETCH(bool, lostAtFirstDele);
+        QTemporaryDir home;
+        const QString seen = home.filePath(QStringLiteral("account.uids"));
+        const QString store = home.filePath(QStringLiteral("store"));
+
+        TScriptedServer lost;
+        Message(Message(Listed(lost, {"id-a", "id-b"}), 1, "a"), 2, "b").Expect("DELE 1");
+        if (!lostAtFirstDele)
+            lost.Reply("+OK").Expect("DELE 2").Reply("+OK").Expect("QUIT");
+        lost.Close();
+        TPopProbe first(lost.Address(), seen);
+        QVERIFY(!errorOf([&] { first.pop.RetrieveMailbox(TmsAfterRetrieve::Delete, store); }).isEmpty());
+        QTRY_VERIFY(lost.Finished());
+        QCOMPARE(lost.Failures(), QStringList());
+
+        TScriptedServer again;
+        Listed(again, {"id-a", "id-b", "id-c"}).Expect("DELE 1").Reply("+OK").Expect("DELE 2").Reply("+OK");
+        Message(again, 3, "c").Expect("DELE 3").Reply("+OK").Expect("QUIT").Reply("+OK bye");
+        TPopProbe second(again.Address(), seen);
+        second.pop.RetrieveMailbox(TmsAfterRetrieve::Delete, store);
+        QTRY_VERIFY(again.Finished());
+        QCOMPARE(again.Failures(), QStringList());
+        QCOMPARE(second.Subjects(), QStringList({"c"}));
+        QCOMPARE(QDir(store).entryList({"m*.eml"}, QDir::Files, QDir::Name),
+                 QStringList({"m0.eml", "m1.eml", "m2.eml"}));
     }
 
     // What a server announces or lists is checked before anything is sized or looped over by it.

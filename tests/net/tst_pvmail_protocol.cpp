@@ -89,6 +89,8 @@ private slots:
             .Reply("+OK")
             .Expect("STAT")
             .Reply("+OK 2 40")
+            .Expect("UIDL")
+            .Reply("-ERR no ids")
             .Expect("LIST 1")
             .Reply("+OK 1 20")
             .Expect("RETR 1")

@@ -1,6 +1,7 @@
 // The pvmail tool as a script uses it: encode, decode, errors and help, and
 // the options for a protected connection and a login.
 #include "ScriptedServer.h"
+#include "net/pop3/seen_ids.h"
 #include "toolkit/Streams.h"
 
 #include <QCryptographicHash>
@@ -205,7 +206,7 @@ private slots:
         const int writeEnd = closedPipe[1];
         TScriptedServer server;
         server.Reply("+OK ready").Expect("USER u").Reply("+OK").Expect("PASS p").Reply("+OK in");
-        server.Expect("STAT").Reply("+OK 2 100");
+        server.Expect("STAT").Reply("+OK 2 100").Expect("UIDL").Reply("-ERR no ids");
         for (const char* number : {"1", "2"})
             server.Expect(QByteArray("LIST ") + number)
                 .Reply(QByteArray("+OK ") + number + " 50")
@@ -229,6 +230,56 @@ private slots:
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("m1.eml"))));
         QVERIFY(server.Finished());
         QCOMPARE(server.Failures(), QStringList());
+    }
+
+    // The server deletes only at QUIT: after a connection lost before it, the
+    // next run deletes the messages stored, without storing them again. The
+    // ids are kept where the mailbox window keeps them for the account.
+    void deletedMailIsStoredOnceAfterALostConnection()
+    {
+        QTemporaryDir dir;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PVMAIL_PASSWORD", "p");
+        environment.insert("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")));
+        const auto listed = [](TScriptedServer& server, const QList<QByteArray>& ids) {
+            server.Reply("+OK ready").Expect("USER u").Reply("+OK").Expect("PASS p").Reply("+OK in");
+            server.Expect("STAT").Reply("+OK " + QByteArray::number(ids.size()) + " 100").Expect("UIDL").Reply("+OK");
+            for (qsizetype i = 0; i < ids.size(); ++i)
+                server.Reply(QByteArray::number(i + 1) + ' ' + ids[i]);
+            server.Reply(".");
+        };
+        const auto message = [](TScriptedServer& server, const QByteArray& number) {
+            server.Expect("LIST " + number).Reply("+OK " + number + " 50").Expect("RETR " + number).Reply("+OK");
+            server.Reply("Subject: " + number).Reply("").Reply(".");
+        };
+        const auto retrieve = [&](TScriptedServer& server) {
+            return pvmail({"retrieve", "--server", server.Address(), "--user", "u", "--store", dir.path()}, {},
+                          environment);
+        };
+
+        TScriptedServer lost;
+        listed(lost, {"id-1", "id-2"});
+        message(lost, "1");
+        message(lost, "2");
+        lost.Expect("DELE 1").Reply("+OK").Expect("DELE 2").Reply("+OK").Expect("QUIT").Close();
+        QCOMPARE(retrieve(lost).code, 1);
+        QCOMPARE(lost.Failures(), QStringList());
+
+        TScriptedServer again; // the same account, but its port is a new one: the ids follow
+        QDir seen(dir.filePath(QStringLiteral("data/penvale/seen")));
+        QVERIFY(seen.rename(seen.entryList(QDir::Files).value(0),
+                            QFileInfo(SeenIdsPath(again.Address(), QStringLiteral("u"))).fileName()));
+        listed(again, {"id-1", "id-2", "id-3"});
+        again.Expect("DELE 1").Reply("+OK").Expect("DELE 2").Reply("+OK");
+        message(again, "3");
+        again.Expect("DELE 3").Reply("+OK").Expect("QUIT").Reply("+OK bye");
+        const Run run = retrieve(again);
+        QVERIFY2(run.code == 0, run.err);
+        QVERIFY(again.Finished());
+        QCOMPARE(again.Failures(), QStringList());
+        QCOMPARE(run.out.count('\n'), 1);
+        QCOMPARE(QDir(dir.path()).entryList({"m*.eml"}, QDir::Files, QDir::Name),
+                 QStringList({"m0.eml", "m1.eml", "m2.eml"}));
     }
 
     // A seen file that cannot serve would have every run store the whole

@@ -26,6 +26,9 @@ const char help[] =
     "or else the environment variable PVMAIL_PASSWORD (never an argument: other\n"
     "users can see those). With --seen-file, the unique ids of the messages\n"
     "fetched are kept in FILE and a message fetched before is not fetched again.\n"
+    "Mail deleted from the server has its ids kept too, in FILE or else in the\n"
+    "file the mailbox window keeps for the account, so a retrieval cut off before\n"
+    "the server deleted the mail stored does not store it twice.\n"
     "--security protects the connection: none (the default), starttls, or tls\n"
     "(port 995 when --server gives none). The server's certificate must be signed\n"
     "by an authority the system trusts or by the one in --ca-file.\n"
@@ -109,9 +112,12 @@ int run(const QStringList& arguments)
     const std::optional<TmsSecurity> security = PvSecurity(parser);
     if (!security)
         return PvError("retrieve", QStringLiteral("--security takes none, starttls or tls")), PvUsage;
+    const TmsAfterRetrieve afterRetrieve = parser.isSet("leave-on-server") ? TmsAfterRetrieve::LeaveOnServer
+                                                                           : TmsAfterRetrieve::Delete;
     try {
-        if (parser.isSet("seen-file"))
-            PvCheckSeenFile(parser.value("seen-file"));
+        const QString seenFile = PvSeenFile(parser, afterRetrieve);
+        if (!seenFile.isEmpty())
+            PvCheckSeenFile(seenFile);
         TStoringPOP pop(parser.value("store"));
         const std::optional<QString> password = PvPassword(parser);
         if (!password)
@@ -126,14 +132,14 @@ int run(const QStringList& arguments)
         pop.SetOptions(options);
         pop.UserName = parser.value("user");
         pop.Password = *password;
-        pop.SeenIdsFile = parser.value("seen-file");
+        pop.SeenIdsFile = seenFile;
         pop.OnRetrieved = [&pop](QObject*, int index) { storeLast(pop, index); };
         bool allWell = true;
         pop.OnMessageError = [&allWell](QObject*, int, const QString& message) {
             allWell = false;
             PvError("retrieve", message);
         };
-        retrieveAll(pop, parser.isSet("leave-on-server") ? TmsAfterRetrieve::LeaveOnServer : TmsAfterRetrieve::Delete);
+        retrieveAll(pop, afterRetrieve);
         return allWell ? PvOk : PvFailed;
     } catch (const Exception& e) {
         return PvError("retrieve", e.Message);

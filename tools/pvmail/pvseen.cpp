@@ -3,6 +3,7 @@
 #include "net/pop3/seen_ids.h"
 #include "toolkit/Exception.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -50,6 +51,15 @@ void checkWritable(const QString& path)
 }
 
 } // namespace
+
+QString PvSeenFile(const QCommandLineParser& parser, TmsAfterRetrieve afterRetrieve)
+{
+    if (parser.isSet("seen-file"))
+        return parser.value("seen-file");
+    if (afterRetrieve == TmsAfterRetrieve::Delete)
+        return SeenIdsPath(parser.value("server"), parser.value("user"));
+    return {};
+}
 
 void PvCheckSeenFile(const QString& path)
 {
