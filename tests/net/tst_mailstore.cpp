@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <QElapsedTimer>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -262,14 +261,12 @@ private slots:
     void listingTakesTheFilesPresent()
     {
         QTemporaryDir dir;
-        WriteWholeFile(dir.filePath(QStringLiteral("emax.dat")), "3000000\r\n");
+        // A walk over every number below this counter would never end.
+        WriteWholeFile(dir.filePath(QStringLiteral("emax.dat")), "4000000000000000000\r\n");
         WriteWholeFile(dir.filePath(QStringLiteral("m7.eml")), "Subject: seven\r\n\r\n");
         WriteWholeFile(dir.filePath(QStringLiteral("m12.eml")), "Subject: twelve\r\n\r\n");
         WriteWholeFile(dir.filePath(QStringLiteral("m100.eml")), "Subject: hundred\r\n\r\n");
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(listed(dir.path()), QStringList({"seven", "twelve", "hundred"}));
-        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(entries(dir.path()), QStringList({"emax.dat", "m0.eml", "m1.eml", "m2.eml"}));
         QCOMPARE(ReadWholeFile(dir.filePath(QStringLiteral("emax.dat"))), QByteArray("3\r\n"));
         QCOMPARE(store(dir.path()), dir.filePath(QStringLiteral("m3.eml")));
