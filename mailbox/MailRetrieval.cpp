@@ -75,6 +75,7 @@ void MailRetrieval::retrieveMail()
     pop3Client->UserName = mail.POP3Login;
     pop3Client->Password = mail.Password;
     pop3Client->SeenIdsFile = SeenIdsPath(mail.POP3Server, mail.POP3Login);
+    const auto stoppable = listing.stoppableBy([this] { cancel(); });
     listing.runBusy([&] {
         skippedMessages.clear();
         try {

@@ -27,6 +27,8 @@ QByteArray mail(const QByteArray& from, const QByteArray& subject, const QByteAr
 
 const QStringList commands{"Retreive1",
                            "DownloadButton",
+                           "Stop1",
+                           "StopButton",
                            "ViewSavedMail1",
                            "SavedMailButton",
                            "RetrieveCopiestoSelf1",
@@ -113,7 +115,7 @@ private slots:
             if (button)
                 names << QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name).trimmed();
         }
-        QCOMPARE(names.size(), 10);
+        QCOMPARE(names.size(), 11);
         QVERIFY2(!names.contains(QString()), qPrintable(names.join(QLatin1Char('|'))));
         QCOMPARE(names.first(), QStringLiteral("Download email from your server"));
     }
@@ -437,6 +439,47 @@ private slots:
         QCOMPARE(fx.rows(1), QStringList{"one"});
         QCOMPARE(fx.panel(2), "Saved: 1");
         QVERIFY(fx.read(fx.saved() + QStringLiteral("/m0.eml")).contains(" one\r\n"));
+    }
+
+    // The server falls silent after the first message; the user's command
+    // ends the retrieval at once, long before the time-out would.
+    void closeStopAndExitEndARetrieval_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("File > Close") << "Close1";
+        QTest::newRow("Close button") << "CloseButton";
+        QTest::newRow("File > Stop") << "Stop1";
+        QTest::newRow("Stop button") << "StopButton";
+        QTest::newRow("editor's File > Exit") << "N2";
+    }
+    void closeStopAndExitEndARetrieval()
+    {
+        QFETCH(QString, command);
+        TScriptedServer server;
+        message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")).Expect("LIST 2");
+        fx.start(server.Address());
+        ChangeOptions(*partOf<TrkSocket>(*fx.mailbox, "msPOP1"),
+                      [](TrkSessionOptions& options) { options.TimeOut = 5; });
+        QStringList enabledMeanwhile;
+        QTimer::singleShot(300, fx.mailbox, [&] {
+            enabledMeanwhile = enabledCommands();
+            QObject& window = command == "N2" ? static_cast<QObject&>(*fx.form) : *fx.mailbox;
+            trigger(window, qPrintable(command));
+        });
+        QElapsedTimer clock;
+        clock.start();
+        fx.run("Retreive1");
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(enabledMeanwhile.contains("StopButton") && enabledMeanwhile.contains("Stop1"));
+        QCOMPARE(fx.answers->asked, QStringList());
+        if (command.startsWith("Stop")) {
+            QCOMPARE(fx.rows(1), QStringList{"one"});
+            QCOMPARE(fx.panel(1), "Stopped");
+            QVERIFY(!enabledCommands().contains("StopButton"));
+            return;
+        }
+        QTRY_VERIFY(!fx.mailbox);
+        QCOMPARE(fx.form->isVisible(), command != "N2"); // no window left: the event loop ends
     }
 };
 
