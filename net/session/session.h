@@ -85,6 +85,8 @@ public:
     static constexpr qsizetype MaxReplyBytes = 1048576;
     static constexpr int MaxHostName = 127;
     static constexpr int MaxServiceName = 63;
+    // Of the addresses a name resolves to, each with the time-out to itself.
+    static constexpr qsizetype MaxAddressesTried = 8;
     static constexpr int ReceiveChunk = 16384;
     static constexpr int SendChunk = 2047;
 
@@ -128,6 +130,7 @@ private:
     void WatchTransport();
     QString HostPart() const;
     quint16 PortPart() const;
+    QString PeerName() const;
     void ResolveHost();
     void ResolvePort();
     quint16 ConnectTo(const QHostAddress& address);
