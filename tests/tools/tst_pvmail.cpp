@@ -167,6 +167,32 @@ private slots:
         }
     }
 
+    // One line says so before a log-in that goes without TLS; a send
+    // without a log-in, or with TLS, says nothing of it.
+    void aLoginWithoutTlsIsWarnedOf()
+    {
+        const QString closed = QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PVMAIL_PASSWORD", "p");
+        const QStringList send = {"send", "--server", closed, "--from", "a@x.test", "--to", "b@x.test"};
+        const QStringList retrieve = {"retrieve", "--server", closed, "--user", "u", "--store", "/nowhere"};
+        const QByteArray warning =
+            " warning: without --security starttls or tls the password can be read on the "
+            "network\n";
+        const std::pair<QStringList, QByteArray> runs[] = {
+            {send + QStringList{"--login", "me"}, "pvmail send:" + warning},
+            {retrieve, "pvmail retrieve:" + warning},
+            {send, {}},
+            {retrieve + QStringList{"--security", "tls"}, {}},
+        };
+        for (const auto& [arguments, said] : runs) {
+            const Run run = pvmail(arguments, {}, environment);
+            QCOMPARE(run.code, 1);
+            QCOMPARE(run.err.left(said.size()), said); // first, before the connection fails
+            QCOMPARE(run.err.count(" warning: "), said.isEmpty() ? 0 : 1);
+        }
+    }
+
     void thePasswordIsTheFilesFirstLineOrTheEnvironments_data()
     {
         QTest::addColumn<bool>("fromFile");

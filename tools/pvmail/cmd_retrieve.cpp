@@ -126,6 +126,7 @@ int run(const QStringList& arguments)
         pop.SetOptions(options);
         pop.UserName = parser.value("user");
         pop.Password = *password;
+        PvWarnOfClearLogin("retrieve", *security);
         pop.SeenIdsFile = parser.value("seen-file");
         pop.OnRetrieved = [&pop](QObject*, int index) { storeLast(pop, index); };
         bool allWell = true;

@@ -4,6 +4,8 @@
 
 #include <QCommandLineParser>
 
+#include <cstdio>
+
 const QList<QCommandLineOption> PvSecurityOptions = {
     {"security", {}, "none|starttls|tls"}, {"ca-file", {}, "FILE"}, {"password-file", {}, "FILE"}};
 
@@ -31,4 +33,13 @@ std::optional<QString> PvPassword(const QCommandLineParser& parser)
     if (qEnvironmentVariableIsSet("PVMAIL_PASSWORD"))
         return qEnvironmentVariable("PVMAIL_PASSWORD");
     return std::nullopt;
+}
+
+void PvWarnOfClearLogin(const char* command, TmsSecurity security)
+{
+    if (security == TmsSecurity::None)
+        std::fprintf(stderr,
+                     "pvmail %s: warning: without --security starttls or tls the password can be read on the "
+                     "network\n",
+                     command);
 }
