@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class TStream;
@@ -200,7 +201,20 @@ public:
     void Connect();
     void Disconnect();
 
+    // Where the accounts whose server offered a challenge log-in are kept
+    // (ChallengeLoginsPath()); empty: none are.
+    QString ChallengeLoginsFile;
+    // Asked, with a warning, before a log-in without TLS would send the
+    // password to a server that offered a challenge log-in before and no
+    // longer does; false refuses the log-in. Unset: the log-in goes ahead.
+    std::function<bool(QObject* sender, const QString& warning)> OnChallengeWithdrawn;
+
 protected:
+    // The server offers the challenge log-in about to be used.
+    void NoteChallengeOffered(const QString& login, const char* mechanism);
+    // Before a log-in that sends the password itself: once asked and
+    // answered yes, the account is forgotten, so the question comes once.
+    void CheckPlainLogin(const QString& login, const char* mechanism);
     // Connect and greet (and log in); say goodbye.
     virtual void OpenSession() = 0;
     virtual void CloseSession() = 0;

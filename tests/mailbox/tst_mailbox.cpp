@@ -8,6 +8,7 @@
 #include "mail/model/message.h"
 #include "mail/store/open_with_program.h"
 #include "net/pop3/pop3_client.h"
+#include "net/session/challenge_logins.h"
 #include "toolkit/gui/RichEdit.h"
 
 #include <QAccessible>
@@ -439,6 +440,34 @@ private slots:
         QCOMPARE(fx.rows(1), QStringList{"one"});
         QCOMPARE(fx.panel(2), "Saved: 1");
         QVERIFY(fx.read(fx.saved() + QStringLiteral("/m0.eml")).contains(" one\r\n"));
+    }
+
+    // A server that offered APOP before and no longer does: the user is
+    // asked; no sends no password, yes logs in as before.
+    void aWithdrawnApopIsAsked_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("no") << int(mrNo);
+        QTest::newRow("yes") << int(mrYes);
+    }
+    void aWithdrawnApopIsAsked()
+    {
+        QFETCH(int, answer);
+        TScriptedServer server;
+        if (answer == mrYes)
+            loggedIn(server, "+OK 0 0").Expect("QUIT").Reply("+OK bye");
+        else
+            server.Reply("+OK ready").Expect("QUIT").Reply("+OK bye");
+        fx.start(server.Address());
+        TChallengeLogins(ChallengeLoginsPath(), server.Address(), "tester", "APOP").Remember();
+        fx.answers->boxAnswers = {answer};
+        fx.run("Retreive1");
+        QTRY_VERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
+        QCOMPARE(fx.answers->asked.size(), answer == mrYes ? 1 : 2); // no: and the error that says so
+        QVERIFY2(fx.answers->asked.first().startsWith("The server " + server.Address() + " offered a log-in")
+                     && fx.answers->asked.first().endsWith("\n\nLog in anyway?"),
+                 qPrintable(fx.answers->asked.first()));
     }
 
     // The server falls silent after the first message; the user's command

@@ -1,6 +1,7 @@
 // The pvmail tool as a script uses it: encode, decode, errors and help, and
 // the options for a protected connection and a login.
 #include "ScriptedServer.h"
+#include "net/session/challenge_logins.h"
 #include "toolkit/Streams.h"
 
 #include <QCryptographicHash>
@@ -191,6 +192,27 @@ private slots:
             QCOMPARE(run.err.left(said.size()), said); // first, before the connection fails
             QCOMPARE(run.err.count(" warning: "), said.isEmpty() ? 0 : 1);
         }
+    }
+
+    // A server that offered APOP and no longer does: a warning, and the
+    // log-in goes ahead as before.
+    void aWithdrawnApopIsWarnedOf()
+    {
+        QTemporaryDir dir;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PVMAIL_PASSWORD", "p");
+        environment.insert("XDG_DATA_HOME", dir.filePath("data"));
+        TScriptedServer server;
+        server.Reply("+OK ready").Expect("USER u").Reply("+OK").Expect("PASS p").Reply("+OK in");
+        server.Expect("STAT").Reply("+OK 0 0").Expect("QUIT").Reply("+OK bye");
+        TChallengeLogins(dir.filePath("data/penvale/challenge-logins"), server.Address(), "u", "APOP").Remember();
+        const Run run = pvmail({"retrieve", "--server", server.Address(), "--user", "u", "--store", dir.path()}, {},
+                               environment);
+        QVERIFY2(run.code == 0, run.err);
+        QVERIFY2(run.err.contains("pvmail retrieve: warning: The server " + server.Address().toUtf8()
+                                  + " offered a log-in that keeps the password off the network (APOP) before"),
+                 run.err);
+        QCOMPARE(server.Failures(), QStringList());
     }
 
     void thePasswordIsTheFilesFirstLineOrTheEnvironments_data()

@@ -127,6 +127,7 @@ int run(const QStringList& arguments)
         pop.UserName = parser.value("user");
         pop.Password = *password;
         PvWarnOfClearLogin("retrieve", *security);
+        PvWarnOfWithdrawnChallenge("retrieve", pop);
         pop.SeenIdsFile = parser.value("seen-file");
         pop.OnRetrieved = [&pop](QObject*, int index) { storeLast(pop, index); };
         bool allWell = true;

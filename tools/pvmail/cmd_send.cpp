@@ -136,6 +136,7 @@ QString secure(const QCommandLineParser& parser, TmsSMTP& smtp)
     smtp.UserName = parser.value("login");
     smtp.Password = *password;
     PvWarnOfClearLogin("send", *security);
+    PvWarnOfWithdrawnChallenge("send", smtp);
     return {};
 }
 

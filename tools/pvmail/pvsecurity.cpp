@@ -1,5 +1,6 @@
 #include "tools/pvmail/pvsecurity.h"
 
+#include "net/session/challenge_logins.h"
 #include "toolkit/Streams.h"
 
 #include <QCommandLineParser>
@@ -42,4 +43,13 @@ void PvWarnOfClearLogin(const char* command, TmsSecurity security)
                      "pvmail %s: warning: without --security starttls or tls the password can be read on the "
                      "network\n",
                      command);
+}
+
+void PvWarnOfWithdrawnChallenge(const char* command, TmsMailBase& client)
+{
+    client.ChallengeLoginsFile = ChallengeLoginsPath();
+    client.OnChallengeWithdrawn = [command](QObject*, const QString& warning) {
+        std::fprintf(stderr, "pvmail %s: warning: %s\n", command, qPrintable(warning));
+        return true;
+    };
 }

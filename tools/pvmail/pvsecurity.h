@@ -24,3 +24,7 @@ std::optional<QString> PvPassword(const QCommandLineParser& parser);
 // A log-in without TLS gives the password away on the network: one line on
 // standard error says so, for the command named.
 void PvWarnOfClearLogin(const char* command, TmsSecurity security);
+
+// A server that offered CRAM-MD5 or APOP before and no longer does: one line
+// on standard error says so, and the log-in goes ahead as it always did.
+void PvWarnOfWithdrawnChallenge(const char* command, TmsMailBase& client);
