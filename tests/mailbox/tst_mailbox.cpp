@@ -12,7 +12,9 @@
 #include "toolkit/gui/RichEdit.h"
 
 #include <QAccessible>
+#include <QHostInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
@@ -280,6 +282,35 @@ private slots:
         QCOMPARE(partOf<QLineEdit>(*fx.form, "toEdit")->text(), "");
         QCOMPARE(editorLines().first(), "->To: bob@there.test");
         QCOMPARE(editorLines().last(), "Forwarded by: Me me@here.test");
+    }
+
+    // The answer goes out with the original's ids, so other programs thread
+    // it; a forward that follows answers nothing.
+    void aReplyCarriesTheOriginalsIds()
+    {
+        fx.start();
+        fx.write(fx.saved() + "/m0.eml", mail("Ann <ann@x.test>", "s0", "Message-ID: <first@x.test>\r\n"));
+        fx.write(fx.saved() + "/emax.dat", "1\r\n");
+        fx.run("ViewSavedMail1");
+        fx.select(0);
+        QList<QByteArray> sent;
+        for (const char* command : {"Reply1", "Forward1"}) {
+            fx.run(command);
+            partOf<QLineEdit>(*fx.form, "toEdit")->setText("ann@x.test");
+            TScriptedServer server;
+            server.Reply("220 ready").Expect("EHLO " + QHostInfo::localHostName().toUtf8()).Reply("250 hello");
+            server.Expect("MAIL FROM:<me@here.test>").Reply("250 ok").Expect("RCPT TO:<ann@x.test>").Reply("250 ok");
+            server.Expect("DATA").Reply("354 go").ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT");
+            server.Reply("221 bye");
+            ChangeOptions(*partOf<TmsSMTP>(*fx.form, "msSMTP1"),
+                          [&](TrkSessionOptions& options) { options.Server = server.Address(); });
+            partOf<QPushButton>(*fx.form, "SendBtn")->click();
+            QTRY_VERIFY(server.Finished());
+            sent << server.Data();
+        }
+        QVERIFY2(sent[0].contains("\r\nIn-Reply-To: <first@x.test>\r\nReferences: <first@x.test>\r\n"),
+                 sent[0].constData());
+        QVERIFY2(!sent[1].contains("In-Reply-To:") && !sent[1].contains("References:"), sent[1].constData());
     }
 
     void clickCountsAttachmentsAndExecuteOpensTheFirst()
