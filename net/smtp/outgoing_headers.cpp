@@ -40,6 +40,8 @@ QByteArray NewMessageId(const QByteArray& senderAddress)
     QByteArray domain = at < 0 ? QByteArray() : senderAddress.mid(at + 1).trimmed();
     if (domain.isEmpty() || domain.contains('>') || domain.contains(' '))
         domain = QSysInfo::machineHostName().toLatin1();
+    if (domain.isEmpty()) // an id must have a right-hand side to be one
+        domain = "localhost";
     quint64 random[2];
     QRandomGenerator::system()->fillRange(random);
     const QByteArray local = QByteArray(reinterpret_cast<const char*>(random), sizeof random).toHex();

@@ -10,8 +10,8 @@
 // "Mon, 07 Dec 2026 22:15:04 +0100": English names, the local offset.
 QByteArray DateFieldValue(const QDateTime& when);
 
-// "<random@domain>" on the sender's domain; the machine's name when the
-// address has none.
+// "<random@domain>" on the sender's domain; the machine's name (else
+// "localhost") when the address has none.
 QByteArray NewMessageId(const QByteArray& senderAddress);
 
 struct TmsReplyIds {
