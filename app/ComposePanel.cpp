@@ -109,6 +109,8 @@ void ComposePanel::startMessage()
     }
     for (QLineEdit* field : {ccEdit, toEdit, attachmentsEdit, subjectEdit})
         field->clear();
+    inReplyTo.clear();
+    references.clear();
     composePanel->show();
 }
 
@@ -119,6 +121,11 @@ void ComposePanel::setRecipient(const QString& address)
 void ComposePanel::setSubject(const QString& subject)
 {
     subjectEdit->setText(subject);
+}
+void ComposePanel::setReplyIds(const QByteArray& answered, const QByteArray& thread)
+{
+    inReplyTo = answered;
+    references = thread;
 }
 void ComposePanel::focusRecipient()
 {
@@ -162,6 +169,8 @@ TmsDraft ComposePanel::draftFromFields() const
         draft.Cc = {ccEdit->text().toUtf8()};
     draft.ReturnReceipt = store.ConfirmEmailReceipt;
     draft.ReplyTo = draft.SenderAddress;
+    draft.InReplyTo = inReplyTo;
+    draft.References = references;
     draft.Subject = modelText(subjectEdit->text());
     for (const QString& line : editor.Lines())
         draft.Body.append(line.toUtf8());

@@ -30,6 +30,8 @@ public:
     void startMessage();
     void setRecipient(const QString& address);
     void setSubject(const QString& subject);
+    // An answer's ids, kept until the next message is started.
+    void setReplyIds(const QByteArray& inReplyTo, const QByteArray& references);
     void focusRecipient();
     // The field that has the focus, if it is one of the panel's.
     QLineEdit* focusedField() const;
@@ -54,4 +56,5 @@ private:
     QWidget* composePanel;
     QLineEdit *toEdit, *subjectEdit, *ccEdit, *attachmentsEdit;
     QPushButton *sendButton, *cancelButton, *composeDoneButton;
+    QByteArray inReplyTo, references; // of the message answered; empty: none
 };

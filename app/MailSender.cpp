@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/StatusPanels.h"
+#include "mailbox/UnencryptedLoginPrompt.h"
 #include "mail/model/message.h"
 #include "net/smtp/send_draft.h"
 #include "net/smtp/smtp_client.h"
@@ -27,6 +28,7 @@ MailSender::MailSender(StatusPanels& status, QObject* parent) : QObject(parent),
     client = new TmsSMTP(this);
     client->setObjectName(QStringLiteral("msSMTP1"));
     client->MailMessage = message;
+    AskBeforeUnencryptedLogin(*client);
     const auto report = [this](const QString& text) {
         return [this, text](QObject*) { this->status.set(StatusPanel::Font, text); };
     };

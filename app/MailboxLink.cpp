@@ -32,6 +32,10 @@ void MailboxLink::SetSubject(const QString& subject)
 {
     compose.setSubject(subject);
 }
+void MailboxLink::SetReplyIds(const QByteArray& inReplyTo, const QByteArray& references)
+{
+    compose.setReplyIds(inReplyTo, references);
+}
 void MailboxLink::FocusRecipient()
 {
     compose.focusRecipient();

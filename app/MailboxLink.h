@@ -18,6 +18,7 @@ public:
     void StartMessage() override;
     void SetRecipient(const QString& address) override;
     void SetSubject(const QString& subject) override;
+    void SetReplyIds(const QByteArray& inReplyTo, const QByteArray& references) override;
     void FocusRecipient() override;
     void MailboxClosed() override;
 

@@ -25,6 +25,13 @@ void MailboxOpener::openMailbox()
     mailbox->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     mailbox->show();
     retrieveEmailCommand->setEnabled(false);
+    openWindow = mailbox;
+}
+
+void MailboxOpener::closeMailbox()
+{
+    if (openWindow)
+        openWindow->close();
 }
 
 void MailboxOpener::mailboxClosed()

@@ -4,10 +4,12 @@
 #include "app/ScreenScale.h"
 
 #include <QObject>
+#include <QPointer>
 
 class ComposePanel;
 class DocumentSession;
 class QAction;
+class MailboxWindow;
 class QWidget;
 class StayOnTop;
 
@@ -19,6 +21,9 @@ public:
                   ScreenScale scale);
 
     QAction* retrieveEmailAction() const { return retrieveEmailCommand; }
+    // The editor is closing: an open mailbox window closes too, cancelling
+    // its retrieval, or the program would wait on the server unseen.
+    void closeMailbox();
 
 private:
     void openMailbox();
@@ -30,4 +35,5 @@ private:
     QWidget& window;
     ScreenScale scale;
     QAction* retrieveEmailCommand;
+    QPointer<MailboxWindow> openWindow;
 };

@@ -314,9 +314,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     bool allowed = false;
     Guard([&] { allowed = session->saveChangesCheck(); })();
-    if (allowed)
+    if (allowed) {
+        mailbox->closeMailbox();
         event->accept();
-    else
+    } else
         event->ignore();
 }
 

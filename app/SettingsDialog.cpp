@@ -10,6 +10,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -50,6 +51,27 @@ QComboBox* securityBox(const QString& name, const QString& accessibleName, const
     for (const TmsSecurityName& choice : SecurityNames)
         box->addItem(QLatin1String(choice.name), int(choice.security));
     return box;
+}
+
+// Says that a log-in without TLS gives the password away to anyone on the way.
+QLabel* clearLoginNote(const QString& name)
+{
+    auto* note = new QLabel(QStringLiteral("Password unencrypted"));
+    note->setObjectName(name);
+    note->setToolTip(
+        QStringLiteral("Without TLS the log-in, password included, crosses the network as readable "
+                       "text: choose STARTTLS or TLS when the server offers them"));
+    return note;
+}
+
+// The security choice with room beside it for the note.
+QHBoxLayout* securityRow(QComboBox* box, QLabel* note)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(box);
+    row->addWidget(note);
+    row->addStretch();
+    return row;
 }
 
 void showSecurity(QComboBox* box, TmsSecurity security)
@@ -153,16 +175,22 @@ QWidget* SettingsDialog::buildCommunicationsTab()
     smtpLoginEdit->setPlaceholderText(QStringLiteral("as User Login"));
     smtpLoginEdit->setEnabled(false);
     connect(smtpAuthenticationCheck, &QCheckBox::toggled, smtpLoginEdit, &QWidget::setEnabled);
+    smtpClearLoginNote = clearLoginNote("SMTPClearLoginNote");
+    pop3ClearLoginNote = clearLoginNote("POP3ClearLoginNote");
+    for (QComboBox* box : {smtpSecurityBox, pop3SecurityBox})
+        connect(box, &QComboBox::currentIndexChanged, this, &SettingsDialog::showClearLoginNotes);
+    connect(smtpAuthenticationCheck, &QCheckBox::toggled, this, &SettingsDialog::showClearLoginNotes);
+    connect(userLoginEdit, &QLineEdit::textChanged, this, &SettingsDialog::showClearLoginNotes);
     auto* left = new QFormLayout;
     left->setVerticalSpacing(3);
     left->addRow(QStringLiteral("SMTP Server Name:"), smtpServerEdit);
-    left->addRow(QStringLiteral("Security:"), smtpSecurityBox);
+    left->addRow(QStringLiteral("Security:"), securityRow(smtpSecurityBox, smtpClearLoginNote));
     left->addRow(QStringLiteral("Return Email Address:"), returnAddressEdit);
     left->addRow(QStringLiteral("Name:"), realNameEdit);
     auto* right = new QFormLayout;
     right->setVerticalSpacing(3);
     right->addRow(QStringLiteral("POP3 Server:"), pop3ServerEdit);
-    right->addRow(QStringLiteral("Security:"), pop3SecurityBox);
+    right->addRow(QStringLiteral("Security:"), securityRow(pop3SecurityBox, pop3ClearLoginNote));
     right->addRow(QStringLiteral("User Login:"), userLoginEdit);
     right->addRow(QStringLiteral("Password:"), passwordEdit);
     right->addRow(QStringLiteral("SMTP Login:"), smtpLoginEdit);
@@ -189,7 +217,17 @@ QWidget* SettingsDialog::buildCommunicationsTab()
     column->addLayout(lower);
     keepCommunicationsButton->setObjectName(QStringLiteral("WriteCommSettings"));
     communicationsThisRunButton->setObjectName(QStringLiteral("NoWriteComm"));
+    showClearLoginNotes();
     return tab;
+}
+
+// The POP3 client always logs in; the SMTP client only when asked to.
+void SettingsDialog::showClearLoginNotes()
+{
+    const bool plainSmtp = chosenSecurity(smtpSecurityBox) == TmsSecurity::None;
+    const bool plainPop3 = chosenSecurity(pop3SecurityBox) == TmsSecurity::None;
+    smtpClearLoginNote->setVisible(plainSmtp && smtpAuthenticationCheck->isChecked());
+    pop3ClearLoginNote->setVisible(plainPop3 && !userLoginEdit->text().isEmpty());
 }
 
 void SettingsDialog::loadFrom(const TSettingsStore& s)

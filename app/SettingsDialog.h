@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QTabWidget;
@@ -37,6 +38,8 @@ public:
     QComboBox *smtpSecurityBox, *pop3SecurityBox;
     QCheckBox* smtpAuthenticationCheck;
     QLineEdit* smtpLoginEdit;
+    // Beside each security choice, shown while None is chosen and a log-in goes to that server.
+    QLabel *smtpClearLoginNote, *pop3ClearLoginNote;
     QRadioButton *keepDirectoriesButton, *directoriesThisRunButton, *keepCommunicationsButton,
         *communicationsThisRunButton;
     TBrowseFolder* folderBrowser;
@@ -52,5 +55,6 @@ private:
     void browseSavedEmailDirectory();
     void browseCopyToSelfDirectory();
     void browseInto(QLineEdit* field, const QString& storedDirectory);
+    void showClearLoginNotes();
     const TSettingsStore* shownStore = nullptr;
 };

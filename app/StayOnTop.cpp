@@ -41,6 +41,8 @@ void StayOnTop::resume()
 
 void StayOnTop::keepOnTop(bool on)
 {
+    const bool visible = window.isVisible(); // a window closed meanwhile stays closed
     window.setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    window.show(); // changing the stacking flag hides the window
+    if (visible)
+        window.show(); // changing the stacking flag hides the window
 }

@@ -29,6 +29,8 @@ public:
     virtual void StartMessage() = 0;
     virtual void SetRecipient(const QString& address) = 0;
     virtual void SetSubject(const QString& subject) = 0;
+    // The ids of the message answered, sent with the answer so it threads.
+    virtual void SetReplyIds(const QByteArray& inReplyTo, const QByteArray& references) = 0;
     virtual void FocusRecipient() = 0;
     virtual void MailboxClosed() = 0;
 };

@@ -4,6 +4,7 @@
 #include "mail/model/message.h"
 #include "mail/store/mail_store.h"
 #include "mailbox/MailboxListing.h"
+#include "mailbox/UnencryptedLoginPrompt.h"
 #include "net/pop3/retrieve_to_store.h"
 #include "net/pop3/seen_ids.h"
 #include "toolkit/Exception.h"
@@ -52,6 +53,7 @@ void MailRetrieval::createClient()
     listeners.OnClosed = [this](QObject*) { connectionClosed(); };
     pop3Client->SetListeners(listeners);
     pop3Client->OnMessageError = [this](QObject*, int, const QString& text) { skippedMessages.append(text); };
+    AskBeforeUnencryptedLogin(*pop3Client);
 }
 
 TmsCustomMessage& MailRetrieval::message(int row) const
@@ -75,6 +77,7 @@ void MailRetrieval::retrieveMail()
     pop3Client->UserName = mail.POP3Login;
     pop3Client->Password = mail.Password;
     pop3Client->SeenIdsFile = SeenIdsPath(mail.POP3Server, mail.POP3Login);
+    const auto stoppable = listing.stoppableBy([this] { cancel(); });
     listing.runBusy([&] {
         skippedMessages.clear();
         try {

@@ -17,8 +17,7 @@ MailboxCommands::MailboxCommands(QWidget& owner, const MailboxListing& shownList
 {
 }
 
-// A command never starts inside the waits of another; only closing the
-// window itself is taken at any time.
+// A command never starts inside the waits of another.
 std::function<void()> MailboxCommands::whenIdle(const std::function<void()>& handler) const
 {
     return Guard([this, handler] {
@@ -28,19 +27,20 @@ std::function<void()> MailboxCommands::whenIdle(const std::function<void()>& han
 }
 
 QAction* MailboxCommands::menuItem(const char* name, const QString& caption, const QString& hint,
-                                   const std::function<void()>& handler) const
+                                   const std::function<void()>& handler, RunsWhen runs) const
 {
     auto* action = new QAction(caption, &window);
     action->setObjectName(QString::fromLatin1(name));
     action->setStatusTip(hint);
-    QObject::connect(action, &QAction::triggered, &window, [run = whenIdle(handler)] { run(); });
+    const std::function<void()> run = runs == RunsWhen::Idle ? whenIdle(handler) : Guard(handler);
+    QObject::connect(action, &QAction::triggered, &window, [run] { run(); });
     return action;
 }
 
 QAction* MailboxCommands::toolButton(const char* name, const QString& hint, QStyle::StandardPixmap icon,
-                                     const std::function<void()>& handler) const
+                                     const std::function<void()>& handler, RunsWhen runs) const
 {
-    QAction* action = menuItem(name, {}, hint, handler);
+    QAction* action = menuItem(name, {}, hint, handler, runs);
     action->setIcon(window.style()->standardIcon(icon));
     action->setToolTip(hint);
     action->setIconText(hint.trimmed()); // never shown on the icon-only bar: the button's name for a screen reader

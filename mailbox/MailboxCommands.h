@@ -12,6 +12,10 @@ class QAction;
 class QWidget;
 class MailboxListing;
 
+// Most commands wait while a retrieval or listing runs; closing and stopping
+// are what the user needs most then.
+enum class RunsWhen { Idle, Busy };
+
 // One command; a part may lack its tool button or its context menu item.
 struct MailboxCommand {
     QAction* menuItem = nullptr;
@@ -30,9 +34,9 @@ public:
     std::function<void()> whenIdle(const std::function<void()>& handler) const;
 
     QAction* menuItem(const char* name, const QString& caption, const QString& hint,
-                      const std::function<void()>& handler) const;
+                      const std::function<void()>& handler, RunsWhen runs = RunsWhen::Idle) const;
     QAction* toolButton(const char* name, const QString& hint, QStyle::StandardPixmap icon,
-                        const std::function<void()>& handler) const;
+                        const std::function<void()>& handler, RunsWhen runs = RunsWhen::Idle) const;
     QAction* contextItem(const char* name, const QString& caption, const QString& hint, QAction* menuItem,
                          const std::function<void()>& handler);
 

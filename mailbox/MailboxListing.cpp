@@ -3,9 +3,9 @@
 #include "mail/store/store_listing.h"
 #include "mail/text/bidirectional.h"
 #include "mailbox/ViewUpdates.h"
+#include "net/session/events.h"
 
 #include <QLabel>
-#include <QScopeGuard>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -93,5 +93,30 @@ void MailboxListing::runBusy(const std::function<void()>& work)
         if (closeAsked)
             QTimer::singleShot(0, &window, &QWidget::close);
     });
-    work();
+    try {
+        work();
+    } catch (const ECanceledError&) {
+        if (!stopAsked)
+            throw;
+        setPanel(1, QStringLiteral("Stopped"));
+    }
+}
+
+QScopeGuard<std::function<void()>> MailboxListing::stoppableBy(const std::function<void()>& cancel)
+{
+    cancelWork = cancel;
+    emit stoppableChanged(true);
+    return QScopeGuard<std::function<void()>>([this] {
+        cancelWork = nullptr;
+        stopAsked = false;
+        emit stoppableChanged(false);
+    });
+}
+
+void MailboxListing::stop()
+{
+    if (!cancelWork)
+        return;
+    stopAsked = true;
+    cancelWork();
 }

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QScopeGuard>
 #include <functional>
 
 class QByteArray;
@@ -56,11 +57,17 @@ public:
     // Runs the work as busy, with the hourglass over the list; a close asked
     // for meanwhile happens once it has ended on any path.
     void runBusy(const std::function<void()>& work);
+    // Until the guard it returns goes, stop() cancels the work through
+    // cancel; the user's stop ends it quietly, keeping what it reached.
+    [[nodiscard]] QScopeGuard<std::function<void()>> stoppableBy(const std::function<void()>& cancel);
+    void stop();
     void closeWhenIdle() { closeAsked = true; }
     bool closeRequested() const { return closeAsked; }
 
 signals:
     void listingShown(Listing shownListing);
+    // Work that can be stopped has started (true) or ended.
+    void stoppableChanged(bool stoppable);
 
 private:
     TEditorLink& editorLink;
@@ -72,4 +79,6 @@ private:
     int rowCount = 0;
     bool running = false;
     bool closeAsked = false;
+    std::function<void()> cancelWork; // set while stoppable work runs
+    bool stopAsked = false;
 };

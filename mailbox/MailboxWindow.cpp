@@ -30,12 +30,26 @@ void MailboxWindow::createParts()
     retrieval = std::make_unique<MailRetrieval>(*listing, *commands, this);
     localStores = std::make_unique<LocalStores>(*listing, *commands, this);
     viewer = std::make_unique<MessageViewer>(*listing, *retrieval, *commands, this);
+    createWindowCommands();
+}
+
+// Both are taken while a retrieval runs: that is when they are needed.
+void MailboxWindow::createWindowCommands()
+{
     const auto close = [this] { this->close(); };
     closeCommand.menuItem = commands->menuItem("Close1", QStringLiteral("&Close"), QStringLiteral("Close this window"),
-                                               close);
+                                               close, RunsWhen::Busy);
     closeCommand.toolButton = commands->toolButton("CloseButton",
                                                    QStringLiteral("Close this window and return to the Editor"),
-                                                   QStyle::SP_DialogCloseButton, close);
+                                                   QStyle::SP_DialogCloseButton, close, RunsWhen::Busy);
+    const auto stop = [this] { listing->stop(); };
+    stopCommand.menuItem = commands->menuItem("Stop1", QStringLiteral("S&top Retrieving"),
+                                              QStringLiteral("Stop the retrieval under way"), stop, RunsWhen::Busy);
+    stopCommand.toolButton = commands->toolButton("StopButton", QStringLiteral("Stop retrieving email"),
+                                                  QStyle::SP_BrowserStop, stop, RunsWhen::Busy);
+    stopCommand.setEnabled(false);
+    connect(listing.get(), &MailboxListing::stoppableChanged, this,
+            [this](bool stoppable) { stopCommand.setEnabled(stoppable); });
 }
 
 // A retrieval or listing under way is cancelled first; the window closes
@@ -44,7 +58,7 @@ void MailboxWindow::closeEvent(QCloseEvent* event)
 {
     if (listing->busy()) {
         listing->closeWhenIdle();
-        retrieval->cancel();
+        listing->stop();
         event->ignore();
         return;
     }

@@ -34,6 +34,7 @@ private:
     void buildStatusBar();
     void buildList();
     void createParts();
+    void createWindowCommands();
     void fillMenus();
     void fillToolBar();
     void fillContextMenu();
@@ -53,4 +54,5 @@ private:
     std::unique_ptr<LocalStores> localStores;
     std::unique_ptr<MessageViewer> viewer;
     MailboxCommand closeCommand;
+    MailboxCommand stopCommand; // enabled while a retrieval runs
 };

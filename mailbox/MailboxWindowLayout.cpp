@@ -69,6 +69,8 @@ void MailboxWindow::buildList()
 
 void MailboxWindow::fillMenus()
 {
+    fileMenu->addAction(stopCommand.menuItem);
+    fileMenu->addSeparator();
     fileMenu->addAction(closeCommand.menuItem);
     messagesMenu->addActions({retrieval->retrieveCommand().menuItem, retrieval->saveCommand().menuItem,
                               localStores->savedMailCommand().menuItem, localStores->copiesCommand().menuItem});
@@ -83,8 +85,9 @@ void MailboxWindow::fillMenus()
 
 void MailboxWindow::fillToolBar()
 {
-    toolBar->addActions({retrieval->retrieveCommand().toolButton, retrieval->saveCommand().toolButton,
-                         localStores->savedMailCommand().toolButton, localStores->copiesCommand().toolButton});
+    toolBar->addActions({retrieval->retrieveCommand().toolButton, stopCommand.toolButton,
+                         retrieval->saveCommand().toolButton, localStores->savedMailCommand().toolButton,
+                         localStores->copiesCommand().toolButton});
     toolBar->addSeparator();
     toolBar->addActions({viewer->viewCommand().toolButton, viewer->replyCommand().toolButton,
                          viewer->forwardCommand().toolButton, localStores->deleteCommand().toolButton});

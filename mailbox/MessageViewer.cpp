@@ -5,6 +5,7 @@
 #include "mailbox/MailRetrieval.h"
 #include "mailbox/MailboxListing.h"
 #include "mailbox/MessageText.h"
+#include "net/smtp/outgoing_headers.h"
 #include "toolkit/Exception.h"
 
 #include <QAction>
@@ -152,7 +153,7 @@ void MessageViewer::viewFullHeader()
 }
 
 // Reply and forward fill the compose fields and quote the summary view; the
-// attachments stay behind.
+// attachments stay behind. A reply carries the original's ids, to thread.
 void MessageViewer::answer(const QString& mark)
 {
     const int row = listing.selectedRow();
@@ -164,8 +165,11 @@ void MessageViewer::answer(const QString& mark)
         writeScratchCopy(row);
     TEditorLink& editor = listing.editor();
     editor.StartMessage();
-    if (!forwarding)
+    if (!forwarding) {
         editor.SetRecipient(QString::fromUtf8(message.Sender().Address()));
+        const TmsReplyIds ids = ReplyIdsOf(message.Headers());
+        editor.SetReplyIds(ids.InReplyTo, ids.References);
+    }
     editor.SetSubject(QString::fromUtf8(message.Subject()));
     QStringList lines = Quoted(SummaryLines(message), mark);
     const TMailSettings mail = listing.settings();

@@ -113,6 +113,10 @@ void TmsCustomPOP::OpenSession()
     const QByteArray timestamp = ApopTimestamp(LastReply());
     if (Options().Security == TmsSecurity::StartTls)
         UpgradeToTls();
+    if (timestamp.isEmpty())
+        CheckPlainLogin(UserName, "APOP");
+    else
+        NoteChallengeOffered(UserName, "APOP");
     if (timestamp.isEmpty() || !LoggedInWithApop(timestamp)) {
         Command("USER " + UserName.toUtf8());
         SendSecretLine("PASS ", Password.toUtf8());

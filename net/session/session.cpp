@@ -2,6 +2,7 @@
 // raises, and the Connect and Disconnect pair of the mail clients.
 #include "net/session/session.h"
 
+#include "net/session/challenge_logins.h"
 #include "net/session/socket_errors_p.h"
 #include "net/transport/posix_transport.h"
 
@@ -154,6 +155,29 @@ void TmsMailBase::RaiseServerError()
     if (LastReply().isEmpty())
         throw EServerError(QStringLiteral("Empty reply from the server during %1").arg(CurrentStep()));
     throw EServerError(QString::fromUtf8(LastReply()));
+}
+
+void TmsMailBase::NoteChallengeOffered(const QString& login, const char* mechanism)
+{
+    TChallengeLogins(ChallengeLoginsFile, Options().Server, login, mechanism).Remember();
+}
+
+// Over TLS the password is safe whatever the mechanism.
+void TmsMailBase::CheckPlainLogin(const QString& login, const char* mechanism)
+{
+    TChallengeLogins account(ChallengeLoginsFile, Options().Server, login, mechanism);
+    if (Secure() || !account.OfferedBefore())
+        return;
+    const QString warning =
+        QStringLiteral(
+            "The server %1 offered a log-in that keeps the password off the network (%2) before, and no "
+            "longer does: logging in now would send the password unencrypted.")
+            .arg(Options().Server, QLatin1String(mechanism));
+    if (OnChallengeWithdrawn && !OnChallengeWithdrawn(this, warning))
+        throw EServerError(warning
+                           + QStringLiteral(" The log-in was not sent; choose STARTTLS or TLS in the "
+                                            "settings if the server offers them."));
+    account.Forget();
 }
 
 // A goodbye that finds the connection gone says less than the error that

@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class TStream;
@@ -85,6 +86,8 @@ public:
     static constexpr qsizetype MaxReplyBytes = 1048576;
     static constexpr int MaxHostName = 127;
     static constexpr int MaxServiceName = 63;
+    // Of the addresses a name resolves to, each with the time-out to itself.
+    static constexpr qsizetype MaxAddressesTried = 8;
     static constexpr int ReceiveChunk = 16384;
     static constexpr int SendChunk = 2047;
 
@@ -128,6 +131,7 @@ private:
     void WatchTransport();
     QString HostPart() const;
     quint16 PortPart() const;
+    QString PeerName() const;
     void ResolveHost();
     void ResolvePort();
     quint16 ConnectTo(const QHostAddress& address);
@@ -197,7 +201,20 @@ public:
     void Connect();
     void Disconnect();
 
+    // Where the accounts whose server offered a challenge log-in are kept
+    // (ChallengeLoginsPath()); empty: none are.
+    QString ChallengeLoginsFile;
+    // Asked, with a warning, before a log-in without TLS would send the
+    // password to a server that offered a challenge log-in before and no
+    // longer does; false refuses the log-in. Unset: the log-in goes ahead.
+    std::function<bool(QObject* sender, const QString& warning)> OnChallengeWithdrawn;
+
 protected:
+    // The server offers the challenge log-in about to be used.
+    void NoteChallengeOffered(const QString& login, const char* mechanism);
+    // Before a log-in that sends the password itself: once asked and
+    // answered yes, the account is forgotten, so the question comes once.
+    void CheckPlainLogin(const QString& login, const char* mechanism);
     // Connect and greet (and log in); say goodbye.
     virtual void OpenSession() = 0;
     virtual void CloseSession() = 0;

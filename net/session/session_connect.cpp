@@ -90,16 +90,17 @@ void TrkSocket::ResolvePort()
     port = transport->ServicePort(options.ServiceName).value_or(options.DefaultPort);
 }
 
-// The time-out covers all the addresses together; the error of the last one
-// tried is the one raised.
+// Each address has the time-out to itself, so one that never answers (an
+// IPv6 route that drops packets) does not keep the next from being tried;
+// how many are tried is bounded with the time-out. The error of the last
+// one tried is the one raised, naming the server as the setting gave it.
 void TrkSocket::ConnectSocket()
 {
     if (canceled)
         RaiseCanceled();
     lastCommand.clear();
-    counter->Start();
     quint16 error = SocketError::NotConnected;
-    for (const QHostAddress& address : std::as_const(addresses)) {
+    for (const QHostAddress& address : addresses.first(std::min(addresses.size(), MaxAddressesTried))) {
         error = ConnectTo(address);
         if (error)
             continue;
@@ -108,11 +109,20 @@ void TrkSocket::ConnectSocket()
         break;
     }
     counter->Stop();
-    RaiseSocketError(error);
+    if (error)
+        RaiseSocketError(error, QStringLiteral("%1 (%2)").arg(SocketError::Text(error), PeerName()));
     if (options.Security == TmsSecurity::Tls)
         ShakeHands();
     if (listeners.OnConnect)
         listeners.OnConnect(this);
+}
+
+// "host:port", an IPv6 literal bracketed.
+QString TrkSocket::PeerName() const
+{
+    const QString host = HostPart();
+    const bool literalV6 = host.contains(QLatin1Char(':'));
+    return (literalV6 ? QStringLiteral("[%1]:%2") : QStringLiteral("%1:%2")).arg(host).arg(port);
 }
 
 // 0 once connected, else the socket error of this address.
@@ -120,6 +130,8 @@ quint16 TrkSocket::ConnectTo(const QHostAddress& address)
 {
     connectDone = false;
     connectError = 0;
+    counter->ClearExpired();
+    counter->Start();
     const quint16 error = transport->StartConnect(address, port);
     return error ? error : ConnectWait();
 }

@@ -4,6 +4,8 @@
 // nothing.
 #include "net/session/session.h"
 
+#include "net/session/socket_errors_p.h"
+
 #include "net/transport/tls_link_p.h"
 
 #include "toolkit/Pump.h"
@@ -18,12 +20,16 @@ void TrkSocket::HostLookupWait()
     ProcessMessages();
 }
 
-// The outcome of one address's connect: 0 or its socket error. A cancel or
-// the time-out ends the whole connect.
+// The outcome of one address's connect: 0 or its socket error, the time-out
+// counting as one. A cancel ends the whole connect.
 quint16 TrkSocket::ConnectWait()
 {
     WaitUntil([this] { return connectDone || canceled || counter->Expired() || streamError; });
-    RaiseIfWaitFailed();
+    if (canceled)
+        RaiseCanceled();
+    RaiseSocketError(streamError);
+    if (counter->Expired() && !connectDone)
+        return SocketError::ConnectTimedOut;
     return connectError;
 }
 

@@ -20,6 +20,7 @@ enum : quint16 {
     UserNameRequired = 57103,
     PasswordRequired = 57104,
     ConnectionReset = 10054,
+    ConnectTimedOut = 10060,
 };
 
 // The registered text, or "Error #" and the code for one without a text.

@@ -3,6 +3,7 @@
 
 #include "mail/model/message.h"
 #include "mail/store/mail_store.h"
+#include "net/smtp/outgoing_headers.h"
 #include "net/smtp/smtp_client.h"
 
 #include <QScopeGuard>
@@ -25,6 +26,12 @@ void fillMessage(const TmsDraft& draft, TmsMessage& message)
     message.SetReturnReceipt(draft.ReturnReceipt);
     if (!draft.ReplyTo.isEmpty())
         message.Headers().Add("Reply-To: " + draft.ReplyTo);
+    message.Headers().Add("Date: " + DateFieldValue(QDateTime::currentDateTime()));
+    message.Headers().Add("Message-ID: " + NewMessageId(draft.SenderAddress));
+    if (!draft.InReplyTo.isEmpty())
+        message.Headers().Add("In-Reply-To: " + draft.InReplyTo);
+    if (!draft.References.isEmpty())
+        message.Headers().Add("References: " + draft.References);
     message.SetSubject(draft.Subject);
     message.SetBody(draft.Body);
     for (const QString& file : draft.AttachmentFiles)

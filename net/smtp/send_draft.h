@@ -26,6 +26,9 @@ struct TmsDraft {
     QStringList AttachmentFiles; // read into the message before any network
     bool ReturnReceipt = false;
     QByteArray ReplyTo; // empty: no "Reply-To: " header
+    // The ids of the message answered (ReplyIdsOf()); empty: it answers none.
+    QByteArray InReplyTo;
+    QByteArray References;
     // Where a sent message is copied as the next "cm<n>.eml"; none: no copy.
     std::optional<QString> CopiesDirectory;
 };

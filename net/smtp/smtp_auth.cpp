@@ -1,5 +1,6 @@
 // SMTP AUTH with the login of the settings: CRAM-MD5 when the server offers
-// it (the password never crosses the wire), else PLAIN, else LOGIN. The
+// it (the password never crosses the wire), else PLAIN, else LOGIN, checked
+// first against a server that offered CRAM-MD5 before. The
 // credentials go as secret lines: they never reach OnCommand or an error
 // message.
 #include "net/smtp/smtp_client.h"
@@ -14,15 +15,16 @@ void TmsSMTP::Authenticate()
     const QList<QByteArray>& offered = extensions.authMechanisms;
     inAuth = true;
     const auto done = qScopeGuard([this] { inAuth = false; });
-    if (offered.contains("CRAM-MD5"))
+    if (offered.contains("CRAM-MD5")) {
+        NoteChallengeOffered(UserName, "CRAM-MD5");
         AuthCramMd5();
-    else if (offered.contains("PLAIN"))
-        AuthPlain();
-    else if (offered.contains("LOGIN"))
-        AuthLogin();
-    else
+    } else if (offered.contains("PLAIN") || offered.contains("LOGIN")) {
+        CheckPlainLogin(UserName, "CRAM-MD5");
+        offered.contains("PLAIN") ? AuthPlain() : AuthLogin();
+    } else {
         throw EServerError(QStringLiteral("The server offers no login method this program knows (it offers %1)")
                                .arg(QString::fromLatin1(offered.join(' '))));
+    }
     Check2xx(ReadReply());
 }
 

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -140,6 +141,40 @@ private slots:
         QVERIFY(smtp->AuthenticationRequired);
         QCOMPARE(smtp->UserName, QString("popper"));
         QCOMPARE(smtp->Password, QString("secret"));
+    }
+
+    // A log-in over a connection without TLS gives the password away: the
+    // dialog says so beside the choice, while it is so.
+    void clearLoginIsSaidBesideTheSecurityChoice()
+    {
+        AppSettings().SMTPSecurity = TmsSecurity::None;
+        AppSettings().POP3Security = TmsSecurity::None;
+        AppSettings().SMTPAuth = false;
+        AppSettings().POP3Login = "popper";
+        QStringList shown;
+        const auto notes = [&](SettingsDialog& d) {
+            QStringList on;
+            for (QLabel* note : {d.smtpClearLoginNote, d.pop3ClearLoginNote})
+                if (!note->isHidden())
+                    on << note->objectName() + ": " + note->text();
+            shown << on.join(" | ");
+        };
+        runSettings([&](SettingsDialog& d) {
+            notes(d);
+            d.smtpAuthenticationCheck->setChecked(true);
+            notes(d);
+            d.smtpSecurityBox->setCurrentText("STARTTLS");
+            d.pop3SecurityBox->setCurrentText("TLS");
+            notes(d);
+            d.pop3SecurityBox->setCurrentText("None");
+            d.userLoginEdit->clear();
+            notes(d);
+            return int(QDialog::Rejected);
+        });
+        QCOMPARE(shown,
+                 QStringList({"POP3ClearLoginNote: Password unencrypted",
+                              "SMTPClearLoginNote: Password unencrypted | POP3ClearLoginNote: Password unencrypted", "",
+                              ""}));
     }
 
     void cancelChangesNothing()

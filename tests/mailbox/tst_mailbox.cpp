@@ -8,10 +8,13 @@
 #include "mail/model/message.h"
 #include "mail/store/open_with_program.h"
 #include "net/pop3/pop3_client.h"
+#include "net/session/challenge_logins.h"
 #include "toolkit/gui/RichEdit.h"
 
 #include <QAccessible>
+#include <QHostInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
@@ -27,6 +30,8 @@ QByteArray mail(const QByteArray& from, const QByteArray& subject, const QByteAr
 
 const QStringList commands{"Retreive1",
                            "DownloadButton",
+                           "Stop1",
+                           "StopButton",
                            "ViewSavedMail1",
                            "SavedMailButton",
                            "RetrieveCopiestoSelf1",
@@ -113,7 +118,7 @@ private slots:
             if (button)
                 names << QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name).trimmed();
         }
-        QCOMPARE(names.size(), 10);
+        QCOMPARE(names.size(), 11);
         QVERIFY2(!names.contains(QString()), qPrintable(names.join(QLatin1Char('|'))));
         QCOMPARE(names.first(), QStringLiteral("Download email from your server"));
     }
@@ -279,6 +284,35 @@ private slots:
         QCOMPARE(editorLines().last(), "Forwarded by: Me me@here.test");
     }
 
+    // The answer goes out with the original's ids, so other programs thread
+    // it; a forward that follows answers nothing.
+    void aReplyCarriesTheOriginalsIds()
+    {
+        fx.start();
+        fx.write(fx.saved() + "/m0.eml", mail("Ann <ann@x.test>", "s0", "Message-ID: <first@x.test>\r\n"));
+        fx.write(fx.saved() + "/emax.dat", "1\r\n");
+        fx.run("ViewSavedMail1");
+        fx.select(0);
+        QList<QByteArray> sent;
+        for (const char* command : {"Reply1", "Forward1"}) {
+            fx.run(command);
+            partOf<QLineEdit>(*fx.form, "toEdit")->setText("ann@x.test");
+            TScriptedServer server;
+            server.Reply("220 ready").Expect("EHLO " + QHostInfo::localHostName().toUtf8()).Reply("250 hello");
+            server.Expect("MAIL FROM:<me@here.test>").Reply("250 ok").Expect("RCPT TO:<ann@x.test>").Reply("250 ok");
+            server.Expect("DATA").Reply("354 go").ExpectData("\r\n.\r\n").Reply("250 queued").Expect("QUIT");
+            server.Reply("221 bye");
+            ChangeOptions(*partOf<TmsSMTP>(*fx.form, "msSMTP1"),
+                          [&](TrkSessionOptions& options) { options.Server = server.Address(); });
+            partOf<QPushButton>(*fx.form, "SendBtn")->click();
+            QTRY_VERIFY(server.Finished());
+            sent << server.Data();
+        }
+        QVERIFY2(sent[0].contains("\r\nIn-Reply-To: <first@x.test>\r\nReferences: <first@x.test>\r\n"),
+                 sent[0].constData());
+        QVERIFY2(!sent[1].contains("In-Reply-To:") && !sent[1].contains("References:"), sent[1].constData());
+    }
+
     void clickCountsAttachmentsAndExecuteOpensTheFirst()
     {
         fx.start();
@@ -441,6 +475,75 @@ private slots:
         QCOMPARE(fx.rows(1), QStringList{"one"});
         QCOMPARE(fx.panel(2), "Saved: 1");
         QVERIFY(fx.read(fx.saved() + QStringLiteral("/m0.eml")).contains(" one\r\n"));
+    }
+
+    // A server that offered APOP before and no longer does: the user is
+    // asked; no sends no password, yes logs in as before.
+    void aWithdrawnApopIsAsked_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("no") << int(mrNo);
+        QTest::newRow("yes") << int(mrYes);
+    }
+    void aWithdrawnApopIsAsked()
+    {
+        QFETCH(int, answer);
+        TScriptedServer server;
+        if (answer == mrYes)
+            loggedIn(server, "+OK 0 0").Expect("QUIT").Reply("+OK bye");
+        else
+            server.Reply("+OK ready").Expect("QUIT").Reply("+OK bye");
+        fx.start(server.Address());
+        TChallengeLogins(ChallengeLoginsPath(), server.Address(), "tester", "APOP").Remember();
+        fx.answers->boxAnswers = {answer};
+        fx.run("Retreive1");
+        QTRY_VERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
+        QCOMPARE(fx.answers->asked.size(), answer == mrYes ? 1 : 2); // no: and the error that says so
+        QVERIFY2(fx.answers->asked.first().startsWith("The server " + server.Address() + " offered a log-in")
+                     && fx.answers->asked.first().endsWith("\n\nLog in anyway?"),
+                 qPrintable(fx.answers->asked.first()));
+    }
+
+    // The server falls silent after the first message; the user's command
+    // ends the retrieval at once, long before the time-out would.
+    void closeStopAndExitEndARetrieval_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("File > Close") << "Close1";
+        QTest::newRow("Close button") << "CloseButton";
+        QTest::newRow("File > Stop") << "Stop1";
+        QTest::newRow("Stop button") << "StopButton";
+        QTest::newRow("editor's File > Exit") << "N2";
+    }
+    void closeStopAndExitEndARetrieval()
+    {
+        QFETCH(QString, command);
+        TScriptedServer server;
+        message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")).Expect("LIST 2");
+        fx.start(server.Address());
+        ChangeOptions(*partOf<TrkSocket>(*fx.mailbox, "msPOP1"),
+                      [](TrkSessionOptions& options) { options.TimeOut = 5; });
+        QStringList enabledMeanwhile;
+        QTimer::singleShot(300, fx.mailbox, [&] {
+            enabledMeanwhile = enabledCommands();
+            QObject& window = command == "N2" ? static_cast<QObject&>(*fx.form) : *fx.mailbox;
+            trigger(window, qPrintable(command));
+        });
+        QElapsedTimer clock;
+        clock.start();
+        fx.run("Retreive1");
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(enabledMeanwhile.contains("StopButton") && enabledMeanwhile.contains("Stop1"));
+        QCOMPARE(fx.answers->asked, QStringList());
+        if (command.startsWith("Stop")) {
+            QCOMPARE(fx.rows(1), QStringList{"one"});
+            QCOMPARE(fx.panel(1), "Stopped");
+            QVERIFY(!enabledCommands().contains("StopButton"));
+            return;
+        }
+        QTRY_VERIFY(!fx.mailbox);
+        QCOMPARE(fx.form->isVisible(), command != "N2"); // no window left: the event loop ends
     }
 };
 

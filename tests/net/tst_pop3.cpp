@@ -298,9 +298,10 @@ private slots:
 
     void connectionFailures()
     {
-        TPopProbe refused(QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort()), 30);
+        const QString closed = QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort());
+        TPopProbe refused(closed, 30);
         QCOMPARE(FailureOf<ESocketError>([&] { refused.pop.RetrieveAll(TmsAfterRetrieve::Delete); }),
-                 "[10061] Connection refused");
+                 "[10061] Connection refused (" + closed + ")");
 
         TScriptedServer reset;
         LoggedIn(reset, "+OK 1 10")

@@ -7,6 +7,7 @@
 #include "mail/model/message.h"
 #include "net/pop3/retrieve_to_store.h"
 #include "net/pop3/seen_ids.h"
+#include "net/session/challenge_logins.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -144,6 +145,51 @@ private slots:
         QCOMPARE(server.Failures(), QStringList());
         for (const QByteArray& line : commands)
             QVERIFY2(!line.contains("tanstaaf") && !line.contains("c4c9334b"), line.constData());
+    }
+
+    // A server that offered APOP is remembered; when it no longer does on a
+    // connection without TLS the user is asked once: no sends no password,
+    // yes logs in as before and is not asked again.
+    void aWithdrawnApopIsAskedOnce_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("no") << false;
+        QTest::newRow("yes") << true;
+    }
+    void aWithdrawnApopIsAskedOnce()
+    {
+        QFETCH(bool, yes);
+        QTemporaryDir dir;
+        const QString memory = dir.filePath(QStringLiteral("challenge-logins"));
+        TScriptedServer offering;
+        offering.Reply("+OK ready <1.2@x.test>").Expect("APOP tester cc3d2933b3fefbdc3105bdc1a9c39a15").Reply("+OK");
+        offering.Expect("STAT").Reply("+OK 0 0").Expect("QUIT").Reply("+OK bye");
+        TPopProbe first(offering.Address());
+        first.pop.ChallengeLoginsFile = memory;
+        first.pop.RetrieveAll(TmsAfterRetrieve::Delete);
+        QVERIFY(TChallengeLogins(memory, offering.Address(), "tester", "APOP").OfferedBefore());
+
+        TScriptedServer withdrawn;
+        if (yes)
+            LoggedIn(withdrawn, 0).Expect("QUIT").Reply("+OK bye");
+        else
+            withdrawn.Reply("+OK ready").Expect("QUIT").Reply("+OK bye");
+        TChallengeLogins(memory, withdrawn.Address(), "tester", "APOP").Remember();
+        TPopProbe probe(withdrawn.Address());
+        probe.pop.ChallengeLoginsFile = memory;
+        QStringList warnings;
+        probe.pop.OnChallengeWithdrawn = [&](QObject*, const QString& warning) {
+            warnings << warning;
+            return yes;
+        };
+        const QString failure = errorOf([&] { probe.pop.RetrieveAll(TmsAfterRetrieve::Delete); });
+        QTRY_VERIFY(withdrawn.Finished());
+        QCOMPARE(withdrawn.Failures(), QStringList());
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings.first().contains("(APOP)") && warnings.first().contains("unencrypted"),
+                 qPrintable(warnings.first()));
+        QCOMPARE(failure.startsWith(warnings.first()), !yes);
+        QCOMPARE(TChallengeLogins(memory, withdrawn.Address(), "tester", "APOP").OfferedBefore(), !yes);
     }
 
     // Seen messages are skipped, a new one is fetched alone, vanished ids are forgotten.

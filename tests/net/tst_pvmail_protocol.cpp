@@ -12,6 +12,10 @@
 
 namespace {
 
+// Every retrieval here logs in without TLS, and says so first.
+const QByteArray clearLoginWarning =
+    "pvmail retrieve: warning: without --security starttls or tls the password can be read on the network\n";
+
 struct TRun {
     int code;
     QByteArray out;
@@ -106,8 +110,8 @@ private slots:
             .Reply("+OK bye");
         const TRun run = retrieve(server, {});
         QCOMPARE(run.code, 1);
-        QCOMPARE(run.err, QByteArray("pvmail retrieve: Message 1 was not retrieved and stays on the server: "
-                                     "-ERR locked\n"));
+        QCOMPARE(run.err, clearLoginWarning + "pvmail retrieve: Message 1 was not retrieved and stays on the server: "
+                                              "-ERR locked\n");
         const QJsonObject stored = QJsonDocument::fromJson(run.out).object();
         QCOMPARE(stored["number"].toInt(), 2);
         QCOMPARE(stored["file"].toString(), "m0.eml");
@@ -122,7 +126,7 @@ private slots:
         clock.start();
         const TRun run = retrieve(silent, {"--timeout", "1"});
         QCOMPARE(run.code, 1);
-        QCOMPARE(run.err, QByteArray("pvmail retrieve: Operation timed out\n"));
+        QCOMPARE(run.err, clearLoginWarning + "pvmail retrieve: Operation timed out\n");
         QVERIFY(clock.elapsed() < 10000);
         QCOMPARE(retrieve(silent, {"--timeout", "soon"}).code, 2);
     }

@@ -5,10 +5,12 @@
 #include "SessionChanges.h"
 #include "errorof.h"
 #include "mail/model/message.h"
+#include "net/smtp/outgoing_headers.h"
 #include "net/smtp/send_draft.h"
 #include "net/smtp/smtp_client.h"
 
 #include <QHostInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -98,6 +100,47 @@ private slots:
         draft.ReplyTo.clear();
         QCOMPARE(send(draft, acceptOne(notAsked)), QString());
         QVERIFY(!notAsked.Data().contains("Reply-To:"));
+    }
+
+    // Python's email reads what another client would: a Date with the local
+    // offset, an id of our own on the sender's domain, and an answer
+    // threaded under its original.
+    void sentMailIsDatedIdentifiedAndThreaded()
+    {
+        TmsHeaders original;
+        original.Add("Message-ID: <two@there.test>");
+        original.Add("References: <zero@there.test>");
+        original.Add(" <one@there.test>");
+        const TmsReplyIds ids = ReplyIdsOf(original);
+        QCOMPARE(ids.InReplyTo, "<two@there.test>");
+        QCOMPARE(ids.References, "<zero@there.test> <one@there.test> <two@there.test>");
+        TmsDraft draft = plainDraft();
+        draft.InReplyTo = ids.InReplyTo;
+        draft.References = ids.References;
+        TScriptedServer first, second;
+        QCOMPARE(send(draft, acceptOne(first)), QString());
+        QCOMPARE(send(plainDraft(), acceptOne(second)), QString());
+        const QByteArray script =
+            "import email, email.policy, email.utils, re, sys, time\n"
+            "m = email.message_from_bytes(sys.stdin.buffer.read().rsplit(b'.\\r\\n', 1)[0])\n"
+            "when = email.utils.parsedate_to_datetime(m['Date'])\n"
+            "assert abs(time.time() - when.timestamp()) < 600, m['Date']\n"
+            "assert when.utcoffset().total_seconds() == time.localtime().tm_gmtoff, m['Date']\n"
+            "assert re.fullmatch(r'<[0-9a-f]{32}@here\\.test>', m['Message-ID']), m['Message-ID']\n"
+            "print(m['Message-ID'], m['In-Reply-To'], m['References'], sep='|')\n";
+        QStringList seen;
+        for (const TScriptedServer* server : {&first, &second}) {
+            QProcess python;
+            python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromLatin1(script)});
+            python.write(server->Data());
+            python.closeWriteChannel();
+            QVERIFY(python.waitForFinished(30000));
+            QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+            seen << QString::fromLatin1(python.readAllStandardOutput().trimmed());
+        }
+        QCOMPARE(seen[0].section('|', 1), "<two@there.test>|<zero@there.test> <one@there.test> <two@there.test>");
+        QCOMPARE(seen[1].section('|', 1), "None|None");
+        QVERIFY(seen[0].section('|', 0, 0) != seen[1].section('|', 0, 0));
     }
 
     void copiesToSelfAreNumberedFromZero()

@@ -122,9 +122,15 @@ private slots:
 
     void refusedConnectionFailsAtOnce()
     {
-        TSessionProbe probe(QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort()));
-        QCOMPARE(FailureOf<ESocketError>([&] { probe.OpenAndConnect(); }), "[10061] Connection refused");
+        const QString server = QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort());
+        TSessionProbe probe(server);
+        QCOMPARE(FailureOf<ESocketError>([&] { probe.OpenAndConnect(); }),
+                 "[10061] Connection refused (" + server + ")");
         QVERIFY(!probe.session.Expired());
+        const QString bracketed = QStringLiteral("[::1]:%1").arg(TScriptedServer::ClosedPort());
+        TSessionProbe v6(bracketed);
+        QCOMPARE(FailureOf<ESocketError>([&] { v6.OpenAndConnect(); }),
+                 "[10061] Connection refused (" + bracketed + ")");
     }
 
     void silentServerTimesOut()
@@ -185,22 +191,46 @@ private slots:
         QCOMPARE(probe.session.ReadReply(), 220);
     }
 
-    // A name's addresses are tried in turn; when none answers, the last
-    // one's error is raised.
+    // A name's addresses, IPv6 and IPv4, are tried in turn, each for the
+    // time-out, so one that refuses or stays silent does not hide the next;
+    // when none answers, the last one's error is raised.
+    void connectsToTheFirstAddressThatAnswers_data()
+    {
+        QTest::addColumn<QHostAddress>("listening");
+        QTest::addColumn<QList<QHostAddress>>("refusing");
+        QTest::addColumn<QList<QHostAddress>>("silent");
+        const QHostAddress v4 = QHostAddress::LocalHost, v6 = QHostAddress::LocalHostIPv6;
+        const QHostAddress other(QStringLiteral("127.0.0.2"));
+        QTest::newRow("IPv4 refusing, IPv4") << v4 << QList{other} << QList<QHostAddress>{};
+        QTest::newRow("IPv6 only") << v6 << QList<QHostAddress>{} << QList<QHostAddress>{};
+        QTest::newRow("IPv4 refusing, IPv6") << v6 << QList{v4} << QList<QHostAddress>{};
+        QTest::newRow("IPv6 silent, IPv4") << v4 << QList<QHostAddress>{} << QList{v6};
+    }
     void connectsToTheFirstAddressThatAnswers()
     {
-        TScriptedServer server;
+        QFETCH(QHostAddress, listening);
+        QFETCH(QList<QHostAddress>, refusing);
+        QFETCH(QList<QHostAddress>, silent);
+        TScriptedServer server(listening);
         server.Reply("220 ready");
-        const QHostAddress refusing(QStringLiteral("127.0.0.2"));
         const QString name = QStringLiteral("mail.example:%1").arg(server.Port());
-        TSessionProbe probe(name, 60,
-                            std::make_unique<TTestTransport>(QList<QHostAddress>{refusing, QHostAddress::LocalHost}));
+        const QList<QHostAddress> answer = silent + refusing + QList{listening};
+        TSessionProbe probe(name, 1, std::make_unique<TTestTransport>(answer, silent));
         probe.OpenAndConnect();
-        QCOMPARE(probe.session.RemoteAddress(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(probe.session.RemoteAddress(), listening.toString());
         QCOMPARE(probe.session.ReadReply(), 220);
+    }
 
+    void noAddressAnswers()
+    {
+        const QHostAddress refusing(QStringLiteral("127.0.0.2"));
+        const QString name = QStringLiteral("mail.example:%1").arg(TScriptedServer::ClosedPort());
         TSessionProbe none(name, 60, std::make_unique<TTestTransport>(QList<QHostAddress>{refusing, refusing}));
-        QCOMPARE(FailureOf<ESocketError>([&] { none.OpenAndConnect(); }), "[10061] Connection refused");
+        QCOMPARE(FailureOf<ESocketError>([&] { none.OpenAndConnect(); }), "[10061] Connection refused (" + name + ")");
+        TSessionProbe silent(
+            name, 1, std::make_unique<TTestTransport>(QList{refusing, refusing}, QList<QHostAddress>{refusing}));
+        QCOMPARE(FailureOf<ESocketError>([&] { silent.OpenAndConnect(); }),
+                 "[10060] Connection timed out (" + name + ")");
     }
 
     void connectionResetRaisesAndCloses()
@@ -220,7 +250,9 @@ private slots:
         ChangeListeners(probe.session, [&](TrkSessionListeners& listeners) {
             listeners.OnError = [](QObject*, QString& msg) { msg = QStringLiteral("no server: ") + msg; };
         });
-        QCOMPARE(FailureOf<ESocketError>([&] { probe.OpenAndConnect(); }), "no server: [10061] Connection refused");
+        QVERIFY(FailureOf<ESocketError>([&] {
+                    probe.OpenAndConnect();
+                }).startsWith("no server: [10061] Connection refused ("));
     }
 
     void callsNeedAConnection()

@@ -381,8 +381,9 @@ private slots:
 
     void connectionFailures()
     {
-        TSmtpProbe refused(QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort()), 30);
-        QCOMPARE(FailureOf<ESocketError>([&] { refused.smtp.Send(); }), "[10061] Connection refused");
+        const QString closed = QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort());
+        TSmtpProbe refused(closed, 30);
+        QCOMPARE(FailureOf<ESocketError>([&] { refused.smtp.Send(); }), "[10061] Connection refused (" + closed + ")");
         QVERIFY(!refused.smtp.Connected());
 
         TScriptedServer reset;

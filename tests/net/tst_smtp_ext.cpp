@@ -5,9 +5,11 @@
 #include "SessionChanges.h"
 #include "errorof.h"
 #include "mail/model/message.h"
+#include "net/session/challenge_logins.h"
 #include "net/smtp/smtp_client.h"
 
 #include <QHostInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -159,6 +161,57 @@ private slots:
         QTRY_VERIFY(server.Finished());
         QCOMPARE(server.Failures(), QStringList());
         QVERIFY(!probe.smtp.Connected());
+    }
+
+    // A server that offered CRAM-MD5 is remembered; when it no longer does
+    // on a connection without TLS the user is asked once: no sends no
+    // password, yes logs in as before and is not asked again.
+    void aWithdrawnCramMd5IsAskedOnce_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("no") << false;
+        QTest::newRow("yes") << true;
+    }
+    void aWithdrawnCramMd5IsAskedOnce()
+    {
+        QFETCH(bool, yes);
+        QTemporaryDir dir;
+        const QString memory = dir.filePath(QStringLiteral("challenge-logins"));
+        TScriptedServer offering;
+        Greeted(offering, {"AUTH PLAIN CRAM-MD5"})
+            .Expect("AUTH CRAM-MD5")
+            .Reply("334 " + challenge.toBase64())
+            .Expect(cramResponse)
+            .Reply("235 ok");
+        Delivered(offering);
+        TSmtpProbe first(offering.Address());
+        first.smtp.ChallengeLoginsFile = memory;
+        first.smtp.Send();
+        QVERIFY(TChallengeLogins(memory, offering.Address(), "tim", "CRAM-MD5").OfferedBefore());
+
+        TScriptedServer withdrawn;
+        Greeted(withdrawn, {"AUTH PLAIN"});
+        if (yes)
+            Delivered(withdrawn.Expect("AUTH PLAIN " + plainCredentials).Reply("235 ok"));
+        else
+            withdrawn.Expect("QUIT").Reply("221 bye");
+        TChallengeLogins(memory, withdrawn.Address(), "tim", "CRAM-MD5").Remember();
+        TSmtpProbe probe(withdrawn.Address());
+        probe.smtp.ChallengeLoginsFile = memory;
+        QStringList warnings;
+        probe.smtp.OnChallengeWithdrawn = [&](QObject*, const QString& warning) {
+            warnings << warning;
+            return yes;
+        };
+        const QString failure = errorOf([&] { probe.smtp.Send(); });
+        QTRY_VERIFY(withdrawn.Finished());
+        QCOMPARE(withdrawn.Failures(), QStringList());
+        QCOMPARE(warnings,
+                 QStringList{"The server " + withdrawn.Address()
+                             + " offered a log-in that keeps the password off the network (CRAM-MD5) before, and "
+                               "no longer does: logging in now would send the password unencrypted."});
+        QCOMPARE(failure.startsWith(warnings.first()), !yes);
+        QCOMPARE(TChallengeLogins(memory, withdrawn.Address(), "tim", "CRAM-MD5").OfferedBefore(), !yes);
     }
 
     // STARTTLS stripped from the reply, or the upgrade failing: the login is never sent.

@@ -1,6 +1,7 @@
 // The pvmail tool as a script uses it: encode, decode, errors and help, and
 // the options for a protected connection and a login.
 #include "ScriptedServer.h"
+#include "net/session/challenge_logins.h"
 #include "net/pop3/seen_ids.h"
 #include "toolkit/Streams.h"
 
@@ -166,6 +167,53 @@ private slots:
             QCOMPARE(run.code, 2);
             QVERIFY2(run.err.contains(message), run.err);
         }
+    }
+
+    // One line says so before a log-in that goes without TLS; a send
+    // without a log-in, or with TLS, says nothing of it.
+    void aLoginWithoutTlsIsWarnedOf()
+    {
+        const QString closed = QStringLiteral("127.0.0.1:%1").arg(TScriptedServer::ClosedPort());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PVMAIL_PASSWORD", "p");
+        const QStringList send = {"send", "--server", closed, "--from", "a@x.test", "--to", "b@x.test"};
+        const QStringList retrieve = {"retrieve", "--server", closed, "--user", "u", "--store", "/nowhere"};
+        const QByteArray warning =
+            " warning: without --security starttls or tls the password can be read on the "
+            "network\n";
+        const std::pair<QStringList, QByteArray> runs[] = {
+            {send + QStringList{"--login", "me"}, "pvmail send:" + warning},
+            {retrieve, "pvmail retrieve:" + warning},
+            {send, {}},
+            {retrieve + QStringList{"--security", "tls"}, {}},
+        };
+        for (const auto& [arguments, said] : runs) {
+            const Run run = pvmail(arguments, {}, environment);
+            QCOMPARE(run.code, 1);
+            QCOMPARE(run.err.left(said.size()), said); // first, before the connection fails
+            QCOMPARE(run.err.count(" warning: "), said.isEmpty() ? 0 : 1);
+        }
+    }
+
+    // A server that offered APOP and no longer does: a warning, and the
+    // log-in goes ahead as before.
+    void aWithdrawnApopIsWarnedOf()
+    {
+        QTemporaryDir dir;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PVMAIL_PASSWORD", "p");
+        environment.insert("XDG_DATA_HOME", dir.filePath("data"));
+        TScriptedServer server;
+        server.Reply("+OK ready").Expect("USER u").Reply("+OK").Expect("PASS p").Reply("+OK in");
+        server.Expect("STAT").Reply("+OK 0 0").Expect("QUIT").Reply("+OK bye");
+        TChallengeLogins(dir.filePath("data/penvale/challenge-logins"), server.Address(), "u", "APOP").Remember();
+        const Run run = pvmail({"retrieve", "--server", server.Address(), "--user", "u", "--store", dir.path()}, {},
+                               environment);
+        QVERIFY2(run.code == 0, run.err);
+        QVERIFY2(run.err.contains("pvmail retrieve: warning: The server " + server.Address().toUtf8()
+                                  + " offered a log-in that keeps the password off the network (APOP) before"),
+                 run.err);
+        QCOMPARE(server.Failures(), QStringList());
     }
 
     void thePasswordIsTheFilesFirstLineOrTheEnvironments_data()

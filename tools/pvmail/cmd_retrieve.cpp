@@ -132,6 +132,8 @@ int run(const QStringList& arguments)
         pop.SetOptions(options);
         pop.UserName = parser.value("user");
         pop.Password = *password;
+        PvWarnOfClearLogin("retrieve", *security);
+        PvWarnOfWithdrawnChallenge("retrieve", pop);
         pop.SeenIdsFile = seenFile;
         pop.OnRetrieved = [&pop](QObject*, int index) { storeLast(pop, index); };
         bool allWell = true;

@@ -135,6 +135,8 @@ QString secure(const QCommandLineParser& parser, TmsSMTP& smtp)
         return QStringLiteral("logging in takes --login and a password (--password-file or PVMAIL_PASSWORD)");
     smtp.UserName = parser.value("login");
     smtp.Password = *password;
+    PvWarnOfClearLogin("send", *security);
+    PvWarnOfWithdrawnChallenge("send", smtp);
     return {};
 }
 

@@ -1,8 +1,11 @@
 #include "tools/pvmail/pvsecurity.h"
 
+#include "net/session/challenge_logins.h"
 #include "toolkit/Streams.h"
 
 #include <QCommandLineParser>
+
+#include <cstdio>
 
 const QList<QCommandLineOption> PvSecurityOptions = {
     {"security", {}, "none|starttls|tls"}, {"ca-file", {}, "FILE"}, {"password-file", {}, "FILE"}};
@@ -31,4 +34,22 @@ std::optional<QString> PvPassword(const QCommandLineParser& parser)
     if (qEnvironmentVariableIsSet("PVMAIL_PASSWORD"))
         return qEnvironmentVariable("PVMAIL_PASSWORD");
     return std::nullopt;
+}
+
+void PvWarnOfClearLogin(const char* command, TmsSecurity security)
+{
+    if (security == TmsSecurity::None)
+        std::fprintf(stderr,
+                     "pvmail %s: warning: without --security starttls or tls the password can be read on the "
+                     "network\n",
+                     command);
+}
+
+void PvWarnOfWithdrawnChallenge(const char* command, TmsMailBase& client)
+{
+    client.ChallengeLoginsFile = ChallengeLoginsPath();
+    client.OnChallengeWithdrawn = [command](QObject*, const QString& warning) {
+        std::fprintf(stderr, "pvmail %s: warning: %s\n", command, qPrintable(warning));
+        return true;
+    };
 }
