@@ -26,26 +26,41 @@ void TmsStoringPOP::RetrieveMailbox(TmsAfterRetrieve afterRetrieve, const QStrin
     // dropped: they stay on the server, and storing them would store them
     // twice once they are retrieved again.
     auto done = qScopeGuard([this] {
+        receiving = nullptr;
         writer.reset();
         written.clear();
     });
     RetrieveAll(afterRetrieve);
 }
 
-void TmsStoringPOP::MessageReceived(int, TStream& stream)
+TStream* TmsStoringPOP::ReceivingStream()
 {
-    DecodeAndStore(stream);
-}
-
-void TmsStoringPOP::DecodeAndStore(TStream& stream)
-{
-    const qsizetype entry = MessageList->Count();
-    DecodeIntoList(stream);
+    receiving = nullptr;
     if (!storing && !FetchingOnce())
-        return;
+        return nullptr;
     if (!writer)
         writer = std::make_unique<MailStore::TStoreWriter>(storeDir, MailStore::SavedMail);
-    written.insert(entry, writer->Write(MessageList->Items(entry)));
+    receiving = &writer->BeginText();
+    return receiving;
+}
+
+void TmsStoringPOP::MessageReceived(int, TStream& stream)
+{
+    if (&stream == receiving)
+        StoreAndDecode(stream);
+    else
+        DecodeIntoList(stream);
+}
+
+void TmsStoringPOP::StoreAndDecode(TStream& stream)
+{
+    receiving = nullptr;
+    const qsizetype entry = MessageList->Count();
+    written.insert(entry, writer->WriteText());
+    DecodeIntoList(stream);
+    TmsAttList& attachments = MessageList->Items(entry).Attachments();
+    for (qsizetype i = 0; i < attachments.Count(); ++i)
+        attachments.Items(i).Data().Clear();
 }
 
 // When the disk refuses, the group's files are gone and its messages stay

@@ -26,7 +26,8 @@ struct TmsDraft {
     QStringList AttachmentFiles; // read into the message before any network
     bool ReturnReceipt = false;
     QByteArray ReplyTo; // empty: no "Reply-To: " header
-    // Where a sent message is copied as the next "cm<n>.eml"; none: no copy.
+    // Where a sent message is copied as the next "cm<n>.eml", the bytes the
+    // server received; none: no copy.
     std::optional<QString> CopiesDirectory;
 };
 

@@ -387,11 +387,12 @@ private slots:
     }
 
     // The store vanishes after the first message: the second cannot be
-    // stored, the first cannot reach the disk, and neither is deleted.
+    // stored (so it is not fetched), the first cannot reach the disk, and
+    // neither is deleted.
     void mailThatCannotBeStoredStaysOnTheServer()
     {
         TScriptedServer server;
-        message(message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")), 2, mail("b@x.test", "two"));
+        message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")).Expect("LIST 2").Reply("+OK 2 100");
         server.Expect("QUIT").Reply("+OK bye");
         fx.start(server.Address());
         auto* pop = partOf<TmsCustomPOP>(*fx.mailbox, "msPOP1");
@@ -420,6 +421,24 @@ private slots:
         fx.run("Save1");
         QCOMPARE(fx.panel(2), "Message Saved");
         QCOMPARE(QDir(fx.saved()).entryList({"m*.eml"}, QDir::Files), QStringList{"m0.eml"});
+    }
+
+    // Mail left on the server without ids is held in memory; saving it
+    // stores the server's text as it came, raw Latin-1 and field order kept.
+    void savedMessageIsTheServersText()
+    {
+        const QByteArray text =
+            "Subject: odd\r\nX-Mailer: old\r\nFrom: a@x.test\r\nTo: bob@there.test\r\n\r\nCaf\xe9\r\n";
+        TScriptedServer server;
+        loggedIn(server, "+OK 1 100").Expect("UIDL").Reply("-ERR no ids");
+        message(server, 1, text).Expect("QUIT").Reply("+OK bye");
+        fx.start(server.Address());
+        AppSettings().KeepMailOnServer = true;
+        fx.run("Retreive1");
+        QTRY_VERIFY(server.Finished());
+        fx.select(0);
+        fx.run("Save1");
+        QCOMPARE(fx.read(fx.saved() + QStringLiteral("/m0.eml")), text);
     }
 
     // Mail left on the server comes once by its id, and will not be listed

@@ -7,6 +7,7 @@
 #include "mail/model/message.h"
 #include "net/pop3/retrieve_to_store.h"
 #include "net/pop3/seen_ids.h"
+#include "toolkit/Streams.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -65,6 +66,14 @@ TScriptedServer& Listed(TScriptedServer& server, const QList<QByteArray>& ids)
     for (qsizetype i = 0; i < ids.size(); ++i)
         server.Reply(QByteArray::number(i + 1) + ' ' + ids[i]);
     return server.Reply(".");
+}
+
+// Message number on the server with the text given, dot-stuffed on the wire.
+TScriptedServer& Sent(TScriptedServer& server, int number, QByteArray text)
+{
+    const QByteArray n = QByteArray::number(number);
+    text.replace("\r\n.", "\r\n..");
+    return server.Expect("LIST " + n).Reply("+OK " + n + " 100").Expect("RETR " + n).Reply("+OK").Send(text + ".\r\n");
 }
 
 QList<QByteArray> Kept(const QString& file)
@@ -272,6 +281,36 @@ private slots:
             QCOMPARE(server.Failures(), QStringList());
             QCOMPARE(probe.Subjects(), QStringList({"a", "b"}));
         }
+    }
+
+    // A stored message is the server's text byte for byte, whatever it holds
+    // (an mbox "From " line, raw Latin-1, fields in an odd order), and it is
+    // listed with its own sender and recipient.
+    void storesWhatTheServerSent()
+    {
+        QFile corpus(QFINDTESTDATA("../mail/data/corpus/python-msg_25.eml"));
+        QVERIFY(corpus.open(QIODevice::ReadOnly));
+        const QByteArray mbox = corpus.readAll().replace("\n", "\r\n");
+        const QByteArray latin1 =
+            "X-Odd: first\r\nSubject: caf\xe9\r\nContent-Transfer-Encoding: 8bit\r\n"
+            "To: Bob <bob@there.test>\r\nContent-Type: text/plain; charset=iso-8859-1\r\n"
+            "MIME-Version: 1.0\r\nFrom: Ann <ann@here.test>\r\n\r\nCaf\xe9 cr\xe8me\r\n.dot\r\n";
+        TScriptedServer server;
+        Sent(Sent(LoggedIn(server, 2), 1, mbox), 2, latin1).Expect("DELE 1").Reply("+OK").Expect("DELE 2").Reply("+OK");
+        server.Expect("QUIT").Reply("+OK bye");
+        QTemporaryDir store;
+        TPopProbe probe(server.Address());
+        probe.pop.RetrieveMailbox(TmsAfterRetrieve::Delete, store.path());
+        QTRY_VERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
+        QCOMPARE(ReadWholeFile(store.filePath("m0.eml")), mbox);
+        QCOMPARE(ReadWholeFile(store.filePath("m1.eml")), latin1);
+        const TmsListMessage& first = probe.pop.MessageList->Items(0);
+        QCOMPARE(first.Sender().Address(), "MAILER-DAEMON@zinfandel.lacita.com");
+        QCOMPARE(first.Recipients().Items(0).Address(), "linuxuser-admin@www.linux.org.uk");
+        const TmsListMessage& second = probe.pop.MessageList->Items(1);
+        QCOMPARE(second.Sender().Address(), "ann@here.test");
+        QCOMPARE(second.Recipients().Items(0).Address(), "bob@there.test");
     }
 
     void implicitTlsPort()
