@@ -37,8 +37,8 @@ protected:
 
 private:
     // A message the retrieval stores goes from RETR straight into a file of
-    // the store; its list entry is decoded from that file and keeps no
-    // attachment data (a view loads the file).
+    // the store; its list entry is read from the file's header block alone,
+    // so memory never grows with a message's size (a view loads the file).
     void StoreAndDecode(TStream& stream);
 
     bool storing = false; // false: mail stays on the server

@@ -423,6 +423,34 @@ private slots:
         QCOMPARE(QDir(fx.saved()).entryList({"m*.eml"}, QDir::Files), QStringList{"m0.eml"});
     }
 
+    // A message stored on its way is listed from its header fields; the
+    // views read the rest from its file, the server's text.
+    void storedServerMailIsShownFromItsFile()
+    {
+        const QByteArray text =
+            "From: a@x.test\r\nTo: bob@there.test\r\nSubject: files\r\nMIME-Version: 1.0\r\n"
+            "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\n\r\nsee\r\n--b\r\n"
+            "Content-Disposition: attachment; filename=\"one.txt\"\r\n\r\none\r\n--b--\r\n";
+        TScriptedServer server;
+        message(loggedIn(server, "+OK 1 100"), 1, text).Expect("DELE 1").Reply("+OK").Expect("QUIT").Reply("+OK bye");
+        fx.start(server.Address());
+        fx.run("Retreive1");
+        QCOMPARE(fx.rows(1), QStringList{"files"});
+        fx.select(0);
+        emit fx.list()->itemClicked(fx.list()->topLevelItem(0), 0);
+        QCOMPARE(fx.panel(2), "Attachments: 1");
+        QStringList opened;
+        SetFileOpener([&](const QString& path) {
+            opened << QFileInfo(path).fileName() + ' ' + fx.read(path);
+            return 0;
+        });
+        fx.run("ExecuteAttachment1");
+        SetFileOpener({});
+        QCOMPARE(opened, QStringList{"one.txt one"});
+        fx.run("ViewSelectedMessage1");
+        QCOMPARE(editorLines().first(), "From: a@x.test");
+    }
+
     // Mail left on the server without ids is held in memory; saving it
     // stores the server's text as it came, raw Latin-1 and field order kept.
     void savedMessageIsTheServersText()

@@ -76,6 +76,17 @@ TScriptedServer& Sent(TScriptedServer& server, int number, QByteArray text)
     return server.Expect("LIST " + n).Reply("+OK " + n + " 100").Expect("RETR " + n).Reply("+OK").Send(text + ".\r\n");
 }
 
+// The bytes of the files this process holds open in a directory, named or
+// not yet (a temporary file gets its name only when it is kept).
+qint64 OpenBytesIn(const QString& directory)
+{
+    qint64 bytes = 0;
+    for (const QFileInfo& handle : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::Files))
+        if (handle.symLinkTarget().startsWith(directory + '/'))
+            bytes += handle.size();
+    return bytes;
+}
+
 QList<QByteArray> Kept(const QString& file)
 {
     QFile kept(file);
@@ -311,6 +322,32 @@ private slots:
         const TmsListMessage& second = probe.pop.MessageList->Items(1);
         QCOMPARE(second.Sender().Address(), "ann@here.test");
         QCOMPARE(second.Recipients().Items(0).Address(), "bob@there.test");
+    }
+
+    // A message being stored goes to disk as it arrives, never whole in
+    // memory first: most of it is in the store before the rest has come.
+    void aStoredMessageGoesToDiskAsItArrives()
+    {
+        QByteArray text = "Subject: large\r\n\r\n";
+        for (int line = 0; line < 13000; ++line)
+            text += QByteArray(76, 'x') + "\r\n";
+        TScriptedServer server;
+        Sent(LoggedIn(server, 1), 1, text).Expect("DELE 1").Reply("+OK").Expect("QUIT").Reply("+OK bye");
+        QTemporaryDir store;
+        TPopProbe probe(server.Address());
+        qint64 onDiskWhileArriving = 0;
+        TrkSessionListeners listeners;
+        listeners.OnProgress = [&](QObject*, int, qint64 received) {
+            if (received < text.size() / 2)
+                return;
+            onDiskWhileArriving = std::max(onDiskWhileArriving, OpenBytesIn(store.path()));
+        };
+        probe.pop.SetListeners(listeners);
+        probe.pop.RetrieveMailbox(TmsAfterRetrieve::Delete, store.path());
+        QTRY_VERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
+        QVERIFY2(onDiskWhileArriving >= text.size() / 3, qPrintable(QString::number(onDiskWhileArriving)));
+        QCOMPARE(ReadWholeFile(store.filePath("m0.eml")), text);
     }
 
     void implicitTlsPort()
