@@ -50,7 +50,8 @@ public:
     // The message's text exactly as a server delivered it, shared with the
     // stream it came in; empty for a message composed here. Storing or
     // saving the message writes this text when there is one, so a message is
-    // never rewritten on its way to disk. Clear drops it.
+    // never rewritten on its way to disk; the fields are read from it, and
+    // changing them leaves it as it is. Clear drops it.
     const QByteArray& ReceivedText() const { return receivedText; }
     void SetReceivedText(const QByteArray& text) { receivedText = text; }
 

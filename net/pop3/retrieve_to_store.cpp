@@ -89,12 +89,12 @@ TStream* TmsStoringPOP::ReceivingStream()
 void TmsStoringPOP::MessageReceived(int, TStream& stream)
 {
     if (&stream == receiving)
-        StoreAndDecode(stream);
+        StoreAndList(stream);
     else
         DecodeIntoList(stream);
 }
 
-void TmsStoringPOP::StoreAndDecode(TStream& stream)
+void TmsStoringPOP::StoreAndList(TStream& stream)
 {
     receiving = nullptr;
     const qsizetype entry = MessageList->Count();

@@ -39,7 +39,7 @@ private:
     // A message the retrieval stores goes from RETR straight into a file of
     // the store; its list entry is read from the file's header block alone,
     // so memory never grows with a message's size (a view loads the file).
-    void StoreAndDecode(TStream& stream);
+    void StoreAndList(TStream& stream);
 
     bool storing = false; // false: mail stays on the server
     QString storeDir;
