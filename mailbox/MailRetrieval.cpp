@@ -61,6 +61,11 @@ TmsCustomMessage& MailRetrieval::message(int row) const
     return pop3Client->MessageList->Items(row);
 }
 
+QString MailRetrieval::storedFile(int row) const
+{
+    return pop3Client->StoredFile(row);
+}
+
 void MailRetrieval::cancel()
 {
     pop3Client->Cancel();
@@ -115,7 +120,8 @@ void MailRetrieval::connectionClosed()
     }
 }
 
-// A message already stored on its way from the server is not stored twice.
+// A message already stored on its way from the server is not stored twice;
+// one held in memory is stored as the server sent it.
 void MailRetrieval::saveMessage()
 {
     const int row = listing.selectedRow();

@@ -20,8 +20,12 @@ public:
     const MailboxCommand& retrieveCommand() const { return retrieve; }
     const MailboxCommand& saveCommand() const { return save; }
 
-    // A row of the server's listing.
+    // A row of the server's listing. A message stored on its way holds only
+    // its header fields here: its file (storedFile) holds the message.
     TmsCustomMessage& message(int row) const;
+    // The file of the saved-mail store a row was stored in; empty when the
+    // message is only in memory.
+    QString storedFile(int row) const;
     // Ends a retrieval under way with an error.
     void cancel();
 

@@ -7,6 +7,7 @@
 #include "mailbox/MessageText.h"
 #include "net/smtp/outgoing_headers.h"
 #include "toolkit/Exception.h"
+#include "toolkit/Streams.h"
 
 #include <QAction>
 #include <QDir>
@@ -91,22 +92,30 @@ void MessageViewer::createCommands(MailboxCommands& commands)
     fullHeader.menuItem->setEnabled(false);
 }
 
-// The message of a row: a local one is loaded into localMessage first.
+// The message of a row: one with a file (a local one, or a server one
+// stored on its way) is loaded into localMessage first.
 TmsCustomMessage& MessageViewer::messageOfRow(int row)
 {
-    if (!listing.showsLocalStore())
+    const QString file = listing.showsLocalStore() ? listing.localFile(row) : retrieval.storedFile(row);
+    if (file.isEmpty())
         return retrieval.message(row);
-    localMessage->LoadFromFile(listing.localFile(row));
+    localMessage->LoadFromFile(file);
     return *localMessage;
 }
 
-// The server message as the encoder writes it, in the scratch file.
+// The server message as the server sent it, in the scratch file.
 QString MessageViewer::writeScratchCopy(int row)
 {
     const QString directory = listing.settings().SavedEmail;
     QDir().mkpath(directory);
     const QString path = QDir(directory).filePath(QStringLiteral("email.tmp"));
-    retrieval.message(row).SaveToFile(path);
+    const QString stored = retrieval.storedFile(row);
+    if (stored.isEmpty()) {
+        retrieval.message(row).SaveToFile(path);
+        return path;
+    }
+    TFileStream source(stored, TFileStream::fmOpenRead);
+    TFileStream(path, TFileStream::fmCreate).CopyFrom(source, 0);
     return path;
 }
 

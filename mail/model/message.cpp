@@ -77,6 +77,7 @@ void TmsCustomMessage::Clear()
     sender.Clear();
     headers.clear();
     subject.clear();
+    receivedText.clear();
     encoding = meMIME;
     charSet = csUSASCII;
     storedContentType.clear();
@@ -85,7 +86,10 @@ void TmsCustomMessage::Clear()
 void TmsCustomMessage::SaveToFile(const QString& fileName)
 {
     TFileStream stream(fileName, TFileStream::fmCreate);
-    SaveToStream(stream);
+    if (receivedText.isEmpty())
+        SaveToStream(stream);
+    else
+        stream.Write(receivedText);
 }
 
 void TmsCustomMessage::LoadFromFile(const QString& fileName)
@@ -147,6 +151,7 @@ void TmsCustomMessage::Assign(const TPersistent& source)
     headers = other->headers;
     body = other->body;
     attachments.Assign(other->attachments);
+    receivedText = other->receivedText;
     storedContentType = other->ContentType();
     tag = other->tag;
 }

@@ -47,6 +47,13 @@ public:
     void SetContentType(const QByteArray& value);
     // Attachment files written by ExecuteAttachment, deleted with the message.
     const QStringList& TempFiles() const { return tempFiles; }
+    // The message's text exactly as a server delivered it, shared with the
+    // stream it came in; empty for a message composed here. Storing or
+    // saving the message writes this text when there is one, so a message is
+    // never rewritten on its way to disk; the fields are read from it, and
+    // changing them leaves it as it is. Clear drops it.
+    const QByteArray& ReceivedText() const { return receivedText; }
+    void SetReceivedText(const QByteArray& text) { receivedText = text; }
 
     // Raises EMessageError naming the first missing field.
     virtual void CheckRequired() const;
@@ -57,6 +64,7 @@ public:
     // Takes the fields over from a parsed header block.
     virtual void ReadHeaders(const TmsHeaders& lines) = 0;
 
+    // The received text when there is one, else the message encoded.
     void SaveToFile(const QString& fileName);
     // Clears first; a file that cannot be opened leaves the message cleared.
     void LoadFromFile(const QString& fileName);
@@ -84,6 +92,7 @@ private:
     TmsHeaders headers;
     TStringList body;
     TmsAttList attachments;
+    QByteArray receivedText;
     mutable QByteArray storedContentType = "text/plain";
     QStringList tempFiles;
     std::unique_ptr<QTemporaryDir> tempDir;

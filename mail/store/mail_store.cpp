@@ -18,6 +18,29 @@
 
 namespace MailStore {
 
+namespace {
+
+// A text on its way into the store: a write the disk refuses names the
+// file and the reason, not only that a stream failed.
+class TIncomingText : public TTempFileStream {
+public:
+    TIncomingText(const QString& directory, const QString& fileName) : TTempFileStream(directory), fileName(fileName) {}
+
+    qint64 Write(const char* buffer, qint64 count) override
+    {
+        const qint64 written = TTempFileStream::Write(buffer, count);
+        if (written < count)
+            throw EFCreateError(Errors::FileCreate(fileName, ErrorString()));
+        return written;
+    }
+    using TStream::Write;
+
+private:
+    QString fileName;
+};
+
+} // namespace
+
 QString WriteMessageFile(const QString& directory, const TStoreKind& kind, TmsCustomMessage& message)
 {
     TStoreWriter writer(directory, kind);
@@ -26,11 +49,14 @@ QString WriteMessageFile(const QString& directory, const TStoreKind& kind, TmsCu
     return file;
 }
 
-// The text in a temporary file beside the empty file that holds its number.
-struct TStoreWriter::TPending {
-    QString name;
-    std::unique_ptr<TTempFileStream> text;
-};
+QString WriteMessageFile(const QString& directory, const TStoreKind& kind, TStream& text)
+{
+    TStoreWriter writer(directory, kind);
+    writer.BeginText().CopyFrom(text, 0);
+    const QString file = writer.WriteText();
+    writer.Sync();
+    return file;
+}
 
 TStoreWriter::TStoreWriter(const QString& directory, const TStoreKind& kind)
     : directory(directory),
@@ -53,8 +79,20 @@ TStoreWriter::~TStoreWriter()
 
 QString TStoreWriter::Write(TmsCustomMessage& message)
 {
+    TStream& text = BeginText();
+    const auto abandonOnFailure = qScopeGuard([this] { abandon(); }); // nothing left once written
+    if (message.ReceivedText().isEmpty())
+        message.SaveToStream(text);
+    else
+        text.Write(message.ReceivedText());
+    return WriteText();
+}
+
+TStream& TStoreWriter::BeginText()
+{
     if (!lost.isEmpty())
         throw EFCreateError(lost);
+    abandon();
     if (pending.size() >= GroupSize)
         Sync();
     const QDir dir(directory);
@@ -66,17 +104,23 @@ QString TStoreWriter::Write(TmsCustomMessage& message)
     };
     const TNewFile file = LinkFirstFreeName(reservation->fileName(), fileName);
     auto release = qScopeGuard([&file] { QFile::remove(file.name); });
-    auto text = std::make_unique<TTempFileStream>(directory);
-    try {
-        message.SaveToStream(*text);
-    } catch (const EStreamError&) {
-        throw EFCreateError(Errors::FileCreate(file.name, text->ErrorString()));
-    }
-    text->Flush(file.name);
-    pending.push_back({file.name, std::move(text)});
+    incoming.emplace(TPending{file.name, std::make_unique<TIncomingText>(directory, file.name)});
     release.dismiss();
-    next = first.value + quint64(file.index) + 1;
-    return file.name;
+    incomingNext = first.value + quint64(file.index) + 1;
+    return *incoming->text;
+}
+
+QString TStoreWriter::WriteText()
+{
+    if (!incoming)
+        throw EFCreateError(NoFileIn(directory, QStringLiteral("No message text was begun.")));
+    const auto abandonOnFailure = qScopeGuard([this] { abandon(); }); // nothing left once written
+    incoming->text->Flush(incoming->name);
+    const QString name = incoming->name;
+    pending.push_back(std::move(*incoming));
+    incoming.reset();
+    next = incomingNext;
+    return name;
 }
 
 void TStoreWriter::Sync()
@@ -102,9 +146,18 @@ void TStoreWriter::Sync()
     pending.clear();
 }
 
+// A text begun and never written gives its number back.
+void TStoreWriter::abandon()
+{
+    if (incoming)
+        QFile::remove(incoming->name);
+    incoming.reset();
+}
+
 // Whatever was not synced goes, whole group at once: none of it was promised.
 void TStoreWriter::drop()
 {
+    abandon();
     for (const TPending& message : pending)
         QFile::remove(message.name);
     pending.clear();

@@ -10,6 +10,8 @@
 
 class QTemporaryFile;
 class TmsCustomMessage;
+class TStream;
+class TTempFileStream;
 
 namespace MailStore {
 
@@ -24,6 +26,8 @@ inline const TStoreKind CopiesToSelf{QStringLiteral("cm"), QStringLiteral("copym
 
 // Writes the message as the next numbered file of the store and returns its
 // path; once it returns, the message is on disk (a server may delete it).
+// The file holds the message's received text when it has one (the bytes as
+// the server sent them), else the message encoded.
 // The number is the counter's first line as written there ("0" without a
 // counter file), or the next number above it whose name nothing holds: an
 // existing file is never replaced, a link never followed. The text goes to a
@@ -34,6 +38,8 @@ inline const TStoreKind CopiesToSelf{QStringLiteral("cm"), QStringLiteral("copym
 // cannot be written; either way nothing is stored and the caller still holds
 // its message.
 QString WriteMessageFile(const QString& directory, const TStoreKind& kind, TmsCustomMessage& message);
+// The same for a message text as it is, the whole stream from its start.
+QString WriteMessageFile(const QString& directory, const TStoreKind& kind, TStream& text);
 
 // Messages stored one after another, as WriteMessageFile would, but put on disk
 // together by Sync: a group waits for the disk three times (the texts, the
@@ -60,6 +66,13 @@ public:
     // then the messages written before stay pending. Syncs first when
     // GroupSize messages are pending.
     QString Write(TmsCustomMessage& message);
+    // A message text written as it comes, never whole in memory. BeginText
+    // takes the next number as Write does and gives the stream its text is
+    // written to (a text begun before and not written gives its number
+    // back); writing raises EFCreateError when the disk refuses. WriteText
+    // makes the text pending as Write does and returns its path.
+    TStream& BeginText();
+    QString WriteText();
     // Once it returns, every message written is on disk under its name and
     // the counter follows the last. Raises EFCreateError, and then drops
     // every pending message; every later Write and Sync raises it again, so
@@ -68,8 +81,13 @@ public:
     void Sync();
 
 private:
-    struct TPending;
+    // The text in a temporary file beside the empty file that holds its number.
+    struct TPending {
+        QString name;
+        std::unique_ptr<TTempFileStream> text;
+    };
 
+    void abandon();
     void drop();
 
     QString directory;
@@ -77,7 +95,9 @@ private:
     std::unique_ptr<QTemporaryFile> reservation; // what a name taken links to until its text comes
     std::optional<quint64> next;                 // the number the next file tries first
     std::vector<TPending> pending;
-    QString lost; // why a group was dropped
+    std::optional<TPending> incoming; // begun, not yet written
+    quint64 incomingNext = 0;         // what next becomes once it is written
+    QString lost;                     // why a group was dropped
 };
 
 } // namespace MailStore

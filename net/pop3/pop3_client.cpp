@@ -220,9 +220,11 @@ void TmsCustomPOP::RetrieveMessage(int index)
     const int expected = rest.mid(space + 1).toInt(); // 0 when it is no number
     if (OnRetrieving)
         OnRetrieving(this, index);
-    Command("RETR " + Number(index));
     {
-        TMemoryStream stream;
+        TMemoryStream memory;
+        TStream* given = ReceivingStream();
+        TStream& stream = given ? *given : memory;
+        Command("RETR " + Number(index));
         ReceiveStream(stream, expected);
         stream.SetPosition(0);
         MessageReceived(index, stream);

@@ -44,6 +44,11 @@ public:
     void Open() override;
 
 protected:
+    // Where RETR writes the next message's text, asked before the RETR: a
+    // subclass that keeps the text elsewhere (a file of its store) gives a
+    // stream of its own, so a large message never has to fit in memory; null
+    // for a memory stream of RetrieveMessage's.
+    virtual TStream* ReceivingStream() { return nullptr; }
     // The received text, from position 0; the caller frees the stream.
     virtual void MessageReceived(int index, TStream& stream) = 0;
     void OpenSession() override;

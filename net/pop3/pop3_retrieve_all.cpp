@@ -4,6 +4,7 @@
 
 #include "mail/model/message.h"
 #include "net/pop3/seen_ids.h"
+#include "toolkit/Streams.h"
 
 TmsPOP::TmsPOP(QObject* owner) : TmsCustomPOP(owner), MessageList(new TmsMessageList(this)) {}
 
@@ -13,10 +14,13 @@ void TmsPOP::MessageReceived(int, TStream& stream)
 }
 
 // The entry joins the list before decoding, so a decoder failure leaves it
-// there with what was filled in.
+// there with what was filled in. A text received in memory stays with it,
+// shared, as the bytes the server sent.
 void TmsPOP::DecodeIntoList(TStream& stream)
 {
     auto* message = new TmsListMessage(MessageList);
+    if (const auto* memory = dynamic_cast<const TMemoryStream*>(&stream))
+        message->SetReceivedText(memory->Bytes());
     message->LoadFromStream(stream);
 }
 

@@ -31,17 +31,20 @@ public:
     qsizetype StoredCount() const { return stored.size(); }
 
 protected:
+    TStream* ReceivingStream() override;
     void MessageReceived(int index, TStream& stream) override;
     void KeepRetrieved() override;
 
 private:
-    // Decodes the text into the message list and, when the retrieval
-    // stores, writes it to the store (on disk at the next KeepRetrieved).
-    void DecodeAndStore(TStream& stream);
+    // A message the retrieval stores goes from RETR straight into a file of
+    // the store; its list entry is read from the file's header block alone,
+    // so memory never grows with a message's size (a view loads the file).
+    void StoreAndList(TStream& stream);
 
     bool storing = false; // false: mail stays on the server
     QString storeDir;
     std::unique_ptr<MailStore::TStoreWriter> writer; // made by the first message stored
+    TStream* receiving = nullptr;                    // the store's file RETR writes into
     QHash<qsizetype, QString> written;               // by message list entry, not yet on disk
     QHash<qsizetype, QString> stored;                // on disk
 };

@@ -3,6 +3,7 @@
 
 #include "mail/model/message.h"
 #include "mail/store/mail_store.h"
+#include "mail/store/mail_streams.h"
 #include "net/smtp/outgoing_headers.h"
 #include "net/smtp/smtp_client.h"
 
@@ -48,7 +49,9 @@ void SendDraft(const TmsDraft& draft, TmsSMTP& smtp, TmsMessage& message)
     const auto clear = qScopeGuard([&message] { message.Clear(); });
     fillMessage(draft, message);
     smtp.MailMessage = &message;
+    smtp.SentText = draft.CopiesDirectory ? TmsSentText::Keep : TmsSentText::Discard;
     smtp.Send();
-    if (draft.CopiesDirectory)
-        MailStore::WriteMessageFile(*draft.CopiesDirectory, MailStore::CopiesToSelf, message);
+    const std::unique_ptr<TTempFileStream> sent = smtp.TakeSentText();
+    if (draft.CopiesDirectory && sent)
+        MailStore::WriteMessageFile(*draft.CopiesDirectory, MailStore::CopiesToSelf, *sent);
 }

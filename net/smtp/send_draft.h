@@ -29,7 +29,8 @@ struct TmsDraft {
     // The ids of the message answered (ReplyIdsOf()); empty: it answers none.
     QByteArray InReplyTo;
     QByteArray References;
-    // Where a sent message is copied as the next "cm<n>.eml"; none: no copy.
+    // Where a sent message is copied as the next "cm<n>.eml", the bytes the
+    // server received; none: no copy.
     std::optional<QString> CopiesDirectory;
 };
 

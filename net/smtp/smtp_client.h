@@ -11,6 +11,9 @@
 class TmsMessage;
 class TTempFileStream;
 
+// What becomes of a message's text once the server has accepted it.
+enum class TmsSentText { Discard, Keep };
+
 class TmsSMTP : public TmsMailBase {
 public:
     explicit TmsSMTP(QObject* owner = nullptr);
@@ -34,6 +37,13 @@ public:
     QPointer<TmsMessage> MailMessage;
     // The encoded text being sent; exists only while SendMail runs.
     TTempFileStream* MessageStream() const { return stream.get(); }
+    // Keep: SendMail keeps the text the server accepted for TakeSentText, so
+    // a copy of the message is exactly the bytes sent; Discard: its file
+    // goes as soon as the message is sent.
+    TmsSentText SentText = TmsSentText::Discard;
+    // The text kept from the last SendMail; null when it failed, nothing was
+    // kept or the text was taken.
+    std::unique_ptr<TTempFileStream> TakeSentText();
 
     // Connect, SendMail and, whatever happens, Disconnect; once the server
     // has accepted the message a failing Disconnect goes to OnQuitFailed.
@@ -72,6 +82,7 @@ private:
     void SendData();
 
     std::unique_ptr<TTempFileStream> stream;
+    std::unique_ptr<TTempFileStream> sentText;
     TExtensions extensions;
     bool inAuth = false; // the lines sent are credentials: steps are named "AUTH"
 };

@@ -1,5 +1,6 @@
 // One message over an open SMTP session: the envelope, then the encoded text
-// staged in a temporary file, then the end of the data. A text larger than
+// staged in a temporary file, then the end of the data; the file is kept as
+// the text sent when asked. A text larger than
 // the server's SIZE limit is refused before the envelope.
 #include "net/smtp/smtp_client.h"
 
@@ -14,6 +15,7 @@ void TmsSMTP::SendMail()
     if (!MailMessage)
         RaiseSocketError(SocketError::MessageRequired);
     MailMessage->CheckRequired();
+    sentText.reset();
     stream = std::make_unique<TTempFileStream>();
     const auto dropStream = qScopeGuard([this] { stream.reset(); }); // deletes the file
     if (OnPrepare)
@@ -22,8 +24,15 @@ void TmsSMTP::SendMail()
     CheckSize();
     SendEnvelope();
     SendData();
+    if (SentText == TmsSentText::Keep)
+        sentText = std::move(stream); // encoded once: a copy to self is these bytes
     if (OnMailSent)
         OnMailSent(this);
+}
+
+std::unique_ptr<TTempFileStream> TmsSMTP::TakeSentText()
+{
+    return std::move(sentText);
 }
 
 void TmsSMTP::SendEnvelope()

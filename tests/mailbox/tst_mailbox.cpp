@@ -422,12 +422,14 @@ private slots:
     }
 
     // The store vanishes after the first message: the second cannot be
-    // stored, the first cannot reach the disk, and neither is deleted.
+    // stored (so it is not fetched), the first cannot reach the disk, and
+    // neither is deleted.
     void mailThatCannotBeStoredStaysOnTheServer()
     {
         TScriptedServer server;
-        message(message(loggedIn(server, "+OK 2 200").Expect("UIDL").Reply("-ERR no ids"), 1, mail("a@x.test", "one")),
-                2, mail("b@x.test", "two"));
+        message(loggedIn(server, "+OK 2 200").Expect("UIDL").Reply("-ERR no ids"), 1, mail("a@x.test", "one"))
+            .Expect("LIST 2")
+            .Reply("+OK 2 100");
         server.Expect("QUIT").Reply("+OK bye");
         fx.start(server.Address());
         auto* pop = partOf<TmsCustomPOP>(*fx.mailbox, "msPOP1");
@@ -458,6 +460,52 @@ private slots:
         fx.run("Save1");
         QCOMPARE(fx.panel(2), "Message Saved");
         QCOMPARE(QDir(fx.saved()).entryList({"m*.eml"}, QDir::Files), QStringList{"m0.eml"});
+    }
+
+    // A message stored on its way is listed from its header fields; the
+    // views read the rest from its file, the server's text.
+    void storedServerMailIsShownFromItsFile()
+    {
+        const QByteArray text =
+            "From: a@x.test\r\nTo: bob@there.test\r\nSubject: files\r\nMIME-Version: 1.0\r\n"
+            "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\n\r\nsee\r\n--b\r\n"
+            "Content-Disposition: attachment; filename=\"one.txt\"\r\n\r\none\r\n--b--\r\n";
+        TScriptedServer server;
+        message(loggedIn(server, "+OK 1 100"), 1, text).Expect("DELE 1").Reply("+OK").Expect("QUIT").Reply("+OK bye");
+        fx.start(server.Address());
+        fx.run("Retreive1");
+        QCOMPARE(fx.rows(1), QStringList{"files"});
+        fx.select(0);
+        emit fx.list()->itemClicked(fx.list()->topLevelItem(0), 0);
+        QCOMPARE(fx.panel(2), "Attachments: 1");
+        QStringList opened;
+        SetFileOpener([&](const QString& path) {
+            opened << QFileInfo(path).fileName() + ' ' + fx.read(path);
+            return 0;
+        });
+        fx.run("ExecuteAttachment1");
+        SetFileOpener({});
+        QCOMPARE(opened, QStringList{"one.txt one"});
+        fx.run("ViewSelectedMessage1");
+        QCOMPARE(editorLines().first(), "From: a@x.test");
+    }
+
+    // Mail left on the server without ids is held in memory; saving it
+    // stores the server's text as it came, raw Latin-1 and field order kept.
+    void savedMessageIsTheServersText()
+    {
+        const QByteArray text =
+            "Subject: odd\r\nX-Mailer: old\r\nFrom: a@x.test\r\nTo: bob@there.test\r\n\r\nCaf\xe9\r\n";
+        TScriptedServer server;
+        loggedIn(server, "+OK 1 100").Expect("UIDL").Reply("-ERR no ids");
+        message(server, 1, text).Expect("QUIT").Reply("+OK bye");
+        fx.start(server.Address());
+        AppSettings().KeepMailOnServer = true;
+        fx.run("Retreive1");
+        QTRY_VERIFY(server.Finished());
+        fx.select(0);
+        fx.run("Save1");
+        QCOMPARE(fx.read(fx.saved() + QStringLiteral("/m0.eml")), text);
     }
 
     // Mail left on the server comes once by its id, and will not be listed

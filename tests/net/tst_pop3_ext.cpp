@@ -8,6 +8,7 @@
 #include "net/pop3/retrieve_to_store.h"
 #include "net/pop3/seen_ids.h"
 #include "net/session/challenge_logins.h"
+#include "toolkit/Streams.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -66,6 +67,25 @@ TScriptedServer& Listed(TScriptedServer& server, const QList<QByteArray>& ids)
     for (qsizetype i = 0; i < ids.size(); ++i)
         server.Reply(QByteArray::number(i + 1) + ' ' + ids[i]);
     return server.Reply(".");
+}
+
+// Message number on the server with the text given, dot-stuffed on the wire.
+TScriptedServer& Sent(TScriptedServer& server, int number, QByteArray text)
+{
+    const QByteArray n = QByteArray::number(number);
+    text.replace("\r\n.", "\r\n..");
+    return server.Expect("LIST " + n).Reply("+OK " + n + " 100").Expect("RETR " + n).Reply("+OK").Send(text + ".\r\n");
+}
+
+// The bytes of the files this process holds open in a directory, named or
+// not yet (a temporary file gets its name only when it is kept).
+qint64 OpenBytesIn(const QString& directory)
+{
+    qint64 bytes = 0;
+    for (const QFileInfo& handle : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::Files))
+        if (handle.symLinkTarget().startsWith(directory + '/'))
+            bytes += handle.size();
+    return bytes;
 }
 
 QList<QByteArray> Kept(const QString& file)
@@ -347,6 +367,62 @@ private slots:
             QCOMPARE(server.Failures(), QStringList());
             QCOMPARE(probe.Subjects(), QStringList({"a", "b"}));
         }
+    }
+
+    // A stored message is the server's text byte for byte, whatever it holds
+    // (an mbox "From " line, raw Latin-1, fields in an odd order), and it is
+    // listed with its own sender and recipient.
+    void storesWhatTheServerSent()
+    {
+        QFile corpus(QFINDTESTDATA("../mail/data/corpus/python-msg_25.eml"));
+        QVERIFY(corpus.open(QIODevice::ReadOnly));
+        const QByteArray mbox = corpus.readAll().replace("\n", "\r\n");
+        const QByteArray latin1 =
+            "X-Odd: first\r\nSubject: caf\xe9\r\nContent-Transfer-Encoding: 8bit\r\n"
+            "To: Bob <bob@there.test>\r\nContent-Type: text/plain; charset=iso-8859-1\r\n"
+            "MIME-Version: 1.0\r\nFrom: Ann <ann@here.test>\r\n\r\nCaf\xe9 cr\xe8me\r\n.dot\r\n";
+        TScriptedServer server;
+        Sent(Sent(LoggedIn(server, 2), 1, mbox), 2, latin1).Expect("DELE 1").Reply("+OK").Expect("DELE 2").Reply("+OK");
+        server.Expect("QUIT").Reply("+OK bye");
+        QTemporaryDir store;
+        TPopProbe probe(server.Address());
+        probe.pop.RetrieveMailbox(TmsAfterRetrieve::Delete, store.path());
+        QTRY_VERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
+        QCOMPARE(ReadWholeFile(store.filePath("m0.eml")), mbox);
+        QCOMPARE(ReadWholeFile(store.filePath("m1.eml")), latin1);
+        const TmsListMessage& first = probe.pop.MessageList->Items(0);
+        QCOMPARE(first.Sender().Address(), "MAILER-DAEMON@zinfandel.lacita.com");
+        QCOMPARE(first.Recipients().Items(0).Address(), "linuxuser-admin@www.linux.org.uk");
+        const TmsListMessage& second = probe.pop.MessageList->Items(1);
+        QCOMPARE(second.Sender().Address(), "ann@here.test");
+        QCOMPARE(second.Recipients().Items(0).Address(), "bob@there.test");
+    }
+
+    // A message being stored goes to disk as it arrives, never whole in
+    // memory first: most of it is in the store before the rest has come.
+    void aStoredMessageGoesToDiskAsItArrives()
+    {
+        QByteArray text = "Subject: large\r\n\r\n";
+        for (int line = 0; line < 13000; ++line)
+            text += QByteArray(76, 'x') + "\r\n";
+        TScriptedServer server;
+        Sent(LoggedIn(server, 1), 1, text).Expect("DELE 1").Reply("+OK").Expect("QUIT").Reply("+OK bye");
+        QTemporaryDir store;
+        TPopProbe probe(server.Address());
+        qint64 onDiskWhileArriving = 0;
+        TrkSessionListeners listeners;
+        listeners.OnProgress = [&](QObject*, int, qint64 received) {
+            if (received < text.size() / 2)
+                return;
+            onDiskWhileArriving = std::max(onDiskWhileArriving, OpenBytesIn(store.path()));
+        };
+        probe.pop.SetListeners(listeners);
+        probe.pop.RetrieveMailbox(TmsAfterRetrieve::Delete, store.path());
+        QTRY_VERIFY(server.Finished());
+        QCOMPARE(server.Failures(), QStringList());
+        QVERIFY2(onDiskWhileArriving >= text.size() / 3, qPrintable(QString::number(onDiskWhileArriving)));
+        QCOMPARE(ReadWholeFile(store.filePath("m0.eml")), text);
     }
 
     void implicitTlsPort()

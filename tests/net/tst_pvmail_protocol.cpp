@@ -1,5 +1,6 @@
 // pvmail send and retrieve against scripted servers on IPv6: what a script
-// sees of a failed goodbye, a hang-up, a refused message and a silent server.
+// sees of a failed goodbye, a hang-up, a refused message and a silent server,
+// and what a retrieval stores.
 #include "ScriptedServer.h"
 #include "toolkit/Streams.h"
 
@@ -103,7 +104,7 @@ private slots:
             .Reply("+OK 2 20")
             .Expect("RETR 2")
             .Reply("+OK")
-            .Send("Subject: two\r\n\r\nx\r\n.\r\n")
+            .Send("Subject: two\r\nX-Odd: caf\xe9\r\n\r\n..x\r\n.\r\n")
             .Expect("DELE 2")
             .Reply("+OK")
             .Expect("QUIT")
@@ -115,6 +116,8 @@ private slots:
         const QJsonObject stored = QJsonDocument::fromJson(run.out).object();
         QCOMPARE(stored["number"].toInt(), 2);
         QCOMPARE(stored["file"].toString(), "m0.eml");
+        QCOMPARE(ReadWholeFile(dir.filePath(QStringLiteral("store/m0.eml"))),
+                 QByteArray("Subject: two\r\nX-Odd: caf\xe9\r\n\r\n.x\r\n")); // as sent, but for the dot-stuffing
         QVERIFY(server.Finished());
     }
 

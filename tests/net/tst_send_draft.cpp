@@ -8,6 +8,7 @@
 #include "net/smtp/outgoing_headers.h"
 #include "net/smtp/send_draft.h"
 #include "net/smtp/smtp_client.h"
+#include "toolkit/Streams.h"
 
 #include <QHostInfo>
 #include <QProcess>
@@ -160,6 +161,20 @@ private slots:
         QVERIFY(fileBytes(copies + "cm1.eml").contains("copied text"));
         QCOMPARE(QDir(copies).entryList(QDir::Files), QStringList({"cm0.eml", "cm1.eml", "copymax.dat"}));
         QCOMPARE(fileBytes(copies + "copymax.dat"), QByteArray("2\r\n"));
+    }
+
+    // Encoded once: the copy holds the very bytes the server received, its
+    // random boundary included.
+    void theCopyToSelfIsTheTextSent()
+    {
+        TScriptedServer server;
+        TmsDraft draft = plainDraft();
+        draft.AttachmentFiles = {dir.filePath("attached.txt")};
+        WriteWholeFile(draft.AttachmentFiles[0], "attached\r\n");
+        draft.CopiesDirectory = dir.filePath("exact");
+        QCOMPARE(send(draft, acceptOne(server)), QString());
+        QVERIFY(server.Data().endsWith("\r\n.\r\n") && !server.Data().contains("\r\n.."));
+        QCOMPARE(fileBytes(*draft.CopiesDirectory + "/cm0.eml"), server.Data().chopped(3));
     }
 
     void aCounterThatIsNoNumberStillSendsButCopiesNothing()

@@ -46,8 +46,9 @@ const QList<QCommandLineOption> options = {
     {"timeout", {}, "SECONDS"},    {"seen-file", {}, "FILE"}, QCommandLineOption("leave-on-server"),
 };
 
-// Each group of messages is put on disk before its DELEs go out or its ids
-// are kept, as in the mailbox window.
+// Each message goes from RETR straight into the store, as the server sent
+// it, and is decoded from its file; each group is put on disk before its
+// DELEs go out or its ids are kept, as in the mailbox window.
 class TStoringPOP : public TmsPOP {
 public:
     explicit TStoringPOP(const QString& store) : Store(store, MailStore::SavedMail)
@@ -58,15 +59,18 @@ public:
     MailStore::TStoreWriter Store;
 
 protected:
+    TStream* ReceivingStream() override { return &Store.BeginText(); }
+    void MessageReceived(int index, TStream& stream) override;
     void KeepRetrieved() override { Store.Sync(); }
 };
 
 // Runs as each message arrives, before its DELE; a failure here keeps it on
 // the server.
-void storeLast(TStoringPOP& pop, int index)
+void TStoringPOP::MessageReceived(int index, TStream& stream)
 {
-    TmsMessage& message = pop.MessageList->Items(pop.MessageList->Count() - 1);
-    const QString file = pop.Store.Write(message);
+    const QString file = Store.WriteText();
+    DecodeIntoList(stream);
+    TmsMessage& message = MessageList->Items(MessageList->Count() - 1);
     const QJsonObject line{{"number", index + 1},
                            {"file", QFileInfo(file).fileName()},
                            {"from", AddressToJson(message.Sender())},
@@ -75,7 +79,7 @@ void storeLast(TStoringPOP& pop, int index)
     // Output nobody reads any more fails here quietly: the mail is stored all the same.
     std::fprintf(stdout, "%s\n", QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
-    pop.MessageList->Clear(); // stored and reported: a mailbox takes the memory of one message
+    MessageList->Clear(); // stored and reported: a mailbox takes the memory of one message
 }
 
 // Messages stored before the connection broke stay stored; a retrieval
@@ -135,7 +139,6 @@ int run(const QStringList& arguments)
         PvWarnOfClearLogin("retrieve", *security);
         PvWarnOfWithdrawnChallenge("retrieve", pop);
         pop.SeenIdsFile = seenFile;
-        pop.OnRetrieved = [&pop](QObject*, int index) { storeLast(pop, index); };
         bool allWell = true;
         pop.OnMessageError = [&allWell](QObject*, int, const QString& message) {
             allWell = false;
