@@ -471,7 +471,11 @@ private slots:
             "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\n\r\nsee\r\n--b\r\n"
             "Content-Disposition: attachment; filename=\"one.txt\"\r\n\r\none\r\n--b--\r\n";
         TScriptedServer server;
-        message(loggedIn(server, "+OK 1 100"), 1, text).Expect("DELE 1").Reply("+OK").Expect("QUIT").Reply("+OK bye");
+        message(loggedIn(server, "+OK 1 100").Expect("UIDL").Reply("-ERR no ids"), 1, text)
+            .Expect("DELE 1")
+            .Reply("+OK")
+            .Expect("QUIT")
+            .Reply("+OK bye");
         fx.start(server.Address());
         fx.run("Retreive1");
         QCOMPARE(fx.rows(1), QStringList{"files"});
@@ -568,7 +572,8 @@ private slots:
     {
         QFETCH(QString, command);
         TScriptedServer server;
-        message(loggedIn(server, "+OK 2 200"), 1, mail("a@x.test", "one")).Expect("LIST 2");
+        message(loggedIn(server, "+OK 2 200").Expect("UIDL").Reply("-ERR no ids"), 1, mail("a@x.test", "one"))
+            .Expect("LIST 2");
         fx.start(server.Address());
         ChangeOptions(*partOf<TrkSocket>(*fx.mailbox, "msPOP1"),
                       [](TrkSessionOptions& options) { options.TimeOut = 5; });
