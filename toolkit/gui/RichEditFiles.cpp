@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include <cerrno>
@@ -18,6 +19,38 @@ constexpr int rtfMarkSize = 5; // "{\\rtf"
 QString reasonOf(const QFileDevice& file)
 {
     return errno ? Errors::SystemReason(errno) : file.errorString();
+}
+
+bool isText(char16_t u)
+{
+    return u != 0xFDD0 && u != 0xFDD1
+        && u != QChar::ObjectReplacementCharacter; // frame marks and object places are not
+}
+
+TLineEnd lineEndOf(const QTextBlock& block, TLineEnd otherwise)
+{
+    const int state = block.userState();
+    return state >= int(TLineEnd::Lf) && state <= int(TLineEnd::Cr) ? TLineEnd(state) : otherwise;
+}
+
+// The text of the file: each block with its own end, a line break inside a
+// block with the file's.
+QString fileText(const QTextDocument& document, const TTextFileFormat& format)
+{
+    const QLatin1StringView lineBreak = RichEditEncoding::textOf(format.lineEnd);
+    QString text;
+    text.reserve(document.characterCount() + document.blockCount());
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (QChar c : block.text()) {
+            if (c == QChar::LineSeparator)
+                text += lineBreak;
+            else if (isText(c.unicode()))
+                text += c;
+        }
+        if (block.next().isValid() || format.finalLineEnd)
+            text += RichEditEncoding::textOf(lineEndOf(block, format.lineEnd));
+    }
+    return text;
 }
 
 } // namespace
@@ -60,21 +93,25 @@ QString plainText(const QTextDocument& document)
         const char16_t u = c.unicode();
         if (u == QChar::ParagraphSeparator || u == QChar::LineSeparator)
             text[kept++] = u'\n';
-        else if (u != 0xFDD0 && u != 0xFDD1 && u != QChar::ObjectReplacementCharacter)
-            text[kept++] = c; // frame marks and object places are not text
+        else if (isText(u))
+            text[kept++] = c;
     }
     text.truncate(kept);
     return text;
 }
 
-QByteArray encodeText(const QTextDocument& document, TTextFileFormat format)
+void setLineEnds(QTextDocument& document, const std::vector<TLineEnd>& lineEnds)
+{
+    auto end = lineEnds.begin();
+    for (QTextBlock block = document.begin(); block.isValid() && end != lineEnds.end(); block = block.next())
+        block.setUserState(int(*end++));
+}
+
+std::optional<QByteArray> encodeText(const QTextDocument& document, const TTextFileFormat& format)
 {
     if (document.isEmpty())
-        return {};
-    const QString text = plainText(document);
-    if (!RichEditEncoding::fits(text, format.encoding))
-        format.encoding = TTextEncoding::Utf8;
-    return RichEditEncoding::encode(text, format);
+        return QByteArray();
+    return RichEditEncoding::encode(fileText(document, format), format.encoding);
 }
 
 }
