@@ -1,10 +1,11 @@
 #include "RichEditFiles.h"
 
+#include "RichEditFileWriter.h"
+
 #include "toolkit/Exception.h"
 #include "toolkit/rtf/RtfReader.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -69,14 +70,7 @@ QByteArray read(const QString& fileName)
 
 void write(const QString& fileName, const QByteArray& content)
 {
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(true);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(Errors::FileCreate(fileName, reasonOf(file)));
-    file.write(content);
-    if (!file.commit())
-        throw EFCreateError(Errors::FileCreate(fileName, reasonOf(file)));
+    RichEditFileWriter::write(fileName, content);
 }
 
 bool startsAsRtf(const QString& fileName)

@@ -14,8 +14,8 @@ namespace RichEditFiles {
 // The whole file; EFOpenError when it cannot be opened, Exception("Failed to
 // Load Stream") when it cannot be read.
 QByteArray read(const QString& fileName);
-// Replaces the file; EFCreateError when that fails. The old content stays
-// intact until the new one is complete.
+// Replaces the file's content as RichEditFileWriter::write() does;
+// EFCreateError when that fails.
 void write(const QString& fileName, const QByteArray& content);
 
 // Whether the file's content starts as RTF; false when it cannot be read.

@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <unistd.h>
 
 class TestRichEdit : public QObject {
     Q_OBJECT
@@ -200,6 +201,47 @@ private slots:
                  QStringLiteral("Failed to Load Stream"));
         QCOMPARE(edit.Text(), QStringLiteral("kept"));
         QVERIFY(edit.Modified());
+    }
+
+    // A save replaces what the file holds and nothing else: the longest name
+    // the file system allows, the file's permissions, a symbolic link (written
+    // through to its target) and a hard link (both names see the new text).
+    void savingKeepsTheFileItReplaces()
+    {
+        TRichEdit edit;
+        edit.SetPlainText(true);
+        edit.SetText("new");
+        const auto contentOf = [](const QString& name) {
+            QFile file(name);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+        };
+        for (int length : {249, 255}) {
+            const QString longName = path(QString(length, u'n'));
+            QVERIFY(QFile(longName).open(QIODevice::WriteOnly));
+            edit.SaveToFile(longName);
+            QCOMPARE(contentOf(longName), QByteArray("new\n"));
+        }
+
+        const QString kept = path("kept.txt");
+        QVERIFY(QFile(kept).open(QIODevice::WriteOnly));
+        const auto permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+        QVERIFY(QFile::setPermissions(kept, permissions));
+        edit.SaveToFile(kept);
+        QCOMPARE(QFile::permissions(kept), permissions | QFileDevice::ReadUser | QFileDevice::WriteUser);
+
+        const QString link = path("link.txt");
+        QVERIFY(QFile::link(kept, link));
+        edit.SetText("through the link");
+        edit.SaveToFile(link);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(contentOf(kept), QByteArray("through the link\n"));
+
+        const QString second = path("second name.txt");
+        QCOMPARE(::link(QFile::encodeName(kept).constData(), QFile::encodeName(second).constData()), 0);
+        edit.SetText("both names");
+        edit.SaveToFile(second);
+        QCOMPARE(contentOf(kept), QByteArray("both names\n"));
+        QCOMPARE(QFile::permissions(kept), permissions | QFileDevice::ReadUser | QFileDevice::WriteUser);
     }
 
     void fileErrors()
