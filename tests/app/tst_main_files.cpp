@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "toolkit/Registry.h"
 #include "toolkit/gui/RichEdit.h"
+#include "toolkit/gui/RichEditFileNames.h"
 
 #include <QAction>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <memory>
 
 class MainFilesTest : public QObject {
@@ -107,6 +109,31 @@ private slots:
         QCOMPARE(editor()->Text(), QString("text of a.txt"));
         QCOMPARE(form->docName(), path("a.txt"));
         QCOMPARE(fileMenuTail().mid(1, 2), (QStringList{"&1 a.txt", "&2 b.txt"}));
+    }
+
+    // A file named on the command line opens whatever bytes its name holds,
+    // and saves to the same file.
+    void theCommandLineOpensAnyName()
+    {
+        const QByteArray name = QFile::encodeName(dir.path()) + "/caf\xE9.txt"; // Latin-1, not UTF-8
+        FILE* file = std::fopen(name.constData(), "w");
+        QVERIFY(file);
+        std::fputs("latin name", file);
+        std::fclose(file);
+        const char* argv[] = {"penvale", name.constData()};
+        form = std::make_unique<MainWindow>(RichEditFileNames::commandLine(2, argv));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QCOMPARE(editor()->Text(), QString("latin name"));
+        typeChange();
+        trigger(*form, "Save1");
+        file = std::fopen(name.constData(), "r");
+        QVERIFY(file);
+        char content[32] = {};
+        std::fread(content, 1, sizeof content - 1, file);
+        std::fclose(file);
+        QCOMPARE(QByteArray(content), QByteArray("changedlatin name"));
+        QVERIFY(answers->asked.isEmpty());
     }
 
     void aDropThatIsNoReadableFileChangesNothing_data()

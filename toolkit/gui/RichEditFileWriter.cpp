@@ -1,11 +1,13 @@
 #include "RichEditFileWriter.h"
 
+#include "RichEditFileNames.h"
+
 #include "toolkit/Exception.h"
 
-#include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,12 +69,23 @@ void writeAll(int descriptor, const QByteArray& content)
 
 // The name a save writes to: a symbolic link's target (itself possibly not
 // there yet), else the name itself.
-QByteArray targetOf(const QString& fileName)
+QByteArray targetOf(const QByteArray& name)
 {
-    const QFileInfo info(fileName);
-    if (!info.isSymLink())
-        return QFile::encodeName(fileName);
-    return QFile::encodeName(info.exists() ? info.canonicalFilePath() : info.symLinkTarget());
+    struct stat link {};
+    if (::lstat(name.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
+        return name;
+    if (char* resolved = ::realpath(name.constData(), nullptr)) {
+        QByteArray target(resolved);
+        std::free(resolved);
+        return target;
+    }
+    QByteArray target(PATH_MAX, Qt::Uninitialized);
+    const ssize_t size = ::readlink(name.constData(), target.data(), size_t(target.size()));
+    if (size < 0 || size >= target.size())
+        return name; // the error of writing it says what is wrong
+    target.truncate(size);
+    const qsizetype slash = name.lastIndexOf('/');
+    return target.startsWith('/') || slash < 0 ? target : name.left(slash + 1) + target;
 }
 
 // A new file beside target holding content, under a short name: the name
@@ -133,7 +146,7 @@ void writeLinked(const QString& fileName, const QByteArray& target, const QByteA
     } catch (const Failure& failure) {
         throw EFCreateError(Errors::FileCreate(
             fileName, QStringLiteral("%1. The new text is kept in \"%2\"; copy it back once the cause is removed.")
-                          .arg(Errors::SystemReason(failure.error), QFile::decodeName(copy))));
+                          .arg(Errors::SystemReason(failure.error), RichEditFileNames::fromNative(copy))));
     }
     ::unlink(copy.constData());
 }
@@ -142,7 +155,7 @@ void writeLinked(const QString& fileName, const QByteArray& target, const QByteA
 
 void write(const QString& fileName, const QByteArray& content)
 {
-    const QByteArray target = targetOf(fileName);
+    const QByteArray target = targetOf(RichEditFileNames::native(fileName));
     struct stat existing {};
     const bool exists = ::stat(target.constData(), &existing) == 0;
     if (exists && ::access(target.constData(), W_OK) != 0) // a read-only file stays as it is

@@ -1,5 +1,6 @@
 #include "RichEditFiles.h"
 
+#include "RichEditFileNames.h"
 #include "RichEditFileWriter.h"
 
 #include "toolkit/Exception.h"
@@ -10,6 +11,8 @@
 #include <QTextDocument>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace RichEditFiles {
 
@@ -20,6 +23,18 @@ constexpr int rtfMarkSize = 5; // "{\\rtf"
 QString reasonOf(const QFileDevice& file)
 {
     return errno ? Errors::SystemReason(errno) : file.errorString();
+}
+
+// Opens the file by its bytes on disk, which Qt's own names may not reach.
+bool openToRead(const QString& fileName, QFile& file)
+{
+    const int descriptor = ::open(RichEditFileNames::native(fileName).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    if (file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(descriptor);
+    return false;
 }
 
 bool isText(char16_t u)
@@ -58,9 +73,9 @@ QString fileText(const QTextDocument& document, const TTextFileFormat& format)
 
 QByteArray read(const QString& fileName)
 {
-    QFile file(fileName);
+    QFile file;
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
+    if (!openToRead(fileName, file))
         throw EFOpenError(Errors::FileOpen(fileName, reasonOf(file)));
     QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
@@ -75,8 +90,8 @@ void write(const QString& fileName, const QByteArray& content)
 
 bool startsAsRtf(const QString& fileName)
 {
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) && Rtf::isRtf(file.read(rtfMarkSize));
+    QFile file;
+    return openToRead(fileName, file) && Rtf::isRtf(file.read(rtfMarkSize));
 }
 
 QString plainText(const QTextDocument& document)
