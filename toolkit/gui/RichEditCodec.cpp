@@ -3,7 +3,6 @@
 #include "toolkit/Exception.h"
 
 #include <cerrno>
-#include <cstring>
 #include <iconv.h>
 
 namespace RichEditCodec {
@@ -26,14 +25,39 @@ bool isPlaceholderAt(QStringView text, qsizetype i)
     return text[i].unicode() == placeholderHigh && i + 1 < text.size() && text[i + 1].unicode() >= placeholderLowBase;
 }
 
+// The output of a conversion as bytes: a QByteArray, or a QString that is
+// filled in place so a large text is never copied.
+char* bytesOf(QByteArray& buffer)
+{
+    return buffer.data();
+}
+char* bytesOf(QString& buffer)
+{
+    return reinterpret_cast<char*>(buffer.data());
+}
+qsizetype byteSizeOf(const QByteArray& buffer)
+{
+    return buffer.size();
+}
+qsizetype byteSizeOf(const QString& buffer)
+{
+    return buffer.size() * qsizetype(sizeof(QChar));
+}
+template <class Buffer>
+void grow(Buffer& buffer)
+{
+    buffer.resize(buffer.size() * 2 + 16);
+}
+
 class Converter {
 public:
-    Converter(const char* to, const char* from) : handle(iconv_open(to, from))
+    // charset: the one of to and from that is not QString's own.
+    Converter(const char* to, const char* from, const char* charset) : handle(iconv_open(to, from))
     {
         if (handle == iconv_t(-1))
             throw Exception(QStringLiteral("The character set %1 is not available on this system. "
                                            "Install the system's character set modules and try again.")
-                                .arg(QString::fromLatin1(to == hostUtf16 ? from : to)));
+                                .arg(QString::fromLatin1(charset)));
     }
     ~Converter() { iconv_close(handle); }
     Converter(const Converter&) = delete;
@@ -42,23 +66,25 @@ public:
     // Converts from in into out from outUsed on, growing out as needed;
     // stops at the end of in or at a sequence it cannot convert. Returns
     // whether all of in was converted.
-    bool convert(const char*& in, size_t& inLeft, QByteArray& out, qsizetype& outUsed)
+    // outUsed counts bytes.
+    template <class Buffer>
+    bool convert(const char*& in, size_t& inLeft, Buffer& out, qsizetype& outUsed)
     {
         // Each round either converts more or doubles the room: bounded.
         while (inLeft > 0) {
-            if (out.size() - outUsed < 16)
-                out.resize(out.size() * 2 + 16);
-            char* next = out.data() + outUsed;
-            size_t outLeft = size_t(out.size() - outUsed);
+            if (byteSizeOf(out) - outUsed < 16)
+                grow(out);
+            char* next = bytesOf(out) + outUsed;
+            size_t outLeft = size_t(byteSizeOf(out) - outUsed);
             char* inNext = const_cast<char*>(in);
             const size_t result = iconv(handle, &inNext, &inLeft, &next, &outLeft);
             in = inNext;
-            outUsed = next - out.data();
+            outUsed = next - bytesOf(out);
             if (result != size_t(-1))
                 return true;
             if (errno != E2BIG)
                 return false;
-            out.resize(out.size() * 2 + 16);
+            grow(out);
         }
         return true;
     }
@@ -68,38 +94,40 @@ private:
     iconv_t handle;
 };
 
-void appendPlaceholder(QByteArray& units, qsizetype& used, unsigned char byte)
+void appendPlaceholder(QString& text, qsizetype& usedBytes, unsigned char byte)
 {
-    if (units.size() - used < 4)
-        units.resize(units.size() * 2 + 16);
-    const char16_t pair[2] = {placeholderHigh, char16_t(placeholderLowBase + byte)};
-    std::memcpy(units.data() + used, pair, sizeof pair);
-    used += sizeof pair;
+    if (byteSizeOf(text) - usedBytes < 4)
+        grow(text);
+    QChar* next = text.data() + usedBytes / 2;
+    next[0] = QChar(placeholderHigh);
+    next[1] = QChar(char16_t(placeholderLowBase + byte));
+    usedBytes += 4;
 }
 
 } // namespace
 
-Decoded decode(const QByteArray& bytes, const char* charset)
+Decoded decode(QByteArrayView bytes, const char* charset)
 {
-    Converter converter(hostUtf16, charset);
+    Converter converter(hostUtf16, charset, charset);
     Decoded result;
-    QByteArray units(bytes.size() * 2 + 16, Qt::Uninitialized);
+    QString& text = result.text;
+    text.resize(bytes.size() + 16); // one unit per byte holds every charset offered, mostly
     qsizetype used = 0;
-    const char* in = bytes.constData();
+    const char* in = bytes.data();
     size_t inLeft = size_t(bytes.size());
     // Each round ends the input or keeps one byte: bounded by its size.
-    while (!converter.convert(in, inLeft, units, used)) {
-        appendPlaceholder(units, used, static_cast<unsigned char>(*in));
+    while (!converter.convert(in, inLeft, text, used)) {
+        appendPlaceholder(text, used, static_cast<unsigned char>(*in));
         ++in;
         --inLeft;
         ++result.keptBytes;
         converter.reset();
     }
-    result.text = QString(reinterpret_cast<const QChar*>(units.constData()), used / 2);
-    for (qsizetype i = 0; i < result.text.size(); ++i) {
-        if (isPlaceholderAt(result.text, i))
+    text.truncate(used / 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isPlaceholderAt(text, i))
             ++i;
-        else if (result.text[i].unicode() >= 0x80)
+        else if (text[i].unicode() >= 0x80)
             ++result.nonAsciiChars;
     }
     return result;
@@ -107,7 +135,7 @@ Decoded decode(const QByteArray& bytes, const char* charset)
 
 std::optional<QByteArray> encode(QStringView text, const char* charset)
 {
-    Converter converter(charset, hostUtf16);
+    Converter converter(charset, hostUtf16, charset);
     QByteArray bytes(text.size() * 2 + 16, Qt::Uninitialized);
     qsizetype used = 0;
     qsizetype runStart = 0;

@@ -2,6 +2,7 @@
 // Conversion between a file's bytes and text in a named character set that
 // keeps the bytes the set cannot decode, so they are written back unchanged.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <optional>
 
@@ -15,7 +16,7 @@ struct Decoded {
 
 // charset: a name the system's iconv knows. Throws Exception when it knows
 // none such.
-Decoded decode(const QByteArray& bytes, const char* charset);
+Decoded decode(QByteArrayView bytes, const char* charset);
 // Nothing when a character of text has no code in charset.
 std::optional<QByteArray> encode(QStringView text, const char* charset);
 

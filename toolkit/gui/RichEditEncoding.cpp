@@ -81,40 +81,6 @@ bool isMostlyUtf8(const RichEditCodec::Decoded& utf8)
     return utf8.nonAsciiChars > 0 && utf8.keptBytes <= utf8.nonAsciiChars;
 }
 
-TTextEncoding charactersEncoding(const QByteArray& bytes)
-{
-    if (bytes.startsWith(utf16LEBom))
-        return TTextEncoding::Utf16LE;
-    if (bytes.startsWith(utf16BEBom))
-        return TTextEncoding::Utf16BE;
-    if (bytes.startsWith(utf8Bom))
-        return TTextEncoding::Utf8Bom;
-    const RichEditCodec::Decoded utf8 = RichEditCodec::decode(bytes, "UTF-8");
-    if (utf8.keptBytes == 0 || isMostlyUtf8(utf8))
-        return TTextEncoding::Utf8;
-    return detected(bytes).value_or(TTextEncoding::Windows1252);
-}
-
-qsizetype markSize(TTextEncoding encoding)
-{
-    switch (encoding) {
-    case TTextEncoding::Utf8Bom: return utf8Bom.size();
-    case TTextEncoding::Utf16LE:
-    case TTextEncoding::Utf16BE: return utf16LEBom.size();
-    default: return 0;
-    }
-}
-
-QByteArray markOf(TTextEncoding encoding)
-{
-    switch (encoding) {
-    case TTextEncoding::Utf8Bom: return utf8Bom;
-    case TTextEncoding::Utf16LE: return utf16LEBom;
-    case TTextEncoding::Utf16BE: return utf16BEBom;
-    default: return {};
-    }
-}
-
 // Splits text at its line ends, which it records, and joins the lines with "\n".
 void splitLines(Decoded& decoded)
 {
@@ -138,6 +104,40 @@ void splitLines(Decoded& decoded)
         text.chop(1);
 }
 
+// Bytes with a mark are in its encoding; without one, UTF-8 is tried first,
+// and when it holds, its text is the result.
+std::optional<Decoded> decodeUnmarked(const QByteArray& bytes)
+{
+    RichEditCodec::Decoded utf8 = RichEditCodec::decode(bytes, "UTF-8");
+    if (utf8.keptBytes == 0 || isMostlyUtf8(utf8)) {
+        Decoded result{std::move(utf8.text), {TTextEncoding::Utf8}, {}};
+        splitLines(result);
+        return result;
+    }
+    utf8 = {};
+    return decodeAs(bytes, detected(bytes).value_or(TTextEncoding::Windows1252));
+}
+
+qsizetype markSize(TTextEncoding encoding)
+{
+    switch (encoding) {
+    case TTextEncoding::Utf8Bom: return utf8Bom.size();
+    case TTextEncoding::Utf16LE:
+    case TTextEncoding::Utf16BE: return utf16LEBom.size();
+    default: return 0;
+    }
+}
+
+QByteArray markOf(TTextEncoding encoding)
+{
+    switch (encoding) {
+    case TTextEncoding::Utf8Bom: return utf8Bom;
+    case TTextEncoding::Utf16LE: return utf16LEBom;
+    case TTextEncoding::Utf16BE: return utf16BEBom;
+    default: return {};
+    }
+}
+
 } // namespace
 
 const QList<TTextEncoding>& all()
@@ -158,17 +158,23 @@ QString nameOf(TTextEncoding encoding)
 
 std::optional<Decoded> decode(const QByteArray& bytes)
 {
-    const TTextEncoding encoding = charactersEncoding(bytes);
-    const bool utf16 = encoding == TTextEncoding::Utf16LE || encoding == TTextEncoding::Utf16BE;
-    if (!utf16 && std::memchr(bytes.constData(), 0, size_t(bytes.size())))
+    if (bytes.startsWith(utf16LEBom))
+        return decodeAs(bytes, TTextEncoding::Utf16LE);
+    if (bytes.startsWith(utf16BEBom))
+        return decodeAs(bytes, TTextEncoding::Utf16BE);
+    if (std::memchr(bytes.constData(), 0, size_t(bytes.size())))
         return std::nullopt;
-    return decodeAs(bytes, encoding);
+    if (bytes.startsWith(utf8Bom))
+        return decodeAs(bytes, TTextEncoding::Utf8Bom);
+    return decodeUnmarked(bytes);
 }
 
 Decoded decodeAs(const QByteArray& bytes, TTextEncoding encoding)
 {
     const qsizetype mark = bytes.startsWith(markOf(encoding)) ? markSize(encoding) : 0;
-    Decoded result{RichEditCodec::decode(bytes.mid(mark), charsetOf(encoding).iconvName).text, {encoding}, {}};
+    Decoded result{RichEditCodec::decode(QByteArrayView(bytes).sliced(mark), charsetOf(encoding).iconvName).text,
+                   {encoding},
+                   {}};
     splitLines(result);
     return result;
 }
