@@ -12,7 +12,6 @@
 #include "widgets/RecentFilesList.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QMenu>
 
 namespace {
@@ -20,8 +19,8 @@ namespace {
 const QString newDocumentName = QStringLiteral("New Document");
 const QString docChangedQuestion = QStringLiteral("Document has changed. Save changes?");
 const QString formattingLostQuestion = QStringLiteral("All text formatting will be lost. Continue?");
-const QString savedAsUtf8Warning = QStringLiteral(
-    "This text has characters that windows-1252 cannot hold, so it is saved as UTF-8.");
+const QString cannotHoldQuestion = QStringLiteral(
+    "This text has characters that %1 cannot hold. Save it as UTF-8 instead?");
 const QString openFilter = QStringLiteral(
     "Rich Text(*.rft)|*.rtf|Plain Text(*.txt)|*.txt|HTML(*.htm,*.html)|*.htm;*.html|Email(*.eml)|*.eml|All Files(*.*)|*.*");
 const QString plainOpenFilter = QStringLiteral(
@@ -60,7 +59,7 @@ void DocumentSession::attachFileSources(QMenu& fileMenu)
     recentFiles = new TMostRecentUsedList(this);
     recentFiles->setObjectName(QStringLiteral("MostRecentUsedList1"));
     recentFiles->MenuToAttach = &fileMenu;
-    recentFiles->MenuIndex = 10;
+    recentFiles->MenuIndex = 12;
     recentFiles->RegistryKey = QStringLiteral("Software\\Penvale\\mru");
     recentFiles->OnSelectFilename = [this](QObject*, const QString& fileName) { openRecent(fileName); };
     recentFiles->Loaded();
@@ -75,10 +74,9 @@ void DocumentSession::start()
     setPlainText();
 }
 
+// A name that opens no file fails with the open error, so the user hears of it.
 void DocumentSession::openCommandLineFile(const QString& fileName)
 {
-    if (!QFileInfo(fileName).isFile())
-        return;
     openDocument(fileName);
     setWordWrapOn();
 }
@@ -109,14 +107,11 @@ bool DocumentSession::executeSave(SaveDecision decision)
     switch (decision) {
     case SaveDecision::SaveAs:
         // Cancelling this dialog cancels the calling operation: the changes are kept.
-        if (!saveDialog->Execute())
-            return false;
-        saveDocument(saveDialog->FileName);
-        setCurrentDocument(saveDialog->FileName, false);
-        return true;
+        return saveDocumentAs();
     case SaveDecision::Cancel: return false;
     case SaveDecision::SaveNamed:
-        saveDocument(name);
+        if (!saveDocument(name))
+            return false;
         setCurrentDocument(name, false);
         return true;
     case SaveDecision::GoOn: break;
@@ -153,15 +148,28 @@ void DocumentSession::openDocument(const QString& fileName)
     emit documentOpened();
 }
 
-void DocumentSession::saveDocument(const QString& fileName)
+bool DocumentSession::saveDocument(const QString& fileName)
 {
     if (editor.PlainText() && !editor.TextFitsFileFormat()) {
         TTextFileFormat format = editor.TextFileFormat();
+        const QString question = cannotHoldQuestion.arg(RichEditEncoding::nameOf(format.encoding));
+        if (MessageDlg(question, mtConfirmation, mbYesNo) != mrYes)
+            return false;
         format.encoding = TTextEncoding::Utf8;
-        editor.SetTextFileFormat(format); // said once: later saves fit
-        MessageDlg(savedAsUtf8Warning, mtWarning, mbOK);
+        editor.SetTextFileFormat(format); // asked once: later saves fit
     }
     editor.SaveToFile(fileName);
+    return true;
+}
+
+// Cancelling the dialog, or the question about the encoding, cancels the
+// calling operation: the changes are kept.
+bool DocumentSession::saveDocumentAs()
+{
+    if (!saveDialog->Execute() || !saveDocument(saveDialog->FileName))
+        return false;
+    setCurrentDocument(saveDialog->FileName, false);
+    return true;
 }
 
 void DocumentSession::resetSelectionAttributes(int size)
@@ -180,6 +188,9 @@ void DocumentSession::showState()
     status.set(StatusPanel::State, editor.Modified() ? QStringLiteral("Modified") : QStringLiteral("Unmodified"));
     status.set(StatusPanel::Mode,
                commands.plainText->isChecked() ? QStringLiteral("Plain Text") : QStringLiteral("Rich Text"));
+    status.set(StatusPanel::Encoding, commands.plainText->isChecked()
+                                          ? RichEditEncoding::nameOf(editor.TextFileFormat().encoding)
+                                          : QString());
 }
 
 // Whether the document counts as new stays as it was: only the name changes.
@@ -221,24 +232,46 @@ void DocumentSession::fileOpen()
 void DocumentSession::fileSave()
 {
     saveDialog->InitialDir = AppSettings().SaveDir;
-    if (docState() == DocState::NewModified && saveDialog->Execute()) {
-        saveDocument(saveDialog->FileName);
-        setCurrentDocument(saveDialog->FileName, false);
-    }
-    if (docState() == DocState::NamedModified) {
-        saveDocument(name);
+    if (docState() == DocState::NewModified)
+        saveDocumentAs();
+    if (docState() == DocState::NamedModified && saveDocument(name))
         setCurrentDocument(name, false);
-    }
 }
 
 void DocumentSession::fileSaveAs()
 {
     saveDialog->InitialDir = AppSettings().SaveDir;
-    if (!saveDialog->Execute())
+    if (saveDocumentAs())
+        recentFiles->AddFilename(saveDialog->FileName);
+}
+
+void DocumentSession::reopenIn(TTextEncoding encoding)
+{
+    if (documentIsNew || !saveChangesCheck())
         return;
-    saveDocument(saveDialog->FileName);
-    setCurrentDocument(saveDialog->FileName, false);
-    recentFiles->AddFilename(saveDialog->FileName);
+    editor.LoadFromFile(name, encoding);
+    setCurrentDocument(name, false);
+}
+
+// A new document is saved as a new file is, through the dialog; an unchanged
+// one is written too, since its bytes change. Nothing saved: the encoding
+// stays as it was.
+void DocumentSession::saveIn(TTextEncoding encoding)
+{
+    const TTextFileFormat before = editor.TextFileFormat();
+    TTextFileFormat format = before;
+    format.encoding = encoding;
+    editor.SetTextFileFormat(format);
+    if (documentIsNew) {
+        if (!saveDocumentAs())
+            editor.SetTextFileFormat(before);
+        return;
+    }
+    if (!saveDocument(name)) {
+        editor.SetTextFileFormat(before);
+        return;
+    }
+    setCurrentDocument(name, false);
 }
 
 void DocumentSession::openRecent(const QString& fileName)

@@ -3,6 +3,8 @@
 // save-changes questions, the recent-files list, files dropped on the editor,
 // the plain-text and rich-text modes, word wrap, and what the status bar
 // shows of it all.
+#include "toolkit/gui/RichEditEncoding.h"
+
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -45,6 +47,12 @@ public:
     // Asks about unsaved changes and saves them if wanted; false: the
     // calling operation stops.
     bool saveChangesCheck();
+    // The named plain-text file read again as encoding, after the question
+    // about unsaved changes.
+    void reopenIn(TTextEncoding encoding);
+    // Saves the document as plain text in encoding (asking for a name when
+    // it is new); later saves keep it.
+    void saveIn(TTextEncoding encoding);
     // Shows the document's name, state, mode and the selection's font.
     void showState();
     // Replaces the text with one that is nowhere on disk yet, under name.
@@ -66,7 +74,10 @@ private:
     bool executeSave(SaveDecision decision);
     void setCurrentDocument(const QString& fileName, bool isNew);
     void openDocument(const QString& fileName);
-    void saveDocument(const QString& fileName);
+    // false: the text does not fit the file's encoding and the user chose
+    // not to save it as UTF-8; nothing was written.
+    bool saveDocument(const QString& fileName);
+    bool saveDocumentAs();
     void resetSelectionAttributes(int size);
     void setWordWrapOn();
     void fileNew();

@@ -7,6 +7,7 @@
 #include "app/ComposePanel.h"
 #include "app/DocumentSession.h"
 #include "app/EditCommands.h"
+#include "app/EncodingMenus.h"
 #include "app/FindReplace.h"
 #include "app/FormatCommands.h"
 #include "app/MailSender.h"
@@ -125,6 +126,7 @@ void MainWindow::buildMenus()
 {
     fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     fileMenu->addActions({session->newAction(), session->openAction(), session->saveAction(), session->saveAsAction()});
+    (new EncodingMenus(*session))->addTo(*fileMenu); // owned by the session
     fileMenu->addSeparator();
     fileMenu->addActions({compose->sendEmailAction(), mailbox->retrieveEmailAction()});
     fileMenu->addSeparator();

@@ -43,20 +43,20 @@ StatusPanels::StatusPanels(QStatusBar& bar, QObject& doubleClickWatcher) : bar(b
 {
     bar.setObjectName(QStringLiteral("StatusBar1"));
     bar.setSizeGripEnabled(false);
-    // Design widths in StatusPanel order; the last panel takes what is left,
-    // and never less than its longest usual word.
-    for (int width : {156, 32, 72, 260, 50}) {
+    // Design widths in StatusPanel order; the state panel takes what is
+    // left, and never less than its longest usual word.
+    for (int width : {156, 32, 72, 260, 50, 110}) {
         auto* panel = new StatusPanelLabel(&bar);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->installEventFilter(&doubleClickWatcher);
-        const bool last = panels.size() == int(StatusPanel::State);
-        if (last)
+        const bool stretches = panels.size() == int(StatusPanel::State);
+        if (stretches)
             panel->setMinimumWidth(
                 std::max(width, panel->fontMetrics().horizontalAdvance(QStringLiteral("Unmodified")) + 12));
         else
             panel->setFixedWidth(width);
-        bar.addWidget(panel, last ? 1 : 0);
+        bar.addWidget(panel, stretches ? 1 : 0);
         panels << panel;
     }
     bar.installEventFilter(&doubleClickWatcher);

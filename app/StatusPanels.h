@@ -9,11 +9,12 @@ class QStatusBar;
 
 // The status bar's panels, left to right.
 enum class StatusPanel {
-    Font,  // the selection's font name; also the mail client's status and the diagnostics
-    Size,  // the selection's font size
-    Mode,  // "Plain Text" or "Rich Text"
-    Name,  // the document's name
-    State, // "Modified" or "Unmodified"; also the send progress and "Done"
+    Font,     // the selection's font name; also the mail client's status and the diagnostics
+    Size,     // the selection's font size
+    Mode,     // "Plain Text" or "Rich Text"
+    Name,     // the document's name
+    State,    // "Modified" or "Unmodified"; also the send progress and "Done"
+    Encoding, // a plain-text document's encoding, such as "UTF-8"; empty for rich text
 };
 
 class StatusPanels {

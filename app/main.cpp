@@ -1,6 +1,7 @@
 // Penvale: a rich-text and plain-text editor that sends and fetches mail.
 #include "app/MainWindow.h"
 #include "toolkit/gui/ErrorHandler.h"
+#include "toolkit/gui/RichEditFileNames.h"
 #include "widgets/AddressEditDialog.h"
 
 #include <cstdio>
@@ -25,7 +26,9 @@ int main(int argc, char** argv)
     TApplication app(argc, argv);
     TApplication::setApplicationName(QStringLiteral("Penvale"));
     InstallMailAddressEditor();
-    MainWindow window(TApplication::arguments().mid(1));
+    // Qt's arguments lose bytes that are not UTF-8, so a name holding them
+    // would open nothing; the application has taken its own options out.
+    MainWindow window(RichEditFileNames::commandLine(argc, argv));
     window.show();
     return TApplication::exec();
 }

@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "toolkit/Registry.h"
 #include "toolkit/gui/RichEdit.h"
+#include "toolkit/gui/RichEditFileNames.h"
 
 #include <QAction>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <memory>
 
 class MainFilesTest : public QObject {
@@ -42,12 +44,12 @@ class MainFilesTest : public QObject {
     TRichEdit* editor() const { return partOf<TRichEdit>(*form, "RichEdit1"); }
     QMenu* fileMenu() const { return form->menuBar()->actions().first()->menu(); }
 
-    // The File menu from item 10 on, as drawn; a separator reads "-".
+    // The File menu from item 12 on, as drawn; a separator reads "-".
     QStringList fileMenuTail() const
     {
         QStringList texts;
         const QList<QAction*> items = fileMenu()->actions();
-        for (qsizetype i = 10; i < items.size(); ++i)
+        for (qsizetype i = 12; i < items.size(); ++i)
             texts << (items[i]->isSeparator() ? QString("-") : items[i]->text());
         return texts;
     }
@@ -102,11 +104,36 @@ private slots:
         open("b.txt");
         typeChange();
         answers->boxAnswers << mrNo;
-        fileMenu()->actions().at(12)->trigger();
+        fileMenu()->actions().at(14)->trigger();
         QCOMPARE(answers->asked, QStringList{"Document has changed. Save changes?"});
         QCOMPARE(editor()->Text(), QString("text of a.txt"));
         QCOMPARE(form->docName(), path("a.txt"));
         QCOMPARE(fileMenuTail().mid(1, 2), (QStringList{"&1 a.txt", "&2 b.txt"}));
+    }
+
+    // A file named on the command line opens whatever bytes its name holds,
+    // and saves to the same file.
+    void theCommandLineOpensAnyName()
+    {
+        const QByteArray name = QFile::encodeName(dir.path()) + "/caf\xE9.txt"; // Latin-1, not UTF-8
+        FILE* file = std::fopen(name.constData(), "w");
+        QVERIFY(file);
+        std::fputs("latin name", file);
+        std::fclose(file);
+        const char* argv[] = {"penvale", name.constData()};
+        form = std::make_unique<MainWindow>(RichEditFileNames::commandLine(2, argv));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QCOMPARE(editor()->Text(), QString("latin name"));
+        typeChange();
+        trigger(*form, "Save1");
+        file = std::fopen(name.constData(), "r");
+        QVERIFY(file);
+        char content[32] = {};
+        std::fread(content, 1, sizeof content - 1, file);
+        std::fclose(file);
+        QCOMPARE(QByteArray(content), QByteArray("changedlatin name"));
+        QVERIFY(answers->asked.isEmpty());
     }
 
     void aDropThatIsNoReadableFileChangesNothing_data()

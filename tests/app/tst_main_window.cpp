@@ -126,8 +126,9 @@ private slots:
     {
         const QList<std::pair<QString, QStringList>> expected = {
             {"&File",
-             {"&New  Ctrl+N", "&Open  Ctrl+O", "&Save  Ctrl+S", "Save&As  Ctrl+A", "----", "Send &Email  Ctrl+E",
-              "&Retrieve Email  Ctrl+R", "----", "Pa&ge Setup  Ctrl+G", "&Print  Ctrl+P", "----", "E&xit  Ctrl+Z"}},
+             {"&New  Ctrl+N", "&Open  Ctrl+O", "&Save  Ctrl+S", "Save&As  Ctrl+A", "Reopen with Enco&ding  (grey)",
+              "Save &with Encoding", "----", "Send &Email  Ctrl+E", "&Retrieve Email  Ctrl+R", "----",
+              "Pa&ge Setup  Ctrl+G", "&Print  Ctrl+P", "----", "E&xit  Ctrl+Z"}},
             {"&Edit",
              {"&Cut  Ctrl+X", "Cop&y  Ctrl+C", "&Paste  Ctrl+V", "&Undo  Ctrl+U", "&Redo  Ctrl+Shift+Z", "----",
               "&Find", "&Replace"}},
@@ -396,23 +397,29 @@ private slots:
     }
 
     // Saving writes a file back as it was read; a character the file's
-    // encoding lacks makes it UTF-8, said once.
+    // encoding lacks asks, naming the encoding, before anything is written.
     void aWindowsFileIsSavedBackByteForByte()
     {
-        openNamed(path("latin.txt"), "Caf\xE9 cr\xE8me\r\nPrice \x80 5\r\n");
+        const QByteArray latin = "Caf\xE9 cr\xE8me\r\nPrice \x80 5\r\n";
+        openNamed(path("latin.txt"), latin);
+        QCOMPARE(panel(StatusPanel::Encoding), QString("windows-1252"));
         type("A ");
         click("Save1");
-        QCOMPARE(fileBytes(path("latin.txt")), QByteArray("A Caf\xE9 cr\xE8me\r\nPrice \x80 5\r\n"));
+        QCOMPARE(fileBytes(path("latin.txt")), "A " + latin);
         QVERIFY(answers->asked.isEmpty());
 
         editor()->SetSelText(QString::fromUtf8("\xE2\x86\x92 ")); // an arrow
+        answers->boxAnswers << mrNo;
         click("Save1");
-        type("B");
+        QCOMPARE(answers->asked, QStringList{"This text has characters that windows-1252 cannot hold. "
+                                             "Save it as UTF-8 instead?"});
+        QCOMPARE(fileBytes(path("latin.txt")), "A " + latin);
+        QCOMPARE(panel(StatusPanel::State), QString("Modified"));
+        answers->boxAnswers << mrYes;
         click("Save1");
-        QCOMPARE(answers->asked,
-                 QStringList{"This text has characters that windows-1252 cannot hold, so it is saved as UTF-8."});
         QCOMPARE(fileBytes(path("latin.txt")),
-                 QByteArray("A \xE2\x86\x92 BCaf\xC3\xA9 cr\xC3\xA8me\r\nPrice \xE2\x82\xAC 5\r\n"));
+                 QByteArray("A \xE2\x86\x92 Caf\xC3\xA9 cr\xC3\xA8me\r\nPrice \xE2\x82\xAC 5\r\n"));
+        QCOMPARE(panel(StatusPanel::Encoding), QString("UTF-8"));
 
         openNamed(path("latin.txt"), "Caf\xE9\r\n");
         click("New1");
@@ -420,6 +427,27 @@ private slots:
         answers->files << path("new.txt");
         click("Save1");
         QCOMPARE(fileBytes(path("new.txt")), QByteArray("new\n"));
+    }
+
+    // A file read in the wrong encoding is read again in the right one, and
+    // saved in another on request.
+    void reopenAndSaveWithEncoding()
+    {
+        const QByteArray russian = "\xd0\xd2\xc9\xd7\xc5\xd4\n"; // "привет" in KOI8-R
+        openNamed(path("ru.txt"), russian);
+        click("ReopenIn_KOI8-R");
+        QCOMPARE(editor()->Text(), QString::fromUtf8("привет"));
+        QCOMPARE(panel(StatusPanel::Encoding), QString("KOI8-R"));
+        click("SaveIn_windows-1251");
+        QCOMPARE(fileBytes(path("ru.txt")), QByteArray("\xef\xf0\xe8\xe2\xe5\xf2\n"));
+        QCOMPARE(panel(StatusPanel::Encoding), QString("windows-1251"));
+
+        answers->boxAnswers << mrNo;
+        click("SaveIn_ISO-8859-1");
+        QCOMPARE(answers->asked, QStringList{"This text has characters that ISO-8859-1 cannot hold. "
+                                             "Save it as UTF-8 instead?"});
+        QCOMPARE(fileBytes(path("ru.txt")), QByteArray("\xef\xf0\xe8\xe2\xe5\xf2\n"));
+        QCOMPARE(panel(StatusPanel::Encoding), QString("windows-1251"));
     }
 
     // A text of lines of 100 characters (line ends included).
@@ -546,7 +574,8 @@ private slots:
         form.reset();
         makeForm({path("no-such-file.txt")});
         QCOMPARE(form->docName(), QString("New Document"));
-        QVERIFY(answers->asked.isEmpty());
+        QCOMPARE(answers->asked,
+                 QStringList{"Cannot open file \"" + path("no-such-file.txt") + "\". No such file or directory"});
     }
 
     void droppingLoadsTheFirstFileAskingForChanges()

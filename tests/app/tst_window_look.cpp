@@ -66,7 +66,7 @@ private slots:
     void aLongStatusTextKeepsThePanelsInPlace()
     {
         const QList<QLabel*> panels = statusPanels();
-        QCOMPARE(panels.size(), 5);
+        QCOMPARE(panels.size(), 6);
         QList<QRect> before;
         for (QLabel* panel : panels)
             before << panel->geometry();

@@ -57,7 +57,7 @@ struct TRichEdit::Impl {
     void detachDocument();
     void attachDocument();
     void moveDocument(bool toPlain);
-    void load(QByteArray content);
+    void load(QByteArray content, std::optional<TTextEncoding> encoding = std::nullopt);
     void mergeFormat(const QTextCharFormat& format);
     RichEditAttributes selectionAttributes() const;
     void selectionMoved();
@@ -156,12 +156,12 @@ void TRichEdit::Impl::moveDocument(bool toPlain)
 }
 
 // Nothing changes until the content is known to be readable.
-void TRichEdit::Impl::load(QByteArray content)
+void TRichEdit::Impl::load(QByteArray content, std::optional<TTextEncoding> encoding)
 {
-    const bool rtf = !plain && Rtf::isRtf(content);
+    const bool rtf = !plain && !encoding && Rtf::isRtf(content);
     std::optional<RichEditEncoding::Decoded> text;
     if (!rtf) {
-        text = RichEditEncoding::decode(content);
+        text = encoding ? RichEditEncoding::decodeAs(content, *encoding) : RichEditEncoding::decode(content);
         if (!text)
             throw Exception(QStringLiteral("Failed to Load Stream"));
         content = QByteArray(); // the bytes are not needed beside the text
@@ -175,6 +175,7 @@ void TRichEdit::Impl::load(QByteArray content)
     } else {
         doc->clear();
         QTextCursor(doc).insertText(text->text);
+        RichEditFiles::setLineEnds(*doc, text->lineEnds);
         text.reset();
     }
     doc->setUndoRedoEnabled(undo);
@@ -257,6 +258,11 @@ void TRichEdit::LoadFromFile(const QString& fileName)
     d->load(RichEditFiles::read(fileName));
 }
 
+void TRichEdit::LoadFromFile(const QString& fileName, TTextEncoding encoding)
+{
+    d->load(RichEditFiles::read(fileName), encoding);
+}
+
 void TRichEdit::SaveToFile(const QString& fileName) const
 {
     RichEditFiles::write(fileName, SaveToBytes());
@@ -269,7 +275,16 @@ void TRichEdit::LoadFromBytes(const QByteArray& content)
 
 QByteArray TRichEdit::SaveToBytes() const
 {
-    return d->plain ? RichEditFiles::encodeText(*d->doc, d->fileFormat) : Rtf::write(*d->doc);
+    if (!d->plain)
+        return Rtf::write(*d->doc);
+    // No character is lost: what the encoding cannot hold is saved as UTF-8.
+    if (auto bytes = RichEditFiles::encodeText(*d->doc, d->fileFormat))
+        return *bytes;
+    TTextFileFormat utf8 = d->fileFormat;
+    utf8.encoding = TTextEncoding::Utf8;
+    if (auto bytes = RichEditFiles::encodeText(*d->doc, utf8))
+        return *bytes;
+    return RichEditFiles::plainText(*d->doc).toUtf8(); // a lone surrogate: Qt writes "?"
 }
 
 bool TRichEdit::IsRtfFile(const QString& fileName)
@@ -288,7 +303,7 @@ void TRichEdit::SetTextFileFormat(const TTextFileFormat& format)
 
 bool TRichEdit::TextFitsFileFormat() const
 {
-    return RichEditEncoding::fits(RichEditFiles::plainText(*d->doc), d->fileFormat.encoding);
+    return RichEditFiles::encodeText(*d->doc, d->fileFormat).has_value();
 }
 
 QStringList TRichEdit::Lines() const
@@ -336,6 +351,7 @@ void TRichEdit::SetText(const QString& text)
     QTextCursor c(d->doc);
     c.select(QTextCursor::Document);
     c.insertText(text);
+    d->doc->firstBlock().setUserState(-1); // the only block kept: a new text has no line end of a file
 }
 
 void TRichEdit::Clear()

@@ -41,6 +41,8 @@ public:
     // falls back to plain text; failures raise EFOpenError/EFCreateError or
     // Exception("Failed to Load Stream").
     void LoadFromFile(const QString& fileName);
+    // A plain-text file read in encoding rather than the one found in it.
+    void LoadFromFile(const QString& fileName, TTextEncoding encoding);
     void SaveToFile(const QString& fileName) const;
     void LoadFromBytes(const QByteArray& content); // same rule as LoadFromFile
     QByteArray SaveToBytes() const;                // same rule as SaveToFile

@@ -1,13 +1,18 @@
 #include "RichEditFiles.h"
 
+#include "RichEditFileNames.h"
+#include "RichEditFileWriter.h"
+
 #include "toolkit/Exception.h"
 #include "toolkit/rtf/RtfReader.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace RichEditFiles {
 
@@ -20,13 +25,57 @@ QString reasonOf(const QFileDevice& file)
     return errno ? Errors::SystemReason(errno) : file.errorString();
 }
 
+// Opens the file by its bytes on disk, which Qt's own names may not reach.
+bool openToRead(const QString& fileName, QFile& file)
+{
+    const int descriptor = ::open(RichEditFileNames::native(fileName).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    if (file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(descriptor);
+    return false;
+}
+
+bool isText(char16_t u)
+{
+    return u != 0xFDD0 && u != 0xFDD1
+        && u != QChar::ObjectReplacementCharacter; // frame marks and object places are not
+}
+
+TLineEnd lineEndOf(const QTextBlock& block, TLineEnd otherwise)
+{
+    const int state = block.userState();
+    return state >= int(TLineEnd::Lf) && state <= int(TLineEnd::Cr) ? TLineEnd(state) : otherwise;
+}
+
+// The text of the file: each block with its own end, a line break inside a
+// block with the file's.
+QString fileText(const QTextDocument& document, const TTextFileFormat& format)
+{
+    const QLatin1StringView lineBreak = RichEditEncoding::textOf(format.lineEnd);
+    QString text;
+    text.reserve(document.characterCount() + document.blockCount());
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (QChar c : block.text()) {
+            if (c == QChar::LineSeparator)
+                text += lineBreak;
+            else if (isText(c.unicode()))
+                text += c;
+        }
+        if (block.next().isValid() || format.finalLineEnd)
+            text += RichEditEncoding::textOf(lineEndOf(block, format.lineEnd));
+    }
+    return text;
+}
+
 } // namespace
 
 QByteArray read(const QString& fileName)
 {
-    QFile file(fileName);
+    QFile file;
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
+    if (!openToRead(fileName, file))
         throw EFOpenError(Errors::FileOpen(fileName, reasonOf(file)));
     QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
@@ -36,20 +85,13 @@ QByteArray read(const QString& fileName)
 
 void write(const QString& fileName, const QByteArray& content)
 {
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(true);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(Errors::FileCreate(fileName, reasonOf(file)));
-    file.write(content);
-    if (!file.commit())
-        throw EFCreateError(Errors::FileCreate(fileName, reasonOf(file)));
+    RichEditFileWriter::write(fileName, content);
 }
 
 bool startsAsRtf(const QString& fileName)
 {
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) && Rtf::isRtf(file.read(rtfMarkSize));
+    QFile file;
+    return openToRead(fileName, file) && Rtf::isRtf(file.read(rtfMarkSize));
 }
 
 QString plainText(const QTextDocument& document)
@@ -60,21 +102,25 @@ QString plainText(const QTextDocument& document)
         const char16_t u = c.unicode();
         if (u == QChar::ParagraphSeparator || u == QChar::LineSeparator)
             text[kept++] = u'\n';
-        else if (u != 0xFDD0 && u != 0xFDD1 && u != QChar::ObjectReplacementCharacter)
-            text[kept++] = c; // frame marks and object places are not text
+        else if (isText(u))
+            text[kept++] = c;
     }
     text.truncate(kept);
     return text;
 }
 
-QByteArray encodeText(const QTextDocument& document, TTextFileFormat format)
+void setLineEnds(QTextDocument& document, const std::vector<TLineEnd>& lineEnds)
+{
+    auto end = lineEnds.begin();
+    for (QTextBlock block = document.begin(); block.isValid() && end != lineEnds.end(); block = block.next())
+        block.setUserState(int(*end++));
+}
+
+std::optional<QByteArray> encodeText(const QTextDocument& document, const TTextFileFormat& format)
 {
     if (document.isEmpty())
-        return {};
-    const QString text = plainText(document);
-    if (!RichEditEncoding::fits(text, format.encoding))
-        format.encoding = TTextEncoding::Utf8;
-    return RichEditEncoding::encode(text, format);
+        return QByteArray();
+    return RichEditEncoding::encode(fileText(document, format), format.encoding);
 }
 
 }

@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <unistd.h>
 
 class TestRichEdit : public QObject {
     Q_OBJECT
@@ -136,6 +137,40 @@ private slots:
         QCOMPARE(back.Text(), edit.Text());
     }
 
+    // Whatever a file holds, an edit changes only the edited bytes: every
+    // other byte, undecodable ones included, and each line's own end stay.
+    void plainTextKeepsEveryByteOutsideAnEdit_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("firstLine");
+        QTest::newRow("Shift_JIS") << QByteArray(
+            "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x8f\xcd\x82\xc5\x82\xb7\x81\x42\r\n"
+            "\x8d\xa1\x93\xfa\x82\xcd\x82\xa2\x82\xa2\x93\x56\x8b\x43\x82\xc5\x82\xb7\x81\x42\r\n")
+                                   << QString::fromUtf8("日本語の文章です。");
+        QTest::newRow("GBK") << QByteArray(
+            "\xd6\xd0\xce\xc4\xb5\xc4\xce\xc4\xd5\xc2\xa3\xac\xbd\xf1\xcc\xec\xcc\xec\xc6\xf8\xba\xdc\xba\xc3\xa1\xa3\n")
+                             << QString::fromUtf8("中文的文章，今天天气很好。");
+        QTest::newRow("UTF-8 with a stray byte")
+            << QByteArray("caf\xC3\xA9 \xFF na\xC3\xAFve\n") << QString::fromUtf8("café ");
+        QTest::newRow("bytes windows-1252 leaves undefined") << QByteArray("a\x81\x8D\x8F\x90\x9D\xE9z") << QString();
+        QTest::newRow("mixed LF and CR LF") << QByteArray("one\r\ntwo\nthree\r\nfour") << QStringLiteral("one");
+        QTest::newRow("CR only") << QByteArray("one\rtwo\r") << QStringLiteral("one");
+    }
+    void plainTextKeepsEveryByteOutsideAnEdit()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, firstLine);
+        TRichEdit edit;
+        edit.SetPlainText(true);
+        edit.LoadFromBytes(file);
+        if (!firstLine.isEmpty())
+            QVERIFY2(edit.Lines().first().startsWith(firstLine), qPrintable(edit.Lines().first()));
+        edit.SetSelStart(0);
+        edit.SetSelText("x");
+        QVERIFY(edit.TextFitsFileFormat());
+        QCOMPARE(edit.SaveToBytes(), "x" + file);
+    }
+
     void formatDecidesHowContentReads()
     {
         const QByteArray rtf = "{\\rtf1 {\\b x}}";
@@ -166,6 +201,47 @@ private slots:
                  QStringLiteral("Failed to Load Stream"));
         QCOMPARE(edit.Text(), QStringLiteral("kept"));
         QVERIFY(edit.Modified());
+    }
+
+    // A save replaces what the file holds and nothing else: the longest name
+    // the file system allows, the file's permissions, a symbolic link (written
+    // through to its target) and a hard link (both names see the new text).
+    void savingKeepsTheFileItReplaces()
+    {
+        TRichEdit edit;
+        edit.SetPlainText(true);
+        edit.SetText("new");
+        const auto contentOf = [](const QString& name) {
+            QFile file(name);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+        };
+        for (int length : {249, 255}) {
+            const QString longName = path(QString(length, u'n'));
+            QVERIFY(QFile(longName).open(QIODevice::WriteOnly));
+            edit.SaveToFile(longName);
+            QCOMPARE(contentOf(longName), QByteArray("new\n"));
+        }
+
+        const QString kept = path("kept.txt");
+        QVERIFY(QFile(kept).open(QIODevice::WriteOnly));
+        const auto permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+        QVERIFY(QFile::setPermissions(kept, permissions));
+        edit.SaveToFile(kept);
+        QCOMPARE(QFile::permissions(kept), permissions | QFileDevice::ReadUser | QFileDevice::WriteUser);
+
+        const QString link = path("link.txt");
+        QVERIFY(QFile::link(kept, link));
+        edit.SetText("through the link");
+        edit.SaveToFile(link);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(contentOf(kept), QByteArray("through the link\n"));
+
+        const QString second = path("second name.txt");
+        QCOMPARE(::link(QFile::encodeName(kept).constData(), QFile::encodeName(second).constData()), 0);
+        edit.SetText("both names");
+        edit.SaveToFile(second);
+        QCOMPARE(contentOf(kept), QByteArray("both names\n"));
+        QCOMPARE(QFile::permissions(kept), permissions | QFileDevice::ReadUser | QFileDevice::WriteUser);
     }
 
     void fileErrors()
