@@ -6,7 +6,7 @@ set -eu
 
 PACKAGES="cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-liberation2 fonts-dejavu-core xvfb xauth
-  python3 pandoc libreoffice-writer-nogui clang-format
+  python3 python3-gi gir1.2-gmime-3.0 pandoc libreoffice-writer-nogui clang-format
   postfix dovecot-core dovecot-pop3d dbus-daemon python3-dbusmock clang libclang-rt-14-dev
   libxml2-dev libssl-dev libuchardet-dev desktop-file-utils appstream
   cups printer-driver-cups-pdf poppler-utils"

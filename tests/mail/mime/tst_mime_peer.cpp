@@ -1,5 +1,5 @@
-// Python's email package reads what the encoder writes, and the decoder
-// reads what Python writes.
+// Python's email package and GMime read what the encoder writes, and the
+// decoder reads what Python writes.
 #include "mimetest.h"
 
 #include <QJsonArray>
@@ -10,16 +10,24 @@
 
 namespace {
 
-QJsonDocument python(const char* mode, const QByteArray& input = {})
+// Runs a peer script of the test data folder: mimepeer.py (Python's email)
+// or gmimepeer.py (GMime).
+QJsonDocument peer(const char* script, const char* mode, const QByteArray& input = {})
 {
     QProcess process;
-    process.start(QStringLiteral("/usr/bin/python3"),
-                  {qEnvironmentVariable("PV_TEST_DATA") + QStringLiteral("/mimepeer.py"), QString::fromLatin1(mode)});
+    process.start(
+        QStringLiteral("/usr/bin/python3"),
+        {qEnvironmentVariable("PV_TEST_DATA") + QLatin1Char('/') + QLatin1String(script), QString::fromLatin1(mode)});
     process.write(input);
     process.closeWriteChannel();
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        qFatal("mimepeer %s failed: %s", mode, process.readAllStandardError().constData());
+        qFatal("%s %s failed: %s", script, mode, process.readAllStandardError().constData());
     return QJsonDocument::fromJson(process.readAllStandardOutput());
+}
+
+QJsonDocument python(const char* mode, const QByteArray& input = {})
+{
+    return peer("mimepeer.py", mode, input);
 }
 
 QByteArray bytesOf(const QJsonValue& value)
@@ -37,14 +45,14 @@ QString lf(QString text)
 class TestPeer : public QObject {
     Q_OBJECT
 private slots:
-    void pythonReadsEveryLayout_data()
+    void peersReadEveryLayout_data()
     {
         QTest::addColumn<int>("layout");
         for (int i = 0; i < 6; ++i)
             QTest::addRow("layout %d", i) << i;
     }
 
-    void pythonReadsEveryLayout()
+    void peersReadEveryLayout()
     {
         QFETCH(int, layout);
         const QByteArray binary = QByteArray::fromHex("00ff0d0a80") + QByteArray(1000, 'b');
@@ -77,8 +85,12 @@ private slots:
             attach(m, "s.txt", "seven\r\nbit\r\n", ae7Bit, "text/plain"), names << "s.txt";
         if (layout == 5)
             attach(m, "s.txt", "seven\r\nbit", ae7Bit, "text/plain"), names << "s.txt";
-        const QJsonObject seen = python("parse", encoded(m)).object();
+        const QByteArray text = encoded(m);
+        const QJsonObject seen = python("parse", text).object();
         QCOMPARE(seen[QStringLiteral("defects")].toInt(), 0);
+        const QJsonObject gmimeSaw = peer("gmimepeer.py", "parse", text).object();
+        for (const char* field : {"from", "to", "reply_to", "subject", "leaves"})
+            QCOMPARE(gmimeSaw[QLatin1String(field)], seen[QLatin1String(field)]);
         QCOMPARE(seen[QStringLiteral("subject")].toString(), QString::fromUtf8(m.Subject()));
         QCOMPARE(seen[QStringLiteral("from")].toArray().at(0).toString(), QString::fromUtf8(m.Sender().Name()));
         const QJsonArray to = seen[QStringLiteral("to")].toArray();
