@@ -140,6 +140,7 @@ void DocumentSession::setCurrentDocument(const QString& fileName, bool isNew)
     documentIsNew = isNew;
     editor.SetModified(false);
     showState();
+    emit documentSettled();
 }
 
 // RTF content is read as RTF whatever the mode, so it is never shown, and
@@ -189,6 +190,19 @@ void DocumentSession::showText(const QString& text, const QString& shownName)
     editor.SetSelStart(0);
     editor.SetModified(false);
     name = shownName;
+    showState();
+}
+
+void DocumentSession::showRecovered(const QByteArray& content, TextMode mode, const QString& documentName, bool isNew)
+{
+    if (mode == TextMode::Rich)
+        setRichText();
+    else
+        setPlainText();
+    editor.LoadFromBytes(content);
+    name = documentName;
+    documentIsNew = isNew;
+    editor.SetModified(true);
     showState();
 }
 

@@ -49,12 +49,16 @@ public:
     void showState();
     // Replaces the text with one that is nowhere on disk yet, under name.
     void showText(const QString& text, const QString& name);
+    // Text kept from an earlier run, shown as unsaved changes to documentName.
+    void showRecovered(const QByteArray& content, TextMode mode, const QString& documentName, bool isNew);
     // The shared open dialog prepared for attachments: the file chosen, if any.
     std::optional<QString> chooseAttachment();
 
 signals:
     void modeChanged(TextMode mode);
     void documentOpened();
+    // The document matches its file, or is new and empty: nothing to recover.
+    void documentSettled();
 
 private:
     enum class DocState { Clean, NewModified, NamedModified };

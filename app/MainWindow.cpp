@@ -12,6 +12,7 @@
 #include "app/MailSender.h"
 #include "app/MailboxOpener.h"
 #include "app/PageLayout.h"
+#include "app/RecoveryFiles.h"
 #include "app/SettingsDialog.h"
 #include "app/SettingsStore.h"
 #include "app/SizeLimit.h"
@@ -94,6 +95,11 @@ bool MainWindow::newDocument() const
 {
     return session->isNew();
 }
+void MainWindow::offerRecovery()
+{
+    Guard([this] { recovery->offerRecovery(); })();
+}
+
 QString MainWindow::statusText(StatusPanel panel) const
 {
     return statusPanels->text(panel);
@@ -114,6 +120,7 @@ void MainWindow::createParts()
     pageLayout = new PageLayout(*editor, *this, scale);
     stayOnTop = new StayOnTop(*this);
     mailbox = new MailboxOpener(*session, *compose, *stayOnTop, *this, scale);
+    recovery = new RecoveryFiles(*editor, *session, this);
     exitAction = newCommand(
         this, "N2", "E&xit", [this] { close(); }, ctrlKey('Z'));
     settingsAction = newCommand(this, "Settings1", "&Settings", [this] { openSettings(); });
@@ -271,7 +278,10 @@ void MainWindow::buildLayout()
 
 void MainWindow::wireParts()
 {
-    editor->OnChange = Guard([this] { session->showState(); });
+    editor->OnChange = Guard([this] {
+        session->showState();
+        recovery->documentChanged();
+    });
     editor->OnSelectionChange = Guard([this] {
         format->followSelection();
         session->showState();
@@ -283,6 +293,7 @@ void MainWindow::wireParts()
     connect(session, &DocumentSession::modeChanged, format, &FormatCommands::followMode);
     connect(session, &DocumentSession::documentOpened, sizeLimit, &SizeLimit::reportIfExceeded);
     connect(compose, &ComposePanel::finished, session, &DocumentSession::showState);
+    connect(session, &DocumentSession::documentSettled, recovery, &RecoveryFiles::discard);
 }
 
 void MainWindow::start()
@@ -315,6 +326,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     bool allowed = false;
     Guard([&] { allowed = session->saveChangesCheck(); })();
     if (allowed) {
+        recovery->discard(); // saved, or dropped on purpose
         mailbox->closeMailbox();
         event->accept();
     } else

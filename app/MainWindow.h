@@ -19,6 +19,7 @@ class FormatCommands;
 class MailSender;
 class MailboxOpener;
 class PageLayout;
+class RecoveryFiles;
 class QAction;
 class QMenu;
 class QWidget;
@@ -39,6 +40,8 @@ public:
     const QString& docName() const;
     bool newDocument() const;
     QString statusText(StatusPanel panel) const;
+    // Offers back what a crashed or killed run left unsaved.
+    void offerRecovery();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -80,6 +83,7 @@ private:
     PageLayout* pageLayout = nullptr;
     StayOnTop* stayOnTop = nullptr;
     MailboxOpener* mailbox = nullptr;
+    RecoveryFiles* recovery = nullptr;
 
     // The window's own commands.
     QAction *exitAction = nullptr, *settingsAction = nullptr, *contentsAction = nullptr, *aboutAction = nullptr;

@@ -27,5 +27,6 @@ int main(int argc, char** argv)
     InstallMailAddressEditor();
     MainWindow window(TApplication::arguments().mid(1));
     window.show();
+    window.offerRecovery();
     return TApplication::exec();
 }
