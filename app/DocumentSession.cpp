@@ -115,10 +115,7 @@ bool DocumentSession::executeSave(SaveDecision decision)
         setCurrentDocument(saveDialog->FileName, false);
         return true;
     case SaveDecision::Cancel: return false;
-    case SaveDecision::SaveNamed:
-        saveDocument(name);
-        setCurrentDocument(name, false);
-        return true;
+    case SaveDecision::SaveNamed: return saveNamed();
     case SaveDecision::GoOn: break;
     }
     return true;
@@ -163,6 +160,25 @@ void DocumentSession::saveDocument(const QString& fileName)
         MessageDlg(savedAsUtf8Warning, mtWarning, mbOK);
     }
     editor.SaveToFile(fileName);
+}
+
+// Another program may have written the file since it was opened or saved.
+// Keeping theirs drops the changes on purpose, so the calling operation goes on.
+bool DocumentSession::saveNamed()
+{
+    switch (overwriteCheck ? overwriteCheck(name) : OverwriteDecision::Write) {
+    case OverwriteDecision::Write: break;
+    case OverwriteDecision::Reload: reload(); return true;
+    case OverwriteDecision::SaveAs: fileSaveAs(); return !editor.Modified();
+    }
+    saveDocument(name);
+    setCurrentDocument(name, false);
+    return true;
+}
+
+void DocumentSession::reload()
+{
+    openDocument(name);
 }
 
 void DocumentSession::resetSelectionAttributes(int size)
@@ -239,10 +255,8 @@ void DocumentSession::fileSave()
         saveDocument(saveDialog->FileName);
         setCurrentDocument(saveDialog->FileName, false);
     }
-    if (docState() == DocState::NamedModified) {
-        saveDocument(name);
-        setCurrentDocument(name, false);
-    }
+    if (docState() == DocState::NamedModified)
+        saveNamed();
 }
 
 void DocumentSession::fileSaveAs()

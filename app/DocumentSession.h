@@ -5,6 +5,7 @@
 // shows of it all.
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QAction;
@@ -18,6 +19,8 @@ class TRichEdit;
 class TSaveDialog;
 
 enum class TextMode { Plain, Rich };
+// What Save does when the document's file may have changed on disk.
+enum class OverwriteDecision { Write, Reload, SaveAs };
 
 class DocumentSession : public QObject {
     Q_OBJECT
@@ -51,6 +54,13 @@ public:
     void showText(const QString& text, const QString& name);
     // Text kept from an earlier run, shown as unsaved changes to documentName.
     void showRecovered(const QByteArray& content, TextMode mode, const QString& documentName, bool isNew);
+    // Asked before Save writes over the document's own file.
+    void setOverwriteCheck(std::function<OverwriteDecision(const QString&)> check)
+    {
+        overwriteCheck = std::move(check);
+    }
+    // Reads the document's file again, dropping the changes.
+    void reload();
     // The shared open dialog prepared for attachments: the file chosen, if any.
     std::optional<QString> chooseAttachment();
 
@@ -71,6 +81,7 @@ private:
     void setCurrentDocument(const QString& fileName, bool isNew);
     void openDocument(const QString& fileName);
     void saveDocument(const QString& fileName);
+    bool saveNamed();
     void resetSelectionAttributes(int size);
     void setWordWrapOn();
     void fileNew();
@@ -93,6 +104,7 @@ private:
     TSaveDialog* saveDialog;
     TMostRecentUsedList* recentFiles = nullptr;
     TFileDrop* fileDrop = nullptr;
+    std::function<OverwriteDecision(const QString&)> overwriteCheck;
     struct {
         QAction *fileNew, *open, *save, *saveAs, *plainText, *wordWrap;
     } commands;

@@ -5,6 +5,7 @@
 #include "app/ClockDates.h"
 #include "app/Commands.h"
 #include "app/ComposePanel.h"
+#include "app/DiskChanges.h"
 #include "app/DocumentSession.h"
 #include "app/EditCommands.h"
 #include "app/FindReplace.h"
@@ -121,6 +122,7 @@ void MainWindow::createParts()
     stayOnTop = new StayOnTop(*this);
     mailbox = new MailboxOpener(*session, *compose, *stayOnTop, *this, scale);
     recovery = new RecoveryFiles(*editor, *session, this);
+    diskChanges = new DiskChanges(*session, this);
     exitAction = newCommand(
         this, "N2", "E&xit", [this] { close(); }, ctrlKey('Z'));
     settingsAction = newCommand(this, "Settings1", "&Settings", [this] { openSettings(); });
@@ -294,6 +296,8 @@ void MainWindow::wireParts()
     connect(session, &DocumentSession::documentOpened, sizeLimit, &SizeLimit::reportIfExceeded);
     connect(compose, &ComposePanel::finished, session, &DocumentSession::showState);
     connect(session, &DocumentSession::documentSettled, recovery, &RecoveryFiles::discard);
+    connect(session, &DocumentSession::documentSettled, diskChanges, &DiskChanges::remember);
+    session->setOverwriteCheck([this](const QString& fileName) { return diskChanges->beforeSave(fileName); });
 }
 
 void MainWindow::start()
@@ -337,6 +341,13 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     pageLayout->windowResized();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Guard([this] { diskChanges->windowActivated(); })();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

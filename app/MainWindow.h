@@ -12,6 +12,7 @@
 
 class ClockDates;
 class ComposePanel;
+class DiskChanges;
 class DocumentSession;
 class EditCommands;
 class FindReplace;
@@ -47,6 +48,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -84,6 +86,7 @@ private:
     StayOnTop* stayOnTop = nullptr;
     MailboxOpener* mailbox = nullptr;
     RecoveryFiles* recovery = nullptr;
+    DiskChanges* diskChanges = nullptr;
 
     // The window's own commands.
     QAction *exitAction = nullptr, *settingsAction = nullptr, *contentsAction = nullptr, *aboutAction = nullptr;

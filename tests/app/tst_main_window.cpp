@@ -612,6 +612,46 @@ private slots:
         QVERIFY(!QFile::exists(restored));
     }
 
+    // Another program writes or deletes the open file: Save asks before
+    // overwriting, focus offers to reload, and a deleted file is written again.
+    void changesOnDiskAreAskedAbout()
+    {
+        openNamed(path("shared.txt"), "ours\n");
+        writeFile(path("shared.txt"), "theirs, longer\n");
+        type("x");
+        answers->boxAnswers << mrNo;
+        click("Save1");
+        QCOMPARE(answers->asked.size(), 1);
+        QVERIFY(answers->asked[0].contains("was changed by another program: overwrite"));
+        QCOMPARE(editor()->Text(), QString("theirs, longer"));
+        QCOMPARE(panel(StatusPanel::State), QString("Unmodified"));
+
+        writeFile(path("shared.txt"), "theirs again\n");
+        type("mine ");
+        answers->boxAnswers << mrYes;
+        click("Save1");
+        QVERIFY(fileBytes(path("shared.txt")).startsWith("mine "));
+
+        QFile::remove(path("shared.txt"));
+        type("z");
+        const qsizetype askedBefore = answers->asked.size();
+        click("Save1");
+        QCOMPARE(answers->asked.size(), askedBefore + 1);
+        QVERIFY(answers->asked.last().contains("was deleted on disk"));
+        QVERIFY(QFile::exists(path("shared.txt")));
+
+        writeFile(path("shared.txt"), "from elsewhere\n");
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        answers->boxAnswers << mrYes;
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QCOMPARE(answers->asked.last(), "\"" + path("shared.txt") + "\" was changed by another program. Reload it?");
+        QCOMPARE(editor()->Text(), QString("from elsewhere"));
+    }
+
     void diagnosticsAtDesignResolution()
     {
         if (form->screen()->logicalDotsPerInch() != 96)
