@@ -171,6 +171,8 @@ void RecoveryFiles::startWorker()
         const QByteArray body = snapshot.richText ? Rtf::write(*snapshot.richText->rebuild())
                                                   : snapshot.plainText.toUtf8();
         failure = writeFile(ownFile, snapshot.header, body);
+        snapshot.richText.reset(); // freed here: a large copy takes a while to free
+        snapshot.plainText.clear();
     });
     worker->setParent(this);
     connect(worker, &QThread::finished, this, [this] { Guard([this] { writeFinished(); })(); });

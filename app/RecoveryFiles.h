@@ -36,7 +36,7 @@ public:
 
     static constexpr int writeDelayMs = 2000;
     // Per turn of the event loop: a few milliseconds of copying.
-    static constexpr int paragraphsPerStep = 2000;
+    static constexpr int paragraphsPerStep = 1000;
 
 signals:
     // A write reached the disk (or failed, with the reason).
