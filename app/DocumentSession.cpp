@@ -109,11 +109,7 @@ bool DocumentSession::executeSave(SaveDecision decision)
         // Cancelling this dialog cancels the calling operation: the changes are kept.
         return saveDocumentAs();
     case SaveDecision::Cancel: return false;
-    case SaveDecision::SaveNamed:
-        if (!saveDocument(name))
-            return false;
-        setCurrentDocument(name, false);
-        return true;
+    case SaveDecision::SaveNamed: return saveNamed();
     case SaveDecision::GoOn: break;
     }
     return true;
@@ -135,6 +131,7 @@ void DocumentSession::setCurrentDocument(const QString& fileName, bool isNew)
     documentIsNew = isNew;
     editor.SetModified(false);
     showState();
+    emit documentSettled();
 }
 
 // RTF content is read as RTF whatever the mode, so it is never shown, and
@@ -172,6 +169,26 @@ bool DocumentSession::saveDocumentAs()
     return true;
 }
 
+// Another program may have written the file since it was opened or saved.
+// Keeping theirs drops the changes on purpose, so the calling operation goes on.
+bool DocumentSession::saveNamed()
+{
+    switch (overwriteCheck ? overwriteCheck(name) : OverwriteDecision::Write) {
+    case OverwriteDecision::Write: break;
+    case OverwriteDecision::Reload: reload(); return true;
+    case OverwriteDecision::SaveAs: fileSaveAs(); return !editor.Modified();
+    }
+    if (!saveDocument(name))
+        return false;
+    setCurrentDocument(name, false);
+    return true;
+}
+
+void DocumentSession::reload()
+{
+    openDocument(name);
+}
+
 void DocumentSession::resetSelectionAttributes(int size)
 {
     editor.SetSelColor(Qt::black);
@@ -200,6 +217,19 @@ void DocumentSession::showText(const QString& text, const QString& shownName)
     editor.SetSelStart(0);
     editor.SetModified(false);
     name = shownName;
+    showState();
+}
+
+void DocumentSession::showRecovered(const QByteArray& content, TextMode mode, const QString& documentName, bool isNew)
+{
+    if (mode == TextMode::Rich)
+        setRichText();
+    else
+        setPlainText();
+    editor.LoadFromBytes(content);
+    name = documentName;
+    documentIsNew = isNew;
+    editor.SetModified(true);
     showState();
 }
 
@@ -234,8 +264,8 @@ void DocumentSession::fileSave()
     saveDialog->InitialDir = AppSettings().SaveDir;
     if (docState() == DocState::NewModified)
         saveDocumentAs();
-    if (docState() == DocState::NamedModified && saveDocument(name))
-        setCurrentDocument(name, false);
+    if (docState() == DocState::NamedModified)
+        saveNamed();
 }
 
 void DocumentSession::fileSaveAs()

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QAction;
@@ -20,6 +21,8 @@ class TRichEdit;
 class TSaveDialog;
 
 enum class TextMode { Plain, Rich };
+// What Save does when the document's file may have changed on disk.
+enum class OverwriteDecision { Write, Reload, SaveAs };
 
 class DocumentSession : public QObject {
     Q_OBJECT
@@ -57,12 +60,23 @@ public:
     void showState();
     // Replaces the text with one that is nowhere on disk yet, under name.
     void showText(const QString& text, const QString& name);
+    // Text kept from an earlier run, shown as unsaved changes to documentName.
+    void showRecovered(const QByteArray& content, TextMode mode, const QString& documentName, bool isNew);
+    // Asked before Save writes over the document's own file.
+    void setOverwriteCheck(std::function<OverwriteDecision(const QString&)> check)
+    {
+        overwriteCheck = std::move(check);
+    }
+    // Reads the document's file again, dropping the changes.
+    void reload();
     // The shared open dialog prepared for attachments: the file chosen, if any.
     std::optional<QString> chooseAttachment();
 
 signals:
     void modeChanged(TextMode mode);
     void documentOpened();
+    // The document matches its file, or is new and empty: nothing to recover.
+    void documentSettled();
 
 private:
     enum class DocState { Clean, NewModified, NamedModified };
@@ -78,6 +92,7 @@ private:
     // not to save it as UTF-8; nothing was written.
     bool saveDocument(const QString& fileName);
     bool saveDocumentAs();
+    bool saveNamed();
     void resetSelectionAttributes(int size);
     void setWordWrapOn();
     void fileNew();
@@ -100,6 +115,7 @@ private:
     TSaveDialog* saveDialog;
     TMostRecentUsedList* recentFiles = nullptr;
     TFileDrop* fileDrop = nullptr;
+    std::function<OverwriteDecision(const QString&)> overwriteCheck;
     struct {
         QAction *fileNew, *open, *save, *saveAs, *plainText, *wordWrap;
     } commands;

@@ -5,6 +5,7 @@
 #include "app/ClockDates.h"
 #include "app/Commands.h"
 #include "app/ComposePanel.h"
+#include "app/DiskChanges.h"
 #include "app/DocumentSession.h"
 #include "app/EditCommands.h"
 #include "app/EncodingMenus.h"
@@ -13,6 +14,7 @@
 #include "app/MailSender.h"
 #include "app/MailboxOpener.h"
 #include "app/PageLayout.h"
+#include "app/RecoveryFiles.h"
 #include "app/SettingsDialog.h"
 #include "app/SettingsStore.h"
 #include "app/SizeLimit.h"
@@ -95,6 +97,11 @@ bool MainWindow::newDocument() const
 {
     return session->isNew();
 }
+void MainWindow::offerRecovery()
+{
+    Guard([this] { recovery->offerRecovery(); })();
+}
+
 QString MainWindow::statusText(StatusPanel panel) const
 {
     return statusPanels->text(panel);
@@ -115,6 +122,8 @@ void MainWindow::createParts()
     pageLayout = new PageLayout(*editor, *this, scale);
     stayOnTop = new StayOnTop(*this);
     mailbox = new MailboxOpener(*session, *compose, *stayOnTop, *this, scale);
+    recovery = new RecoveryFiles(*editor, *session, this);
+    diskChanges = new DiskChanges(*session, this);
     exitAction = newCommand(
         this, "N2", "E&xit", [this] { close(); }, ctrlKey('Z'));
     settingsAction = newCommand(this, "Settings1", "&Settings", [this] { openSettings(); });
@@ -273,7 +282,10 @@ void MainWindow::buildLayout()
 
 void MainWindow::wireParts()
 {
-    editor->OnChange = Guard([this] { session->showState(); });
+    editor->OnChange = Guard([this] {
+        session->showState();
+        recovery->documentChanged();
+    });
     editor->OnSelectionChange = Guard([this] {
         format->followSelection();
         session->showState();
@@ -285,6 +297,9 @@ void MainWindow::wireParts()
     connect(session, &DocumentSession::modeChanged, format, &FormatCommands::followMode);
     connect(session, &DocumentSession::documentOpened, sizeLimit, &SizeLimit::reportIfExceeded);
     connect(compose, &ComposePanel::finished, session, &DocumentSession::showState);
+    connect(session, &DocumentSession::documentSettled, recovery, &RecoveryFiles::discard);
+    connect(session, &DocumentSession::documentSettled, diskChanges, &DiskChanges::remember);
+    session->setOverwriteCheck([this](const QString& fileName) { return diskChanges->beforeSave(fileName); });
 }
 
 void MainWindow::start()
@@ -317,6 +332,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     bool allowed = false;
     Guard([&] { allowed = session->saveChangesCheck(); })();
     if (allowed) {
+        recovery->discard(); // saved, or dropped on purpose
         mailbox->closeMailbox();
         event->accept();
     } else
@@ -327,6 +343,13 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     pageLayout->windowResized();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Guard([this] { diskChanges->windowActivated(); })();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

@@ -12,6 +12,7 @@
 
 class ClockDates;
 class ComposePanel;
+class DiskChanges;
 class DocumentSession;
 class EditCommands;
 class FindReplace;
@@ -19,6 +20,7 @@ class FormatCommands;
 class MailSender;
 class MailboxOpener;
 class PageLayout;
+class RecoveryFiles;
 class QAction;
 class QMenu;
 class QWidget;
@@ -39,11 +41,14 @@ public:
     const QString& docName() const;
     bool newDocument() const;
     QString statusText(StatusPanel panel) const;
+    // Offers back what a crashed or killed run left unsaved.
+    void offerRecovery();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -80,6 +85,8 @@ private:
     PageLayout* pageLayout = nullptr;
     StayOnTop* stayOnTop = nullptr;
     MailboxOpener* mailbox = nullptr;
+    RecoveryFiles* recovery = nullptr;
+    DiskChanges* diskChanges = nullptr;
 
     // The window's own commands.
     QAction *exitAction = nullptr, *settingsAction = nullptr, *contentsAction = nullptr, *aboutAction = nullptr;

@@ -30,5 +30,6 @@ int main(int argc, char** argv)
     // would open nothing; the application has taken its own options out.
     MainWindow window(RichEditFileNames::commandLine(argc, argv));
     window.show();
+    window.offerRecovery();
     return TApplication::exec();
 }

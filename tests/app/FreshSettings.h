@@ -9,6 +9,7 @@
 inline void UseFreshSettings(const QString& configDir)
 {
     qputenv("XDG_CONFIG_HOME", configDir.toUtf8());
+    qputenv("XDG_STATE_HOME", (configDir + QStringLiteral("/state")).toUtf8()); // recovery files
     QFile::remove(RegistryFileName());
     AppSettings() = TSettingsStore();
 }

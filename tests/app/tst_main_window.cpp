@@ -5,6 +5,7 @@
 
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
+#include "app/RecoveryFiles.h"
 #include "app/SettingsDialog.h"
 #include "app/SettingsStore.h"
 #include "toolkit/Registry.h"
@@ -25,6 +26,8 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -598,6 +601,84 @@ private slots:
         QVERIFY(form->isVisible());
         answers->boxAnswers << mrNo;
         QVERIFY(form->close());
+    }
+
+    // A run that ends without closing, as a crash or a kill ends it, leaves
+    // its unsaved text to the next start; a save then drops the copy.
+    void unsavedChangesSurviveACrashWithTheirFormats()
+    {
+        form.reset();
+        QDir(RecoveryFiles::folder()).removeRecursively();
+        makeForm();
+        click("PlainText1");
+        type("plain ");
+        click("Bold1");
+        type("bold");
+        const QString crashed = form->findChild<RecoveryFiles*>()->fileName();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(crashed), 2 * RecoveryFiles::writeDelayMs);
+        const auto groupAndOthers = [](const QString& name) { return int(QFile::permissions(name)) & 0x77; };
+        QCOMPARE(groupAndOthers(crashed), 0);
+        QCOMPARE(groupAndOthers(RecoveryFiles::folder()), 0);
+        form.reset();
+        QVERIFY(QFile::exists(crashed));
+
+        makeForm();
+        answers->boxAnswers << mrYes;
+        form->offerRecovery();
+        QCOMPARE(answers->asked, QStringList{"Recover unsaved changes to New Document?"});
+        QVERIFY(!QFile::exists(crashed));
+        QCOMPARE(editor()->Text(), QString("plain bold"));
+        QTextCursor inBold(editor()->document());
+        inBold.setPosition(8);
+        QCOMPARE(inBold.charFormat().fontWeight(), int(QFont::Bold));
+        QCOMPARE(panel(StatusPanel::Mode), QString("Rich Text"));
+        QCOMPARE(panel(StatusPanel::State), QString("Modified"));
+
+        const QString restored = form->findChild<RecoveryFiles*>()->fileName();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(restored), 2 * RecoveryFiles::writeDelayMs);
+        answers->files << path("kept.rtf");
+        click("Save1");
+        QVERIFY(!QFile::exists(restored));
+    }
+
+    // Another program writes or deletes the open file: Save asks before
+    // overwriting, focus offers to reload, and a deleted file is written again.
+    void changesOnDiskAreAskedAbout()
+    {
+        openNamed(path("shared.txt"), "ours\n");
+        writeFile(path("shared.txt"), "theirs, longer\n");
+        type("x");
+        answers->boxAnswers << mrNo;
+        click("Save1");
+        QCOMPARE(answers->asked.size(), 1);
+        QVERIFY(answers->asked[0].contains("was changed by another program: overwrite"));
+        QCOMPARE(editor()->Text(), QString("theirs, longer"));
+        QCOMPARE(panel(StatusPanel::State), QString("Unmodified"));
+
+        writeFile(path("shared.txt"), "theirs again\n");
+        type("mine ");
+        answers->boxAnswers << mrYes;
+        click("Save1");
+        QVERIFY(fileBytes(path("shared.txt")).startsWith("mine "));
+
+        QFile::remove(path("shared.txt"));
+        type("z");
+        const qsizetype askedBefore = answers->asked.size();
+        click("Save1");
+        QCOMPARE(answers->asked.size(), askedBefore + 1);
+        QVERIFY(answers->asked.last().contains("was deleted on disk"));
+        QVERIFY(QFile::exists(path("shared.txt")));
+
+        writeFile(path("shared.txt"), "from elsewhere\n");
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        answers->boxAnswers << mrYes;
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QCOMPARE(answers->asked.last(), "\"" + path("shared.txt") + "\" was changed by another program. Reload it?");
+        QCOMPARE(editor()->Text(), QString("from elsewhere"));
     }
 
     void diagnosticsAtDesignResolution()
