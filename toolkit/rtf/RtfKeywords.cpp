@@ -112,4 +112,12 @@ Keyword keywordOf(QByteArrayView word)
     return it == table.end() ? Keyword::Unknown : it->second;
 }
 
+bool changesGroupState(Keyword keyword)
+{
+    const auto within = [keyword](Keyword first, Keyword last) { return keyword >= first && keyword <= last; };
+    return within(Keyword::Plain, Keyword::Font) || within(Keyword::ParagraphDefault, Keyword::LineMultiple)
+        || within(Keyword::UnicodePair, Keyword::UnicodeAlternative) || keyword == Keyword::UnicodeSkip
+        || keyword == Keyword::FontTable || keyword == Keyword::ColorTable;
+}
+
 }

@@ -28,7 +28,7 @@ enum class Keyword {
     // the ANSI and Unicode alternatives of \upr
     UnicodePair,
     UnicodeAlternative,
-    // character formatting
+    // character formatting, from Plain to Font
     Plain,
     Bold,
     Italic,
@@ -38,7 +38,7 @@ enum class Keyword {
     FontSize,
     Color,
     Font,
-    // paragraph formatting
+    // paragraph formatting, from ParagraphDefault to LineMultiple
     ParagraphDefault,
     AlignLeft,
     AlignCentre,
@@ -70,5 +70,9 @@ enum class Keyword {
 };
 
 Keyword keywordOf(QByteArrayView word);
+
+// Whether the word changes what a group restores when it closes: character
+// and paragraph formats, the \\uc count and the destination.
+bool changesGroupState(Keyword keyword);
 
 }

@@ -18,7 +18,8 @@ namespace Rtf {
 namespace {
 
 // Deeper groups than this share their parent's state, so hostile nesting
-// costs neither stack nor memory.
+// costs neither stack nor memory; words that would change that shared state
+// are ignored there, so nothing set in a deep group outlives it.
 constexpr int MaxGroupDepth = 512;
 constexpr int MaxUnicodeSkip = 16;
 
@@ -185,8 +186,11 @@ private:
             return;
         }
         const int param = int(negative ? -value : value);
+        const Keyword keyword = keywordOf(word);
+        if (overflowDepth > 0 && changesGroupState(keyword))
+            return;
         decodePendingBytes();
-        applyKeyword(keywordOf(word), hasParam, param);
+        applyKeyword(keyword, hasParam, param);
     }
 
     void parseSymbol(char c)

@@ -204,6 +204,14 @@ private slots:
         QCOMPARE(attributesOf(doc, "flat").style, 0);
 
         QCOMPARE(textOf("{\\rtf1 " + QByteArray(depth, '{') + "open"), QStringLiteral("open"));
+        // A format set in a group, deeper than the reader keeps states for,
+        // ends with its group.
+        const QByteArray nested = "{\\rtf1 " + QByteArray(1000, '{') + "{\\i inner} outer" + QByteArray(1000, '}')
+                                + "}";
+        QVERIFY(Rtf::read(nested, doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("inner outer"));
+        QCOMPARE(attributesOf(doc, " outer").style, 0);
+
         QByteArray styled = "{\\rtf1 ";
         for (int i = 0; i < depth; ++i)
             styled += "{\\*\\x {\\b ";
