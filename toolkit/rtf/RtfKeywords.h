@@ -37,6 +37,11 @@ enum class Keyword {
     StrikeOut,
     FontSize,
     Color,
+    Superscript,
+    Subscript,
+    NoSuperSub,
+    Highlight,
+    Background,
     Font,
     // paragraph formatting, from ParagraphDefault to LineMultiple
     ParagraphDefault,
@@ -65,6 +70,7 @@ enum class Keyword {
     Red,
     Green,
     Blue,
+    FieldInstruction,
     // destinations whose content is not text
     SkippedDestination,
 };

@@ -2,6 +2,7 @@
 
 #include "RtfCodePage.h"
 #include "RtfKeywords.h"
+#include "RtfLink.h"
 #include "RtfParagraph.h"
 
 #include <QColor>
@@ -22,21 +23,26 @@ namespace {
 // are ignored there, so nothing set in a deep group outlives it.
 constexpr int MaxGroupDepth = 512;
 constexpr int MaxUnicodeSkip = 16;
+constexpr qsizetype MaxFieldInstruction = 8192;
 
 struct CharState {
     int font = -1; // -1: the document's default font
     int halfPoints = 24;
-    int color = -1; // index into the colour table; -1 is automatic
+    int color = -1;      // index into the colour table; -1 is automatic
+    int background = -1; // likewise; -1 is none
     bool bold = false, italic = false, underline = false, strikeOut = false;
+    QTextCharFormat::VerticalAlignment position = QTextCharFormat::AlignNormal;
+    QString link; // the target of the hyperlink field the text is the result of
     bool operator==(const CharState&) const = default;
 };
 
 size_t qHash(const CharState& s, size_t seed = 0)
 {
-    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.bold, s.italic, s.underline, s.strikeOut);
+    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.background, s.bold, s.italic, s.underline, s.strikeOut,
+                      int(s.position), s.link);
 }
 
-enum class Destination { Text, FontTable, ColorTable, Skipped };
+enum class Destination { Text, FontTable, ColorTable, FieldInstruction, Skipped };
 
 struct GroupState {
     CharState chars;
@@ -151,8 +157,14 @@ private:
             return false;
         if (groups.size() == 1)
             lastParagraph = state.paragraph; // the last paragraph may lack its \par
+        const bool endsInstruction = state.destination == Destination::FieldInstruction;
         state = groups.back();
         groups.pop_back();
+        // The field's result, the group that follows, shows the link.
+        if (endsInstruction && state.destination != Destination::FieldInstruction) {
+            state.chars.link = linkTargetOf(fieldInstruction);
+            fieldInstruction.clear();
+        }
         return !groups.empty();
     }
 
@@ -220,7 +232,7 @@ private:
         case '\r':
         case '\n': endParagraph(); break;
         case '*':
-            if (groups.size() > 1 && !unicodeAlternativeFollows())
+            if (groups.size() > 1 && !readsOptionalDestination(keywordOf(nextWord())))
                 skipGroup();
             break;
         default: break; // formula and index marks
@@ -270,6 +282,11 @@ private:
         case Keyword::StrikeOut: chars.strikeOut = on; break;
         case Keyword::FontSize: chars.halfPoints = param > 0 ? std::min(param, 3276) : 24; break;
         case Keyword::Color: chars.color = param; break;
+        case Keyword::Highlight:
+        case Keyword::Background: chars.background = param > 0 ? param : -1; break;
+        case Keyword::Superscript: chars.position = QTextCharFormat::AlignSuperScript; break;
+        case Keyword::Subscript: chars.position = QTextCharFormat::AlignSubScript; break;
+        case Keyword::NoSuperSub: chars.position = QTextCharFormat::AlignNormal; break;
         case Keyword::Font: selectFont(param); break;
         case Keyword::ParagraphDefault: paragraph = Paragraph(); break;
         case Keyword::AlignLeft: paragraph.alignment = Paragraph::Left; break;
@@ -299,6 +316,7 @@ private:
                 pendingFont.codePage = param;
             break;
         case Keyword::ColorTable: enterTable(Destination::ColorTable); break;
+        case Keyword::FieldInstruction: enterTable(Destination::FieldInstruction); break;
         case Keyword::Red:
             red = std::clamp(param, 0, 255);
             colorGiven = true;
@@ -326,10 +344,23 @@ private:
             state.destination = table;
     }
 
-    // "{\*\ud" holds the Unicode alternative of an \upr group: read, not skipped.
-    bool unicodeAlternativeFollows() const
+    // The control word after p, not consumed; empty when none follows.
+    QByteArrayView nextWord() const
     {
-        return end - p >= 3 && p[0] == '\\' && p[1] == 'u' && p[2] == 'd' && (end - p == 3 || !isLetter(p[3]));
+        if (end - p < 2 || *p != '\\')
+            return {};
+        const char* word = p + 1;
+        const char* wordEnd = word;
+        while (wordEnd < end && isLetter(*wordEnd))
+            ++wordEnd;
+        return QByteArrayView(word, wordEnd - word);
+    }
+
+    // "{\*\ud" holds the Unicode alternative of an \upr group and
+    // "{\*\fldinst" a field's instruction: read, not skipped.
+    static bool readsOptionalDestination(Keyword keyword)
+    {
+        return keyword == Keyword::UnicodeAlternative || keyword == Keyword::FieldInstruction;
     }
 
     // Paragraph formats hold for the paragraph their \par ends.
@@ -508,6 +539,10 @@ private:
             for (qsizetype n = text.count(u';'); n > 0; --n)
                 commitColor();
             break;
+        case Destination::FieldInstruction:
+            if (fieldInstruction.size() < MaxFieldInstruction)
+                fieldInstruction += text.left(MaxFieldInstruction - fieldInstruction.size());
+            break;
         case Destination::Skipped: break;
         }
     }
@@ -562,6 +597,13 @@ private:
         format.setFontItalic(chars.italic);
         format.setFontUnderline(chars.underline);
         format.setFontStrikeOut(chars.strikeOut);
+        format.setVerticalAlignment(chars.position);
+        if (chars.background >= 0 && chars.background < colors.size() && colors[chars.background].isValid())
+            format.setBackground(colors[chars.background]);
+        if (!chars.link.isEmpty()) {
+            format.setAnchor(true);
+            format.setAnchorHref(chars.link);
+        }
         formats.insert(chars, format);
         return format;
     }
@@ -605,6 +647,7 @@ private:
     FontEntry pendingFont;
     int pendingFontIndex = -1;
     QList<QColor> colors;
+    QString fieldInstruction;
     int red = 0, green = 0, blue = 0;
     bool colorGiven = false;
 };

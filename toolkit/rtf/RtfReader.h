@@ -1,9 +1,10 @@
 #pragma once
 // Reads RTF as word processors write it into a QTextDocument: text, paragraphs
 // with their alignment, indents and spacing, tabs, line breaks and the
-// character formats the editor has (font name, size, colour, bold, italic,
-// underline, strike-out). List labels and footnote numbers are text; a table
-// row is a paragraph with its cells separated by tabs. Everything else
+// character formats the editor has (font name, size, colour, highlight,
+// bold, italic, underline, strike-out, superscript and subscript), and
+// hyperlink fields as links. List labels and footnote numbers are text; a
+// table row is a paragraph with its cells separated by tabs. Everything else
 // (pictures, style sheets, headers, footnote texts, {\*\...} destinations)
 // is skipped.
 // Malformed input loads as far as it can be read.

@@ -1,5 +1,6 @@
 #include "RtfWriter.h"
 
+#include "RtfLink.h"
 #include "RtfParagraph.h"
 
 #include <QColor>
@@ -61,20 +62,43 @@ public:
                 body += ' ';
                 paragraph = words;
             }
+            QString link; // the target of the field open in body
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 const QTextFragment fragment = it.fragment();
+                switchLink(body, link, fragment.charFormat());
                 body += '{';
                 body += formatWords(fragment.charFormatIndex(), fragment.charFormat());
                 body += ' ';
                 appendEscaped(body, fragment.text());
                 body += '}';
             }
+            closeLink(body, link);
             body += "\\par\n";
         }
         return header() + body + "}\n";
     }
 
 private:
+    // Neighbouring fragments of one link share one field, so the link reads
+    // back whole.
+    static void switchLink(QByteArray& body, QString& link, const QTextCharFormat& format)
+    {
+        const QString target = format.isAnchor() ? format.anchorHref() : QString();
+        if (target == link)
+            return;
+        closeLink(body, link);
+        if (!target.isEmpty())
+            body += "{\\field{\\*\\fldinst " + linkInstructionOf(target) + "}{\\fldrslt ";
+        link = target;
+    }
+
+    static void closeLink(QByteArray& body, QString& link)
+    {
+        if (!link.isEmpty())
+            body += "}}";
+        link.clear();
+    }
+
     QByteArray header() const
     {
         QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
@@ -119,6 +143,12 @@ private:
             words += "\\ul";
         if (font.strikeOut())
             words += "\\strike";
+        if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+            words += "\\super";
+        else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
+            words += "\\sub";
+        if (format.background().style() != Qt::NoBrush)
+            words += "\\highlight" + QByteArray::number(colorIndex(format.background().color()));
         wordsByFormat.insert(index, words);
         return words;
     }

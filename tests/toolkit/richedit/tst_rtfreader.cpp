@@ -49,6 +49,29 @@ private slots:
         QCOMPARE(doc.toPlainText(), QStringLiteral("See the site now\n7"));
         QCOMPARE(attributesOf(doc, "the site").style, Underline);
         QCOMPARE(attributesOf(doc, " now").style, 0);
+        QCOMPARE(formatOf(doc, "the site").anchorHref(), QStringLiteral("http://example.invalid/"));
+        QVERIFY(!formatOf(doc, " now").isAnchor());
+        QVERIFY(!formatOf(doc, "7").isAnchor());
+    }
+
+    void readsPositionHighlightAndLinks()
+    {
+        QTextDocument doc;
+        QVERIFY(
+            Rtf::read("{\\rtf1{\\colortbl;\\red255\\green255\\blue0;\\red0\\green0\\blue255;}x{\\super 2}{\\sub i}"
+                      "{\\highlight1 hl}{\\cb2 cb}{\\chcbpat1 pat}{\\highlight0 none}{\\super a\\nosupersub b} "
+                      "{\\field{\\*\\fldinst HYPERLINK \\\\l \"https://example.org/a?b=1\"}{\\fldrslt link}} end}",
+                      doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("x2ihlcbpatnoneab link end"));
+        QCOMPARE(formatOf(doc, "2").verticalAlignment(), QTextCharFormat::AlignSuperScript);
+        QCOMPARE(formatOf(doc, "i").verticalAlignment(), QTextCharFormat::AlignSubScript);
+        QCOMPARE(formatOf(doc, "b ").verticalAlignment(), QTextCharFormat::AlignNormal);
+        QCOMPARE(formatOf(doc, "hl").background().color(), QColor(Qt::yellow));
+        QCOMPARE(formatOf(doc, "cb").background().color(), QColor(Qt::blue));
+        QCOMPARE(formatOf(doc, "pat").background().color(), QColor(Qt::yellow));
+        QCOMPARE(formatOf(doc, "none").background().style(), Qt::NoBrush);
+        QCOMPARE(formatOf(doc, "link").anchorHref(), QStringLiteral("https://example.org/a?b=1"));
+        QVERIFY(!formatOf(doc, " end").isAnchor());
     }
 
     void groupsRestoreFormatting()

@@ -96,6 +96,32 @@ private slots:
         QCOMPARE(describe(runsOf(back)), describe(runsOf(doc)));
     }
 
+    void positionHighlightAndLinksSurviveTheRoundTrip()
+    {
+        QTextCharFormat super, sub, highlighted, link, boldLink;
+        super.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+        sub.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+        highlighted.setBackground(QColor(Qt::yellow));
+        link.setAnchor(true);
+        link.setAnchorHref(QStringLiteral("https://example.org/a \"b\""));
+        boldLink = link;
+        boldLink.setFontWeight(QFont::Bold);
+        QTextDocument doc;
+        fill(doc,
+             {{"x", {}}, {"2", super}, {"i", sub}, {"hl", highlighted}, {" li", link}, {"nk", boldLink}, {" end", {}}});
+        const QByteArray rtf = Rtf::write(doc);
+        QCOMPARE(rtf.count("\\fldinst"), 1); // one link over two formats
+        QTextDocument back;
+        QVERIFY(Rtf::read(rtf, back));
+        QCOMPARE(back.toPlainText(), doc.toPlainText());
+        QCOMPARE(formatOf(back, "2").verticalAlignment(), QTextCharFormat::AlignSuperScript);
+        QCOMPARE(formatOf(back, "i").verticalAlignment(), QTextCharFormat::AlignSubScript);
+        QCOMPARE(formatOf(back, "hl").background().color(), QColor(Qt::yellow));
+        QCOMPARE(formatOf(back, "li").anchorHref(), QStringLiteral("https://example.org/a%20%22b%22"));
+        QCOMPARE(formatOf(back, "nk").anchorHref(), formatOf(back, "li").anchorHref());
+        QVERIFY(!formatOf(back, " end").isAnchor());
+    }
+
     void textSurvivesTheRoundTrip_data()
     {
         QTest::addColumn<QString>("text");
