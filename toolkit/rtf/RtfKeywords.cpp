@@ -77,6 +77,14 @@ Table makeTable()
         {"green", Keyword::Green},
         {"blue", Keyword::Blue},
         {"fldinst", Keyword::FieldInstruction},
+        {"pict", Keyword::Picture},
+        {"shppict", Keyword::ShapePicture},
+        {"pngblip", Keyword::PngPicture},
+        {"jpegblip", Keyword::JpegPicture},
+        {"picwgoal", Keyword::PictureWidthGoal},
+        {"pichgoal", Keyword::PictureHeightGoal},
+        {"picscalex", Keyword::PictureScaleX},
+        {"picscaley", Keyword::PictureScaleY},
     };
     // Every underline kind reads as underline.
     for (std::string_view w :
@@ -94,7 +102,6 @@ Table makeTable()
                                "footerr",
                                "footerf",
                                "footnote",
-                               "pict",
                                "themedata",
                                "colorschememapping",
                                "latentstyles",
@@ -145,7 +152,8 @@ bool changesGroupState(Keyword keyword)
     const auto within = [keyword](Keyword first, Keyword last) { return keyword >= first && keyword <= last; };
     return within(Keyword::Plain, Keyword::Font) || within(Keyword::ParagraphDefault, Keyword::LineMultiple)
         || within(Keyword::UnicodePair, Keyword::UnicodeAlternative) || keyword == Keyword::UnicodeSkip
-        || keyword == Keyword::FontTable || keyword == Keyword::ColorTable || keyword == Keyword::FieldInstruction;
+        || keyword == Keyword::FontTable || keyword == Keyword::ColorTable || keyword == Keyword::FieldInstruction
+        || keyword == Keyword::Picture;
 }
 
 }

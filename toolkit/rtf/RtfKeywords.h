@@ -71,6 +71,14 @@ enum class Keyword {
     Green,
     Blue,
     FieldInstruction,
+    Picture,
+    ShapePicture,
+    PngPicture,
+    JpegPicture,
+    PictureWidthGoal,
+    PictureHeightGoal,
+    PictureScaleX,
+    PictureScaleY,
     // destinations whose content is not text
     SkippedDestination,
 };

@@ -4,6 +4,7 @@
 #include "RtfKeywords.h"
 #include "RtfLink.h"
 #include "RtfParagraph.h"
+#include "RtfPicture.h"
 
 #include <QColor>
 #include <QHash>
@@ -42,7 +43,7 @@ size_t qHash(const CharState& s, size_t seed = 0)
                       int(s.position), s.link);
 }
 
-enum class Destination { Text, FontTable, ColorTable, FieldInstruction, Skipped };
+enum class Destination { Text, FontTable, ColorTable, FieldInstruction, Picture, Skipped };
 
 struct GroupState {
     CharState chars;
@@ -112,6 +113,7 @@ private:
             skipCount = 0;
             decodePendingBytes();
             if (c == '{') {
+                groupOpening = p - 1;
                 pushGroup();
                 return true;
             }
@@ -158,8 +160,11 @@ private:
         if (groups.size() == 1)
             lastParagraph = state.paragraph; // the last paragraph may lack its \par
         const bool endsInstruction = state.destination == Destination::FieldInstruction;
+        const bool endsPicture = state.destination == Destination::Picture;
         state = groups.back();
         groups.pop_back();
+        if (endsPicture && state.destination != Destination::Picture)
+            insertPicture();
         // The field's result, the group that follows, shows the link.
         if (endsInstruction && state.destination != Destination::FieldInstruction) {
             state.chars.link = linkTargetOf(fieldInstruction);
@@ -267,7 +272,7 @@ private:
         case Keyword::EnSpace: addText(u"\u2002"); break;
         case Keyword::Unicode: addUnicode(param); break;
         case Keyword::UnicodeSkip: state.unicodeSkip = std::clamp(param, 0, MaxUnicodeSkip); break;
-        case Keyword::Binary: p += std::min<qint64>(std::max(param, 0), end - p); break;
+        case Keyword::Binary: skipBinary(param); break;
         case Keyword::FootnoteMark: addFootnoteMark(); break;
         case Keyword::UnicodePair: enterTable(Destination::Skipped); break;
         case Keyword::UnicodeAlternative:
@@ -317,6 +322,14 @@ private:
             break;
         case Keyword::ColorTable: enterTable(Destination::ColorTable); break;
         case Keyword::FieldInstruction: enterTable(Destination::FieldInstruction); break;
+        case Keyword::Picture: enterPicture(); break;
+        case Keyword::ShapePicture: break;
+        case Keyword::PngPicture: picture.setKind(PictureKind::Png); break;
+        case Keyword::JpegPicture: picture.setKind(PictureKind::Jpeg); break;
+        case Keyword::PictureWidthGoal: picture.setGoalWidth(param); break;
+        case Keyword::PictureHeightGoal: picture.setGoalHeight(param); break;
+        case Keyword::PictureScaleX: picture.setScaleX(param); break;
+        case Keyword::PictureScaleY: picture.setScaleY(param); break;
         case Keyword::Red:
             red = std::clamp(param, 0, 255);
             colorGiven = true;
@@ -335,6 +348,32 @@ private:
             break;
         case Keyword::Unknown: break;
         }
+    }
+
+    // \binN carries N raw bytes, a picture's data or skipped.
+    void skipBinary(int count)
+    {
+        const qint64 length = std::min<qint64>(std::max(count, 0), end - p);
+        if (state.destination == Destination::Picture)
+            picture.addBinary(QByteArrayView(p, length));
+        p += length;
+    }
+
+    void enterPicture()
+    {
+        if (groups.size() <= 1 || state.destination != Destination::Text)
+            return;
+        state.destination = Destination::Picture;
+        picture = PictureReader();
+        pictureOpening = groupOpening;
+    }
+
+    void insertPicture()
+    {
+        if (state.destination != Destination::Text)
+            return;
+        flushRun();
+        picture.insert(cursor, QByteArrayView(pictureOpening, p - pictureOpening), ++pictures);
     }
 
     void enterTable(Destination table)
@@ -357,10 +396,12 @@ private:
     }
 
     // "{\*\ud" holds the Unicode alternative of an \upr group and
-    // "{\*\fldinst" a field's instruction: read, not skipped.
+    // "{\*\fldinst" a field's instruction and "{\*\shppict" a picture: read,
+    // not skipped.
     static bool readsOptionalDestination(Keyword keyword)
     {
-        return keyword == Keyword::UnicodeAlternative || keyword == Keyword::FieldInstruction;
+        return keyword == Keyword::UnicodeAlternative || keyword == Keyword::FieldInstruction
+            || keyword == Keyword::ShapePicture;
     }
 
     // Paragraph formats hold for the paragraph their \par ends.
@@ -509,6 +550,10 @@ private:
     void addText(QLatin1StringView text)
     {
         decodePendingBytes();
+        if (state.destination == Destination::Picture) {
+            picture.addHex(text);
+            return;
+        }
         if (state.destination == Destination::Text && state.chars == runChars && pendingCells == 0 && !runInSymbolFont)
             runText += text;
         else if (state.destination == Destination::Text && codePageOfFont(state.chars.font) == SymbolCodePage)
@@ -543,6 +588,7 @@ private:
             if (fieldInstruction.size() < MaxFieldInstruction)
                 fieldInstruction += text.left(MaxFieldInstruction - fieldInstruction.size());
             break;
+        case Destination::Picture:
         case Destination::Skipped: break;
         }
     }
@@ -628,6 +674,10 @@ private:
     int skipCount = 0;    // fallback characters still to skip after \uN
     int pendingCells = 0; // cells ended in this row and not yet followed by text
     int footnotes = 0;
+    const char* groupOpening = nullptr; // the brace of the group opened last
+    const char* pictureOpening = nullptr;
+    PictureReader picture;
+    int pictures = 0;
 
     Paragraph blockParagraph; // the format of the block the cursor is in
     Paragraph lastParagraph;  // the format in force when the document closed

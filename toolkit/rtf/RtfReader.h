@@ -3,9 +3,10 @@
 // with their alignment, indents and spacing, tabs, line breaks and the
 // character formats the editor has (font name, size, colour, highlight,
 // bold, italic, underline, strike-out, superscript and subscript), and
-// hyperlink fields as links. List labels and footnote numbers are text; a
+// hyperlink fields as links, pictures as images (PNG and JPEG shown, other
+// kinds kept to be written back). List labels and footnote numbers are text; a
 // table row is a paragraph with its cells separated by tabs. Everything else
-// (pictures, style sheets, headers, footnote texts, {\*\...} destinations)
+// (style sheets, headers, footnote texts, {\*\...} destinations)
 // is skipped.
 // Malformed input loads as far as it can be read.
 #include <QByteArray>

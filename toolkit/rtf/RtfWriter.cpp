@@ -2,6 +2,7 @@
 
 #include "RtfLink.h"
 #include "RtfParagraph.h"
+#include "RtfPicture.h"
 
 #include <QColor>
 #include <QHash>
@@ -66,6 +67,12 @@ public:
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 const QTextFragment fragment = it.fragment();
                 switchLink(body, link, fragment.charFormat());
+                if (fragment.charFormat().isImageFormat()) {
+                    const QByteArray picture = pictureGroupOf(fragment.charFormat().toImageFormat(), doc);
+                    for (qsizetype i = 0; i < fragment.length(); ++i)
+                        body += picture;
+                    continue;
+                }
                 body += '{';
                 body += formatWords(fragment.charFormatIndex(), fragment.charFormat());
                 body += ' ';

@@ -35,7 +35,9 @@ private slots:
 
     void skipsWhatIsNotText()
     {
-        const QString text = textOf(sample("destinations.rtf"));
+        QString text = textOf(sample("destinations.rtf"));
+        QCOMPARE(text.count(QChar::ObjectReplacementCharacter), 3); // pictures stay, whatever their kind
+        text.remove(QChar::ObjectReplacementCharacter);
         QVERIFY2(!text.contains(QLatin1String("idden")), qPrintable(text));
         QVERIFY2(text.startsWith(QLatin1String("Before  after")), qPrintable(text));
         QVERIFY2(text.contains(QLatin1String("visible result")), qPrintable(text));

@@ -3,7 +3,9 @@
 #include "toolkit/rtf/RtfReader.h"
 #include "toolkit/rtf/RtfWriter.h"
 
+#include <QBuffer>
 #include <QTextBlock>
+#include <QTextImageFormat>
 #include <QtTest>
 
 namespace {
@@ -120,6 +122,52 @@ private slots:
         QCOMPARE(formatOf(back, "li").anchorHref(), QStringLiteral("https://example.org/a%20%22b%22"));
         QCOMPARE(formatOf(back, "nk").anchorHref(), formatOf(back, "li").anchorHref());
         QVERIFY(!formatOf(back, " end").isAnchor());
+    }
+
+    // A picture the document shows, one it cannot show and one too large to
+    // decode all keep their place and their data; a pasted image is written
+    // as PNG.
+    void picturesSurviveTheRoundTrip()
+    {
+        QImage image(4, 3, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        QByteArray huge = png;
+        huge.replace(16, 8, QByteArray::fromHex("0000ffff0000ffff")); // the header's width and height
+        const QByteArray metafile = "{\\pict\\wmetafile8\\picwgoal300\\pichgoal150 0100090000}";
+        const QByteArray rtf = "{\\rtf1 a{\\*\\shppict{\\pict\\pngblip\\picwgoal1200\\pichgoal900 " + png.toHex()
+                             + "}}{\\nonshppict{\\pict\\wmetafile8 00}}b" + metafile + "c{\\pict\\pngblip "
+                             + huge.toHex() + "}d}";
+        QTextDocument doc;
+        QVERIFY(Rtf::read(rtf, doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("a\uFFFCb\uFFFCc\uFFFCd"));
+        const QTextImageFormat shown = formatOf(doc, "\uFFFCb").toImageFormat();
+        QCOMPARE(QSizeF(shown.width(), shown.height()), QSizeF(80, 60));
+        QCOMPARE(doc.resource(QTextDocument::ImageResource, QUrl(shown.name())).value<QImage>().size(), QSize(4, 3));
+        const QTextImageFormat tooLarge = formatOf(doc, "\uFFFCd").toImageFormat();
+        QVERIFY(!doc.resource(QTextDocument::ImageResource, QUrl(tooLarge.name())).isValid());
+
+        QTextCursor(&doc).insertImage(image); // the two ways a paste leaves an image
+        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("pasted")), image);
+        QTextImageFormat pasted;
+        pasted.setName(QStringLiteral("pasted"));
+        QTextCursor end(&doc);
+        end.movePosition(QTextCursor::End);
+        end.insertImage(pasted);
+        const QByteArray written = Rtf::write(doc);
+        QVERIFY(written.contains(metafile));
+        QVERIFY(written.contains(huge.toHex()));
+        QTextDocument back;
+        QVERIFY(Rtf::read(written, back));
+        QCOMPARE(back.toPlainText().count(QChar::ObjectReplacementCharacter), 5);
+        QTextCursor last(&back);
+        last.movePosition(QTextCursor::End);
+        const QTextImageFormat pastedBack = last.charFormat().toImageFormat();
+        QCOMPARE(back.resource(QTextDocument::ImageResource, QUrl(pastedBack.name())).value<QImage>().size(),
+                 QSize(4, 3));
     }
 
     void textSurvivesTheRoundTrip_data()
