@@ -16,9 +16,13 @@ Table makeTable()
         {"sect", Keyword::Par},
         {"page", Keyword::Par},
         {"row", Keyword::Row},
-        {"nestrow", Keyword::Row},
         {"cell", Keyword::Cell},
-        {"nestcell", Keyword::Cell},
+        {"trowd", Keyword::RowDefault},
+        {"cellx", Keyword::CellEdge},
+        {"intbl", Keyword::InTable},
+        // A table nested in a cell reads as lines of tab-separated text there.
+        {"nestrow", Keyword::Line},
+        {"nestcell", Keyword::Tab},
         {"line", Keyword::Line},
         {"tab", Keyword::Tab},
         {"emdash", Keyword::EmDash},
@@ -153,7 +157,7 @@ bool changesGroupState(Keyword keyword)
     return within(Keyword::Plain, Keyword::Font) || within(Keyword::ParagraphDefault, Keyword::LineMultiple)
         || within(Keyword::UnicodePair, Keyword::UnicodeAlternative) || keyword == Keyword::UnicodeSkip
         || keyword == Keyword::FontTable || keyword == Keyword::ColorTable || keyword == Keyword::FieldInstruction
-        || keyword == Keyword::Picture;
+        || keyword == Keyword::Picture || keyword == Keyword::InTable;
 }
 
 }

@@ -5,14 +5,17 @@
 #include "RtfLink.h"
 #include "RtfParagraph.h"
 #include "RtfPicture.h"
+#include "RtfTable.h"
 
 #include <QColor>
 #include <QHash>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace Rtf {
@@ -49,6 +52,7 @@ struct GroupState {
     CharState chars;
     Paragraph paragraph;
     int unicodeSkip = 1;
+    bool inTable = false; // \intbl: the paragraph belongs to a table's cell
     Destination destination = Destination::Text;
 };
 
@@ -251,14 +255,11 @@ private:
         const bool on = !hasParam || param != 0;
         switch (keyword) {
         case Keyword::Par: endParagraph(); break;
-        case Keyword::Row:
-            pendingCells = 0;
-            endParagraph();
-            break;
-        case Keyword::Cell:
-            if (state.destination == Destination::Text)
-                ++pendingCells;
-            break;
+        case Keyword::Row: endRow(); break;
+        case Keyword::Cell: endCell(); break;
+        case Keyword::RowDefault: tables.defineRow(); break;
+        case Keyword::CellEdge: tables.addCellEdge(param); break;
+        case Keyword::InTable: state.inTable = true; break;
         case Keyword::Line: addText(u"\u2028"); break;
         case Keyword::Tab: addText(u"\t"); break;
         case Keyword::EmDash: addText(u"\u2014"); break;
@@ -293,7 +294,10 @@ private:
         case Keyword::Subscript: chars.position = QTextCharFormat::AlignSubScript; break;
         case Keyword::NoSuperSub: chars.position = QTextCharFormat::AlignNormal; break;
         case Keyword::Font: selectFont(param); break;
-        case Keyword::ParagraphDefault: paragraph = Paragraph(); break;
+        case Keyword::ParagraphDefault:
+            paragraph = Paragraph();
+            state.inTable = false;
+            break;
         case Keyword::AlignLeft: paragraph.alignment = Paragraph::Left; break;
         case Keyword::AlignCentre: paragraph.alignment = Paragraph::Centre; break;
         case Keyword::AlignRight: paragraph.alignment = Paragraph::Right; break;
@@ -404,12 +408,48 @@ private:
             || keyword == Keyword::ShapePicture;
     }
 
+    // A cell outside a table (no \intbl) ends with a tab, as text.
+    void endCell()
+    {
+        if (state.destination != Destination::Text)
+            return;
+        if (!state.inTable) {
+            addText(u"\t");
+            return;
+        }
+        placeText(true);
+        tables.endCell();
+    }
+
+    void endRow()
+    {
+        if (state.destination != Destination::Text)
+            return;
+        if (!state.inTable) {
+            endParagraph();
+            return;
+        }
+        flushRun();
+        tables.endRow();
+    }
+
+    // Moves the cursor into the cell, or out of the table, text goes to.
+    void placeText(bool inTable)
+    {
+        if (tables.isPlaced(inTable))
+            return;
+        decodePendingBytes();
+        flushRun();
+        tables.place(cursor, inTable);
+        blockParagraph.reset(); // the block the cursor moved to has a format of its own
+    }
+
     // Paragraph formats hold for the paragraph their \par ends.
     void endParagraph()
     {
         if (state.destination != Destination::Text)
             return;
-        pendingCells = 0;
+        placeText(state.inTable);
         setParagraphFormat(state.paragraph);
         addText(u"\n");
     }
@@ -554,7 +594,8 @@ private:
             picture.addHex(text);
             return;
         }
-        if (state.destination == Destination::Text && state.chars == runChars && pendingCells == 0 && !runInSymbolFont)
+        if (state.destination == Destination::Text && state.chars == runChars && tables.isPlaced(state.inTable)
+            && !runInSymbolFont)
             runText += text;
         else if (state.destination == Destination::Text && codePageOfFont(state.chars.font) == SymbolCodePage)
             addSymbolText(text);
@@ -572,11 +613,7 @@ private:
                 runChars = state.chars;
                 runInSymbolFont = codePageOfFont(runChars.font) == SymbolCodePage;
             }
-            // Cells of a row are separated by tabs, the row's last cell by none.
-            if (pendingCells > 0) {
-                runText += QString(pendingCells, u'\t');
-                pendingCells = 0;
-            }
+            placeText(state.inTable);
             runText += text;
             break;
         case Destination::FontTable: addFontNameText(text); break;
@@ -655,9 +692,11 @@ private:
     }
 
     // Word processors end every paragraph with \par, the last one included.
+    // The block after a table stays: it holds the table's end.
     void dropFinalParagraphMark()
     {
-        if (doc.blockCount() > 1 && doc.lastBlock().length() == 1) {
+        if (doc.blockCount() > 1 && doc.lastBlock().length() == 1
+            && QTextCursor(doc.lastBlock().previous()).currentTable() == nullptr) {
             cursor.movePosition(QTextCursor::End);
             cursor.deletePreviousChar();
         }
@@ -671,16 +710,16 @@ private:
     GroupState state;
     std::vector<GroupState> groups;
     int overflowDepth = 0;
-    int skipCount = 0;    // fallback characters still to skip after \uN
-    int pendingCells = 0; // cells ended in this row and not yet followed by text
+    int skipCount = 0; // fallback characters still to skip after \uN
+    TableBuilder tables;
     int footnotes = 0;
     const char* groupOpening = nullptr; // the brace of the group opened last
     const char* pictureOpening = nullptr;
     PictureReader picture;
     int pictures = 0;
 
-    Paragraph blockParagraph; // the format of the block the cursor is in
-    Paragraph lastParagraph;  // the format in force when the document closed
+    std::optional<Paragraph> blockParagraph = Paragraph(); // the format of the block the cursor is in
+    Paragraph lastParagraph;                               // the format in force when the document closed
 
     QString runText;
     CharState runChars{.font = -2}; // no font: the first text starts a run

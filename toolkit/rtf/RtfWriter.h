@@ -1,6 +1,6 @@
 #pragma once
 // Writes a QTextDocument as RTF: text, paragraphs with their alignment,
-// indents and spacing, tabs, line breaks, links and pictures, and per run the font
+// indents and spacing, tabs, line breaks, tables, links and pictures, and per run the font
 // name, size, colour, highlight, bold, italic, underline, strike-out,
 // superscript and subscript.
 #include <QByteArray>

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QTextBlock>
 #include <QTextImageFormat>
+#include <QTextTable>
 #include <QtTest>
 
 namespace {
@@ -168,6 +169,37 @@ private slots:
         const QTextImageFormat pastedBack = last.charFormat().toImageFormat();
         QCOMPARE(back.resource(QTextDocument::ImageResource, QUrl(pastedBack.name())).value<QImage>().size(),
                  QSize(4, 3));
+    }
+
+    // Cells keep their text, paragraphs included; the text around the table
+    // stays outside it, and a second save writes what the first did.
+    void tablesSurviveTheRoundTrip()
+    {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        c.insertText(QStringLiteral("before"));
+        QTextTable* table = c.insertTable(2, 2);
+        const QStringList cells = {"a", "b\nsecond", "", "d"};
+        for (int i = 0; i < cells.size(); ++i)
+            table->cellAt(i / 2, i % 2).firstCursorPosition().insertText(cells[i]);
+        c.setPosition(table->lastPosition() + 1);
+        c.insertText(QStringLiteral("after"));
+        c.insertTable(1, 1)->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral("last"));
+
+        const QByteArray rtf = Rtf::write(doc);
+        QTextDocument back;
+        QVERIFY(Rtf::read(rtf, back));
+        QCOMPARE(back.toPlainText(), doc.toPlainText());
+        const QTextTable* backTable = QTextCursor(back.findBlockByNumber(1)).currentTable();
+        QVERIFY(backTable != nullptr);
+        QCOMPARE(QSize(backTable->columns(), backTable->rows()), QSize(2, 2));
+        for (int i = 0; i < cells.size(); ++i) {
+            QTextCursor cell = backTable->cellAt(i / 2, i % 2).firstCursorPosition();
+            cell.setPosition(backTable->cellAt(i / 2, i % 2).lastPosition(), QTextCursor::KeepAnchor);
+            QCOMPARE(cell.selectedText().replace(QChar::ParagraphSeparator, u'\n'), cells[i]);
+        }
+        QVERIFY(QTextCursor(back.findBlockByNumber(0)).currentTable() == nullptr);
+        QCOMPARE(Rtf::write(back), rtf);
     }
 
     void textSurvivesTheRoundTrip_data()
