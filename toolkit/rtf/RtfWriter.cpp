@@ -147,7 +147,9 @@ private:
             return;
         closeLink(body, link);
         if (!target.isEmpty())
-            body += "{\\field{\\*\\fldinst " + linkInstructionOf(target) + "}{\\fldrslt ";
+            // The instruction in a group of its own, as Word writes it: some
+            // readers know links only in that shape.
+            body += "{\\field{\\*\\fldinst {" + linkInstructionOf(target) + "}}{\\fldrslt ";
         link = target;
     }
 
