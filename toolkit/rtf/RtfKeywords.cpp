@@ -111,6 +111,7 @@ Table makeTable()
                                "latentstyles",
                                "datastore",
                                "objdata",
+                               "objclass",
                                "nonshppict",
                                "pntxta",
                                "pntxtb",

@@ -1,6 +1,7 @@
 #include "RtfReader.h"
 
 #include "RtfCodePage.h"
+#include "RtfKeptGroup.h"
 #include "RtfKeywords.h"
 #include "RtfLink.h"
 #include "RtfParagraph.h"
@@ -240,11 +241,27 @@ private:
         case '-': addText(u"\u00AD"); break;
         case '\r':
         case '\n': endParagraph(); break;
-        case '*':
-            if (groups.size() > 1 && !readsOptionalDestination(keywordOf(nextWord())))
-                skipGroup();
-            break;
+        case '*': readOptionalDestination(); break;
         default: break; // formula and index marks
+        }
+    }
+
+    // A {\*\...} group is read when it is known, else skipped; unknown ones
+    // in the text are kept to be written back.
+    void readOptionalDestination()
+    {
+        if (groups.size() <= 1)
+            return;
+        const Keyword keyword = keywordOf(nextWord());
+        if (readsOptionalDestination(keyword))
+            return;
+        const bool keeps = keyword == Keyword::Unknown && state.destination == Destination::Text;
+        const char* opening = groupOpening;
+        skipGroup();
+        if (keeps && p[-1] == '}') {
+            placeText(state.inTable);
+            flushRun();
+            keepGroup(doc, cursor, QByteArrayView(opening, p - opening));
         }
     }
 
@@ -755,6 +772,7 @@ bool read(const QByteArray& data, QTextDocument& document)
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();
+    forgetDocumentGroups(document);
     Reader(data, document).run();
     document.setUndoRedoEnabled(undo);
     return true;

@@ -6,8 +6,9 @@
 // fields as links; pictures as images (PNG and JPEG shown, other kinds kept
 // to be written back); tables as tables, a table nested in a cell as lines
 // of tab-separated text there. List labels and footnote numbers are text.
-// Everything else (style sheets, headers, footnote texts, {\*\...}
-// destinations) is skipped. Malformed input loads as far as it can be read.
+// Unknown {\*\...} destinations are kept to be written back (RtfKeptGroup.h).
+// Everything else (style sheets, headers, footnote texts) is skipped.
+// Malformed input loads as far as it can be read.
 #include <QByteArray>
 
 class QTextDocument;

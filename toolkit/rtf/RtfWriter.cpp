@@ -1,5 +1,6 @@
 #include "RtfWriter.h"
 
+#include "RtfKeptGroup.h"
 #include "RtfLink.h"
 #include "RtfParagraph.h"
 #include "RtfPicture.h"
@@ -128,6 +129,11 @@ private:
                     body += picture;
                 continue;
             }
+            if (const QByteArray kept = keptGroupOf(fragment.charFormat()); !kept.isEmpty()) {
+                for (qsizetype i = 0; i < fragment.length(); ++i)
+                    body += kept;
+                continue;
+            }
             body += '{';
             body += formatWords(fragment.charFormatIndex(), fragment.charFormat());
             body += ' ';
@@ -173,6 +179,7 @@ private:
             out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) + "\\blue"
                  + QByteArray::number(c.blue()) + ';';
         out += "}\n{\\*\\generator Penvale;}\n";
+        out += documentGroupsOf(doc);
         return out;
     }
 

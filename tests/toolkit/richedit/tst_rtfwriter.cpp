@@ -202,6 +202,23 @@ private slots:
         QCOMPARE(Rtf::write(back), rtf);
     }
 
+    // Groups the editor cannot show are written back where they stood: with
+    // the document when they came before the text, else in it.
+    void unknownGroupsAreWrittenBackWhereTheyStood()
+    {
+        QTextDocument doc;
+        QVERIFY(Rtf::read("{\\rtf1{\\*\\unknowntable 1{2}}before{\\*\\bkmkstart here}after\\par}", doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("before\uFFFCafter"));
+        const QByteArray rtf = Rtf::write(doc);
+        QVERIFY2(rtf.contains("{\\*\\generator Penvale;}\n{\\*\\unknowntable 1{2}}"), rtf.constData());
+        QVERIFY2(rtf.contains("before}{\\*\\bkmkstart here}{"), rtf.constData());
+        QTextDocument back;
+        QVERIFY(Rtf::read(rtf, back));
+        QCOMPARE(Rtf::write(back), rtf);
+        QVERIFY(Rtf::read("{\\rtf1 plain}", back));
+        QVERIFY(!Rtf::write(back).contains("unknowntable"));
+    }
+
     void textSurvivesTheRoundTrip_data()
     {
         QTest::addColumn<QString>("text");
