@@ -1,6 +1,7 @@
 #include "RtfPicture.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QImage>
 #include <QImageReader>
 #include <QTextCursor>
@@ -88,11 +89,14 @@ void PictureReader::addBinary(QByteArrayView bytes)
     data += bytes;
 }
 
-void PictureReader::insert(QTextCursor& cursor, QByteArrayView source, int number) const
+void PictureReader::insert(QTextCursor& cursor, QByteArrayView source) const
 {
     const QImage image = keepsData() ? decodeBounded(data) : QImage();
     QTextImageFormat format;
-    const QString name = QStringLiteral("rtfpicture:%1").arg(number);
+    // Named by content, so pictures pasted from another document never take
+    // the name of one already here.
+    const QString name = QStringLiteral("rtfpicture:")
+                       + QString::fromLatin1(QCryptographicHash::hash(source, QCryptographicHash::Sha1).toHex());
     format.setName(name);
     format.setProperty(PictureSourceProperty, source.toByteArray());
     if (!image.isNull())

@@ -28,8 +28,8 @@ public:
     void addHex(QLatin1StringView digits);
     void addBinary(QByteArrayView bytes);
 
-    // Inserts the picture at cursor as image number; source is the whole group.
-    void insert(QTextCursor& cursor, QByteArrayView source, int number) const;
+    // Inserts the picture at cursor; source is the whole group.
+    void insert(QTextCursor& cursor, QByteArrayView source) const;
 
 private:
     bool keepsData() const { return pictureKind != PictureKind::Other && !tooLarge; }

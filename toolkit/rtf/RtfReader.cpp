@@ -394,7 +394,7 @@ private:
         if (state.destination != Destination::Text)
             return;
         flushRun();
-        picture.insert(cursor, QByteArrayView(pictureOpening, p - pictureOpening), ++pictures);
+        picture.insert(cursor, QByteArrayView(pictureOpening, p - pictureOpening));
     }
 
     void enterTable(Destination table)
@@ -733,7 +733,6 @@ private:
     const char* groupOpening = nullptr; // the brace of the group opened last
     const char* pictureOpening = nullptr;
     PictureReader picture;
-    int pictures = 0;
 
     std::optional<Paragraph> blockParagraph = Paragraph(); // the format of the block the cursor is in
     Paragraph lastParagraph;                               // the format in force when the document closed
