@@ -3,6 +3,8 @@
 // mode (cheap layout for very large files) and a QTextEdit in rich mode.
 // Both bound what the user types or pastes by the control's maximum length,
 // and beep and report when they refuse some of it.
+#include "RichEditPaste.h"
+
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -11,6 +13,7 @@
 #include <QTextEdit>
 
 #include <functional>
+#include <type_traits>
 
 namespace RichEditLimit {
 
@@ -45,10 +48,22 @@ protected:
         Base::keyPressEvent(event);
     }
 
+    bool canInsertFromMimeData(const QMimeData* source) const override
+    {
+        return (showsRichText && RichEditPaste::hasRtf(*source)) || Base::canInsertFromMimeData(source);
+    }
+
     void insertFromMimeData(const QMimeData* source) override
     {
         const qsizetype room = RichEditLimit::room(this->textCursor(), maxLength);
         const QString text = RichEditLimit::normalized(source->text());
+        if (showsRichText && (maxLength <= 0 || text.size() <= room) && RichEditPaste::hasRtf(*source)) {
+            QTextCursor cursor = this->textCursor();
+            if (RichEditPaste::insertRtf(cursor, *source)) {
+                this->setTextCursor(cursor);
+                return;
+            }
+        }
         if (maxLength <= 0 || text.size() <= room) {
             Base::insertFromMimeData(source);
             return;
@@ -80,6 +95,9 @@ private:
         if (onRefused)
             onRefused();
     }
+
+    // Word processors offer RTF with pictures and tables; the plain view takes text.
+    static constexpr bool showsRichText = std::is_base_of_v<QTextEdit, Base>;
 
     int maxLength = 0;
     std::function<void()> onRefused;

@@ -16,9 +16,13 @@ Table makeTable()
         {"sect", Keyword::Par},
         {"page", Keyword::Par},
         {"row", Keyword::Row},
-        {"nestrow", Keyword::Row},
         {"cell", Keyword::Cell},
-        {"nestcell", Keyword::Cell},
+        {"trowd", Keyword::RowDefault},
+        {"cellx", Keyword::CellEdge},
+        {"intbl", Keyword::InTable},
+        // A table nested in a cell reads as lines of tab-separated text there.
+        {"nestrow", Keyword::Line},
+        {"nestcell", Keyword::Tab},
         {"line", Keyword::Line},
         {"tab", Keyword::Tab},
         {"emdash", Keyword::EmDash},
@@ -44,6 +48,12 @@ Table makeTable()
         {"striked", Keyword::StrikeOut},
         {"fs", Keyword::FontSize},
         {"cf", Keyword::Color},
+        {"super", Keyword::Superscript},
+        {"sub", Keyword::Subscript},
+        {"nosupersub", Keyword::NoSuperSub},
+        {"highlight", Keyword::Highlight},
+        {"cb", Keyword::Background},
+        {"chcbpat", Keyword::Background},
         {"f", Keyword::Font},
         {"pard", Keyword::ParagraphDefault},
         {"ql", Keyword::AlignLeft},
@@ -70,34 +80,64 @@ Table makeTable()
         {"red", Keyword::Red},
         {"green", Keyword::Green},
         {"blue", Keyword::Blue},
+        {"fldinst", Keyword::FieldInstruction},
+        {"pict", Keyword::Picture},
+        {"shppict", Keyword::ShapePicture},
+        {"pngblip", Keyword::PngPicture},
+        {"jpegblip", Keyword::JpegPicture},
+        {"picwgoal", Keyword::PictureWidthGoal},
+        {"pichgoal", Keyword::PictureHeightGoal},
+        {"picscalex", Keyword::PictureScaleX},
+        {"picscaley", Keyword::PictureScaleY},
     };
     // Every underline kind reads as underline.
     for (std::string_view w :
          {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth", "ulthd", "ulthdash",
           "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave"})
         t.emplace(w, Keyword::Underline);
-    for (std::string_view w : {"info",         "stylesheet",
-                               "header",       "headerl",
-                               "headerr",      "headerf",
-                               "footer",       "footerl",
-                               "footerr",      "footerf",
-                               "footnote",     "pict",
-                               "themedata",    "colorschememapping",
-                               "latentstyles", "datastore",
-                               "fldinst",      "objdata",
-                               "nonshppict",   "pntxta",
-                               "pntxtb",       "xe",
-                               "tc",           "txe",
-                               "rxe",          "annotation",
-                               "atnid",        "atnauthor",
-                               "listtable",    "listoverridetable",
-                               "revtbl",       "rsidtbl",
-                               "filetbl",      "template",
-                               "ftnsep",       "ftnsepc",
-                               "ftncn",        "aftnsep",
-                               "aftnsepc",     "aftncn",
-                               "private",      "userprops",
-                               "docvar",       "xmlnstbl",
+    for (std::string_view w : {"info",
+                               "stylesheet",
+                               "header",
+                               "headerl",
+                               "headerr",
+                               "headerf",
+                               "footer",
+                               "footerl",
+                               "footerr",
+                               "footerf",
+                               "footnote",
+                               "themedata",
+                               "colorschememapping",
+                               "latentstyles",
+                               "datastore",
+                               "objdata",
+                               "objclass",
+                               "nonshppict",
+                               "pntxta",
+                               "pntxtb",
+                               "xe",
+                               "tc",
+                               "txe",
+                               "rxe",
+                               "annotation",
+                               "atnid",
+                               "atnauthor",
+                               "listtable",
+                               "listoverridetable",
+                               "revtbl",
+                               "rsidtbl",
+                               "filetbl",
+                               "template",
+                               "ftnsep",
+                               "ftnsepc",
+                               "ftncn",
+                               "aftnsep",
+                               "aftnsepc",
+                               "aftncn",
+                               "private",
+                               "userprops",
+                               "docvar",
+                               "xmlnstbl",
                                "generator"})
         t.emplace(w, Keyword::SkippedDestination);
     return t;
@@ -110,6 +150,15 @@ Keyword keywordOf(QByteArrayView word)
     static const Table table = makeTable();
     const auto it = table.find(std::string_view(word.data(), size_t(word.size())));
     return it == table.end() ? Keyword::Unknown : it->second;
+}
+
+bool changesGroupState(Keyword keyword)
+{
+    const auto within = [keyword](Keyword first, Keyword last) { return keyword >= first && keyword <= last; };
+    return within(Keyword::Plain, Keyword::Font) || within(Keyword::ParagraphDefault, Keyword::LineMultiple)
+        || within(Keyword::UnicodePair, Keyword::UnicodeAlternative) || keyword == Keyword::UnicodeSkip
+        || keyword == Keyword::FontTable || keyword == Keyword::ColorTable || keyword == Keyword::FieldInstruction
+        || keyword == Keyword::Picture || keyword == Keyword::InTable;
 }
 
 }

@@ -12,6 +12,9 @@ enum class Keyword {
     Tab,
     Cell,
     Row,
+    RowDefault,
+    CellEdge,
+    InTable,
     EmDash,
     EnDash,
     Bullet,
@@ -28,7 +31,7 @@ enum class Keyword {
     // the ANSI and Unicode alternatives of \upr
     UnicodePair,
     UnicodeAlternative,
-    // character formatting
+    // character formatting, from Plain to Font
     Plain,
     Bold,
     Italic,
@@ -37,8 +40,13 @@ enum class Keyword {
     StrikeOut,
     FontSize,
     Color,
+    Superscript,
+    Subscript,
+    NoSuperSub,
+    Highlight,
+    Background,
     Font,
-    // paragraph formatting
+    // paragraph formatting, from ParagraphDefault to LineMultiple
     ParagraphDefault,
     AlignLeft,
     AlignCentre,
@@ -65,10 +73,23 @@ enum class Keyword {
     Red,
     Green,
     Blue,
+    FieldInstruction,
+    Picture,
+    ShapePicture,
+    PngPicture,
+    JpegPicture,
+    PictureWidthGoal,
+    PictureHeightGoal,
+    PictureScaleX,
+    PictureScaleY,
     // destinations whose content is not text
     SkippedDestination,
 };
 
 Keyword keywordOf(QByteArrayView word);
+
+// Whether the word changes what a group restores when it closes: character
+// and paragraph formats, the \\uc count and the destination.
+bool changesGroupState(Keyword keyword);
 
 }

@@ -1,16 +1,22 @@
 #include "RtfReader.h"
 
 #include "RtfCodePage.h"
+#include "RtfKeptGroup.h"
 #include "RtfKeywords.h"
+#include "RtfLink.h"
 #include "RtfParagraph.h"
+#include "RtfPicture.h"
+#include "RtfTable.h"
 
 #include <QColor>
 #include <QHash>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace Rtf {
@@ -18,29 +24,36 @@ namespace Rtf {
 namespace {
 
 // Deeper groups than this share their parent's state, so hostile nesting
-// costs neither stack nor memory.
+// costs neither stack nor memory; words that would change that shared state
+// are ignored there, so nothing set in a deep group outlives it.
 constexpr int MaxGroupDepth = 512;
 constexpr int MaxUnicodeSkip = 16;
+constexpr qsizetype MaxFieldInstruction = 8192;
 
 struct CharState {
     int font = -1; // -1: the document's default font
     int halfPoints = 24;
-    int color = -1; // index into the colour table; -1 is automatic
+    int color = -1;      // index into the colour table; -1 is automatic
+    int background = -1; // likewise; -1 is none
     bool bold = false, italic = false, underline = false, strikeOut = false;
+    QTextCharFormat::VerticalAlignment position = QTextCharFormat::AlignNormal;
+    QString link; // the target of the hyperlink field the text is the result of
     bool operator==(const CharState&) const = default;
 };
 
 size_t qHash(const CharState& s, size_t seed = 0)
 {
-    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.bold, s.italic, s.underline, s.strikeOut);
+    return qHashMulti(seed, s.font, s.halfPoints, s.color, s.background, s.bold, s.italic, s.underline, s.strikeOut,
+                      int(s.position), s.link);
 }
 
-enum class Destination { Text, FontTable, ColorTable, Skipped };
+enum class Destination { Text, FontTable, ColorTable, FieldInstruction, Picture, Skipped };
 
 struct GroupState {
     CharState chars;
     Paragraph paragraph;
     int unicodeSkip = 1;
+    bool inTable = false; // \intbl: the paragraph belongs to a table's cell
     Destination destination = Destination::Text;
 };
 
@@ -105,6 +118,7 @@ private:
             skipCount = 0;
             decodePendingBytes();
             if (c == '{') {
+                groupOpening = p - 1;
                 pushGroup();
                 return true;
             }
@@ -150,8 +164,17 @@ private:
             return false;
         if (groups.size() == 1)
             lastParagraph = state.paragraph; // the last paragraph may lack its \par
+        const bool endsInstruction = state.destination == Destination::FieldInstruction;
+        const bool endsPicture = state.destination == Destination::Picture;
         state = groups.back();
         groups.pop_back();
+        if (endsPicture && state.destination != Destination::Picture)
+            insertPicture();
+        // The field's result, the group that follows, shows the link.
+        if (endsInstruction && state.destination != Destination::FieldInstruction) {
+            state.chars.link = linkTargetOf(fieldInstruction);
+            fieldInstruction.clear();
+        }
         return !groups.empty();
     }
 
@@ -185,8 +208,11 @@ private:
             return;
         }
         const int param = int(negative ? -value : value);
+        const Keyword keyword = keywordOf(word);
+        if (overflowDepth > 0 && changesGroupState(keyword))
+            return;
         decodePendingBytes();
-        applyKeyword(keywordOf(word), hasParam, param);
+        applyKeyword(keyword, hasParam, param);
     }
 
     void parseSymbol(char c)
@@ -215,11 +241,27 @@ private:
         case '-': addText(u"\u00AD"); break;
         case '\r':
         case '\n': endParagraph(); break;
-        case '*':
-            if (groups.size() > 1 && !unicodeAlternativeFollows())
-                skipGroup();
-            break;
+        case '*': readOptionalDestination(); break;
         default: break; // formula and index marks
+        }
+    }
+
+    // A {\*\...} group is read when it is known, else skipped; unknown ones
+    // in the text are kept to be written back.
+    void readOptionalDestination()
+    {
+        if (groups.size() <= 1)
+            return;
+        const Keyword keyword = keywordOf(nextWord());
+        if (readsOptionalDestination(keyword))
+            return;
+        const bool keeps = keyword == Keyword::Unknown && state.destination == Destination::Text;
+        const char* opening = groupOpening;
+        skipGroup();
+        if (keeps && p[-1] == '}') {
+            placeText(state.inTable);
+            flushRun();
+            keepGroup(doc, cursor, QByteArrayView(opening, p - opening));
         }
     }
 
@@ -230,14 +272,11 @@ private:
         const bool on = !hasParam || param != 0;
         switch (keyword) {
         case Keyword::Par: endParagraph(); break;
-        case Keyword::Row:
-            pendingCells = 0;
-            endParagraph();
-            break;
-        case Keyword::Cell:
-            if (state.destination == Destination::Text)
-                ++pendingCells;
-            break;
+        case Keyword::Row: endRow(); break;
+        case Keyword::Cell: endCell(); break;
+        case Keyword::RowDefault: tables.defineRow(); break;
+        case Keyword::CellEdge: tables.addCellEdge(param); break;
+        case Keyword::InTable: state.inTable = true; break;
         case Keyword::Line: addText(u"\u2028"); break;
         case Keyword::Tab: addText(u"\t"); break;
         case Keyword::EmDash: addText(u"\u2014"); break;
@@ -251,7 +290,7 @@ private:
         case Keyword::EnSpace: addText(u"\u2002"); break;
         case Keyword::Unicode: addUnicode(param); break;
         case Keyword::UnicodeSkip: state.unicodeSkip = std::clamp(param, 0, MaxUnicodeSkip); break;
-        case Keyword::Binary: p += std::min<qint64>(std::max(param, 0), end - p); break;
+        case Keyword::Binary: skipBinary(param); break;
         case Keyword::FootnoteMark: addFootnoteMark(); break;
         case Keyword::UnicodePair: enterTable(Destination::Skipped); break;
         case Keyword::UnicodeAlternative:
@@ -266,8 +305,16 @@ private:
         case Keyword::StrikeOut: chars.strikeOut = on; break;
         case Keyword::FontSize: chars.halfPoints = param > 0 ? std::min(param, 3276) : 24; break;
         case Keyword::Color: chars.color = param; break;
+        case Keyword::Highlight:
+        case Keyword::Background: chars.background = param > 0 ? param : -1; break;
+        case Keyword::Superscript: chars.position = QTextCharFormat::AlignSuperScript; break;
+        case Keyword::Subscript: chars.position = QTextCharFormat::AlignSubScript; break;
+        case Keyword::NoSuperSub: chars.position = QTextCharFormat::AlignNormal; break;
         case Keyword::Font: selectFont(param); break;
-        case Keyword::ParagraphDefault: paragraph = Paragraph(); break;
+        case Keyword::ParagraphDefault:
+            paragraph = Paragraph();
+            state.inTable = false;
+            break;
         case Keyword::AlignLeft: paragraph.alignment = Paragraph::Left; break;
         case Keyword::AlignCentre: paragraph.alignment = Paragraph::Centre; break;
         case Keyword::AlignRight: paragraph.alignment = Paragraph::Right; break;
@@ -295,6 +342,15 @@ private:
                 pendingFont.codePage = param;
             break;
         case Keyword::ColorTable: enterTable(Destination::ColorTable); break;
+        case Keyword::FieldInstruction: enterTable(Destination::FieldInstruction); break;
+        case Keyword::Picture: enterPicture(); break;
+        case Keyword::ShapePicture: break;
+        case Keyword::PngPicture: picture.setKind(PictureKind::Png); break;
+        case Keyword::JpegPicture: picture.setKind(PictureKind::Jpeg); break;
+        case Keyword::PictureWidthGoal: picture.setGoalWidth(param); break;
+        case Keyword::PictureHeightGoal: picture.setGoalHeight(param); break;
+        case Keyword::PictureScaleX: picture.setScaleX(param); break;
+        case Keyword::PictureScaleY: picture.setScaleY(param); break;
         case Keyword::Red:
             red = std::clamp(param, 0, 255);
             colorGiven = true;
@@ -315,6 +371,32 @@ private:
         }
     }
 
+    // \binN carries N raw bytes, a picture's data or skipped.
+    void skipBinary(int count)
+    {
+        const qint64 length = std::min<qint64>(std::max(count, 0), end - p);
+        if (state.destination == Destination::Picture)
+            picture.addBinary(QByteArrayView(p, length));
+        p += length;
+    }
+
+    void enterPicture()
+    {
+        if (groups.size() <= 1 || state.destination != Destination::Text)
+            return;
+        state.destination = Destination::Picture;
+        picture = PictureReader();
+        pictureOpening = groupOpening;
+    }
+
+    void insertPicture()
+    {
+        if (state.destination != Destination::Text)
+            return;
+        flushRun();
+        picture.insert(cursor, QByteArrayView(pictureOpening, p - pictureOpening));
+    }
+
     void enterTable(Destination table)
     {
         // A table word outside a group of its own would swallow the document.
@@ -322,10 +404,61 @@ private:
             state.destination = table;
     }
 
-    // "{\*\ud" holds the Unicode alternative of an \upr group: read, not skipped.
-    bool unicodeAlternativeFollows() const
+    // The control word after p, not consumed; empty when none follows.
+    QByteArrayView nextWord() const
     {
-        return end - p >= 3 && p[0] == '\\' && p[1] == 'u' && p[2] == 'd' && (end - p == 3 || !isLetter(p[3]));
+        if (end - p < 2 || *p != '\\')
+            return {};
+        const char* word = p + 1;
+        const char* wordEnd = word;
+        while (wordEnd < end && isLetter(*wordEnd))
+            ++wordEnd;
+        return QByteArrayView(word, wordEnd - word);
+    }
+
+    // "{\*\ud" holds the Unicode alternative of an \upr group and
+    // "{\*\fldinst" a field's instruction and "{\*\shppict" a picture: read,
+    // not skipped.
+    static bool readsOptionalDestination(Keyword keyword)
+    {
+        return keyword == Keyword::UnicodeAlternative || keyword == Keyword::FieldInstruction
+            || keyword == Keyword::ShapePicture;
+    }
+
+    // A cell outside a table (no \intbl) ends with a tab, as text.
+    void endCell()
+    {
+        if (state.destination != Destination::Text)
+            return;
+        if (!state.inTable) {
+            addText(u"\t");
+            return;
+        }
+        placeText(true);
+        tables.endCell();
+    }
+
+    void endRow()
+    {
+        if (state.destination != Destination::Text)
+            return;
+        if (!state.inTable) {
+            endParagraph();
+            return;
+        }
+        flushRun();
+        tables.endRow();
+    }
+
+    // Moves the cursor into the cell, or out of the table, text goes to.
+    void placeText(bool inTable)
+    {
+        if (tables.isPlaced(inTable))
+            return;
+        decodePendingBytes();
+        flushRun();
+        tables.place(cursor, inTable);
+        blockParagraph.reset(); // the block the cursor moved to has a format of its own
     }
 
     // Paragraph formats hold for the paragraph their \par ends.
@@ -333,7 +466,7 @@ private:
     {
         if (state.destination != Destination::Text)
             return;
-        pendingCells = 0;
+        placeText(state.inTable);
         setParagraphFormat(state.paragraph);
         addText(u"\n");
     }
@@ -474,7 +607,12 @@ private:
     void addText(QLatin1StringView text)
     {
         decodePendingBytes();
-        if (state.destination == Destination::Text && state.chars == runChars && pendingCells == 0 && !runInSymbolFont)
+        if (state.destination == Destination::Picture) {
+            picture.addHex(text);
+            return;
+        }
+        if (state.destination == Destination::Text && state.chars == runChars && tables.isPlaced(state.inTable)
+            && !runInSymbolFont)
             runText += text;
         else if (state.destination == Destination::Text && codePageOfFont(state.chars.font) == SymbolCodePage)
             addSymbolText(text);
@@ -492,11 +630,7 @@ private:
                 runChars = state.chars;
                 runInSymbolFont = codePageOfFont(runChars.font) == SymbolCodePage;
             }
-            // Cells of a row are separated by tabs, the row's last cell by none.
-            if (pendingCells > 0) {
-                runText += QString(pendingCells, u'\t');
-                pendingCells = 0;
-            }
+            placeText(state.inTable);
             runText += text;
             break;
         case Destination::FontTable: addFontNameText(text); break;
@@ -504,6 +638,11 @@ private:
             for (qsizetype n = text.count(u';'); n > 0; --n)
                 commitColor();
             break;
+        case Destination::FieldInstruction:
+            if (fieldInstruction.size() < MaxFieldInstruction)
+                fieldInstruction += text.left(MaxFieldInstruction - fieldInstruction.size());
+            break;
+        case Destination::Picture:
         case Destination::Skipped: break;
         }
     }
@@ -558,14 +697,23 @@ private:
         format.setFontItalic(chars.italic);
         format.setFontUnderline(chars.underline);
         format.setFontStrikeOut(chars.strikeOut);
+        format.setVerticalAlignment(chars.position);
+        if (chars.background >= 0 && chars.background < colors.size() && colors[chars.background].isValid())
+            format.setBackground(colors[chars.background]);
+        if (!chars.link.isEmpty()) {
+            format.setAnchor(true);
+            format.setAnchorHref(chars.link);
+        }
         formats.insert(chars, format);
         return format;
     }
 
     // Word processors end every paragraph with \par, the last one included.
+    // The block after a table stays: it holds the table's end.
     void dropFinalParagraphMark()
     {
-        if (doc.blockCount() > 1 && doc.lastBlock().length() == 1) {
+        if (doc.blockCount() > 1 && doc.lastBlock().length() == 1
+            && QTextCursor(doc.lastBlock().previous()).currentTable() == nullptr) {
             cursor.movePosition(QTextCursor::End);
             cursor.deletePreviousChar();
         }
@@ -579,12 +727,15 @@ private:
     GroupState state;
     std::vector<GroupState> groups;
     int overflowDepth = 0;
-    int skipCount = 0;    // fallback characters still to skip after \uN
-    int pendingCells = 0; // cells ended in this row and not yet followed by text
+    int skipCount = 0; // fallback characters still to skip after \uN
+    TableBuilder tables;
     int footnotes = 0;
+    const char* groupOpening = nullptr; // the brace of the group opened last
+    const char* pictureOpening = nullptr;
+    PictureReader picture;
 
-    Paragraph blockParagraph; // the format of the block the cursor is in
-    Paragraph lastParagraph;  // the format in force when the document closed
+    std::optional<Paragraph> blockParagraph = Paragraph(); // the format of the block the cursor is in
+    Paragraph lastParagraph;                               // the format in force when the document closed
 
     QString runText;
     CharState runChars{.font = -2}; // no font: the first text starts a run
@@ -601,6 +752,7 @@ private:
     FontEntry pendingFont;
     int pendingFontIndex = -1;
     QList<QColor> colors;
+    QString fieldInstruction;
     int red = 0, green = 0, blue = 0;
     bool colorGiven = false;
 };
@@ -619,6 +771,7 @@ bool read(const QByteArray& data, QTextDocument& document)
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();
+    forgetDocumentGroups(document);
     Reader(data, document).run();
     document.setUndoRedoEnabled(undo);
     return true;

@@ -1,6 +1,10 @@
 #include "RtfWriter.h"
 
+#include "RtfKeptGroup.h"
+#include "RtfLink.h"
 #include "RtfParagraph.h"
+#include "RtfPicture.h"
+#include "RtfTable.h"
 
 #include <QColor>
 #include <QHash>
@@ -8,6 +12,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextFrame>
+#include <QTextTable>
 
 #include <cmath>
 
@@ -41,6 +47,11 @@ void appendEscaped(QByteArray& out, QStringView text)
     }
 }
 
+// Tables span 6.5 inches, the text width of a letter or A4 page.
+constexpr int TableWidth = 9360;
+
+enum class Placement { Text, Cell };
+
 class Writer {
 public:
     explicit Writer(const QTextDocument& document) : doc(document)
@@ -50,31 +61,111 @@ public:
 
     QByteArray run()
     {
-        QByteArray body;
         body.reserve(doc.characterCount() + doc.characterCount() / 4);
-        QByteArray paragraph; // the words of the paragraph format in force
-        for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-            const QByteArray& words = paragraphWordsOf(block);
-            if (words != paragraph) {
-                body += "\\pard";
-                body += words;
-                body += ' ';
-                paragraph = words;
-            }
-            for (auto it = block.begin(); !it.atEnd(); ++it) {
-                const QTextFragment fragment = it.fragment();
-                body += '{';
-                body += formatWords(fragment.charFormatIndex(), fragment.charFormat());
-                body += ' ';
-                appendEscaped(body, fragment.text());
-                body += '}';
-            }
-            body += "\\par\n";
-        }
+        writeFrame(*doc.rootFrame());
         return header() + body + "}\n";
     }
 
 private:
+    void writeFrame(const QTextFrame& frame)
+    {
+        for (auto it = frame.begin(); !it.atEnd(); ++it) {
+            if (const auto* table = qobject_cast<const QTextTable*>(it.currentFrame()))
+                writeTable(*table);
+            else if (it.currentFrame() != nullptr)
+                writeFrame(*it.currentFrame());
+            else
+                writeBlock(it.currentBlock(), Placement::Text, "\\par\n");
+        }
+    }
+
+    // Merged cells are written as their first cell and empty ones.
+    void writeTable(const QTextTable& table)
+    {
+        for (int row = 0; row < table.rows(); ++row) {
+            body += "\\trowd" + cellEdgesOf(table.columns(), TableWidth) + '\n';
+            for (int column = 0; column < table.columns(); ++column) {
+                const QTextTableCell cell = table.cellAt(row, column);
+                if (cell.row() != row || cell.column() != column) {
+                    writeEmptyCell();
+                    continue;
+                }
+                const int end = cell.lastPosition();
+                for (QTextBlock block = cell.firstCursorPosition().block(); block.isValid(); block = block.next()) {
+                    const bool last = block.position() + block.length() > end;
+                    writeBlock(block, Placement::Cell, last ? "\\cell " : "\\par ");
+                    if (last)
+                        break;
+                }
+            }
+            body += "\\row\n";
+        }
+    }
+
+    void writeEmptyCell()
+    {
+        body += "\\pard\\intbl\\cell ";
+        paragraph.clear();
+    }
+
+    void writeBlock(const QTextBlock& block, Placement placement, const char* ending)
+    {
+        QByteArray words = paragraphWordsOf(block);
+        if (placement == Placement::Cell)
+            words += "\\intbl";
+        if (words != paragraph) {
+            body += "\\pard";
+            body += words;
+            body += ' ';
+            paragraph = words;
+        }
+        QString link; // the target of the field open in body
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            switchLink(body, link, fragment.charFormat());
+            if (fragment.charFormat().isImageFormat()) {
+                const QByteArray picture = pictureGroupOf(fragment.charFormat().toImageFormat(), doc);
+                for (qsizetype i = 0; i < fragment.length(); ++i)
+                    body += picture;
+                continue;
+            }
+            if (const QByteArray kept = keptGroupOf(fragment.charFormat()); !kept.isEmpty()) {
+                for (qsizetype i = 0; i < fragment.length(); ++i)
+                    body += kept;
+                continue;
+            }
+            body += '{';
+            body += formatWords(fragment.charFormatIndex(), fragment.charFormat());
+            body += ' ';
+            appendEscaped(body, fragment.text());
+            body += '}';
+        }
+        closeLink(body, link);
+        body += ending;
+    }
+
+    // Neighbouring fragments of one link share one field, so the link reads
+    // back whole.
+    static void switchLink(QByteArray& body, QString& link, const QTextCharFormat& format)
+    {
+        const QString target = format.isAnchor() ? format.anchorHref() : QString();
+        if (target == link)
+            return;
+        closeLink(body, link);
+        if (!target.isEmpty())
+            // The instruction in a group of its own, as Word writes it: some
+            // readers know links only in that shape.
+            body += "{\\field{\\*\\fldinst {" + linkInstructionOf(target) + "}}{\\fldrslt ";
+        link = target;
+    }
+
+    static void closeLink(QByteArray& body, QString& link)
+    {
+        if (!link.isEmpty())
+            body += "}}";
+        link.clear();
+    }
+
     QByteArray header() const
     {
         QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
@@ -88,6 +179,7 @@ private:
             out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) + "\\blue"
                  + QByteArray::number(c.blue()) + ';';
         out += "}\n{\\*\\generator Penvale;}\n";
+        out += documentGroupsOf(doc);
         return out;
     }
 
@@ -119,6 +211,12 @@ private:
             words += "\\ul";
         if (font.strikeOut())
             words += "\\strike";
+        if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+            words += "\\super";
+        else if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
+            words += "\\sub";
+        if (format.background().style() != Qt::NoBrush)
+            words += "\\highlight" + QByteArray::number(colorIndex(format.background().color()));
         wordsByFormat.insert(index, words);
         return words;
     }
@@ -145,6 +243,8 @@ private:
     }
 
     const QTextDocument& doc;
+    QByteArray body;
+    QByteArray paragraph; // the words of the paragraph format in force
     QStringList fonts;
     QList<QColor> colors;
     QHash<int, QByteArray> wordsByFormat;

@@ -1,7 +1,8 @@
 #pragma once
 // Writes a QTextDocument as RTF: text, paragraphs with their alignment,
-// indents and spacing, tabs and line breaks, and per run the font name, size,
-// colour, bold, italic, underline, strike-out.
+// indents and spacing, tabs, line breaks, tables, links, pictures, the
+// unknown groups the reader kept, and per run the font name, size, colour,
+// highlight, bold, italic, underline, strike-out, superscript and subscript.
 #include <QByteArray>
 
 class QFont;

@@ -30,6 +30,14 @@ inline RichEditAttributes attributesOf(const QTextDocument& doc, const QString& 
     return attributesAt(doc, pos);
 }
 
+// The character format of the first character of the first occurrence of text.
+inline QTextCharFormat formatOf(const QTextDocument& doc, const QString& text)
+{
+    QTextCursor c(const_cast<QTextDocument*>(&doc));
+    c.setPosition(int(doc.toPlainText().indexOf(text)) + 1);
+    return c.charFormat();
+}
+
 constexpr int Bold = int(TFontStyle::Bold);
 constexpr int Italic = int(TFontStyle::Italic);
 constexpr int Underline = int(TFontStyle::Underline);

@@ -4,13 +4,17 @@
 #include "errorof.h"
 #include "toolkit/Exception.h"
 #include "toolkit/gui/RichEdit.h"
+#include "toolkit/rtf/RtfReader.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTextImageFormat>
+#include <QTextTable>
 #include <QtTest>
 
 #include <cerrno>
@@ -447,6 +451,41 @@ private slots:
         edit.SetSelStart(5);
         edit.PasteFromClipboard();
         QCOMPARE(edit.Text(), QStringLiteral("artsta"));
+    }
+
+    // RTF from a word processor pastes with its picture, table and link, and
+    // a save keeps them.
+    void pastedRtfKeepsPicturesTablesAndLinks()
+    {
+        QImage image(4, 3, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        auto* mime = new QMimeData;
+        mime->setText(QStringLiteral("link a b"));
+        mime->setData(QStringLiteral("text/rtf"),
+                      "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"https://example.org/\"}{\\fldrslt link}}"
+                      "{\\pict\\pngblip "
+                          + png.toHex() + "}\\par\\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell b\\cell\\row}");
+        QApplication::clipboard()->setMimeData(mime);
+        TRichEdit edit;
+        edit.LoadFromBytes("{\\rtf1 before}");
+        edit.SetSelStart(6);
+        edit.PasteFromClipboard();
+
+        QTextDocument saved;
+        QVERIFY(Rtf::read(edit.SaveToBytes(), saved));
+        QVERIFY2(saved.toPlainText().startsWith(QStringLiteral("beforelink\uFFFC\na\nb")),
+                 qPrintable(saved.toPlainText()));
+        QCOMPARE(formatOf(saved, "link").anchorHref(), QStringLiteral("https://example.org/"));
+        const QTextImageFormat picture = formatOf(saved, "\uFFFC").toImageFormat();
+        QCOMPARE(saved.resource(QTextDocument::ImageResource, QUrl(picture.name())).value<QImage>().size(),
+                 QSize(4, 3));
+        const QTextTable* table = QTextCursor(saved.findBlockByNumber(1)).currentTable();
+        QVERIFY(table != nullptr);
+        QCOMPARE(QSize(table->columns(), table->rows()), QSize(2, 1));
     }
 
     void notifications_data() { addModes(); }

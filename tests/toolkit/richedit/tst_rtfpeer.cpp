@@ -1,6 +1,6 @@
 // Other programs read our RTF: LibreOffice keeps text, character and
-// paragraph formats, pandoc keeps the text. And we read a word processor's
-// RTF as LibreOffice reads it.
+// paragraph formats, pandoc keeps the text, and both keep pictures, tables
+// and links. And we read a word processor's RTF as LibreOffice reads it.
 #include "RichEditTestSupport.h"
 #include "toolkit/rtf/RtfReader.h"
 #include "toolkit/rtf/RtfWriter.h"
@@ -342,6 +342,52 @@ private slots:
         theirs.remove(QChar(0xFEFF));
         QVERIFY(!theirs.isEmpty());
         QCOMPARE(doc.toPlainText().simplified(), theirs.simplified());
+    }
+
+    // A word processor's file with a picture, a 2×2 table and a link, opened,
+    // edited and saved, keeps all three for LibreOffice and pandoc.
+    void pictureTableAndLinkSurviveAnEdit()
+    {
+        if (QStandardPaths::findExecutable("soffice").isEmpty())
+            QSKIP("LibreOffice is not installed");
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(dir.filePath("picture.png")));
+        QFile html(dir.filePath("source.html"));
+        QVERIFY(html.open(QIODevice::WriteOnly));
+        html.write(
+            "<p>Intro <a href=\"https://example.org/page\">the link</a></p><p><img src=\"picture.png\" "
+            "width=\"40\" height=\"30\"></p><table border=\"1\"><tr><td>a1</td><td>b1</td></tr><tr><td>a2</td>"
+            "<td>b2</td></tr></table><p>end</p>");
+        html.close();
+        bool ok = false;
+        const QByteArray error = run(QStandardPaths::findExecutable("soffice"),
+                                     {"-env:UserInstallation=file://" + dir.filePath("profile"), "--headless",
+                                      "--infilter=HTML (StarWriter)", "--convert-to", "rtf", "--outdir", dir.path(),
+                                      html.fileName()},
+                                     dir.path(), &ok);
+        QVERIFY2(ok, error.constData());
+        QFile theirs(dir.filePath("source.rtf"));
+        QVERIFY(theirs.open(QIODevice::ReadOnly));
+        QTextDocument doc;
+        QVERIFY(Rtf::read(theirs.readAll(), doc));
+        QTextCursor(&doc).insertText(QStringLiteral("Edited. "));
+        const QString rtf = save(doc, "edited.rtf");
+
+        const QByteArray back = convert(rtf, "html:HTML (StarWriter)", "html");
+        QVERIFY2(back.contains("<img "), back.constData());
+        QCOMPARE(back.count("<td"), 4);
+        QVERIFY2(back.contains("href=\"https://example.org/page\""), back.constData());
+        QVERIFY(back.contains("Edited."));
+
+        const QString pandoc = QStandardPaths::findExecutable("pandoc");
+        if (pandoc.isEmpty())
+            QSKIP("pandoc is not installed");
+        const QByteArray fromPandoc = run(pandoc, {"-f", "rtf", "-t", "html", rtf}, dir.path(), &ok);
+        QVERIFY2(ok, fromPandoc.constData());
+        QVERIFY2(fromPandoc.contains("<img ") && fromPandoc.count("<td") == 4
+                     && fromPandoc.contains("href=\"https://example.org/page\""),
+                 fromPandoc.constData());
     }
 
     void pandocReadsText()

@@ -3,7 +3,10 @@
 #include "toolkit/rtf/RtfReader.h"
 #include "toolkit/rtf/RtfWriter.h"
 
+#include <QBuffer>
 #include <QTextBlock>
+#include <QTextImageFormat>
+#include <QTextTable>
 #include <QtTest>
 
 namespace {
@@ -94,6 +97,126 @@ private slots:
         QTextDocument back;
         QVERIFY(Rtf::read(Rtf::write(doc), back));
         QCOMPARE(describe(runsOf(back)), describe(runsOf(doc)));
+    }
+
+    void positionHighlightAndLinksSurviveTheRoundTrip()
+    {
+        QTextCharFormat super, sub, highlighted, link, boldLink;
+        super.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+        sub.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+        highlighted.setBackground(QColor(Qt::yellow));
+        link.setAnchor(true);
+        link.setAnchorHref(QStringLiteral("https://example.org/a \"b\""));
+        boldLink = link;
+        boldLink.setFontWeight(QFont::Bold);
+        QTextDocument doc;
+        fill(doc,
+             {{"x", {}}, {"2", super}, {"i", sub}, {"hl", highlighted}, {" li", link}, {"nk", boldLink}, {" end", {}}});
+        const QByteArray rtf = Rtf::write(doc);
+        QCOMPARE(rtf.count("\\fldinst"), 1); // one link over two formats
+        QTextDocument back;
+        QVERIFY(Rtf::read(rtf, back));
+        QCOMPARE(back.toPlainText(), doc.toPlainText());
+        QCOMPARE(formatOf(back, "2").verticalAlignment(), QTextCharFormat::AlignSuperScript);
+        QCOMPARE(formatOf(back, "i").verticalAlignment(), QTextCharFormat::AlignSubScript);
+        QCOMPARE(formatOf(back, "hl").background().color(), QColor(Qt::yellow));
+        QCOMPARE(formatOf(back, "li").anchorHref(), QStringLiteral("https://example.org/a%20%22b%22"));
+        QCOMPARE(formatOf(back, "nk").anchorHref(), formatOf(back, "li").anchorHref());
+        QVERIFY(!formatOf(back, " end").isAnchor());
+    }
+
+    // A picture the document shows, one it cannot show and one too large to
+    // decode all keep their place and their data; a pasted image is written
+    // as PNG.
+    void picturesSurviveTheRoundTrip()
+    {
+        QImage image(4, 3, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        QByteArray huge = png;
+        huge.replace(16, 8, QByteArray::fromHex("0000ffff0000ffff")); // the header's width and height
+        const QByteArray metafile = "{\\pict\\wmetafile8\\picwgoal300\\pichgoal150 0100090000}";
+        const QByteArray rtf = "{\\rtf1 a{\\*\\shppict{\\pict\\pngblip\\picwgoal1200\\pichgoal900 " + png.toHex()
+                             + "}}{\\nonshppict{\\pict\\wmetafile8 00}}b" + metafile + "c{\\pict\\pngblip "
+                             + huge.toHex() + "}d}";
+        QTextDocument doc;
+        QVERIFY(Rtf::read(rtf, doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("a\uFFFCb\uFFFCc\uFFFCd"));
+        const QTextImageFormat shown = formatOf(doc, "\uFFFCb").toImageFormat();
+        QCOMPARE(QSizeF(shown.width(), shown.height()), QSizeF(80, 60));
+        QCOMPARE(doc.resource(QTextDocument::ImageResource, QUrl(shown.name())).value<QImage>().size(), QSize(4, 3));
+        const QTextImageFormat tooLarge = formatOf(doc, "\uFFFCd").toImageFormat();
+        QVERIFY(!doc.resource(QTextDocument::ImageResource, QUrl(tooLarge.name())).isValid());
+
+        QTextCursor(&doc).insertImage(image); // the two ways a paste leaves an image
+        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("pasted")), image);
+        QTextImageFormat pasted;
+        pasted.setName(QStringLiteral("pasted"));
+        QTextCursor end(&doc);
+        end.movePosition(QTextCursor::End);
+        end.insertImage(pasted);
+        const QByteArray written = Rtf::write(doc);
+        QVERIFY(written.contains(metafile));
+        QVERIFY(written.contains(huge.toHex()));
+        QTextDocument back;
+        QVERIFY(Rtf::read(written, back));
+        QCOMPARE(back.toPlainText().count(QChar::ObjectReplacementCharacter), 5);
+        QTextCursor last(&back);
+        last.movePosition(QTextCursor::End);
+        const QTextImageFormat pastedBack = last.charFormat().toImageFormat();
+        QCOMPARE(back.resource(QTextDocument::ImageResource, QUrl(pastedBack.name())).value<QImage>().size(),
+                 QSize(4, 3));
+    }
+
+    // Cells keep their text, paragraphs included; the text around the table
+    // stays outside it, and a second save writes what the first did.
+    void tablesSurviveTheRoundTrip()
+    {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        c.insertText(QStringLiteral("before"));
+        QTextTable* table = c.insertTable(2, 2);
+        const QStringList cells = {"a", "b\nsecond", "", "d"};
+        for (int i = 0; i < cells.size(); ++i)
+            table->cellAt(i / 2, i % 2).firstCursorPosition().insertText(cells[i]);
+        c.setPosition(table->lastPosition() + 1);
+        c.insertText(QStringLiteral("after"));
+        c.insertTable(1, 1)->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral("last"));
+
+        const QByteArray rtf = Rtf::write(doc);
+        QTextDocument back;
+        QVERIFY(Rtf::read(rtf, back));
+        QCOMPARE(back.toPlainText(), doc.toPlainText());
+        const QTextTable* backTable = QTextCursor(back.findBlockByNumber(1)).currentTable();
+        QVERIFY(backTable != nullptr);
+        QCOMPARE(QSize(backTable->columns(), backTable->rows()), QSize(2, 2));
+        for (int i = 0; i < cells.size(); ++i) {
+            QTextCursor cell = backTable->cellAt(i / 2, i % 2).firstCursorPosition();
+            cell.setPosition(backTable->cellAt(i / 2, i % 2).lastPosition(), QTextCursor::KeepAnchor);
+            QCOMPARE(cell.selectedText().replace(QChar::ParagraphSeparator, u'\n'), cells[i]);
+        }
+        QVERIFY(QTextCursor(back.findBlockByNumber(0)).currentTable() == nullptr);
+        QCOMPARE(Rtf::write(back), rtf);
+    }
+
+    // Groups the editor cannot show are written back where they stood: with
+    // the document when they came before the text, else in it.
+    void unknownGroupsAreWrittenBackWhereTheyStood()
+    {
+        QTextDocument doc;
+        QVERIFY(Rtf::read("{\\rtf1{\\*\\unknowntable 1{2}}before{\\*\\bkmkstart here}after\\par}", doc));
+        QCOMPARE(doc.toPlainText(), QStringLiteral("before\uFFFCafter"));
+        const QByteArray rtf = Rtf::write(doc);
+        QVERIFY2(rtf.contains("{\\*\\generator Penvale;}\n{\\*\\unknowntable 1{2}}"), rtf.constData());
+        QVERIFY2(rtf.contains("before}{\\*\\bkmkstart here}{"), rtf.constData());
+        QTextDocument back;
+        QVERIFY(Rtf::read(rtf, back));
+        QCOMPARE(Rtf::write(back), rtf);
+        QVERIFY(Rtf::read("{\\rtf1 plain}", back));
+        QVERIFY(!Rtf::write(back).contains("unknowntable"));
     }
 
     void textSurvivesTheRoundTrip_data()
