@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/BarControls.h"
 #include "app/ClockDates.h"
+#include "app/CloseDuringSend.h"
 #include "app/Commands.h"
 #include "app/ComposePanel.h"
 #include "app/DocumentSession.h"
@@ -108,6 +109,7 @@ void MainWindow::createParts()
     format = new FormatCommands(*editor, this);
     compose = new ComposePanel(
         *editor, *mailSender, [this] { return session->chooseAttachment(); }, this);
+    closeDuringSend = new CloseDuringSend(*mailSender, *compose, *this);
     edit = new EditCommands(*editor, *compose, this);
     findReplace = new FindReplace(*editor, this);
     clock = new ClockDates(*editor, this);
@@ -313,7 +315,10 @@ void MainWindow::showEvent(QShowEvent* event)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     bool allowed = false;
-    Guard([&] { allowed = session->saveChangesCheck(); })();
+    Guard([&] {
+        allowed = closeDuringSend->closeRequested() == CloseDuringSend::Verdict::CloseNow
+               && session->saveChangesCheck();
+    })();
     if (allowed) {
         mailbox->closeMailbox();
         event->accept();

@@ -16,6 +16,7 @@ class DocumentSession;
 class EditCommands;
 class FindReplace;
 class FormatCommands;
+class CloseDuringSend;
 class MailSender;
 class MailboxOpener;
 class PageLayout;
@@ -74,6 +75,7 @@ private:
     SizeLimit* sizeLimit = nullptr;
     FormatCommands* format = nullptr;
     ComposePanel* compose = nullptr;
+    CloseDuringSend* closeDuringSend = nullptr;
     EditCommands* edit = nullptr;
     FindReplace* findReplace = nullptr;
     ClockDates* clock = nullptr;
