@@ -387,11 +387,14 @@ void MainWindow::showAbout()
     box.exec();
 }
 
-// The screen's resolution against the design's, and the window's width.
+// The screen's resolution against the design's, and the window's width. The
+// desktop's scaling keeps the logical resolution at 96 and counts the screen's
+// pixels in the device pixel ratio.
 void MainWindow::showDiagnostics()
 {
     const QScreen* screen = this->screen();
-    const int screenPpi = qRound(screen ? screen->logicalDotsPerInch() : designPixelsPerInch);
+    const int screenPpi = qRound(screen ? screen->logicalDotsPerInch() * screen->devicePixelRatio()
+                                        : designPixelsPerInch);
     statusPanels->set(StatusPanel::Font,
                       QStringLiteral("Scr = %1; Form = %2  %3").arg(screenPpi).arg(designPixelsPerInch).arg(width()));
 }
