@@ -110,6 +110,12 @@ void ComposePanel::startMessage()
     composePanel->show();
 }
 
+void ComposePanel::startNewMessage()
+{
+    clearMessage();
+    startMessage();
+}
+
 void ComposePanel::setRecipient(const QString& address)
 {
     toEdit->setText(address);

@@ -31,6 +31,8 @@ public:
     // Shows the fields as they were left; without a sender and a server to send
     // through, says what to set up instead.
     void startMessage();
+    // Empties the fields first: an answer or a forward is a message of its own.
+    void startNewMessage();
     void setRecipient(const QString& address);
     void setSubject(const QString& subject);
     // An answer's ids, kept until the next message is started.
