@@ -74,7 +74,7 @@ ComposePanel::ComposePanel(TRichEdit& editor, MailSender& sender, AttachmentChoo
                                  QStringLiteral("Cancel the current email operation"));
     composeDoneButton = composeButton(QStringLiteral("Button1"), QStringLiteral("Done"),
                                       QStringLiteral("Click here when you're done sending email"));
-    connect(sendButton, &QPushButton::clicked, this, Guard([this](bool) { sendMessage(); }));
+    connect(sendButton, &QPushButton::clicked, this, [this] { pressSend(); });
     connect(cancelButton, &QPushButton::clicked, this, Guard([this](bool) { this->sender.cancel(); }));
     connect(composeDoneButton, &QPushButton::clicked, this, Guard([this](bool) { finishMessage(); }));
 
@@ -107,11 +107,13 @@ void ComposePanel::startMessage()
                    mbOK);
         return;
     }
-    for (QLineEdit* field : {ccEdit, toEdit, attachmentsEdit, subjectEdit})
-        field->clear();
-    inReplyTo.clear();
-    references.clear();
     composePanel->show();
+}
+
+void ComposePanel::startNewMessage()
+{
+    clearMessage();
+    startMessage();
 }
 
 void ComposePanel::setRecipient(const QString& address)
@@ -153,9 +155,30 @@ void ComposePanel::attachFile()
         attachmentsEdit->setText(*file);
 }
 
+void ComposePanel::pressSend()
+{
+    if (sender.isSending())
+        return; // the running send's outcome decides what happens to the fields
+    SendOutcome outcome = SendOutcome::Failed;
+    Guard([&] {
+        sendMessage();
+        outcome = SendOutcome::Sent;
+    })();
+    emit sendEnded(outcome);
+}
+
 void ComposePanel::sendMessage()
 {
     sender.send(draftFromFields());
+    clearMessage();
+}
+
+void ComposePanel::clearMessage()
+{
+    for (QLineEdit* field : {ccEdit, toEdit, attachmentsEdit, subjectEdit})
+        field->clear();
+    inReplyTo.clear();
+    references.clear();
 }
 
 TmsDraft ComposePanel::draftFromFields() const
@@ -177,7 +200,7 @@ TmsDraft ComposePanel::draftFromFields() const
     if (!attachmentsEdit->text().isEmpty())
         draft.AttachmentFiles = {attachmentsEdit->text()};
     if (store.CopySelf)
-        draft.CopiesDirectory = store.CopySelfDir;
+        draft.CopiesDirectory = store.CopySelfDir.isEmpty() ? DefaultCopySelfDir() : store.CopySelfDir;
     return draft;
 }
 

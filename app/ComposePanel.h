@@ -1,7 +1,8 @@
 #pragma once
 // The compose panel: recipient, copy recipient, subject and attachment
-// fields with the Send, Cancel and Done buttons; Send Email opens it empty,
-// Send mails the document as the fields address it.
+// fields with the Send, Cancel and Done buttons; Send Email opens it, Send
+// mails the document as the fields address it. The fields keep what was
+// typed until a send succeeds.
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -15,6 +16,8 @@ class QWidget;
 class TRichEdit;
 struct TmsDraft;
 
+enum class SendOutcome { Sent, Failed };
+
 class ComposePanel : public QObject {
     Q_OBJECT
 public:
@@ -25,9 +28,11 @@ public:
     QAction* sendEmailAction() const { return sendEmailCommand; }
     QWidget* panel() const { return composePanel; }
 
-    // Empties and shows the fields; without a sender and a server to send
+    // Shows the fields as they were left; without a sender and a server to send
     // through, says what to set up instead.
     void startMessage();
+    // Empties the fields first: an answer or a forward is a message of its own.
+    void startNewMessage();
     void setRecipient(const QString& address);
     void setSubject(const QString& subject);
     // An answer's ids, kept until the next message is started.
@@ -39,6 +44,8 @@ public:
 signals:
     // Done was pressed: the panel is hidden.
     void finished();
+    // A send has ended, and a failure has been shown in the error box.
+    void sendEnded(SendOutcome outcome);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,7 +53,9 @@ protected:
 private:
     void finishMessage();
     void attachFile();
+    void pressSend();
     void sendMessage();
+    void clearMessage();
     TmsDraft draftFromFields() const;
 
     TRichEdit& editor;

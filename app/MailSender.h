@@ -17,6 +17,7 @@ public:
     void applySettings();
     void send(const TmsDraft& draft);
     void cancel();
+    bool isSending() const { return sending; }
 
 private:
     StatusPanels& status;

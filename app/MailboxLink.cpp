@@ -22,7 +22,7 @@ void MailboxLink::ShowDocument(const QString& text, const QString& docName)
 }
 void MailboxLink::StartMessage()
 {
-    compose.startMessage();
+    compose.startNewMessage();
 }
 void MailboxLink::SetRecipient(const QString& address)
 {

@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/BarControls.h"
 #include "app/ClockDates.h"
+#include "app/CloseDuringSend.h"
 #include "app/Commands.h"
 #include "app/ComposePanel.h"
 #include "app/DiskChanges.h"
@@ -116,6 +117,7 @@ void MainWindow::createParts()
     format = new FormatCommands(*editor, this);
     compose = new ComposePanel(
         *editor, *mailSender, [this] { return session->chooseAttachment(); }, this);
+    closeDuringSend = new CloseDuringSend(*mailSender, *compose, *this);
     edit = new EditCommands(*editor, *compose, this);
     findReplace = new FindReplace(*editor, this);
     clock = new ClockDates(*editor, this);
@@ -330,7 +332,10 @@ void MainWindow::showEvent(QShowEvent* event)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     bool allowed = false;
-    Guard([&] { allowed = session->saveChangesCheck(); })();
+    Guard([&] {
+        allowed = closeDuringSend->closeRequested() == CloseDuringSend::Verdict::CloseNow
+               && session->saveChangesCheck();
+    })();
     if (allowed) {
         recovery->discard(); // saved, or dropped on purpose
         mailbox->closeMailbox();
@@ -407,11 +412,14 @@ void MainWindow::showAbout()
     box.exec();
 }
 
-// The screen's resolution against the design's, and the window's width.
+// The screen's resolution against the design's, and the window's width. The
+// desktop's scaling keeps the logical resolution at 96 and counts the screen's
+// pixels in the device pixel ratio.
 void MainWindow::showDiagnostics()
 {
     const QScreen* screen = this->screen();
-    const int screenPpi = qRound(screen ? screen->logicalDotsPerInch() : designPixelsPerInch);
+    const int screenPpi = qRound(screen ? screen->logicalDotsPerInch() * screen->devicePixelRatio()
+                                        : designPixelsPerInch);
     statusPanels->set(StatusPanel::Font,
                       QStringLiteral("Scr = %1; Form = %2  %3").arg(screenPpi).arg(designPixelsPerInch).arg(width()));
 }

@@ -17,6 +17,7 @@ class DocumentSession;
 class EditCommands;
 class FindReplace;
 class FormatCommands;
+class CloseDuringSend;
 class MailSender;
 class MailboxOpener;
 class PageLayout;
@@ -79,6 +80,7 @@ private:
     SizeLimit* sizeLimit = nullptr;
     FormatCommands* format = nullptr;
     ComposePanel* compose = nullptr;
+    CloseDuringSend* closeDuringSend = nullptr;
     EditCommands* edit = nullptr;
     FindReplace* findReplace = nullptr;
     ClockDates* clock = nullptr;

@@ -6,6 +6,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -108,6 +110,19 @@ QVBoxLayout* tabFooter(QDialog* dialog, QRadioButton*& keep, QRadioButton*& runO
     footer->addWidget(group);
     footer->addLayout(buttons);
     return footer;
+}
+
+// A stored folder that is gone opens the browser at its nearest existing
+// parent, so a blind OK stays close to what the setting meant. Each step
+// drops the last part of the path, so the walk ends at the root.
+QString nearestExistingFolder(const QString& stored)
+{
+    if (stored.isEmpty())
+        return stored;
+    QString folder = QDir::cleanPath(QDir(stored).absolutePath());
+    while (!QDir(folder).exists() && !QDir(folder).isRoot())
+        folder = QFileInfo(folder).path();
+    return folder;
 }
 
 } // namespace
@@ -288,7 +303,7 @@ void SettingsDialog::setAnswerer(Answerer a)
 // The browser starts at the stored setting, not at the text in the field.
 void SettingsDialog::browseInto(QLineEdit* edit, const QString& storedDirectory)
 {
-    folderBrowser->Directory = storedDirectory;
+    folderBrowser->Directory = nearestExistingFolder(storedDirectory);
     if (folderBrowser->Execute())
         edit->setText(folderBrowser->Directory);
 }

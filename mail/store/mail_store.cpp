@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QTemporaryFile>
 
@@ -39,6 +40,16 @@ private:
     QString fileName;
 };
 
+// The folder of a store is a setting the user can fix, so the reason names it
+// and says what to do.
+QString NoFolder(const QString& directory)
+{
+    const QString shown = QDir::toNativeSeparators(directory);
+    if (QFileInfo(directory).isFile())
+        return QStringLiteral("\"%1\" is a file, not a folder: choose a folder for the messages.").arg(shown);
+    return QStringLiteral("The folder \"%1\" cannot be created: choose a folder you can write to.").arg(shown);
+}
+
 } // namespace
 
 QString WriteMessageFile(const QString& directory, const TStoreKind& kind, TmsCustomMessage& message)
@@ -64,7 +75,7 @@ TStoreWriter::TStoreWriter(const QString& directory, const TStoreKind& kind)
       reservation(std::make_unique<QTemporaryFile>(directory + QStringLiteral("/msXXXXXX")))
 {
     if (!QDir(directory).mkpath(QStringLiteral(".")))
-        throw EFCreateError(Errors::FileCreate(directory, QStringLiteral("the directory cannot be created")));
+        throw EFCreateError(NoFolder(directory));
     if (!reservation->open())
         throw EFCreateError(NoFileIn(directory, reservation->errorString()));
     reservation->fileName(); // a file that has no name yet gets one here

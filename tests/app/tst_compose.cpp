@@ -5,7 +5,9 @@
 #include "toolkit/gui/RichEdit.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QHostInfo>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -17,10 +19,16 @@ QByteArray ehlo()
     return "EHLO " + QHostInfo::localHostName().toUtf8();
 }
 
-// A server that takes one message for the given recipients.
-TScriptedServer& acceptMessage(TScriptedServer& server, const QList<QByteArray>& recipients)
+// A server that takes one message for the given recipients; a slow one
+// pauses after its greeting.
+TScriptedServer& acceptMessage(TScriptedServer& server, const QList<QByteArray>& recipients, int greetingMs = 0)
 {
-    server.Reply("220 ready").Expect(ehlo()).Reply("250 hello").Expect("MAIL FROM:<me@here.test>").Reply("250 ok");
+    server.Reply("220 ready")
+        .Pause(greetingMs)
+        .Expect(ehlo())
+        .Reply("250 hello")
+        .Expect("MAIL FROM:<me@here.test>")
+        .Reply("250 ok");
     for (const QByteArray& to : recipients)
         server.Expect("RCPT TO:<" + to + ">").Reply("250 ok");
     return server.Expect("DATA")
@@ -73,10 +81,10 @@ private slots:
         QVERIFY(!panel->isVisible());
 
         AppSettings().SMTPServer = "mail.example.org";
-        fx.field("toEdit")->setText("stale");
+        fx.field("toEdit")->setText("typed before");
         trigger(*fx.form, "SendEmail1");
         QVERIFY(panel->isVisible());
-        QVERIFY(fx.field("toEdit")->text().isEmpty());
+        QCOMPARE(fx.field("toEdit")->text(), QString("typed before")); // kept until a send succeeds
         fx.button("Button1")->click();
         QVERIFY(!panel->isVisible());
         QCOMPARE(fx.form->statusText(StatusPanel::Mode), QString("Plain Text"));
@@ -146,7 +154,69 @@ private slots:
         QVERIFY(fx.statusTexts.indexOf("4:0 %") < fx.statusTexts.indexOf("4:Done"));
         expectMessageCleared();
         QVERIFY(partOf<QWidget>(*fx.form, "Panel3")->isVisible());
-        QCOMPARE(fx.field("toEdit")->text(), QString("you@there.test, other@there.test"));
+        QCOMPARE(fx.field("toEdit")->text(), QString()); // sent: the next message starts empty
+    }
+
+    // A failed send keeps what was typed for another try.
+    void aFailedSendKeepsTheFields()
+    {
+        server->Reply("554 no service").Expect("QUIT").Reply("221 bye");
+        startWith(server->Address());
+        fx.fill("you@there.test", "Hello", "text", "copy@there.test");
+        fx.pressSend();
+        QCOMPARE(fx.answers->asked.size(), 1);
+        QCOMPARE(fx.field("toEdit")->text(), QString("you@there.test"));
+        QCOMPARE(fx.field("eCC")->text(), QString("copy@there.test"));
+        QCOMPARE(fx.field("subjectEdit")->text(), QString("Hello"));
+    }
+
+    void anEmptyCopiesFolderMeansTheDefaultOne()
+    {
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", fx.dir.filePath("data").toUtf8());
+        const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", dataHome); });
+        acceptMessage(*server, {"you@there.test"});
+        startWith(server->Address());
+        AppSettings().CopySelf = true;
+        AppSettings().CopySelfDir.clear();
+        fx.fill("you@there.test", "s", "text");
+        const QStringList inWorkingFolder = QDir().entryList({"cm*"});
+        fx.pressSend();
+        expectSent();
+        QCOMPARE(QDir(DefaultCopySelfDir()).entryList({"cm*.eml"}).size(), 1);
+        QCOMPARE(QDir().entryList({"cm*"}), inWorkingFolder);
+    }
+
+    // Closing asks while a send runs, and the window stays until its outcome
+    // has been shown: waiting, cancelling the send, or not closing at all.
+    void closingDuringASendWaitsForItsOutcome_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("outcome");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("wait") << int(mrYes) << QStringList{"The message has been sent."} << true;
+        QTest::newRow("cancel the send") << int(mrNo) << QStringList{"Operation has been canceled"} << true;
+        QTest::newRow("keep the window") << int(mrCancel) << QStringList{} << false;
+    }
+    void closingDuringASendWaitsForItsOutcome()
+    {
+        QFETCH(int, answer);
+        QFETCH(QStringList, outcome);
+        QFETCH(bool, closed);
+        acceptMessage(*server, {"you@there.test"}, 500);
+        startWith(server->Address());
+        fx.fill("you@there.test", "s", "text");
+        fx.answers->boxAnswers = {answer, mrOk, mrNo}; // the last: do not save the document
+        bool shownAfterClose = false;
+        QTimer::singleShot(100, fx.form.get(), [&] {
+            fx.form->close();
+            shownAfterClose = fx.form->isVisible();
+        });
+        fx.pressSend();
+        QVERIFY(shownAfterClose);
+        QVERIFY(fx.answers->asked.value(0).startsWith("A message is being sent."));
+        QCOMPARE(fx.answers->asked.mid(1, outcome.size()), outcome);
+        QCOMPARE(fx.form->isVisible(), !closed);
     }
 
     // Once the server has the message, a refused goodbye is no failed send:

@@ -690,6 +690,16 @@ private slots:
         QCOMPARE(panel(StatusPanel::Font), QString("Scr = 96; Form = 96  656"));
     }
 
+    // A 144 dpi screen, as the desktop scales it (ctest runs this under
+    // QT_SCALE_FACTOR=1.5).
+    void diagnosticsAtTheScreensResolution()
+    {
+        if (form->screen()->devicePixelRatio() != 1.5)
+            QSKIP("the screen is not scaled by 1.5");
+        QTest::mouseDClick(form->statusBar(), Qt::LeftButton);
+        QVERIFY2(panel(StatusPanel::Font).startsWith("Scr = 144;"), qPrintable(panel(StatusPanel::Font)));
+    }
+
     // The help page is looked up beside the program; a desktop without a
     // viewer for it is said in a box that names the file.
     void helpThatCannotBeShownIsAClearError()

@@ -12,6 +12,7 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -204,8 +205,12 @@ private slots:
         QVERIFY(sessionOnly);
     }
 
+    // A stored folder that is gone starts at its nearest existing parent.
     void browsingStartsAtTheStoredSettingAndCancelKeepsTheTypedText()
     {
+        AppSettings().OpenDir = dir.filePath("open");
+        AppSettings().SaveDir = dir.filePath("gone/deeper");
+        QDir(dir.path()).mkdir("open");
         QString startedAt;
         TCommonDialog::SetAnswerer([&](TCommonDialog& dialog) {
             auto& browser = static_cast<TBrowseFolder&>(dialog);
@@ -219,8 +224,13 @@ private slots:
             kept = d.openDirectoryEdit->text();
             return int(QDialog::Rejected);
         });
-        QCOMPARE(startedAt, QString("/old/open"));
+        QCOMPARE(startedAt, dir.filePath("open"));
         QCOMPARE(kept, QString("/typed"));
+        runSettings([&](SettingsDialog& d) {
+            QTest::mouseDClick(d.saveDirectoryEdit, Qt::LeftButton);
+            return int(QDialog::Rejected);
+        });
+        QCOMPARE(startedAt, dir.path());
 
         TCommonDialog::SetAnswerer([](TCommonDialog& dialog) {
             static_cast<TBrowseFolder&>(dialog).Directory = "/chosen";

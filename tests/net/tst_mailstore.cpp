@@ -272,11 +272,23 @@ private slots:
         QCOMPARE(store(dir.path()), dir.filePath(QStringLiteral("m3.eml")));
     }
 
+    // One sentence that names the folder and what to do.
     void directoryThatCannotBeMade()
     {
         QTemporaryDir dir;
-        WriteWholeFile(dir.filePath(QStringLiteral("file")), "x");
-        QVERIFY_THROWS_EXCEPTION(EFCreateError, store(dir.filePath(QStringLiteral("file/sub"))));
+        const QString file = dir.filePath(QStringLiteral("file"));
+        WriteWholeFile(file, "x");
+        const auto failure = [](const QString& directory) {
+            try {
+                store(directory);
+            } catch (const EFCreateError& e) {
+                return e.Message;
+            }
+            return QString();
+        };
+        QCOMPARE(failure(file), '"' + file + "\" is a file, not a folder: choose a folder for the messages.");
+        QCOMPARE(failure(file + "/sub"),
+                 "The folder \"" + file + "/sub\" cannot be created: choose a folder you can write to.");
     }
 
     // A full disk, as a file size limit: no m<n>.eml cut short, no stray

@@ -53,7 +53,10 @@ struct TRichEdit::Impl {
     }
     int length() const { return doc->characterCount() - 1; }
 
-    void styleView(QAbstractScrollArea* v);
+    // Rich text carries its own colours, painted on white paper; plain text
+    // has none and follows the desktop's colour scheme.
+    enum class Colours { Paper, Scheme };
+    void styleView(QAbstractScrollArea* v, Colours colours);
     void detachDocument();
     void attachDocument();
     void moveDocument(bool toPlain);
@@ -92,21 +95,23 @@ TRichEdit::Impl::Impl(TRichEdit* owner)
 {
     plainSpare->setDocumentLayout(new QPlainTextDocumentLayout(plainSpare));
     doc->setDefaultFont(defaultFont());
-    styleView(plainView);
-    styleView(richView);
+    styleView(plainView, Colours::Scheme);
+    styleView(richView, Colours::Paper);
     plainView->setDocument(plainSpare);
     richView->setDocument(doc);
     stack->addWidget(richView);
     stack->addWidget(plainView);
 }
 
-void TRichEdit::Impl::styleView(QAbstractScrollArea* v)
+void TRichEdit::Impl::styleView(QAbstractScrollArea* v, Colours colours)
 {
     v->setFrameShape(QFrame::NoFrame);
     v->setFont(defaultFont());
     QPalette palette = v->palette();
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::Text, Qt::black);
+    if (colours == Colours::Paper) {
+        palette.setColor(QPalette::Base, Qt::white);
+        palette.setColor(QPalette::Text, Qt::black);
+    }
     // The selection stays visible when the focus leaves.
     for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));

@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTextImageFormat>
@@ -54,6 +55,24 @@ private slots:
             QCOMPARE(edit.SelColor(), QColor(Qt::black));
             QCOMPARE(edit.SelFontName(), QStringLiteral("Arial"));
         }
+    }
+
+    // Plain text follows a dark colour scheme; rich text keeps its paper.
+    void plainTextFollowsTheColourScheme()
+    {
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        dark.setColor(QPalette::Text, QColor(220, 220, 220));
+        QApplication::setPalette(dark);
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+        TRichEdit edit;
+        edit.SetPlainText(true);
+        QCOMPARE(edit.view()->palette().color(QPalette::Base), QColor(30, 30, 30));
+        QCOMPARE(edit.view()->palette().color(QPalette::Text), QColor(220, 220, 220));
+        edit.SetPlainText(false);
+        QCOMPARE(edit.view()->palette().color(QPalette::Base), QColor(Qt::white));
+        QCOMPARE(edit.view()->palette().color(QPalette::Text), QColor(Qt::black));
     }
 
     void loadAndSaveKeepTheContent_data() { addModes(); }
