@@ -161,4 +161,15 @@ bool changesGroupState(Keyword keyword)
         || keyword == Keyword::Picture || keyword == Keyword::InTable;
 }
 
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 }

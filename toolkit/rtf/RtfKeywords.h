@@ -1,5 +1,6 @@
 #pragma once
-// The RTF control words the reader acts on; all others are ignored.
+// The RTF control words the reader acts on; all others are ignored. And
+// the hex digits of \'hh and of picture data.
 #include <QByteArrayView>
 
 namespace Rtf {
@@ -91,5 +92,8 @@ Keyword keywordOf(QByteArrayView word);
 // Whether the word changes what a group restores when it closes: character
 // and paragraph formats, the \\uc count and the destination.
 bool changesGroupState(Keyword keyword);
+
+// The value of a hex digit, -1 for any other character.
+int hexDigitValue(char c);
 
 }

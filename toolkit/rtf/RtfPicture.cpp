@@ -1,5 +1,7 @@
 #include "RtfPicture.h"
 
+#include "RtfKeywords.h"
+
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QImage>
@@ -19,17 +21,6 @@ namespace {
 constexpr qsizetype MaxPictureBytes = 64 * 1024 * 1024;
 constexpr qint64 MaxPicturePixels = 64 * 1024 * 1024;
 constexpr qreal TwipsPerPixel = 15.0; // 1440 per inch at 96 pixels per inch
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // The image in data, decoded only when its header's size is within bounds.
 QImage decodeBounded(const QByteArray& data)
@@ -60,7 +51,7 @@ void PictureReader::addHex(QLatin1StringView digits)
     if (!keepsData())
         return;
     for (const QChar c : digits) {
-        const int digit = hexDigit(char(c.unicode()));
+        const int digit = hexDigitValue(char(c.unicode()));
         if (digit < 0)
             continue;
         if (highNibble < 0) {

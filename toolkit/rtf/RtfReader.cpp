@@ -71,17 +71,6 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-int hexValue(char c)
-{
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Bytes that go into the text as they are.
 bool isPlainText(char c)
 {
@@ -219,8 +208,8 @@ private:
     {
         if (c == '\'') {
             int byte = 0;
-            for (int i = 0; i < 2 && p < end && hexValue(*p) >= 0; ++i)
-                byte = byte * 16 + hexValue(*p++);
+            for (int i = 0; i < 2 && p < end && hexDigitValue(*p) >= 0; ++i)
+                byte = byte * 16 + hexDigitValue(*p++);
             if (skipCount > 0)
                 --skipCount;
             else
