@@ -1,7 +1,7 @@
 #pragma once
 // The header fields a message gets as it is sent: the date, its own id, and
 // when it answers another, that one's ids, so the reader's program threads
-// the answer under it (RFC 5322, section 3.6.4).
+// the answer under the message it answers.
 #include "mail/headers/header_fields.h"
 
 #include <QByteArray>
