@@ -316,16 +316,7 @@ private slots:
             .Pause(400)
             .Expect(ehlo())
             .Reply("250 hello")
-            .Expect("MAIL FROM:<me@here.test>")
-            .Reply("250 ok")
-            .Expect("RCPT TO:<you@there.test>")
-            .Reply("250 ok")
-            .Expect("DATA")
-            .Reply("354 go")
-            .ExpectData("\r\n.\r\n")
-            .Reply("250 queued")
-            .Expect("QUIT")
-            .Reply("221 bye");
+            .AcceptMail("me@here.test", "you@there.test");
         startWith(server->Address());
         fx.fill("you@there.test", "s", "text");
         int pressesDuringSend = 0;

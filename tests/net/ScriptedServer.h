@@ -28,6 +28,17 @@ public:
     TScriptedServer& ExpectData(const QByteArray& endMarker) { return add({Step::Data, endMarker, 0}); }
     TScriptedServer& Pause(int ms) { return add({Step::Pause, {}, ms}); }
     TScriptedServer& Close() { return add({Step::Close, {}, 0}); }
+    // An SMTP server taking one message for one recipient, MAIL FROM to QUIT.
+    TScriptedServer& AcceptMail(const QByteArray& from, const QByteArray& to)
+    {
+        Expect("MAIL FROM:<" + from + ">").Reply("250 ok").Expect("RCPT TO:<" + to + ">").Reply("250 ok");
+        return Expect("DATA")
+            .Reply("354 go")
+            .ExpectData("\r\n.\r\n")
+            .Reply("250 queued")
+            .Expect("QUIT")
+            .Reply("221 bye");
+    }
     TScriptedServer& ResetConnection() { return add({Step::Reset, {}, 0}); }
     // After the last step the server stays connected and silent.
 

@@ -30,17 +30,7 @@ TScriptedServer& greet(TScriptedServer& server)
 // A server that takes one message from me@here.test for you@there.test.
 TScriptedServer& acceptOne(TScriptedServer& server)
 {
-    return greet(server)
-        .Expect("MAIL FROM:<me@here.test>")
-        .Reply("250 ok")
-        .Expect("RCPT TO:<you@there.test>")
-        .Reply("250 ok")
-        .Expect("DATA")
-        .Reply("354 go")
-        .ExpectData("\r\n.\r\n")
-        .Reply("250 queued")
-        .Expect("QUIT")
-        .Reply("221 bye");
+    return greet(server).AcceptMail("me@here.test", "you@there.test");
 }
 
 TmsDraft plainDraft()
